@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Builds and runs every test: engine, command line, windows (offscreen) and
+# the end-to-end tests of the real program in a real X server.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/build.sh"
+build=${VELMORA_BUILD_DIR:-$root/build}
+cd "$build"
+ctest --output-on-failure --parallel "$(nproc)" "$@"

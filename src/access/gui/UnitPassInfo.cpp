@@ -1,0 +1,6 @@
+#include "access/gui/UnitPassInfo.h"
+
+TFormPassInfo::TFormPassInfo(QWidget *parent)
+    : QDialog(parent)
+{
+}

@@ -1,0 +1,6 @@
+#include "access/gui/UnitStart.h"
+
+TFormPWD::TFormPWD(QWidget *parent)
+    : QDialog(parent)
+{
+}

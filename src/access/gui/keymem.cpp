@@ -1,0 +1,6 @@
+#include "access/gui/keymem.h"
+
+TFormKeyMem::TFormKeyMem(QWidget *parent)
+    : QDialog(parent)
+{
+}

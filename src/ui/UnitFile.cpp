@@ -1,0 +1,6 @@
+#include "ui/UnitFile.h"
+
+TFormDateien::TFormDateien(QWidget *parent)
+    : QDialog(parent)
+{
+}

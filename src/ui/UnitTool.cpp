@@ -1,0 +1,6 @@
+#include "ui/UnitTool.h"
+
+TFormUtil::TFormUtil(QWidget *parent)
+    : QDialog(parent)
+{
+}

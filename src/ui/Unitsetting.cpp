@@ -1,0 +1,6 @@
+#include "ui/Unitsetting.h"
+
+TFormSetting::TFormSetting(QWidget *parent)
+    : QDialog(parent)
+{
+}

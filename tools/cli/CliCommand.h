@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+
+#include <memory>
+#include <vector>
+
+// Exit codes of the command-line companion.
+enum CliExit : int { ExitOk = 0, ExitFailed = 1, ExitUsage = 2 };
+
+// The streams a command talks through. The program binds them to the
+// process's standard streams; tests bind them to strings.
+struct CliIo
+{
+    QTextStream &in;
+    QTextStream &out;
+    QTextStream &err;
+    bool inIsTerminal = false;
+    bool errIsTerminal = false;
+};
+
+// One subcommand ("encrypt", "shred", ...). Each registers itself with a
+// CliRegistration object in its own source file.
+class CliCommand
+{
+public:
+    virtual ~CliCommand() = default;
+    virtual QString name() const = 0;
+    virtual QString summary() const = 0; // one line for the overview
+    virtual QString usage() const = 0;   // full text for "velmora2-cli help NAME"
+    virtual int run(const QStringList &args, CliIo &io) = 0;
+};
+
+class CliRegistry
+{
+public:
+    static void add(std::unique_ptr<CliCommand> command);
+    static CliCommand *find(const QString &name);
+    static std::vector<CliCommand *> all(); // sorted by name
+};
+
+template <typename Command>
+struct CliRegistration
+{
+    CliRegistration() { CliRegistry::add(std::make_unique<Command>()); }
+};
+
+// Runs the companion with its arguments (without the program name).
+int runCli(const QStringList &args, CliIo &io);
