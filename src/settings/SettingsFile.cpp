@@ -1,0 +1,100 @@
+#include "settings/SettingsFile.h"
+
+#include "cipher/JvCipher.h"
+#include "platform/AnsiCodePage.h"
+#include "platform/TextTrim.h"
+#include "settings/AtomicFile.h"
+#include "settings/FileBytes.h"
+#include "settings/TextLines.h"
+
+#include <QFileInfo>
+
+namespace {
+
+const QString blankLine = QStringLiteral(" ");
+
+} // namespace
+
+std::optional<QStringList> ReadSettingsLines(const QString &Path, const QByteArray &Key, QString *error)
+{
+    const std::optional<QByteArray> bytes = FileBytes::read(Path, FileBytes::MaxStoredTextFile, error);
+    if (!bytes)
+        return std::nullopt;
+    // The final uncoded CR LF is decoded along with the rest (see the header).
+    const QByteArray plain = TJvVigenereCipher().DecodeString(Key, *bytes);
+    return TextLines::split(AnsiCodePage::toUnicode(plain));
+}
+
+bool WriteSettingsLines(const QString &Path, const QByteArray &Key, const QStringList &Lines, QString *error)
+{
+    QString text;
+    for (const QString &line : Lines) {
+        text += line;
+        text += QLatin1String("\r\n");
+    }
+    QByteArray bytes = TJvVigenereCipher().EncodeString(Key, AnsiCodePage::fromUnicode(text));
+    bytes.append("\r\n", 2);
+    return AtomicFile::write(Path, bytes, error);
+}
+
+namespace SettingsLines {
+
+std::optional<QStringList> forRewrite(const QString &path, const QByteArray &key, int blankLines, QString *error)
+{
+    QStringList lines;
+    if (QFileInfo::exists(path)) {
+        std::optional<QStringList> read = ReadSettingsLines(path, key, error);
+        if (!read)
+            return std::nullopt;
+        lines = *read;
+    } else {
+        for (int i = 0; i < blankLines; ++i)
+            lines.append(blankLine);
+    }
+    if (lines.size() <= 10) {
+        while (lines.size() < 13)
+            lines.append(blankLine);
+    }
+    return lines;
+}
+
+void set(QStringList &lines, int index, const QString &value)
+{
+    while (lines.size() <= index)
+        lines.append(blankLine);
+    lines[index] = TextTrim::trimmedRight(value);
+}
+
+std::optional<qint32> parseInteger(const QString &text)
+{
+    qsizetype i = 0;
+    bool negative = false;
+    if (i < text.size() && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-'))) {
+        negative = text.at(i) == QLatin1Char('-');
+        ++i;
+    }
+    if (i == text.size())
+        return std::nullopt;
+    qint64 value = 0;
+    for (; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return std::nullopt;
+        value = value * 10 + (c.unicode() - '0');
+        if (value > qint64(2147483648))
+            return std::nullopt;
+    }
+    if (negative)
+        value = -value;
+    if (value > 2147483647 || value < -qint64(2147483648))
+        return std::nullopt;
+    return static_cast<qint32>(value);
+}
+
+bool namesExistingFolder(const QString &text)
+{
+    const QString path = TextTrim::trimmed(text);
+    return !path.isEmpty() && QFileInfo(path).isDir();
+}
+
+} // namespace SettingsLines

@@ -1,0 +1,7 @@
+#include "settings/SettingsValues.h"
+
+SettingsValues &settingsValues()
+{
+    static SettingsValues values;
+    return values;
+}
