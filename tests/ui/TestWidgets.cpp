@@ -1,0 +1,178 @@
+#include "ui/FlatButton.h"
+#include "ui/GradientProgressBar.h"
+#include "ui/GradientWidget.h"
+#include "ui/Icons.h"
+#include "ui/LinkLabel.h"
+#include "ui/RoundedPanel.h"
+
+#include <QImage>
+#include <QSignalSpy>
+#include <QTest>
+
+class TestWidgets : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void barWidth_data();
+    void barWidth();
+    void progressClampsAndColours_data();
+    void progressClampsAndColours();
+    void progressStripStartsOnePixelWide();
+    void gradientBandsRunFromStartToEnd();
+    void roundedRegionCutsCornersOnly();
+    void linkLabelClicksOnlyOnReleaseInside();
+    void picturesAreDrawn();
+};
+
+void TestWidgets::barWidth_data()
+{
+    QTest::addColumn<int>("percent");
+    QTest::addColumn<int>("panelWidth");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("0 of 485") << 0 << 485 << 0;
+    QTest::newRow("100 of 485") << 100 << 485 << 485;
+    // 50 x 4.85f is 242.5 in single precision: halves go to the even neighbour.
+    QTest::newRow("50 of 485, half to even") << 50 << 485 << 242;
+    QTest::newRow("1 of 485") << 1 << 485 << 5;
+    QTest::newRow("10 of 485") << 10 << 485 << 48;
+    QTest::newRow("100 of 389") << 100 << 389 << 389;
+    QTest::newRow("50 of 389, 194.5 to even") << 50 << 389 << 194;
+    QTest::newRow("50 of 391, 195.5 to even") << 50 << 391 << 196;
+    QTest::newRow("33 of 389") << 33 << 389 << 128;
+}
+
+void TestWidgets::barWidth()
+{
+    QFETCH(int, percent);
+    QFETCH(int, panelWidth);
+    QFETCH(int, expected);
+    QCOMPARE(GradientProgressBar::barWidth(percent, panelWidth), expected);
+}
+
+void TestWidgets::progressClampsAndColours_data()
+{
+    QTest::addColumn<int>("percent");
+    QTest::addColumn<int>("style");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<QColor>("start");
+    QTest::addColumn<QColor>("end");
+    QTest::newRow("decrypt") << 100 << 1 << 485 << QColor(191, 255, 223) << QColor(0, 63, 125);
+    QTest::newRow("initial") << 20 << 2 << 97 << QColor(213, 213, 255) << QColor(0, 55, 111);
+    QTest::newRow("encrypt") << 40 << 3 << 194 << QColor(255, 217, 255) << QColor(94, 0, 47);
+    QTest::newRow("other style is encrypt")
+        << 40 << 7 << 194 << QColor(255, 217, 255) << QColor(94, 0, 47);
+    QTest::newRow("above 100 clamps") << 250 << 3 << 485 << QColor(255, 217, 255)
+                                      << QColor(94, 0, 47);
+    QTest::newRow("below 0 clamps") << -5 << 1 << 0 << QColor(191, 255, 223) << QColor(0, 63, 125);
+}
+
+void TestWidgets::progressClampsAndColours()
+{
+    QFETCH(int, percent);
+    QFETCH(int, style);
+    QFETCH(int, width);
+    QFETCH(QColor, start);
+    QFETCH(QColor, end);
+    GradientProgressBar bar;
+    bar.resize(485, 20);
+    QCOMPARE(bar.setProgress(percent, style), width);
+    QCOMPARE(bar.balken()->width(), width);
+    QCOMPARE(bar.balken()->startColor(), start);
+    QCOMPARE(bar.balken()->endColor(), end);
+    QVERIFY(bar.percent() >= 0 && bar.percent() <= 100);
+    QCOMPARE(bar.balken()->x(), 0);
+    QCOMPARE(bar.balken()->height(), 16);
+}
+
+void TestWidgets::progressStripStartsOnePixelWide()
+{
+    GradientProgressBar bar;
+    bar.resize(485, 20);
+    QCOMPARE(bar.balken()->width(), 1);
+    QCOMPARE(bar.balken()->startColor(), QColor(213, 213, 255));
+    bar.setProgress(0, 3);
+    QCOMPARE(bar.balken()->width(), 0);
+    // The width follows a resized frame.
+    bar.setProgress(100, 3);
+    bar.show();
+    bar.resize(389, 20);
+    QCOMPARE(bar.balken()->width(), 389);
+}
+
+void TestWidgets::gradientBandsRunFromStartToEnd()
+{
+    GradientWidget gradient(QColor(245, 241, 238), QColor(170, 170, 187), 200);
+    gradient.resize(40, 400);
+    const QImage image = gradient.grab().toImage();
+    QCOMPARE(QColor(image.pixel(5, 0)), QColor(245, 241, 238));
+    QCOMPARE(QColor(image.pixel(5, 399)), QColor(170, 170, 187));
+    // Monotone from top to bottom, in bands of two rows for 400 rows and 200 steps.
+    int previous = 256;
+    for (int y = 0; y < 400; ++y) {
+        const int red = QColor(image.pixel(5, y)).red();
+        QVERIFY2(red <= previous, qPrintable(QString::number(y)));
+        previous = red;
+    }
+    QCOMPARE(image.pixel(5, 0), image.pixel(5, 1));
+    // More steps than rows still ends at the end colour.
+    gradient.resize(10, 20);
+    const QImage small = gradient.grab().toImage();
+    QCOMPARE(QColor(small.pixel(1, 19)), QColor(170, 170, 187));
+}
+
+void TestWidgets::roundedRegionCutsCornersOnly()
+{
+    const QRegion region = RoundedPanel::roundRectRegion(QSize(445, 305), QSize(40, 40));
+    QVERIFY(!region.contains(QPoint(0, 0)));
+    QVERIFY(!region.contains(QPoint(444, 0)));
+    QVERIFY(!region.contains(QPoint(0, 304)));
+    QVERIFY(!region.contains(QPoint(444, 304)));
+    QVERIFY(!region.contains(QPoint(3, 3)));
+    QVERIFY(region.contains(QPoint(20, 0)));
+    QVERIFY(region.contains(QPoint(0, 20)));
+    QVERIFY(region.contains(QPoint(424, 0)));
+    QVERIFY(region.contains(QPoint(444, 284)));
+    QVERIFY(region.contains(QPoint(222, 152)));
+    QVERIFY(region.contains(QPoint(10, 10)));
+    QCOMPARE(region.boundingRect(), QRect(0, 0, 445, 305));
+    // No ellipse: the whole rectangle.
+    QCOMPARE(RoundedPanel::roundRectRegion(QSize(10, 10), QSize()), QRegion(0, 0, 10, 10));
+}
+
+void TestWidgets::linkLabelClicksOnlyOnReleaseInside()
+{
+    LinkLabel link(QStringLiteral("www.example.org"));
+    link.resize(120, 20);
+    QSignalSpy clicks(&link, &LinkLabel::clicked);
+    QTest::mouseClick(&link, Qt::LeftButton, {}, QPoint(10, 10));
+    QCOMPARE(clicks.count(), 1);
+    QTest::mouseClick(&link, Qt::RightButton, {}, QPoint(10, 10));
+    QCOMPARE(clicks.count(), 1);
+    QTest::mousePress(&link, Qt::LeftButton, {}, QPoint(10, 10));
+    QTest::mouseRelease(&link, Qt::LeftButton, {}, QPoint(300, 10));
+    QCOMPARE(clicks.count(), 1);
+    QCOMPARE(link.cursor().shape(), Qt::PointingHandCursor);
+    QVERIFY(link.font().underline());
+}
+
+void TestWidgets::picturesAreDrawn()
+{
+    // Every picture puts something on its canvas, at small and large sizes.
+    for (int k = int(Icons::Kind::App); k <= int(Icons::Kind::Help); ++k) {
+        for (int size : {16, 48}) {
+            const QImage image = Icons::pixmap(Icons::Kind(k), size).toImage();
+            int painted = 0;
+            for (int y = 0; y < size; ++y)
+                for (int x = 0; x < size; ++x)
+                    painted += qAlpha(image.pixel(x, y)) > 0 ? 1 : 0;
+            QVERIFY2(painted > size * size / 10, qPrintable(QString::number(k)));
+        }
+    }
+    QCOMPARE(Icons::banner(QSize(445, 60)).size(), QSize(445, 60));
+    FlatButton button(Icons::icon(Icons::Kind::Eye), QStringLiteral("View/Hide password"));
+    QCOMPARE(button.hint(), QStringLiteral("View/Hide password"));
+}
+
+QTEST_MAIN(TestWidgets)
+#include "TestWidgets.moc"
