@@ -4,6 +4,11 @@
 #include <QFile>
 #include <QtGlobal>
 
+#if !defined(Q_OS_WIN)
+#include <sys/stat.h>
+#include <sys/types.h>
+#endif
+
 namespace DataFolder {
 
 QString path()
@@ -28,11 +33,20 @@ bool ensureExists(const QString &folder)
     QDir dir(folder);
     if (dir.exists())
         return true;
-    if (!QDir().mkdir(folder))
-        return false;
-    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                      | QFileDevice::ExeOwner);
-    return true;
+#if defined(Q_OS_WIN)
+    return QDir().mkdir(folder);
+#else
+    // Created owner-only from the start: the folder holds the personal key.
+    QString target = folder;
+    while (target.size() > 1 && target.endsWith(QLatin1Char('/')))
+        target.chop(1);
+    const QByteArray native = QFile::encodeName(target);
+    if (::mkdir(native.constData(), S_IRWXU) == 0) {
+        ::chmod(native.constData(), S_IRWXU); // whatever the umask took away
+        return true;
+    }
+    return dir.exists();
+#endif
 }
 
 } // namespace DataFolder

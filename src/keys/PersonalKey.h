@@ -1,0 +1,30 @@
+#pragma once
+
+#include "keys/RandomSource.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+// The personal key: the installation's key text, kept in settings line 2.
+
+// The fixed tail of every generated key.
+inline constexpr char UserKeyTail[] = "%!+oKarnwyb";
+
+// A new key of 24 characters: 13 random characters, character i drawn as
+// Random(220 + i) after a reseed and raised to 33 ("!") when below, then the
+// tail. Codes 33 to 219 + i; "!" is the most frequent.
+QString GenerateUserKey(RandomSource &random);
+QString GenerateUserKey();
+
+// Export: writes personalKey as the single line of a key file (no line break),
+// atomically and owner-only. Returns false, with the reason in *error.
+bool ExportPersonalKey(const QString &keyFilePath, const QByteArray &textKey, const QString &personalKey,
+                       QString *error = nullptr);
+
+// Restore: the first line of the key file, trimmed. An empty text when that
+// line is blank (the caller then changes nothing); nothing,
+// with the reason in *error, when the file cannot be read.
+std::optional<QString> RestorePersonalKey(const QString &keyFilePath, const QByteArray &textKey,
+                                          QString *error = nullptr);

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The file copies of the data-folder backup.
+namespace FolderCopy {
+
+// Names of the files that lie directly in folder, sorted: no subfolders, no
+// hidden files (on Linux and macOS those whose name starts with "."), no
+// devices, pipes or sockets. Nothing, with the reason in *error, when the
+// folder cannot be listed.
+std::optional<QStringList> listFiles(const QString &folder, QString *error = nullptr);
+
+// Copies source over target, replacing it whole: the content goes to a
+// temporary file next to target, which is flushed and renamed over it, so a
+// failed copy leaves an older target as it was. The copy is readable by its
+// owner only (the data folder's files hold the personal key). The content is
+// streamed, never read whole into memory.
+bool copyReplacing(const QString &source, const QString &target, QString *error = nullptr);
+
+// Copies each named file of fromFolder that still exists into toFolder; both
+// end with a delimiter. Returns the number of successful copies; a failed copy
+// is skipped.
+int copyListed(const QString &fromFolder, const QStringList &names, const QString &toFolder);
+
+// folder with the platform's path delimiter appended when it has none.
+QString withTrailingDelimiter(const QString &folder);
+
+} // namespace FolderCopy
