@@ -1,8 +1,105 @@
 #include "KeySource.h"
 
+#include "keys/ApplicationTextKey.h"
+#include "keys/KeyFile.h"
+#include "platform/DataFolder.h"
+#include "platform/TextTrim.h"
+#include "settings/SettingsFile.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+// Removes "--key-file PATH" or "--key-file=PATH"; an empty optional when the
+// option is absent, an empty path when its argument is missing.
+std::optional<QString> takeKeyFileOption(QStringList &args, bool *missingPath)
+{
+    *missingPath = false;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &arg = args.at(i);
+        if (arg == QLatin1String("--key-file")) {
+            if (i + 1 >= args.size()) {
+                *missingPath = true;
+                args.removeAt(i);
+                return QString();
+            }
+            const QString path = args.at(i + 1);
+            args.remove(i, 2);
+            return path;
+        }
+        if (arg.startsWith(QLatin1String("--key-file="))) {
+            const QString path = arg.mid(int(sizeof("--key-file=")) - 1);
+            args.removeAt(i);
+            *missingPath = path.isEmpty();
+            return path;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> keyFromKeyFile(const QString &path, CliIo &io)
+{
+    QString error;
+    const std::optional<QStringList> lines = ReadKeyFile(path, QByteArray(ApplicationTextKey), &error);
+    if (!lines) {
+        io.err << "velmora2-cli: cannot read the key file " << error << '\n';
+        return std::nullopt;
+    }
+    const QString key = lines->isEmpty() ? QString() : lines->first();
+    if (key.isEmpty())
+        io.err << "velmora2-cli: No key specified! Will use default key!\n";
+    return key;
+}
+
+} // namespace
+
+QString defaultSettingsPath()
+{
+    return DataFolder::path() + QLatin1String(SettingsFileName);
+}
+
+std::optional<QString> personalKeyFromSettings(const QString &iniPath, CliIo &io)
+{
+    const QString shown = QDir::toNativeSeparators(iniPath);
+    if (!QFileInfo::exists(iniPath)) {
+        io.err << "velmora2-cli: no key given and no settings file " << shown
+               << " with a personal key (use --key-file or --key-stdin)\n";
+        return std::nullopt;
+    }
+    QString error;
+    const std::optional<QStringList> lines = ReadSettingsLines(iniPath, QByteArray(ApplicationTextKey), &error);
+    if (!lines) {
+        io.err << "velmora2-cli: cannot read the settings file " << error << '\n';
+        return std::nullopt;
+    }
+    const QString key = lines->size() > SettingsLine::PersonalKey
+                            ? TextTrim::trimmed(lines->at(SettingsLine::PersonalKey))
+                            : QString();
+    if (key.isEmpty()) {
+        io.err << "velmora2-cli: the settings file " << shown
+               << " holds no personal key (use --key-file or --key-stdin)\n";
+        return std::nullopt;
+    }
+    return key;
+}
+
 std::optional<QString> takeKeyText(QStringList &args, CliIo &io)
 {
-    if (args.removeAll(QStringLiteral("--key-stdin")) > 0) {
+    const bool fromStdin = args.removeAll(QStringLiteral("--key-stdin")) > 0;
+    bool missingPath = false;
+    const std::optional<QString> keyFile = takeKeyFileOption(args, &missingPath);
+    if (missingPath) {
+        io.err << "velmora2-cli: --key-file needs the path of a key file\n";
+        return std::nullopt;
+    }
+    if (fromStdin && keyFile) {
+        io.err << "velmora2-cli: give either --key-stdin or --key-file, not both\n";
+        return std::nullopt;
+    }
+    if (keyFile)
+        return keyFromKeyFile(*keyFile, io);
+    if (fromStdin) {
         QString line = io.in.readLine();
         if (line.isNull()) {
             io.err << "velmora2-cli: no key text on standard input\n";
@@ -12,6 +109,5 @@ std::optional<QString> takeKeyText(QStringList &args, CliIo &io)
             line.chop(1);
         return line;
     }
-    io.err << "velmora2-cli: no key given (use --key-stdin)\n";
-    return std::nullopt;
+    return personalKeyFromSettings(defaultSettingsPath(), io);
 }

@@ -1,0 +1,98 @@
+#include "CliCommand.h"
+#include "KeySource.h"
+
+#include "keys/ApplicationTextKey.h"
+#include "keys/KeyFile.h"
+
+#include <QFileInfo>
+
+namespace {
+
+// Writes and reads key files, the format in which keys are exchanged.
+class CommandKeyfile : public CliCommand
+{
+public:
+    QString name() const override { return QStringLiteral("keyfile"); }
+    QString summary() const override { return QStringLiteral("write or read a key file"); }
+    QString usage() const override
+    {
+        return QStringLiteral(
+            "Usage: velmora2-cli keyfile write KEYFILE [NAME...] [--key-stdin | --key-file OTHER]\n"
+            "       velmora2-cli keyfile read KEYFILE\n\n"
+            "write  stores a key in KEYFILE, followed by the NAMEs as file-name lines\n"
+            "       (bare names of files in the key file's folder). The key comes from\n"
+            "       --key-stdin (one line of UTF-8), from line 1 of another key file, or\n"
+            "       else the personal key of the settings file. The file is replaced\n"
+            "       whole and is readable by its owner only.\n"
+            "read   prints the decoded lines of KEYFILE, one per line, in UTF-8.\n\n"
+            "Characters outside the Windows-1252 code page are stored as \"?\".\n");
+    }
+
+    int run(const QStringList &arguments, CliIo &io) override
+    {
+        QStringList args = arguments;
+        if (args.isEmpty()) {
+            io.err << usage();
+            return ExitUsage;
+        }
+        const QString action = args.takeFirst();
+        if (action == QLatin1String("write"))
+            return write(args, io);
+        if (action == QLatin1String("read"))
+            return read(args, io);
+        io.err << "velmora2-cli: keyfile: unknown action \"" << action << "\" (write or read)\n";
+        return ExitUsage;
+    }
+
+private:
+    int write(QStringList &args, CliIo &io) const
+    {
+        const std::optional<QString> key = takeKeyText(args, io);
+        if (!key)
+            return ExitUsage;
+        if (args.isEmpty()) {
+            io.err << "velmora2-cli: keyfile write: the path of the key file is missing\n";
+            return ExitUsage;
+        }
+        const QString path = args.takeFirst();
+        for (const QString &fileName : args) {
+            if (fileName.contains(QLatin1Char('/')) || fileName.contains(QLatin1Char('\\'))
+                || fileName.contains(QLatin1Char('\r')) || fileName.contains(QLatin1Char('\n'))) {
+                io.err << "velmora2-cli: keyfile write: \"" << fileName
+                       << "\" is not a bare file name\n";
+                return ExitUsage;
+            }
+        }
+        if (key->contains(QLatin1Char('\r')) || key->contains(QLatin1Char('\n'))) {
+            io.err << "velmora2-cli: keyfile write: the key must be a single line\n";
+            return ExitUsage;
+        }
+        QString error;
+        if (!WriteKeyFile(path, QByteArray(ApplicationTextKey), QStringList{*key} + args, &error)) {
+            io.err << "velmora2-cli: cannot write the key file " << error << '\n';
+            return ExitFailed;
+        }
+        return ExitOk;
+    }
+
+    int read(QStringList &args, CliIo &io) const
+    {
+        if (args.size() != 1) {
+            io.err << "velmora2-cli: keyfile read needs exactly one KEYFILE\n";
+            return ExitUsage;
+        }
+        QString error;
+        const std::optional<QStringList> lines = ReadKeyFile(args.first(), QByteArray(ApplicationTextKey), &error);
+        if (!lines) {
+            io.err << "velmora2-cli: cannot read the key file " << error << '\n';
+            return ExitUsage;
+        }
+        for (const QString &line : *lines)
+            io.out << line << '\n';
+        return ExitOk;
+    }
+};
+
+CliRegistration<CommandKeyfile> registration;
+
+} // namespace
