@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QString>
+
+class FileAttributes;
+
+// An existing regular file opened for reading and writing that no other
+// program may use while it is open here. Links are not followed.
+//
+// POSIX: open(O_RDWR | O_NOFOLLOW) and an exclusive advisory lock
+// (flock LOCK_EX | LOCK_NB); a file that another program holds with flock or
+// with a POSIX record lock counts as in use. Windows: CreateFileW without any
+// sharing. The handle is closed when the object goes.
+class ExclusiveFile
+{
+public:
+    enum class Failure { None, NotFound, InUse, AccessDenied, NotRegular, Replaced, Other };
+
+    ExclusiveFile() = default;
+    ~ExclusiveFile();
+    ExclusiveFile(const ExclusiveFile &) = delete;
+    ExclusiveFile &operator=(const ExclusiveFile &) = delete;
+
+    // Opens and locks the file. When `expected` carries an identity, a file
+    // that is no longer the one described there (replaced meanwhile) is not
+    // taken. On failure nothing is open and failure()/errorText() say why.
+    bool open(const QString &path, const FileAttributes &expected);
+
+    bool isOpen() const;
+    // The file's length as it stood once the lock was held.
+    qint64 size() const { return m_size; }
+
+    // Writes all `length` bytes at the 64-bit offset, never past what is asked.
+    bool writeAt(qint64 offset, const char *data, qint64 length);
+    // Forces the written data to the disk.
+    bool flushToDisk();
+    // Releases the lock and closes; false when the system reported an error.
+    bool close();
+
+    Failure failure() const { return m_failure; }
+    QString errorText() const { return m_errorText; }
+
+private:
+    void fail(Failure failure, const QString &text);
+
+#if defined(Q_OS_WIN)
+    void *m_handle = nullptr;
+#else
+    int m_fd = -1;
+#endif
+    qint64 m_size = -1;
+    Failure m_failure = Failure::None;
+    QString m_errorText;
+};

@@ -1,0 +1,441 @@
+#include "platform/FileAttributes.h"
+#include "shred/ClearReadOnly.h"
+#include "shred/OverwriteAndDelete.h"
+#include "shred/OverwriteBlocks.h"
+#include "shred/SecureDeleteFile.h"
+#include "TestFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using Span = QPair<qint64, qint64>;
+
+QByteArray filled(qsizetype size, unsigned char byte)
+{
+    return QByteArray(size, static_cast<char>(byte));
+}
+
+mode_t modeOf(const QString &path)
+{
+    struct stat info{};
+    ::lstat(QFile::encodeName(path).constData(), &info);
+    return info.st_mode & 07777;
+}
+
+// Another program's POSIX record lock: a child process locks the whole file
+// and holds it until this object goes.
+class RecordLockHolder
+{
+public:
+    explicit RecordLockHolder(const QString &path)
+    {
+        int ready[2];
+        int release[2];
+        if (::pipe(ready) != 0 || ::pipe(release) != 0)
+            return;
+        const QByteArray native = QFile::encodeName(path);
+        m_child = ::fork();
+        if (m_child == 0) {
+            ::close(ready[0]);
+            ::close(release[1]);
+            const int fd = ::open(native.constData(), O_RDWR);
+            struct flock lock{};
+            lock.l_type = F_WRLCK;
+            lock.l_whence = SEEK_SET;
+            const char ok = (fd >= 0 && ::fcntl(fd, F_SETLK, &lock) == 0) ? '1' : '0';
+            (void)!::write(ready[1], &ok, 1);
+            char byte;
+            (void)!::read(release[0], &byte, 1);
+            ::_exit(0);
+        }
+        ::close(ready[1]);
+        ::close(release[0]);
+        m_release = release[1];
+        char ok = '0';
+        m_locked = m_child > 0 && ::read(ready[0], &ok, 1) == 1 && ok == '1';
+        ::close(ready[0]);
+    }
+    ~RecordLockHolder()
+    {
+        if (m_release >= 0)
+            ::close(m_release);
+        if (m_child > 0)
+            ::waitpid(m_child, nullptr, 0);
+    }
+    bool locked() const { return m_locked; }
+
+private:
+    pid_t m_child = -1;
+    int m_release = -1;
+    bool m_locked = false;
+};
+
+// Makes a path unchangeable, also for root (the immutable attribute), and
+// changeable again at the end. Without root, write permission is taken away.
+class Unchangeable
+{
+public:
+    explicit Unchangeable(const QString &path) : m_path(path)
+    {
+        if (::geteuid() == 0) {
+            m_immutable = QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), path}) == 0;
+            m_active = m_immutable;
+        } else {
+            m_mode = modeOf(path);
+            m_active = ::chmod(QFile::encodeName(path).constData(), m_mode & ~0222) == 0;
+        }
+    }
+    ~Unchangeable()
+    {
+        if (m_immutable)
+            QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), m_path});
+        else if (m_active)
+            ::chmod(QFile::encodeName(m_path).constData(), m_mode);
+    }
+    bool active() const { return m_active; }
+
+private:
+    QString m_path;
+    mode_t m_mode = 0;
+    bool m_immutable = false;
+    bool m_active = false;
+};
+
+// Lowers the file size limit so that writes past `limit` bytes fail (EFBIG),
+// as they would on a full disk.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t limit)
+    {
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &m_old);
+        struct rlimit lowered = m_old;
+        lowered.rlim_cur = limit;
+        ::setrlimit(RLIMIT_FSIZE, &lowered);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+
+private:
+    struct rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+};
+
+} // namespace
+
+class TestOverwriteAndDelete : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+
+private Q_SLOTS:
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
+
+    void blocksCoverExactlyTheLength_data()
+    {
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<qint64>("blockSize");
+        QTest::addColumn<QList<Span>>("firstWrites");
+        QTest::addColumn<Span>("lastWrite");
+        QTest::addColumn<qint64>("writes");
+
+        const qint64 MiB = qint64(1) << 20;
+        const qint64 GiB4 = qint64(4) << 30;
+        QTest::newRow("10000 in 4096") << qint64(10000) << qint64(4096)
+                                       << QList<Span>{{0, 4096}, {4096, 4096}, {8192, 1808}}
+                                       << Span{8192, 1808} << qint64(3);
+        QTest::newRow("4096 in 4096, no rest")
+            << qint64(4096) << qint64(4096) << QList<Span>{{0, 4096}} << Span{0, 4096} << qint64(1);
+        QTest::newRow("one byte") << qint64(1) << MiB << QList<Span>{{0, 1}} << Span{0, 1} << qint64(1);
+        QTest::newRow("past 4 GiB") << GiB4 + 1808 << MiB << QList<Span>{{0, MiB}, {MiB, MiB}}
+                                    << Span{GiB4, 1808} << qint64(4097);
+        QTest::newRow("past 4 GiB in 4096") << GiB4 + 4096 << qint64(4096) << QList<Span>{{0, 4096}}
+                                            << Span{GiB4, 4096} << qint64(1048577);
+    }
+
+    void blocksCoverExactlyTheLength()
+    {
+        QFETCH(qint64, size);
+        QFETCH(qint64, blockSize);
+        QFETCH(QList<Span>, firstWrites);
+        QFETCH(Span, lastWrite);
+        QFETCH(qint64, writes);
+
+        QList<Span> seen;
+        qint64 count = 0;
+        qint64 nextOffset = 0;
+        bool contiguous = true;
+        Span last;
+        QVERIFY(OverwriteBlocks(size, blockSize, [&](qint64 offset, qint64 length) {
+            contiguous = contiguous && offset == nextOffset && length > 0 && length <= blockSize;
+            nextOffset = offset + length;
+            if (seen.size() < firstWrites.size())
+                seen.append({offset, length});
+            last = {offset, length};
+            ++count;
+            return true;
+        }));
+        QVERIFY(contiguous);
+        QCOMPARE(nextOffset, size);
+        QCOMPARE(seen, firstWrites);
+        QCOMPARE(last, lastWrite);
+        QCOMPARE(count, writes);
+    }
+
+    void blocksStopAtTheFirstFailedWrite()
+    {
+        int calls = 0;
+        QVERIFY(!OverwriteBlocks(10000, 4096, [&](qint64, qint64) { return ++calls < 2; }));
+        QCOMPARE(calls, 2);
+    }
+
+    void everyPassCoversTheWholeFile_data()
+    {
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QList<int>>("passes");
+
+        QTest::newRow("10000 bytes, count 1") << qint64(10000) << 1 << QList<int>{2, 1};
+        QTest::newRow("4096 bytes, count 1") << qint64(4096) << 1 << QList<int>{2, 1};
+        QTest::newRow("one byte, count 1") << qint64(1) << 1 << QList<int>{2, 1};
+        QTest::newRow("three blocks and 7, count 2")
+            << qint64(3 * ShredBlockSize + 7) << 2 << QList<int>{4, 3, 2, 1};
+        QTest::newRow("count 0 counts as 1") << qint64(100) << 0 << QList<int>{2, 1};
+    }
+
+    void everyPassCoversTheWholeFile()
+    {
+        QFETCH(qint64, size);
+        QFETCH(int, count);
+        QFETCH(QList<int>, passes);
+
+        const QString file = path(QStringLiteral("passes.bin"));
+        QVERIFY(TestFiles::write(file, TestFiles::randomBytes(size, 7)));
+        const quint64 inode = FileAttributes::query(file).inode;
+
+        QList<int> seen;
+        QList<QByteArray> mismatches;
+        const ShredOutcome outcome = OverwriteAndDelete(file, count, [&](int pass, unsigned char byte) {
+            seen.append(pass);
+            QCOMPARE(byte, pass % 2 == 0 ? 0x3E : 0xC1);
+            // Same file, same name, same length, every byte the pass byte.
+            QCOMPARE(FileAttributes::query(file).inode, inode);
+            if (TestFiles::read(file) != filled(size, byte))
+                mismatches.append(QByteArray::number(pass));
+        });
+        QCOMPARE(outcome, ShredOutcome::Overwritten);
+        QCOMPARE(seen, passes);
+        QVERIFY2(mismatches.isEmpty(), mismatches.join(',').constData());
+        QVERIFY(!QFileInfo::exists(file));
+    }
+
+    void countIsClampedToOneToTen_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("passes");
+        QTest::newRow("-5") << -5 << 2;
+        QTest::newRow("1") << 1 << 2;
+        QTest::newRow("10") << 10 << 20;
+        QTest::newRow("25") << 25 << 20;
+    }
+
+    void countIsClampedToOneToTen()
+    {
+        QFETCH(int, count);
+        QFETCH(int, passes);
+        const QString file = path(QStringLiteral("clamp.bin"));
+        QVERIFY(TestFiles::write(file, "content"));
+        int seen = 0;
+        QVERIFY(SecureDeleteFile(file, count, nullptr, [&](int, unsigned char) { ++seen; }));
+        QCOMPARE(seen, passes);
+    }
+
+    void emptyFileIsRemovedWithoutBeingOpened()
+    {
+        // Even a lock does not keep an empty file: it is never opened.
+        const QString file = path(QStringLiteral("empty"));
+        QVERIFY(TestFiles::write(file, QByteArray()));
+        QFile holder(file);
+        QVERIFY(holder.open(QIODevice::ReadOnly));
+        QCOMPARE(::flock(holder.handle(), LOCK_EX | LOCK_NB), 0);
+        int passes = 0;
+        ShredReport report;
+        QVERIFY(SecureDeleteFile(file, 2, &report, [&](int, unsigned char) { ++passes; }));
+        QCOMPARE(report.outcome, ShredOutcome::RemovedEmpty);
+        QCOMPARE(passes, 0);
+        QVERIFY(!QFileInfo::exists(file));
+    }
+
+    void missingFileCountsAsDone()
+    {
+        ShredReport report;
+        QVERIFY(SecureDeleteFile(path(QStringLiteral("never-there")), 2, &report));
+        QCOMPARE(report.outcome, ShredOutcome::NotFound);
+    }
+
+    void fileInUseStaysUnchanged()
+    {
+        const QByteArray content = TestFiles::randomBytes(10000, 3);
+        const QString file = path(QStringLiteral("held.bin"));
+        QVERIFY(TestFiles::write(file, content));
+        {
+            QFile holder(file);
+            QVERIFY(holder.open(QIODevice::ReadOnly));
+            QCOMPARE(::flock(holder.handle(), LOCK_SH | LOCK_NB), 0);
+            ShredReport report;
+            QVERIFY(!SecureDeleteFile(file, 1, &report));
+            QCOMPARE(report.outcome, ShredOutcome::Refused);
+            QVERIFY2(report.reason.contains(QStringLiteral("in use")), qPrintable(report.reason));
+            QCOMPARE(TestFiles::read(file), content);
+        }
+        {
+            RecordLockHolder holder(file);
+            QVERIFY(holder.locked());
+            ShredReport report;
+            QVERIFY(!SecureDeleteFile(file, 1, &report));
+            QVERIFY2(report.reason.contains(QStringLiteral("in use")), qPrintable(report.reason));
+            QCOMPARE(TestFiles::read(file), content);
+        }
+        // Once the others let go it can be destroyed.
+        QVERIFY(SecureDeleteFile(file, 1));
+        QVERIFY(!QFileInfo::exists(file));
+    }
+
+    void unwritableFileStaysUnchanged()
+    {
+        const QByteArray content = TestFiles::randomBytes(5000, 4);
+        const QString file = path(QStringLiteral("unwritable.bin"));
+        QVERIFY(TestFiles::write(file, content));
+        {
+            Unchangeable guard(file);
+            if (!guard.active())
+                QSKIP("cannot make a file unwritable here");
+            ShredReport report;
+            QVERIFY(!SecureDeleteFile(file, 1, &report));
+            QVERIFY(report.reason.startsWith(QStringLiteral("cannot open")));
+            QCOMPARE(TestFiles::read(file), content);
+        }
+        QVERIFY(QFile::remove(file));
+    }
+
+    void readOnlyAttributeIsClearedAlone()
+    {
+        const QString file = path(QStringLiteral("readonly.bin"));
+        QVERIFY(TestFiles::write(file, "read only"));
+        QVERIFY(::chmod(QFile::encodeName(file).constData(), 0444) == 0);
+        QVERIFY(FileAttributes::query(file).readOnly);
+        QVERIFY(ClearReadOnly(file));
+        QCOMPARE(modeOf(file), mode_t(0644));
+        QVERIFY(ClearReadOnly(file)); // nothing to do the second time
+        QCOMPARE(modeOf(file), mode_t(0644));
+        QVERIFY(SecureDeleteFile(file, 1));
+        QVERIFY(!QFileInfo::exists(file));
+    }
+
+    void linksAreRemovedAsLinks_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::newRow("to a file") << QStringLiteral("target.bin");
+        QTest::newRow("to a folder") << QStringLiteral("target-folder");
+        QTest::newRow("dangling") << QStringLiteral("nothing-here");
+    }
+
+    void linksAreRemovedAsLinks()
+    {
+        QFETCH(QString, target);
+        const QByteArray content = TestFiles::randomBytes(3000, 5);
+        QVERIFY(TestFiles::write(path(QStringLiteral("target.bin")), content));
+        QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("target-folder")));
+        QVERIFY(TestFiles::write(path(QStringLiteral("target-folder/inside.bin")), content));
+
+        const QString link = path(QStringLiteral("link"));
+        QVERIFY(QFile::link(path(target), link));
+        ShredReport report;
+        int passes = 0;
+        QVERIFY(SecureDeleteFile(link, 1, &report, [&](int, unsigned char) { ++passes; }));
+        QCOMPARE(report.outcome, ShredOutcome::RemovedLink);
+        QCOMPARE(passes, 0);
+        QVERIFY(!FileAttributes::query(link).exists());
+        // Nothing is written through a link.
+        QCOMPARE(TestFiles::read(path(QStringLiteral("target.bin"))), content);
+        QCOMPARE(TestFiles::read(path(QStringLiteral("target-folder/inside.bin"))), content);
+    }
+
+    void foldersAndSpecialFilesAreRefused()
+    {
+        const QString folder = path(QStringLiteral("a-folder"));
+        QVERIFY(QDir().mkpath(folder));
+        const QString pipe = path(QStringLiteral("a-pipe"));
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+
+        ShredReport report;
+        QVERIFY(!SecureDeleteFile(folder, 1, &report));
+        QCOMPARE(report.reason, QStringLiteral("is a folder"));
+        QVERIFY(QFileInfo(folder).isDir());
+        QVERIFY(!SecureDeleteFile(pipe, 1, &report));
+        QCOMPARE(report.reason, QStringLiteral("not a regular file"));
+        QVERIFY(FileAttributes::query(pipe).exists());
+    }
+
+    void failedWriteStillRemovesTheFile()
+    {
+        const QString file = path(QStringLiteral("disk-full.bin"));
+        QVERIFY(TestFiles::write(file, TestFiles::randomBytes(10000, 6)));
+        ShredReport report;
+        int passes = 0;
+        bool deleted = true;
+        {
+            FileSizeLimit limit(4096);
+            deleted = SecureDeleteFile(file, 1, &report, [&](int, unsigned char) { ++passes; });
+        }
+        QVERIFY(!deleted);
+        QCOMPARE(passes, 0);
+        QVERIFY2(report.reason.startsWith(QStringLiteral("overwriting failed")), qPrintable(report.reason));
+        QVERIFY(report.reason.endsWith(QStringLiteral("the file was removed")));
+        QVERIFY(!QFileInfo::exists(file));
+    }
+
+    void fileThatCannotBeRemovedIsNotReportedDeleted()
+    {
+        const QString folder = path(QStringLiteral("locked-folder"));
+        QVERIFY(QDir().mkpath(folder));
+        const QString file = folder + QStringLiteral("/kept.bin");
+        QVERIFY(TestFiles::write(file, TestFiles::randomBytes(6000, 8)));
+        {
+            Unchangeable guard(folder);
+            if (!guard.active())
+                QSKIP("cannot make a folder unchangeable here");
+            ShredReport report;
+            QVERIFY(!SecureDeleteFile(file, 1, &report));
+            QVERIFY2(report.reason.startsWith(QStringLiteral("overwritten, but could not be removed")),
+                     qPrintable(report.reason));
+            // The content is gone all the same.
+            QCOMPARE(TestFiles::read(file), filled(6000, 0xC1));
+        }
+        QVERIFY(QFile::remove(file));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestOverwriteAndDelete)
+#include "TestOverwriteAndDelete.moc"
