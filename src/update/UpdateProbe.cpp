@@ -1,0 +1,110 @@
+#include "update/UpdateProbe.h"
+
+#include "platform/AnsiCodePage.h"
+#include "platform/TextTrim.h"
+#include "update/VersionCompare.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <stdexcept>
+
+namespace {
+
+// The first line of a version file is short; reading is capped so that a
+// stray large file costs nothing.
+constexpr qint64 MaxFirstLine = 4096;
+
+} // namespace
+
+UpdateProbe::UpdateProbe(QObject *parent)
+    : QObject(parent)
+{
+    m_timer.setInterval(IntervalMs);
+    connect(&m_timer, &QTimer::timeout, this, &UpdateProbe::onTimer);
+}
+
+void UpdateProbe::setLauncher(Launcher launcher)
+{
+    m_launcher = std::move(launcher);
+}
+
+void UpdateProbe::clear()
+{
+    m_timer.stop();
+    m_ticks = 0;
+}
+
+QString UpdateProbe::checkerFileName()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("checkup.exe");
+#else
+    return QStringLiteral("checkup");
+#endif
+}
+
+QString UpdateProbe::NoticeText(int language)
+{
+    return language == 0 ? QStringLiteral("Eine neue Version Ihres Programms ist verfügbar.")
+                         : QStringLiteral("An update of your software is now available");
+}
+
+void UpdateProbe::StartUpdateProbe()
+{
+    if (m_launcher)
+        m_launcher(checkerPath, QStringList{programFileName});
+    m_timer.start();
+}
+
+void UpdateProbe::TimerUpdateTimer()
+{
+    ++m_ticks;
+    if (m_ticks > MaxLooks) {
+        m_timer.stop();
+        return;
+    }
+    if (!QFileInfo::exists(probeFilePath))
+        return;
+    const QString newest = TextTrim::trimmed(readFirstLine());
+    switch (VersionCompare::compare(currentVersion, newest)) {
+    case VersionCompare::Verdict::NoVersion:
+        m_timer.stop();
+        return;
+    case VersionCompare::Verdict::Newer:
+        m_timer.stop();
+        Q_EMIT newerVersionFound();
+        return;
+    case VersionCompare::Verdict::NotNewer:
+        return;
+    }
+}
+
+QString UpdateProbe::readFirstLine() const
+{
+    QFile file(probeFilePath);
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error(QStringLiteral("Cannot open file \"%1\". %2")
+                                     .arg(probeFilePath, file.errorString())
+                                     .toStdString());
+    const QByteArray head = file.read(MaxFirstLine);
+    qsizetype end = head.size();
+    for (qsizetype i = 0; i < head.size(); ++i) {
+        if (head.at(i) == '\r' || head.at(i) == '\n') {
+            end = i;
+            break;
+        }
+    }
+    return AnsiCodePage::toUnicode(head.left(end));
+}
+
+void UpdateProbe::onTimer()
+{
+    // A failed look must not leave through the timer's event: it is reported
+    // and the next tick looks again.
+    try {
+        TimerUpdateTimer();
+    } catch (const std::exception &error) {
+        Q_EMIT lookFailed(QString::fromUtf8(error.what()));
+    }
+}
