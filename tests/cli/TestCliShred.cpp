@@ -1,0 +1,204 @@
+#include "CliCommand.h"
+#include "TestFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/file.h>
+
+namespace {
+
+struct CliRun
+{
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+CliRun runShred(const QStringList &args, bool terminal = false, const QString &input = QString())
+{
+    CliRun run;
+    QString in = input;
+    QTextStream inStream(&in);
+    QTextStream outStream(&run.out);
+    QTextStream errStream(&run.err);
+    CliIo io{inStream, outStream, errStream, terminal, terminal};
+    run.code = runCli(QStringList{QStringLiteral("shred")} + args, io);
+    outStream.flush();
+    errStream.flush();
+    return run;
+}
+
+} // namespace
+
+class TestCliShred : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    QString make(const QString &name, qsizetype size = 3000)
+    {
+        const QString file = path(name);
+        TestFiles::write(file, TestFiles::randomBytes(size, 11));
+        return file;
+    }
+
+private Q_SLOTS:
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
+
+    void yesDeletesWithoutAsking()
+    {
+        const QString a = make(QStringLiteral("a.bin"));
+        const QString b = make(QStringLiteral("b.bin"), 0);
+        const CliRun run = runShred({QStringLiteral("--yes"), QStringLiteral("--count"), QStringLiteral("1"), a, b});
+        QCOMPARE(run.code, 0);
+        QCOMPARE(run.out, QStringLiteral("2 file(s) deleted, 0 file(s) refused\n"));
+        QVERIFY(run.err.isEmpty());
+        QVERIFY(!QFileInfo::exists(a) && !QFileInfo::exists(b));
+    }
+
+    void asksOnTheTerminal_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<bool>("deleted");
+        QTest::newRow("y") << QStringLiteral("y\n") << true;
+        QTest::newRow("yes") << QStringLiteral("Yes\n") << true;
+        QTest::newRow("n") << QStringLiteral("n\n") << false;
+        QTest::newRow("empty line") << QStringLiteral("\n") << false;
+        QTest::newRow("end of input") << QString() << false;
+    }
+
+    void asksOnTheTerminal()
+    {
+        QFETCH(QString, answer);
+        QFETCH(bool, deleted);
+        const QString a = make(QStringLiteral("ask1.bin"));
+        const QString b = make(QStringLiteral("ask2.bin"));
+        const QByteArray content = TestFiles::read(a);
+
+        const CliRun run = runShred({a, b}, true, answer);
+
+        QVERIFY(run.err.startsWith(QStringLiteral("2 file(s) selected. Really delete these file(s)? [y/N] ")));
+        QCOMPARE(run.code, 0);
+        QCOMPARE(QFileInfo::exists(a), !deleted);
+        if (deleted) {
+            QCOMPARE(run.out, QStringLiteral("2 file(s) deleted, 0 file(s) refused\n"));
+        } else {
+            QVERIFY(run.out.isEmpty());
+            QVERIFY(run.err.contains(QStringLiteral("nothing deleted")));
+            QCOMPARE(TestFiles::read(a), content);
+            QFile::remove(a);
+            QFile::remove(b);
+        }
+    }
+
+    void refusesWithoutTerminalUnlessYes()
+    {
+        const QString a = make(QStringLiteral("noterm.bin"));
+        const QByteArray content = TestFiles::read(a);
+        const CliRun run = runShred({a}, false, QStringLiteral("y\n"));
+        QCOMPARE(run.code, 2);
+        QVERIFY(run.err.contains(QStringLiteral("--yes")));
+        QVERIFY(run.out.isEmpty());
+        QCOMPARE(TestFiles::read(a), content);
+        QVERIFY(QFile::remove(a));
+    }
+
+    void refusedAndMissingFilesGiveExitOne()
+    {
+        const QString held = make(QStringLiteral("held.bin"));
+        const QString free = make(QStringLiteral("free.bin"));
+        const QString missing = path(QStringLiteral("missing.bin"));
+        const QByteArray content = TestFiles::read(held);
+        QFile holder(held);
+        QVERIFY(holder.open(QIODevice::ReadOnly));
+        QCOMPARE(::flock(holder.handle(), LOCK_SH), 0);
+
+        const CliRun run = runShred({QStringLiteral("-y"), held, missing, free});
+
+        QCOMPARE(run.code, 1);
+        QCOMPARE(run.out, QStringLiteral("1 file(s) deleted, 2 file(s) refused\n"));
+        QVERIFY2(run.err.contains(held + QStringLiteral(": cannot open: in use by another program")), qPrintable(run.err));
+        QVERIFY2(run.err.contains(missing + QStringLiteral(": no such file")), qPrintable(run.err));
+        QCOMPARE(TestFiles::read(held), content);
+        QVERIFY(!QFileInfo::exists(free));
+    }
+
+    void linkIsRemovedAndSaysSo()
+    {
+        const QString target = make(QStringLiteral("target.bin"));
+        const QString link = path(QStringLiteral("link.bin"));
+        QVERIFY(QFile::link(target, link));
+        const QByteArray content = TestFiles::read(target);
+        const CliRun run = runShred({QStringLiteral("--yes"), link});
+        QCOMPARE(run.code, 0);
+        QVERIFY(run.err.contains(QStringLiteral("removed the link only")));
+        QVERIFY(!QFileInfo(link).isSymLink());
+        QCOMPARE(TestFiles::read(target), content);
+    }
+
+    void usageErrors_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no files") << QStringList{QStringLiteral("--yes")} << QStringLiteral("no files given");
+        QTest::newRow("count without value") << QStringList{QStringLiteral("--count")}
+                                             << QStringLiteral("--count needs a number");
+        QTest::newRow("count not a number") << QStringList{QStringLiteral("--count=two"), QStringLiteral("f")}
+                                            << QStringLiteral("--count needs a whole number");
+        QTest::newRow("count too large for 32 bits")
+            << QStringList{QStringLiteral("--count"), QStringLiteral("99999999999"), QStringLiteral("f")}
+            << QStringLiteral("--count needs a whole number");
+        QTest::newRow("unknown option") << QStringList{QStringLiteral("--force"), QStringLiteral("f")}
+                                        << QStringLiteral("unknown option");
+    }
+
+    void usageErrors()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, message);
+        const CliRun run = runShred(args, true);
+        QCOMPARE(run.code, 2);
+        QVERIFY2(run.err.contains(message), qPrintable(run.err));
+    }
+
+    void countIsClamped_data()
+    {
+        QTest::addColumn<QString>("count");
+        QTest::addColumn<QString>("note");
+        QTest::newRow("0") << QStringLiteral("0") << QStringLiteral("overwrite count 0 is outside 1 to 10; using 1");
+        QTest::newRow("25") << QStringLiteral("25") << QStringLiteral("overwrite count 25 is outside 1 to 10; using 10");
+        QTest::newRow("10") << QStringLiteral("10") << QString();
+    }
+
+    void countIsClamped()
+    {
+        QFETCH(QString, count);
+        QFETCH(QString, note);
+        const QString file = make(QStringLiteral("clamped.bin"), 100);
+        const CliRun run = runShred({QStringLiteral("--count=") + count, QStringLiteral("--yes"), file});
+        QCOMPARE(run.code, 0);
+        if (note.isEmpty())
+            QVERIFY(run.err.isEmpty());
+        else
+            QVERIFY2(run.err.contains(note), qPrintable(run.err));
+        QVERIFY(!QFileInfo::exists(file));
+    }
+
+    void doubleDashEndsOptions()
+    {
+        const QString file = make(QStringLiteral("--yes"));
+        QVERIFY(QDir::setCurrent(m_dir.path()));
+        const CliRun run = runShred({QStringLiteral("-y"), QStringLiteral("--"), QStringLiteral("--yes")});
+        QCOMPARE(run.code, 0);
+        QVERIFY(!QFileInfo::exists(file));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliShred)
+#include "TestCliShred.moc"
