@@ -1,0 +1,7 @@
+#include "access/WrongEntryLimit.h"
+
+bool WrongEntryLimit::registerWrongEntry()
+{
+    ++m_count;
+    return m_count > AllowedWrongEntries;
+}
