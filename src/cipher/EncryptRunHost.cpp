@@ -1,0 +1,8 @@
+#include "cipher/EncryptRunHost.h"
+
+#include <QThread>
+
+void EncryptRunHost::pause(int milliseconds)
+{
+    QThread::msleep(static_cast<unsigned long>(std::max(0, milliseconds)));
+}
