@@ -1,0 +1,245 @@
+#include "CliCommand.h"
+#include "KeySource.h"
+#include "TestFiles.h"
+
+#include "keys/ApplicationTextKey.h"
+#include "keys/KeyFile.h"
+#include "settings/SettingsFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QByteArray appKey(ApplicationTextKey);
+
+struct CliRun
+{
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+CliRun runCommand(const QStringList &args, const QString &input = QString())
+{
+    CliRun run;
+    QString in = input;
+    QTextStream inStream(&in);
+    QTextStream outStream(&run.out);
+    QTextStream errStream(&run.err);
+    CliIo io{inStream, outStream, errStream, false, false};
+    run.code = runCli(args, io);
+    outStream.flush();
+    errStream.flush();
+    return run;
+}
+
+struct KeyTaken
+{
+    std::optional<QString> key;
+    QStringList rest;
+    QString err;
+};
+
+KeyTaken take(const QStringList &args, const QString &input = QString())
+{
+    KeyTaken taken;
+    taken.rest = args;
+    QString in = input;
+    QString out;
+    QTextStream inStream(&in);
+    QTextStream outStream(&out);
+    QTextStream errStream(&taken.err);
+    CliIo io{inStream, outStream, errStream, false, false};
+    taken.key = takeKeyText(taken.rest, io);
+    errStream.flush();
+    return taken;
+}
+
+} // namespace
+
+class TestCliKeys : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_config; // XDG_CONFIG_HOME: the data folder is velmora/ in it
+    QString dataFolder() const { return m_config.path() + QStringLiteral("/velmora/"); }
+    QString settingsPath() const { return dataFolder() + QStringLiteral("velmora.ini"); }
+
+    void storePersonalKey(const QString &key)
+    {
+        QDir().mkpath(dataFolder());
+        QVERIFY(WriteSettingsLines(settingsPath(), appKey, {"", "", key, "1", "", "", "", "", "", "", ""}));
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_config.isValid());
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
+    }
+
+    void cleanup() { QFile::remove(settingsPath()); }
+
+    void keyfileWriteThenRead()
+    {
+        QTemporaryDir dir;
+        const QString keyFile = dir.filePath("friend.key");
+        const CliRun write = runCommand({"keyfile", "write", "--key-stdin", keyFile, "a.txt.enc", "b.enc"},
+                                        QStringLiteral("Schl\u00FCssel 1\n"));
+        QCOMPARE(write.err, QString());
+        QCOMPARE(write.code, 0);
+        QCOMPARE(*ReadKeyFile(keyFile, appKey), (QStringList{QStringLiteral("Schl\u00FCssel 1"), "a.txt.enc", "b.enc"}));
+        QCOMPARE(TestFiles::read(keyFile).size(), qsizetype(11 + 2 + 9 + 2 + 5));
+#if !defined(Q_OS_WIN)
+        QCOMPARE(QFile::permissions(keyFile) & (QFileDevice::ReadGroup | QFileDevice::ReadOther),
+                 QFileDevice::Permissions());
+#endif
+        const CliRun read = runCommand({"keyfile", "read", keyFile});
+        QCOMPARE(read.code, 0);
+        QCOMPARE(read.out, QStringLiteral("Schl\u00FCssel 1\na.txt.enc\nb.enc\n"));
+    }
+
+    void keyfileRefusesBadInput_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("name with a folder") << QStringList{"keyfile", "write", "--key-stdin", "<dir>/k.key", "sub/a.enc"}
+                                            << QStringLiteral("key\n") << QStringLiteral("not a bare file name");
+        QTest::newRow("no key file path") << QStringList{"keyfile", "write", "--key-stdin"} << QStringLiteral("key\n")
+                                          << QStringLiteral("missing");
+        QTest::newRow("no key on stdin") << QStringList{"keyfile", "write", "--key-stdin", "<dir>/k.key"} << QString()
+                                         << QStringLiteral("no key text");
+        QTest::newRow("read a missing file") << QStringList{"keyfile", "read", "<dir>/none.key"} << QString()
+                                             << QStringLiteral("none.key");
+        QTest::newRow("unknown action") << QStringList{"keyfile", "show"} << QString() << QStringLiteral("show");
+    }
+
+    void keyfileRefusesBadInput()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, input);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        args.replaceInStrings(QStringLiteral("<dir>"), dir.path());
+        const CliRun run = runCommand(args, input);
+        QCOMPARE(run.code, 2);
+        QVERIFY2(run.err.contains(message), qPrintable(run.err));
+        QVERIFY(!QFileInfo::exists(dir.filePath("k.key")));
+    }
+
+    void keyFromAKeyFile_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<bool>("separateArgument");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("warning");
+        QTest::newRow("line 1 is the key") << QStringList{" key with blanks ", "a.enc"} << true
+                                           << QStringLiteral(" key with blanks ") << QString();
+        QTest::newRow("--key-file=PATH") << QStringList{"k"} << false << QStringLiteral("k") << QString();
+        QTest::newRow("empty line 1 is the default key") << QStringList{"", "a.enc"} << true << QString()
+                                                         << QStringLiteral("No key specified! Will use default key!");
+        QTest::newRow("empty file is the default key") << QStringList{} << true << QString()
+                                                       << QStringLiteral("No key specified! Will use default key!");
+    }
+
+    void keyFromAKeyFile()
+    {
+        QFETCH(QStringList, lines);
+        QFETCH(bool, separateArgument);
+        QFETCH(QString, key);
+        QFETCH(QString, warning);
+        QTemporaryDir dir;
+        const QString keyFile = dir.filePath("x.key");
+        QVERIFY(WriteKeyFile(keyFile, appKey, lines));
+        const QStringList args = separateArgument ? QStringList{"a", "--key-file", keyFile, "b"}
+                                                  : QStringList{"a", "--key-file=" + keyFile, "b"};
+        const KeyTaken taken = take(args);
+        QVERIFY(taken.key);
+        QCOMPARE(*taken.key, key);
+        QCOMPARE(taken.rest, (QStringList{"a", "b"}));
+        if (warning.isEmpty())
+            QCOMPARE(taken.err, QString());
+        else
+            QVERIFY(taken.err.contains(warning));
+    }
+
+    void personalKeyIsTheDefault()
+    {
+        storePersonalKey(QStringLiteral("  personal%!+oKarnwyb "));
+        const KeyTaken taken = take({"file"});
+        QCOMPARE(taken.key.value_or("<none>"), QStringLiteral("personal%!+oKarnwyb"));
+        QCOMPARE(taken.err, QString());
+    }
+
+    void noKeySourceIsAnError_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("storedKey"); // null: no settings file
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no settings file") << QStringList{"f"} << QString() << QStringLiteral("no key given");
+        QTest::newRow("settings without key") << QStringList{"f"} << QStringLiteral(" ")
+                                              << QStringLiteral("holds no personal key");
+        QTest::newRow("both options") << QStringList{"--key-stdin", "--key-file", "k.key"} << QString()
+                                      << QStringLiteral("not both");
+        QTest::newRow("--key-file without path") << QStringList{"--key-file"} << QString()
+                                                 << QStringLiteral("needs the path");
+        QTest::newRow("unreadable key file") << QStringList{"--key-file", "/no/such/k.key"} << QString()
+                                             << QStringLiteral("cannot read the key file");
+    }
+
+    void noKeySourceIsAnError()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, storedKey);
+        QFETCH(QString, message);
+        if (!storedKey.isNull())
+            storePersonalKey(storedKey);
+        const KeyTaken taken = take(args, QStringLiteral("stdin key\n"));
+        QVERIFY(!taken.key);
+        QVERIFY2(taken.err.contains(message), qPrintable(taken.err));
+    }
+
+    void encryptWithEachKeySourceGivesTheSameFile()
+    {
+        QTemporaryDir dir;
+        const QByteArray plain = TestFiles::randomBytes(20000, 3);
+        const QString keyText = QStringLiteral("same key%!+oKarnwyb");
+        const QString keyFile = dir.filePath("same.key");
+        QVERIFY(WriteKeyFile(keyFile, appKey, {keyText}));
+        storePersonalKey(keyText);
+
+        const QList<QStringList> sources{{"--key-stdin"}, {"--key-file", keyFile}, {}};
+        QList<QByteArray> results;
+        for (qsizetype i = 0; i < sources.size(); ++i) {
+            const QString file = dir.filePath(QStringLiteral("f%1.bin").arg(i));
+            QVERIFY(TestFiles::write(file, plain));
+            const CliRun run = runCommand(QStringList{"encrypt"} + sources.at(i) + QStringList{file}, keyText + "\n");
+            QVERIFY2(run.code == 0, qPrintable(run.err));
+            results.append(TestFiles::read(file + ".enc"));
+        }
+        QCOMPARE(results.at(0).size(), plain.size());
+        QVERIFY(results.at(0) != plain);
+        QCOMPARE(results.at(1), results.at(0));
+        QCOMPARE(results.at(2), results.at(0));
+    }
+
+    void encryptWithoutAnyKeyExitsWithTwo()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath("plain.txt");
+        QVERIFY(TestFiles::write(file, "plain"));
+        const CliRun run = runCommand({"encrypt", file});
+        QCOMPARE(run.code, 2);
+        QVERIFY(run.err.contains(QStringLiteral("no key given")));
+        QCOMPARE(TestFiles::read(file), QByteArray("plain"));
+        QVERIFY(!QFileInfo::exists(file + ".enc"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliKeys)
+#include "TestCliKeys.moc"
