@@ -48,10 +48,11 @@ bool ExclusiveFile::open(const QString &path, const FileAttributes &)
     close();
     m_failure = Failure::None;
     m_errorText.clear();
-    const std::wstring native = QString(path).replace(QLatin1Char('/'), QLatin1Char('\\')).toStdWString();
-    HANDLE handle = CreateFileW(native.c_str(), GENERIC_READ | GENERIC_WRITE, 0 /* no sharing */,
-                                nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    const std::wstring native =
+        QString(path).replace(QLatin1Char('/'), QLatin1Char('\\')).toStdWString();
+    HANDLE handle =
+        CreateFileW(native.c_str(), GENERIC_READ | GENERIC_WRITE, 0 /* no sharing */, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         Failure failure = Failure::Other;
@@ -125,7 +126,9 @@ QString systemErrorText(int code)
 // Locks of our own open file descriptions report no process and are ignored.
 bool lockedByOtherProcess(int fd)
 {
-    struct flock probe{};
+    struct flock probe
+    {
+    };
     probe.l_type = F_WRLCK;
     probe.l_whence = SEEK_SET;
     probe.l_start = 0;
@@ -179,15 +182,17 @@ bool ExclusiveFile::open(const QString &path, const FileAttributes &expected)
         return false;
     };
 
-    struct stat info{};
+    struct stat info
+    {
+    };
     if (::fstat(fd, &info) != 0)
         return refuse(Failure::Other, systemErrorText(errno));
     if (!S_ISREG(info.st_mode))
         return refuse(Failure::NotRegular, QStringLiteral("not a regular file"));
-    if (expected.inode != 0
-        && (static_cast<quint64>(info.st_dev) != expected.device
-            || static_cast<quint64>(info.st_ino) != expected.inode))
-        return refuse(Failure::Replaced, QStringLiteral("the file was replaced while being opened"));
+    if (expected.inode != 0 && (static_cast<quint64>(info.st_dev) != expected.device ||
+                                static_cast<quint64>(info.st_ino) != expected.inode))
+        return refuse(Failure::Replaced,
+                      QStringLiteral("the file was replaced while being opened"));
 
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;
@@ -209,8 +214,8 @@ bool ExclusiveFile::open(const QString &path, const FileAttributes &expected)
 bool ExclusiveFile::writeAt(qint64 offset, const char *data, qint64 length)
 {
     while (length > 0) {
-        const ssize_t written = ::pwrite(m_fd, data, static_cast<size_t>(length),
-                                         static_cast<off_t>(offset));
+        const ssize_t written =
+            ::pwrite(m_fd, data, static_cast<size_t>(length), static_cast<off_t>(offset));
         if (written < 0) {
             if (errno == EINTR)
                 continue;

@@ -106,8 +106,8 @@ bool FileAttributes::remove(const QString &path, QString *errorText)
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
         return true;
     const DWORD attributes = GetFileAttributesW(native.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
-        && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+        (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         // A link to a folder goes as a link; the folder stays.
         if (RemoveDirectoryW(native.c_str()))
             return true;
@@ -123,7 +123,9 @@ bool FileAttributes::remove(const QString &path, QString *errorText)
 FileAttributes FileAttributes::query(const QString &path)
 {
     FileAttributes result;
-    struct stat info{};
+    struct stat info
+    {
+    };
     if (::lstat(nativePath(path).constData(), &info) != 0) {
         const int error = errno;
         if (error == ENOENT || error == ENOTDIR) {
@@ -140,9 +142,11 @@ FileAttributes FileAttributes::query(const QString &path)
     if (S_ISLNK(info.st_mode)) {
         result.kind = Kind::Link;
         result.size = 0; // the link's own length is its target's name, not content
-        struct stat target{};
-        result.linkToFolder = ::stat(nativePath(path).constData(), &target) == 0
-                              && S_ISDIR(target.st_mode);
+        struct stat target
+        {
+        };
+        result.linkToFolder =
+            ::stat(nativePath(path).constData(), &target) == 0 && S_ISDIR(target.st_mode);
         result.readOnly = false; // a link has no permissions of its own
     } else if (S_ISDIR(info.st_mode)) {
         result.kind = Kind::Folder;
@@ -160,7 +164,9 @@ FileAttributes FileAttributes::query(const QString &path)
 bool FileAttributes::clearReadOnly(const QString &path)
 {
     const QByteArray native = nativePath(path);
-    struct stat info{};
+    struct stat info
+    {
+    };
     if (::lstat(native.constData(), &info) != 0 || S_ISLNK(info.st_mode))
         return true;
     if (info.st_mode & S_IWUSR)
@@ -171,7 +177,9 @@ bool FileAttributes::clearReadOnly(const QString &path)
 bool FileAttributes::setReadOnly(const QString &path)
 {
     const QByteArray native = nativePath(path);
-    struct stat info{};
+    struct stat info
+    {
+    };
     if (::lstat(native.constData(), &info) != 0 || S_ISLNK(info.st_mode))
         return false;
     return ::chmod(native.constData(), (info.st_mode & 07777) & ~mode_t(S_IWUSR)) == 0;

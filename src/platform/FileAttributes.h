@@ -13,12 +13,12 @@ class FileAttributes
 {
 public:
     enum class Kind {
-        Missing,     // nothing at the path
-        Unreadable,  // the system could not tell (errorText says why)
+        Missing,    // nothing at the path
+        Unreadable, // the system could not tell (errorText says why)
         RegularFile,
         Folder,
-        Link,        // a symbolic link (or reparse point), whatever it points to
-        Other        // device, pipe, socket
+        Link, // a symbolic link (or reparse point), whatever it points to
+        Other // device, pipe, socket
     };
 
     static FileAttributes query(const QString &path);
@@ -36,7 +36,7 @@ public:
     static bool remove(const QString &path, QString *errorText = nullptr);
 
     Kind kind = Kind::Missing;
-    qint64 size = -1;       // bytes; -1 when unknown
+    qint64 size = -1; // bytes; -1 when unknown
     bool readOnly = false;
     bool linkToFolder = false;
     // Identity of the file, to recognise it again once it is open.

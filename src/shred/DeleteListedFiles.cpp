@@ -75,12 +75,11 @@ DeleteRunResult DeleteListedFiles(SecureDeleteHost &host)
         return result;
     }
 
-    const QString question =
-        QString::number(result.total)
-        + text(host, " file(s) selected. Really delete these file(s)?",
-               " Datei(en) unwiderruflich löschen?");
-    if (host.prompter().ask(Message::dialog(MessageIcon::Question, question, MessageButtons::YesNo))
-        != MessageAnswer::Yes)
+    const QString question = QString::number(result.total) +
+                             text(host, " file(s) selected. Really delete these file(s)?",
+                                  " Datei(en) unwiderruflich löschen?");
+    if (host.prompter().ask(Message::dialog(MessageIcon::Question, question,
+                                            MessageButtons::YesNo)) != MessageAnswer::Yes)
         return result;
     result.confirmed = true;
 
@@ -126,14 +125,14 @@ DeleteRunResult DeleteListedFiles(SecureDeleteHost &host)
     }
 
     if (result.done > 0)
-        host.setResultText(QString::number(result.done)
-                           + text(host, " file(s) deleted", " Datei(en) gelöscht"));
+        host.setResultText(QString::number(result.done) +
+                           text(host, " file(s) deleted", " Datei(en) gelöscht"));
 
     const int failed = result.total - result.done;
     if (failed > 0)
-        inform(host, QString::number(failed)
-                         + text(host, " file(s) access denied! Could not delete files!",
-                                " Datei(en) Zugriff verweigert! Konnten nicht gelöscht werden!"));
+        inform(host, QString::number(failed) +
+                         text(host, " file(s) access denied! Could not delete files!",
+                              " Datei(en) Zugriff verweigert! Konnten nicht gelöscht werden!"));
 
     host.CompactList();
     return result;

@@ -66,9 +66,10 @@ ShredOutcome OverwriteAndDelete(const QString &path, int count, const ShredPassO
         for (int pass = passes; pass >= 1; --pass) {
             const unsigned char passByte = ShredPassByte(pass);
             std::memset(block.data(), passByte, block.size());
-            const bool written = OverwriteBlocks(size, ShredBlockSize, [&](qint64 offset, qint64 length) {
-                return file.writeAt(offset, block.data(), length);
-            });
+            const bool written =
+                OverwriteBlocks(size, ShredBlockSize, [&](qint64 offset, qint64 length) {
+                    return file.writeAt(offset, block.data(), length);
+                });
             if (!written || !file.flushToDisk()) {
                 writeError = file.errorText();
                 break;
@@ -84,10 +85,10 @@ ShredOutcome OverwriteAndDelete(const QString &path, int count, const ShredPassO
         // The content is partly destroyed; the file goes all the same.
         QString removeError;
         const bool removed = FileAttributes::remove(path, &removeError);
-        throw EShredError(QStringLiteral("overwriting failed: ") + writeError
-                          + (removed ? QStringLiteral("; the file was removed")
-                                     : QStringLiteral("; the file could not be removed either: ")
-                                           + removeError));
+        throw EShredError(
+            QStringLiteral("overwriting failed: ") + writeError +
+            (removed ? QStringLiteral("; the file was removed")
+                     : QStringLiteral("; the file could not be removed either: ") + removeError));
     }
     removeOrRaise(path, QStringLiteral("overwritten"));
     return ShredOutcome::Overwritten;

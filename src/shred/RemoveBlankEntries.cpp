@@ -4,6 +4,6 @@
 
 int RemoveBlankEntries(QStringList &entries)
 {
-    return static_cast<int>(entries.removeIf(
-        [](const QString &entry) { return TextTrim::trimmed(entry).isEmpty(); }));
+    return static_cast<int>(
+        entries.removeIf([](const QString &entry) { return TextTrim::trimmed(entry).isEmpty(); }));
 }

@@ -9,7 +9,8 @@ class EShredError : public std::runtime_error
 {
 public:
     explicit EShredError(const QString &message)
-        : std::runtime_error(message.toStdString()), m_message(message)
+        : std::runtime_error(message.toStdString())
+        , m_message(message)
     {
     }
 

@@ -55,7 +55,8 @@ private Q_SLOTS:
     {
         const QString a = make(QStringLiteral("a.bin"));
         const QString b = make(QStringLiteral("b.bin"), 0);
-        const CliRun run = runShred({QStringLiteral("--yes"), QStringLiteral("--count"), QStringLiteral("1"), a, b});
+        const CliRun run = runShred(
+            {QStringLiteral("--yes"), QStringLiteral("--count"), QStringLiteral("1"), a, b});
         QCOMPARE(run.code, 0);
         QCOMPARE(run.out, QStringLiteral("2 file(s) deleted, 0 file(s) refused\n"));
         QVERIFY(run.err.isEmpty());
@@ -83,7 +84,8 @@ private Q_SLOTS:
 
         const CliRun run = runShred({a, b}, true, answer);
 
-        QVERIFY(run.err.startsWith(QStringLiteral("2 file(s) selected. Really delete these file(s)? [y/N] ")));
+        QVERIFY(run.err.startsWith(
+            QStringLiteral("2 file(s) selected. Really delete these file(s)? [y/N] ")));
         QCOMPARE(run.code, 0);
         QCOMPARE(QFileInfo::exists(a), !deleted);
         if (deleted) {
@@ -123,7 +125,9 @@ private Q_SLOTS:
 
         QCOMPARE(run.code, 1);
         QCOMPARE(run.out, QStringLiteral("1 file(s) deleted, 2 file(s) refused\n"));
-        QVERIFY2(run.err.contains(held + QStringLiteral(": cannot open: in use by another program")), qPrintable(run.err));
+        QVERIFY2(
+            run.err.contains(held + QStringLiteral(": cannot open: in use by another program")),
+            qPrintable(run.err));
         QVERIFY2(run.err.contains(missing + QStringLiteral(": no such file")), qPrintable(run.err));
         QCOMPARE(TestFiles::read(held), content);
         QVERIFY(!QFileInfo::exists(free));
@@ -146,16 +150,20 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("message");
-        QTest::newRow("no files") << QStringList{QStringLiteral("--yes")} << QStringLiteral("no files given");
-        QTest::newRow("count without value") << QStringList{QStringLiteral("--count")}
-                                             << QStringLiteral("--count needs a number");
-        QTest::newRow("count not a number") << QStringList{QStringLiteral("--count=two"), QStringLiteral("f")}
-                                            << QStringLiteral("--count needs a whole number");
-        QTest::newRow("count too large for 32 bits")
-            << QStringList{QStringLiteral("--count"), QStringLiteral("99999999999"), QStringLiteral("f")}
+        QTest::newRow("no files") << QStringList{QStringLiteral("--yes")}
+                                  << QStringLiteral("no files given");
+        QTest::newRow("count without value")
+            << QStringList{QStringLiteral("--count")} << QStringLiteral("--count needs a number");
+        QTest::newRow("count not a number")
+            << QStringList{QStringLiteral("--count=two"), QStringLiteral("f")}
             << QStringLiteral("--count needs a whole number");
-        QTest::newRow("unknown option") << QStringList{QStringLiteral("--force"), QStringLiteral("f")}
-                                        << QStringLiteral("unknown option");
+        QTest::newRow("count too large for 32 bits")
+            << QStringList{QStringLiteral("--count"), QStringLiteral("99999999999"),
+                           QStringLiteral("f")}
+            << QStringLiteral("--count needs a whole number");
+        QTest::newRow("unknown option")
+            << QStringList{QStringLiteral("--force"), QStringLiteral("f")}
+            << QStringLiteral("unknown option");
     }
 
     void usageErrors()
@@ -171,8 +179,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("count");
         QTest::addColumn<QString>("note");
-        QTest::newRow("0") << QStringLiteral("0") << QStringLiteral("overwrite count 0 is outside 1 to 10; using 1");
-        QTest::newRow("25") << QStringLiteral("25") << QStringLiteral("overwrite count 25 is outside 1 to 10; using 10");
+        QTest::newRow("0") << QStringLiteral("0")
+                           << QStringLiteral("overwrite count 0 is outside 1 to 10; using 1");
+        QTest::newRow("25") << QStringLiteral("25")
+                            << QStringLiteral("overwrite count 25 is outside 1 to 10; using 10");
         QTest::newRow("10") << QStringLiteral("10") << QString();
     }
 
@@ -181,7 +191,8 @@ private Q_SLOTS:
         QFETCH(QString, count);
         QFETCH(QString, note);
         const QString file = make(QStringLiteral("clamped.bin"), 100);
-        const CliRun run = runShred({QStringLiteral("--count=") + count, QStringLiteral("--yes"), file});
+        const CliRun run =
+            runShred({QStringLiteral("--count=") + count, QStringLiteral("--yes"), file});
         QCOMPARE(run.code, 0);
         if (note.isEmpty())
             QVERIFY(run.err.isEmpty());
@@ -194,7 +205,8 @@ private Q_SLOTS:
     {
         const QString file = make(QStringLiteral("--yes"));
         QVERIFY(QDir::setCurrent(m_dir.path()));
-        const CliRun run = runShred({QStringLiteral("-y"), QStringLiteral("--"), QStringLiteral("--yes")});
+        const CliRun run =
+            runShred({QStringLiteral("-y"), QStringLiteral("--"), QStringLiteral("--yes")});
         QCOMPARE(run.code, 0);
         QVERIFY(!QFileInfo::exists(file));
     }

@@ -1,9 +1,9 @@
+#include "ScriptedPrompter.h"
+#include "TestFiles.h"
 #include "platform/FileAttributes.h"
 #include "shred/DeleteListedFiles.h"
 #include "shred/RemoveBlankEntries.h"
 #include "shred/SecureDeleteHost.h"
-#include "ScriptedPrompter.h"
-#include "TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -115,7 +115,8 @@ private Q_SLOTS:
     void allFilesDeletedWithProgress()
     {
         FakeHost host;
-        createFiles(host, {QStringLiteral("a.txt"), QStringLiteral("b.txt"), QStringLiteral("c.txt")});
+        createFiles(host,
+                    {QStringLiteral("a.txt"), QStringLiteral("b.txt"), QStringLiteral("c.txt")});
         host.resultText = QStringLiteral("old");
 
         const DeleteRunResult result = DeleteListedFiles(host);
@@ -132,8 +133,8 @@ private Q_SLOTS:
         QCOMPARE(host.countText, QStringLiteral("2"));
         QCOMPARE(result.done, 3);
         QCOMPARE(result.overwriteCount, 2);
-        QVERIFY(!exists(QStringLiteral("a.txt")) && !exists(QStringLiteral("b.txt"))
-                && !exists(QStringLiteral("c.txt")));
+        QVERIFY(!exists(QStringLiteral("a.txt")) && !exists(QStringLiteral("b.txt")) &&
+                !exists(QStringLiteral("c.txt")));
     }
 
     void progressRoundsHalvesToEven_data()
@@ -164,9 +165,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("resultText");
         QTest::addColumn<QString>("failureText");
         QTest::newRow("English") << 1 << QStringLiteral("3 file(s) deleted")
-                                 << QStringLiteral("2 file(s) access denied! Could not delete files!");
-        QTest::newRow("German") << 0 << QStringLiteral("3 Datei(en) gelöscht")
-                                << QStringLiteral("2 Datei(en) Zugriff verweigert! Konnten nicht gelöscht werden!");
+                                 << QStringLiteral(
+                                        "2 file(s) access denied! Could not delete files!");
+        QTest::newRow("German")
+            << 0 << QStringLiteral("3 Datei(en) gelöscht")
+            << QStringLiteral("2 Datei(en) Zugriff verweigert! Konnten nicht gelöscht werden!");
     }
 
     void refusedFilesStayListedAndAreReported()
@@ -177,8 +180,9 @@ private Q_SLOTS:
 
         FakeHost host;
         host.lang = language;
-        const QStringList names{QStringLiteral("1.bin"), QStringLiteral("2.bin"), QStringLiteral("3.bin"),
-                                QStringLiteral("4.bin"), QStringLiteral("5.bin")};
+        const QStringList names{QStringLiteral("1.bin"), QStringLiteral("2.bin"),
+                                QStringLiteral("3.bin"), QStringLiteral("4.bin"),
+                                QStringLiteral("5.bin")};
         createFiles(host, names);
         const QByteArray second = TestFiles::read(folder() + names[1]);
         const QByteArray fourth = TestFiles::read(folder() + names[3]);
@@ -219,8 +223,9 @@ private Q_SLOTS:
         host.lang = language;
         host.resultText = QStringLiteral("kept");
         DeleteListedFiles(host);
-        QCOMPARE(host.prompts.messages,
-                 (QList<Message>{Message::dialog(MessageIcon::Information, text, MessageButtons::Ok)}));
+        QCOMPARE(
+            host.prompts.messages,
+            (QList<Message>{Message::dialog(MessageIcon::Information, text, MessageButtons::Ok)}));
         QCOMPARE(host.progress, QList<int>{0});
         QCOMPARE(host.resultText, QStringLiteral("kept"));
     }
@@ -235,7 +240,8 @@ private Q_SLOTS:
 
         const DeleteRunResult result = DeleteListedFiles(host);
 
-        QCOMPARE(host.prompts.texts(), QStringList{QStringLiteral("2 Datei(en) unwiderruflich löschen?")});
+        QCOMPARE(host.prompts.texts(),
+                 QStringList{QStringLiteral("2 Datei(en) unwiderruflich löschen?")});
         QVERIFY(!result.confirmed);
         QCOMPARE(host.entries, (QStringList{QStringLiteral("a.txt"), QStringLiteral("b.txt")}));
         QCOMPARE(host.countText, QStringLiteral("25"));
@@ -250,14 +256,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("fieldAfter");
         QTest::addColumn<bool>("invalid");
         QTest::newRow("0 becomes 1") << QStringLiteral("0") << 1 << QStringLiteral("1") << false;
-        QTest::newRow("25 becomes 10") << QStringLiteral("25") << 10 << QStringLiteral("10") << false;
+        QTest::newRow("25 becomes 10")
+            << QStringLiteral("25") << 10 << QStringLiteral("10") << false;
         QTest::newRow("-3 becomes 1") << QStringLiteral("-3") << 1 << QStringLiteral("1") << false;
         QTest::newRow("7 stays") << QStringLiteral("7") << 7 << QStringLiteral("7") << false;
-        QTest::newRow("blanks around") << QStringLiteral(" 3 ") << 3 << QStringLiteral("3") << false;
+        QTest::newRow("blanks around")
+            << QStringLiteral(" 3 ") << 3 << QStringLiteral("3") << false;
         QTest::newRow("empty") << QString() << 2 << QString() << true;
         QTest::newRow("letters") << QStringLiteral("x2") << 2 << QStringLiteral("x2") << true;
-        QTest::newRow("beyond 32 bits") << QStringLiteral("99999999999") << 2
-                                        << QStringLiteral("99999999999") << true;
+        QTest::newRow("beyond 32 bits")
+            << QStringLiteral("99999999999") << 2 << QStringLiteral("99999999999") << true;
     }
 
     void overwriteCountField()
@@ -275,7 +283,9 @@ private Q_SLOTS:
 
         QCOMPARE(result.overwriteCount, countUsed);
         QCOMPARE(host.countText, fieldAfter);
-        QCOMPARE(host.prompts.texts().contains(QStringLiteral("Invalid number. Will use default=2")), invalid);
+        QCOMPARE(
+            host.prompts.texts().contains(QStringLiteral("Invalid number. Will use default=2")),
+            invalid);
         QCOMPARE(result.done, 1);
     }
 
@@ -286,10 +296,11 @@ private Q_SLOTS:
         createFiles(host, {QStringLiteral("one.bin")});
         host.countText = QString();
         DeleteListedFiles(host);
-        QCOMPARE(host.prompts.messages.at(1),
-                 Message::dialog(MessageIcon::Information,
-                                 QStringLiteral("Ungültige Anzahl. Verwende Standardeinstellungen=2"),
-                                 MessageButtons::Ok));
+        QCOMPARE(
+            host.prompts.messages.at(1),
+            Message::dialog(MessageIcon::Information,
+                            QStringLiteral("Ungültige Anzahl. Verwende Standardeinstellungen=2"),
+                            MessageButtons::Ok));
     }
 
     void cancelStopsBeforeTheNextFile()
@@ -330,7 +341,8 @@ private Q_SLOTS:
     {
         FakeHost host;
         createFiles(host, {QStringLiteral("ro.txt")});
-        QVERIFY(QFile::setPermissions(folder() + QStringLiteral("ro.txt"), QFile::ReadOwner | QFile::ReadGroup));
+        QVERIFY(QFile::setPermissions(folder() + QStringLiteral("ro.txt"),
+                                      QFile::ReadOwner | QFile::ReadGroup));
         DeleteListedFiles(host);
         QCOMPARE(host.resultText, QStringLiteral("1 file(s) deleted"));
         QVERIFY(!exists(QStringLiteral("ro.txt")));
@@ -397,7 +409,7 @@ private Q_SLOTS:
 
     void compactionKeepsOrderOfTheRest()
     {
-        QStringList entries{QStringLiteral("  "), QStringLiteral("a"), QStringLiteral("\t"),
+        QStringList entries{QStringLiteral("  "), QStringLiteral("a"),   QStringLiteral("\t"),
                             QStringLiteral("  "), QStringLiteral(" b "), QString()};
         QCOMPARE(RemoveBlankEntries(entries), 4);
         QCOMPARE(entries, (QStringList{QStringLiteral("a"), QStringLiteral(" b ")}));

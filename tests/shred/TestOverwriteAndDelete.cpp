@@ -1,9 +1,9 @@
+#include "TestFiles.h"
 #include "platform/FileAttributes.h"
 #include "shred/ClearReadOnly.h"
 #include "shred/OverwriteAndDelete.h"
 #include "shred/OverwriteBlocks.h"
 #include "shred/SecureDeleteFile.h"
-#include "TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -31,7 +31,9 @@ QByteArray filled(qsizetype size, unsigned char byte)
 
 mode_t modeOf(const QString &path)
 {
-    struct stat info{};
+    struct stat info
+    {
+    };
     ::lstat(QFile::encodeName(path).constData(), &info);
     return info.st_mode & 07777;
 }
@@ -53,7 +55,9 @@ public:
             ::close(ready[0]);
             ::close(release[1]);
             const int fd = ::open(native.constData(), O_RDWR);
-            struct flock lock{};
+            struct flock lock
+            {
+            };
             lock.l_type = F_WRLCK;
             lock.l_whence = SEEK_SET;
             const char ok = (fd >= 0 && ::fcntl(fd, F_SETLK, &lock) == 0) ? '1' : '0';
@@ -89,10 +93,12 @@ private:
 class Unchangeable
 {
 public:
-    explicit Unchangeable(const QString &path) : m_path(path)
+    explicit Unchangeable(const QString &path)
+        : m_path(path)
     {
         if (::geteuid() == 0) {
-            m_immutable = QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), path}) == 0;
+            m_immutable =
+                QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), path}) == 0;
             m_active = m_immutable;
         } else {
             m_mode = modeOf(path);
@@ -135,7 +141,9 @@ public:
     }
 
 private:
-    struct rlimit m_old{};
+    struct rlimit m_old
+    {
+    };
     void (*m_oldHandler)(int) = nullptr;
 };
 
@@ -162,12 +170,13 @@ private Q_SLOTS:
 
         const qint64 MiB = qint64(1) << 20;
         const qint64 GiB4 = qint64(4) << 30;
-        QTest::newRow("10000 in 4096") << qint64(10000) << qint64(4096)
-                                       << QList<Span>{{0, 4096}, {4096, 4096}, {8192, 1808}}
-                                       << Span{8192, 1808} << qint64(3);
+        QTest::newRow("10000 in 4096")
+            << qint64(10000) << qint64(4096) << QList<Span>{{0, 4096}, {4096, 4096}, {8192, 1808}}
+            << Span{8192, 1808} << qint64(3);
         QTest::newRow("4096 in 4096, no rest")
             << qint64(4096) << qint64(4096) << QList<Span>{{0, 4096}} << Span{0, 4096} << qint64(1);
-        QTest::newRow("one byte") << qint64(1) << MiB << QList<Span>{{0, 1}} << Span{0, 1} << qint64(1);
+        QTest::newRow("one byte") << qint64(1) << MiB << QList<Span>{{0, 1}} << Span{0, 1}
+                                  << qint64(1);
         QTest::newRow("past 4 GiB") << GiB4 + 1808 << MiB << QList<Span>{{0, MiB}, {MiB, MiB}}
                                     << Span{GiB4, 1808} << qint64(4097);
         QTest::newRow("past 4 GiB in 4096") << GiB4 + 4096 << qint64(4096) << QList<Span>{{0, 4096}}
@@ -236,14 +245,15 @@ private Q_SLOTS:
 
         QList<int> seen;
         QList<QByteArray> mismatches;
-        const ShredOutcome outcome = OverwriteAndDelete(file, count, [&](int pass, unsigned char byte) {
-            seen.append(pass);
-            QCOMPARE(byte, pass % 2 == 0 ? 0x3E : 0xC1);
-            // Same file, same name, same length, every byte the pass byte.
-            QCOMPARE(FileAttributes::query(file).inode, inode);
-            if (TestFiles::read(file) != filled(size, byte))
-                mismatches.append(QByteArray::number(pass));
-        });
+        const ShredOutcome outcome =
+            OverwriteAndDelete(file, count, [&](int pass, unsigned char byte) {
+                seen.append(pass);
+                QCOMPARE(byte, pass % 2 == 0 ? 0x3E : 0xC1);
+                // Same file, same name, same length, every byte the pass byte.
+                QCOMPARE(FileAttributes::query(file).inode, inode);
+                if (TestFiles::read(file) != filled(size, byte))
+                    mismatches.append(QByteArray::number(pass));
+            });
         QCOMPARE(outcome, ShredOutcome::Overwritten);
         QCOMPARE(seen, passes);
         QVERIFY2(mismatches.isEmpty(), mismatches.join(',').constData());
@@ -411,7 +421,8 @@ private Q_SLOTS:
         }
         QVERIFY(!deleted);
         QCOMPARE(passes, 0);
-        QVERIFY2(report.reason.startsWith(QStringLiteral("overwriting failed")), qPrintable(report.reason));
+        QVERIFY2(report.reason.startsWith(QStringLiteral("overwriting failed")),
+                 qPrintable(report.reason));
         QVERIFY(report.reason.endsWith(QStringLiteral("the file was removed")));
         QVERIFY(!QFileInfo::exists(file));
     }
@@ -428,8 +439,9 @@ private Q_SLOTS:
                 QSKIP("cannot make a folder unchangeable here");
             ShredReport report;
             QVERIFY(!SecureDeleteFile(file, 1, &report));
-            QVERIFY2(report.reason.startsWith(QStringLiteral("overwritten, but could not be removed")),
-                     qPrintable(report.reason));
+            QVERIFY2(
+                report.reason.startsWith(QStringLiteral("overwritten, but could not be removed")),
+                qPrintable(report.reason));
             // The content is gone all the same.
             QCOMPARE(TestFiles::read(file), filled(6000, 0xC1));
         }

@@ -56,7 +56,8 @@ private Q_SLOTS:
             QCOMPARE(file.size(), size);
             for (const qint64 offset : probes) {
                 const qint64 length = qMin<qint64>(4096, size - offset);
-                QCOMPARE(bytesAt(file, offset, length), QByteArray(length, static_cast<char>(byte)));
+                QCOMPARE(bytesAt(file, offset, length),
+                         QByteArray(length, static_cast<char>(byte)));
             }
         });
         QCOMPARE(outcome, ShredOutcome::Overwritten);

@@ -18,7 +18,11 @@ const char *const Prefix = "velmora2-cli shred: ";
 class TerminalPrompter : public Prompter
 {
 public:
-    TerminalPrompter(CliIo &io, bool assumeYes) : m_io(io), m_assumeYes(assumeYes) {}
+    TerminalPrompter(CliIo &io, bool assumeYes)
+        : m_io(io)
+        , m_assumeYes(assumeYes)
+    {
+    }
 
     MessageAnswer ask(const Message &message) override
     {
@@ -50,7 +54,10 @@ class CommandLineHost : public SecureDeleteHost
 {
 public:
     CommandLineHost(CliIo &io, const QStringList &paths, int count, bool assumeYes)
-        : m_io(io), m_entries(paths), m_countText(QString::number(count)), m_prompter(io, assumeYes)
+        : m_io(io)
+        , m_entries(paths)
+        , m_countText(QString::number(count))
+        , m_prompter(io, assumeYes)
     {
     }
 
@@ -129,7 +136,8 @@ public:
                 optionsEnded = true;
             } else if (arg == QStringLiteral("--yes") || arg == QStringLiteral("-y")) {
                 assumeYes = true;
-            } else if (arg == QStringLiteral("--count") || arg.startsWith(QStringLiteral("--count="))) {
+            } else if (arg == QStringLiteral("--count") ||
+                       arg.startsWith(QStringLiteral("--count="))) {
                 QString value;
                 if (arg.contains(QLatin1Char('='))) {
                     value = arg.section(QLatin1Char('='), 1);
@@ -148,8 +156,8 @@ public:
                 }
                 count = OverwriteCount::clamped(parsed);
                 if (count != parsed)
-                    io.err << Prefix << "overwrite count " << parsed << " is outside 1 to 10; using "
-                           << count << '\n';
+                    io.err << Prefix << "overwrite count " << parsed
+                           << " is outside 1 to 10; using " << count << '\n';
             } else {
                 io.err << Prefix << "unknown option \"" << arg << "\"\n";
                 return ExitUsage;
