@@ -1,14 +1,24 @@
 #include "access/gui/StartupPasswordCheck.h"
 
 #include "access/gui/UnitStart.h"
+#include "platform/TextTrim.h"
 
 StartupCheckResult RunStartupPasswordCheck(TFormPWD &prompt, const QString &storedPassword,
                                            const QString &acceptedPassword, int language)
 {
-    // Placeholder until the prompt exists: every start is accepted.
-    Q_UNUSED(prompt);
-    Q_UNUSED(storedPassword);
-    Q_UNUSED(acceptedPassword);
-    Q_UNUSED(language);
-    return StartupCheckResult::Accepted;
+    if (TextTrim::trimmed(storedPassword).isEmpty())
+        return StartupCheckResult::Accepted;
+    if (storedPassword == acceptedPassword)
+        return StartupCheckResult::Accepted;
+
+    prompt.NurTest = false;
+    prompt.CheckPass = storedPassword;
+    prompt.Lang = language;
+    prompt.exec();
+
+    if (prompt.PWD == storedPassword)
+        return StartupCheckResult::Accepted;
+    if (prompt.PassReset)
+        return StartupCheckResult::Reset;
+    return StartupCheckResult::Failed;
 }

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QDialog>
-#include <QByteArray>
-#include <QString>
 
-// The confirmation of a password reset.
+class QLabel;
+class QPushButton;
+
+// Confirms a password reset: the user has forgotten the password and goes on
+// without it for this run.
 class TFormPassInfo : public QDialog
 {
     Q_OBJECT
@@ -12,6 +14,20 @@ class TFormPassInfo : public QDialog
 public:
     explicit TFormPassInfo(QWidget *parent = nullptr);
 
-    bool MyReset = false;
+    bool MyReset = false; // "Ja"/"Yes" was chosen; cleared when shown
     int MyLanguage = 0;
+
+    QLabel *Label1 = nullptr; // the explanation
+    QLabel *Label3 = nullptr; // the question
+    QPushButton *BitBtn1 = nullptr; // "Ja"/"Yes", the default button
+    QPushButton *BitBtn2 = nullptr; // "Nein"/"No", the cancel button
+
+    void ApplyLanguage();
+
+public Q_SLOTS:
+    void BitBtn1Click();
+    void BitBtn2Click();
+
+protected:
+    void showEvent(QShowEvent *event) override;
 };

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QDialog>
-#include <QByteArray>
-#include <QString>
 
-// The window that shows what a keystroke recorder would have logged.
+class QPlainTextEdit;
+
+// "Send to Keylogger": shows what a keystroke recorder would have logged
+// while the password was typed, the real characters among the decoys. It
+// opens 10 pixels below the password prompt, centred on the desktop like it.
 class TFormKeyMem : public QDialog
 {
     Q_OBJECT
@@ -12,5 +14,14 @@ class TFormKeyMem : public QDialog
 public:
     explicit TFormKeyMem(QWidget *parent = nullptr);
 
-    int FTop = 0;
+    int FTop = 0; // the top it takes when shown
+
+    QPlainTextEdit *Memo1 = nullptr;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void FormActivate();
 };

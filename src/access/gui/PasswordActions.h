@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+class TFormPWD;
+
+// The settings window's two password actions. Both work on the accepted
+// password (the settings window's copy of line 0) and end with the window's
+// save action, which stores it; they return true when they ran it.
+namespace PasswordActions {
+
+// "Neues Passwort anlegen": the prompt in new-password mode without its
+// reset link; an empty entry changes nothing; "Einstellungen jetzt
+// speichern?" answered Yes stores the digest of the trimmed text.
+bool SetPassword(QWidget *window, TFormPWD &prompt, int language, QString &acceptedPassword,
+                 const std::function<void()> &save);
+
+// "Passwort löschen": asked in a box captioned "Velmora2"; Yes empties the
+// accepted password. The old password is not asked for.
+bool RemovePassword(QWidget *window, int language, QString &acceptedPassword,
+                    const std::function<void()> &save);
+
+} // namespace PasswordActions

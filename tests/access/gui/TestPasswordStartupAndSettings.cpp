@@ -1,0 +1,257 @@
+#include "RecordingKeyInjector.h"
+
+#include "access/gui/PasswordActions.h"
+#include "access/gui/StartupPasswordCheck.h"
+#include "access/gui/UnitPassInfo.h"
+#include "access/gui/UnitStart.h"
+#include "ui/FlatButton.h"
+#include "ui/MessageBox.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+namespace {
+const QString digestOfGeheim = QStringLiteral("e8636ea013e682faf61f56ce1cb1ab5c");
+const QString digestOfNeu = QStringLiteral("83e71d83b2dcea23dcab3b64182494cc"); // "neu"
+} // namespace
+
+Q_DECLARE_METATYPE(StartupCheckResult)
+
+// What the user does once the prompt is on screen.
+using PromptScript = std::function<void(TFormPWD &)>;
+
+class TestPasswordStartupAndSettings : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void startupCheck_data();
+    void startupCheck();
+    void setPassword_data();
+    void setPassword();
+    void removePassword_data();
+    void removePassword();
+
+private:
+    // Runs `script` on the prompt as soon as it is shown modally; records
+    // whether it was shown at all.
+    void whenShown(const PromptScript &script);
+
+    std::unique_ptr<TFormPWD> prompt;
+    RecordingKeyInjector::Record record;
+    bool promptShown = false;
+    std::unique_ptr<QTimer> poll;
+};
+
+void TestPasswordStartupAndSettings::init()
+{
+    record = {};
+    promptShown = false;
+    prompt = std::make_unique<TFormPWD>();
+    prompt->setKeyInjector(std::make_unique<RecordingKeyInjector>(record));
+    MessageBox::clearHistory();
+    MessageBox::setAutoAnswer(true);
+}
+
+void TestPasswordStartupAndSettings::cleanup()
+{
+    poll.reset();
+    prompt.reset();
+    MessageBox::setAutoAnswer(false);
+    MessageBox::setNextAnswers({});
+}
+
+void TestPasswordStartupAndSettings::whenShown(const PromptScript &script)
+{
+    poll = std::make_unique<QTimer>();
+    poll->setInterval(5);
+    connect(poll.get(), &QTimer::timeout, this, [this, script] {
+        if (!prompt->isVisible() || !prompt->isModal())
+            return;
+        poll->stop();
+        promptShown = true;
+        script(*prompt);
+    });
+    poll->start();
+}
+
+namespace {
+
+PromptScript typeAndOk(const QString &text, int times = 1)
+{
+    return [text, times](TFormPWD &pwd) {
+        for (int i = 0; i < times && pwd.isVisible(); ++i) {
+            QTest::keyClicks(pwd.MaskEdit1, text);
+            pwd.ButtonOk->click();
+        }
+    };
+}
+
+PromptScript cancel()
+{
+    return [](TFormPWD &pwd) { pwd.ButtonQuit->click(); };
+}
+
+PromptScript confirmReset()
+{
+    return [](TFormPWD &pwd) {
+        TFormPassInfo *info = pwd.passInfoWindow();
+        QTimer::singleShot(0, info, [info] { info->BitBtn1->click(); });
+        pwd.SpeedButton2->click();
+    };
+}
+
+PromptScript closeWindow()
+{
+    return [](TFormPWD &pwd) { pwd.close(); };
+}
+
+} // namespace
+
+void TestPasswordStartupAndSettings::startupCheck_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("accepted");
+    QTest::addColumn<PromptScript>("user");
+    QTest::addColumn<bool>("shown");
+    QTest::addColumn<StartupCheckResult>("result");
+    QTest::addColumn<int>("errors");
+
+    QTest::newRow("right password") << digestOfGeheim << "" << typeAndOk("geheim") << true
+                                    << StartupCheckResult::Accepted << 0;
+    QTest::newRow("blanks around the right password")
+        << digestOfGeheim << "" << typeAndOk(" geheim  ") << true << StartupCheckResult::Accepted << 0;
+    QTest::newRow("wrong twice, then right")
+        << digestOfGeheim << "" << PromptScript([](TFormPWD &pwd) {
+               typeAndOk("falsch", 2)(pwd);
+               typeAndOk("geheim")(pwd);
+           })
+        << true << StartupCheckResult::Accepted << 2;
+    QTest::newRow("wrong four times") << digestOfGeheim << "" << typeAndOk("falsch", 4) << true
+                                      << StartupCheckResult::Failed << 3;
+    QTest::newRow("cancelled") << digestOfGeheim << "" << cancel() << true
+                               << StartupCheckResult::Failed << 0;
+    QTest::newRow("window closed") << digestOfGeheim << "" << closeWindow() << true
+                                   << StartupCheckResult::Failed << 0;
+    QTest::newRow("reset confirmed") << digestOfGeheim << "" << confirmReset() << true
+                                     << StartupCheckResult::Reset << 0;
+    QTest::newRow("plain stored text") << "geheim" << "" << typeAndOk("geheim") << true
+                                       << StartupCheckResult::Accepted << 0;
+    QTest::newRow("accepted before in this run") << digestOfGeheim << digestOfGeheim << cancel()
+                                                 << false << StartupCheckResult::Accepted << 0;
+    QTest::newRow("no password set") << "" << "" << cancel() << false
+                                     << StartupCheckResult::Accepted << 0;
+}
+
+void TestPasswordStartupAndSettings::startupCheck()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, accepted);
+    QFETCH(PromptScript, user);
+    QFETCH(bool, shown);
+    QFETCH(StartupCheckResult, result);
+    QFETCH(int, errors);
+
+    prompt->NurTest = true; // left over from the settings window: the check sets check mode
+    whenShown(user);
+    QCOMPARE(RunStartupPasswordCheck(*prompt, stored, accepted, 1), result);
+    QCOMPARE(promptShown, shown);
+    QVERIFY(!prompt->isVisible());
+    QCOMPARE(MessageBox::shownMessages().size(), errors);
+    if (shown) {
+        QCOMPARE(prompt->CheckPass, stored);
+        QCOMPARE(prompt->Lang, 1);
+    }
+}
+
+void TestPasswordStartupAndSettings::setPassword_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QList<MessageAnswer>>("answers");
+    QTest::addColumn<QString>("accepted");
+    QTest::addColumn<int>("saves");
+    QTest::addColumn<QStringList>("messages");
+
+    const QString old = digestOfGeheim;
+    QTest::newRow("Yes stores the digest of the trimmed text")
+        << "  neu " << QList<MessageAnswer>{MessageAnswer::Yes} << digestOfNeu << 1
+        << QStringList{"Einstellungen jetzt speichern?"};
+    QTest::newRow("No changes nothing") << "neu" << QList<MessageAnswer>{MessageAnswer::No} << old
+                                        << 0 << QStringList{"Einstellungen jetzt speichern?"};
+    QTest::newRow("empty entry changes nothing, no question")
+        << "   " << QList<MessageAnswer>{} << old << 0 << QStringList{"Falsches Passwort!"};
+}
+
+void TestPasswordStartupAndSettings::setPassword()
+{
+    QFETCH(QString, typed);
+    QFETCH(QList<MessageAnswer>, answers);
+    QFETCH(QString, accepted);
+    QFETCH(int, saves);
+    QFETCH(QStringList, messages);
+
+    QString acceptedPassword = digestOfGeheim;
+    int saveCalls = 0;
+    bool linkHidden = false;
+    bool newPasswordMode = false;
+    whenShown([&](TFormPWD &pwd) {
+        linkHidden = pwd.SpeedButton2->isHidden();
+        newPasswordMode = pwd.NurTest;
+        MessageBox::setNextAnswers(answers);
+        QTest::keyClicks(pwd.MaskEdit1, typed);
+        pwd.ButtonOk->click();
+    });
+    const bool stored = PasswordActions::SetPassword(nullptr, *prompt, 0, acceptedPassword,
+                                                     [&] { ++saveCalls; });
+    QVERIFY(promptShown);
+    QVERIFY(linkHidden);
+    QVERIFY(newPasswordMode);
+    QCOMPARE(stored, saves > 0);
+    QCOMPARE(saveCalls, saves);
+    QCOMPARE(acceptedPassword, accepted);
+    QCOMPARE(MessageBox::shownTexts(), messages);
+    QVERIFY(!prompt->SpeedButton2->isHidden()); // the start-up check offers the reset again
+    QVERIFY(prompt->PWD.isEmpty());             // the typed text is not kept
+}
+
+void TestPasswordStartupAndSettings::removePassword_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<MessageAnswer>("answer");
+    QTest::addColumn<QString>("question");
+    QTest::newRow("German, Yes") << 0 << MessageAnswer::Yes << "Passwort wirklich löschen?";
+    QTest::newRow("English, Yes") << 1 << MessageAnswer::Yes << "Delete password?";
+    QTest::newRow("German, No") << 0 << MessageAnswer::No << "Passwort wirklich löschen?";
+}
+
+void TestPasswordStartupAndSettings::removePassword()
+{
+    QFETCH(int, language);
+    QFETCH(MessageAnswer, answer);
+    QFETCH(QString, question);
+
+    QString acceptedPassword = digestOfGeheim;
+    int saveCalls = 0;
+    MessageBox::setNextAnswers({answer});
+    const bool removed = PasswordActions::RemovePassword(nullptr, language, acceptedPassword,
+                                                         [&] { ++saveCalls; });
+    const bool yes = answer == MessageAnswer::Yes;
+    QCOMPARE(removed, yes);
+    QCOMPARE(saveCalls, yes ? 1 : 0);
+    QCOMPARE(acceptedPassword, yes ? QString() : digestOfGeheim);
+    QCOMPARE(MessageBox::shownMessages().size(), 1);
+    const Message shown = MessageBox::shownMessages().first();
+    QCOMPARE(shown, Message::box(QStringLiteral("Velmora2"), question, MessageIcon::Question,
+                                 MessageButtons::YesNo));
+}
+
+QTEST_MAIN(TestPasswordStartupAndSettings)
+#include "TestPasswordStartupAndSettings.moc"
