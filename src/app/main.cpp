@@ -1,7 +1,28 @@
-#include <QApplication>
+#include "ui/ProgramWindows.h"
+#include "ui/UnitDashboard.h"
+#include "ui/VelmoraApplication.h"
 
+#include <QCoreApplication>
+
+// The desktop program. It reads no command-line arguments.
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    return 0;
+    VelmoraApplication app(argc, argv);
+    VelmoraApplication::setApplicationName(QStringLiteral("velmora2"));
+    VelmoraApplication::setDesktopFileName(QStringLiteral("velmora2"));
+    // Closing the dashboard ends the program, whatever else is open.
+    VelmoraApplication::setQuitOnLastWindowClosed(false);
+
+    ProgramWindows windows;
+    TFormMain &dashboard = windows.FormMain();
+    QObject::connect(&dashboard, &TFormMain::programEnds, &app, &QCoreApplication::quit);
+    // The start-up sequence may end the program when the password is not
+    // given: at once, with exit code 1, without saving.
+    QObject::connect(&dashboard, &TFormMain::startupRejected, &app,
+                     [] { QCoreApplication::exit(1); });
+
+    dashboard.show();
+    if (dashboard.startupFailed())
+        return 1;
+    return VelmoraApplication::exec();
 }
