@@ -20,6 +20,8 @@ ProgramWindows::ProgramWindows()
     FormPWD = new TFormPWD(owner);
     AboutBox = new TAboutBox(owner);
     FormKeyMem = new TFormKeyMem(owner);
+    FormPWD->setKeyMemWindow(FormKeyMem);
+    FormPWD->setPassInfoWindow(FormPassInfo);
 
     DashboardWindows windows;
     windows.FormSetting = FormSetting;
