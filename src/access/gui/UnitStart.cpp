@@ -307,6 +307,7 @@ void TFormPWD::ButtonOkClick()
     MessageBox::error(this, m_errorText);
     Memo1->clear();
     MaskEdit1->clear();
+    activateWindow(); // the keyboard comes back from the error box
     MaskEdit1->setFocus();
 }
 
