@@ -51,6 +51,25 @@ bool copyReplacing(const QString &from, const QString &to)
     return target.commit();
 }
 
+// The backup copy of a file about to be decrypted: "bak" + its name in its
+// folder, or "bak1" + name, "bak2" + name, ... when a file of that name is
+// already there, so that no file of the user's is overwritten or, later,
+// deleted. The name is taken by creating the file empty; empty when no name
+// could be taken.
+QString reserveBackupName(const QString &folder, const QString &name)
+{
+    for (int number = 0; number < 1000; ++number) {
+        const QString prefix = number == 0 ? QStringLiteral("bak")
+                                           : QStringLiteral("bak%1").arg(number);
+        QFile candidate(folder + prefix + name);
+        if (candidate.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            return candidate.fileName();
+        if (!candidate.exists())
+            return QString(); // not a clash: the folder takes no new files
+    }
+    return QString();
+}
+
 } // namespace
 
 FilePipeline::FilePipeline(EncryptRunHost &host) : m_host(host) {}
@@ -233,8 +252,13 @@ void FilePipeline::DecryptRun()
         if (path.isEmpty() || !isExistingFile(path))
             continue;
         // A copy of the encrypted file to fall back on: "bak" + its name.
-        const QString backup = folder + QStringLiteral("bak") + m_host.entry(i);
-        m_host.runFileWork([&] { copyReplacing(path, backup); });
+        const QString backup = reserveBackupName(folder, m_host.entry(i));
+        bool backupMade = false;
+        if (!backup.isEmpty()) {
+            m_host.runFileWork([&] { backupMade = copyReplacing(path, backup); });
+            if (!backupMade)
+                QFile::remove(backup);
+        }
 
         const bool ok = DecryptListedFile(path, i);
         if (!ok) {
@@ -243,7 +267,7 @@ void FilePipeline::DecryptRun()
                              PipelineTexts::DecryptFailedCancel(language), MessageIcon::Error,
                              MessageButtons::YesNo));
             if (answer == MessageAnswer::Yes) {
-                if (isExistingFile(backup))
+                if (backupMade)
                     m_host.runFileWork([&] { copyReplacing(backup, path); });
                 return;
             }
@@ -252,7 +276,8 @@ void FilePipeline::DecryptRun()
         if (ok)
             ++counter;
         m_host.pause(PauseAfterFile);
-        QFile::remove(backup);
+        if (backupMade)
+            QFile::remove(backup);
         m_host.setEncodedChecked(false);
     }
     m_host.setResultText(QString::number(counter) + PipelineTexts::FilesDecrypted(language));

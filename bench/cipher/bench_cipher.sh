@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# File encryption speed and memory, side by side in one run on the same disk:
+#   velmora2-cli encrypt / decrypt   both layers, result flushed to disk, original deleted
+#   openssl enc -rc4, two passes     the same two RC4 layers through an intermediate file
+#   cp                               one plain copy of the file
+# All tools work on the same random file, warm in the page cache; the disk is
+# synced before each clock starts. Rounds rotate nothing but repeat the set;
+# the medians are compared. Peak resident memory comes from /usr/bin/time.
+#
+# Usage: bench/cipher/bench_cipher.sh [BIN_DIR] [WORK_DIR]
+#   BIN_DIR   folder of velmora2-cli (default: build/bin)
+#   WORK_DIR  folder on the disk to measure (default: the current folder)
+# Environment: SIZE_MIB (default 1024), ROUNDS (default 3).
+# Targets: encrypt and decrypt each <= 0.7 x the two openssl passes and
+# <= 2.6 x cp; peak resident memory < 64 MiB.
+set -euo pipefail
+
+bin_dir=${1:-build/bin}
+work_root=${2:-$PWD}
+size_mib=${SIZE_MIB:-1024}
+rounds=${ROUNDS:-3}
+cli="$bin_dir/velmora2-cli"
+
+for tool in "$cli" openssl cp /usr/bin/time; do
+    command -v "$tool" >/dev/null || {
+        echo "bench_cipher: $tool not found (apt-get install time openssl)" >&2
+        exit 2
+    }
+done
+
+# OpenSSL 3 keeps RC4 in its legacy provider.
+openssl_rc4=(openssl enc -rc4 -nosalt)
+if ! echo x | "${openssl_rc4[@]}" -K 00112233445566778899aabbccddeeff >/dev/null 2>&1; then
+    openssl_rc4=(openssl enc -provider legacy -provider default -rc4 -nosalt)
+fi
+
+work=$(mktemp -d "$work_root/bench-cipher.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+data="$work/data.bin"
+key="bench key text"
+# openssl's RC4 takes a 128-bit key; the work per byte does not depend on it.
+key1=$(printf '%s' "$key" | sha256sum | cut -c1-32)
+key2=$(printf '%s' "$key" | sha1sum | cut -c1-32)
+
+echo "Preparing $size_mib MiB of random bytes in $work ..."
+head -c $((size_mib * 1024 * 1024)) /dev/urandom >"$data"
+reference=$(sha256sum "$data" | awk '{print $1}')
+sync
+
+# measure NAME COMMAND...: appends "seconds peak_kib" of one run to $work/NAME.
+measure() {
+    local name=$1
+    shift
+    sync
+    /usr/bin/time -f "%e %M" -o "$work/last.time" "$@"
+    cat "$work/last.time" >>"$work/$name"
+}
+
+for round in $(seq 1 "$rounds"); do
+    echo "Round $round of $rounds"
+    measure cp cp "$data" "$work/copy.bin"
+    rm -f "$work/copy.bin"
+
+    sync
+    start=$(date +%s.%N)
+    "${openssl_rc4[@]}" -K "$key1" -in "$data" -out "$work/mid.bin"
+    "${openssl_rc4[@]}" -K "$key2" -in "$work/mid.bin" -out "$work/out.bin"
+    end=$(date +%s.%N)
+    awk -v s="$start" -v e="$end" 'BEGIN {printf "%.2f 0\n", e - s}' >>"$work/openssl"
+    rm -f "$work/mid.bin" "$work/out.bin"
+
+    printf '%s\n' "$key" >"$work/key.txt"
+    measure encrypt "$cli" encrypt --key-stdin "$data" <"$work/key.txt"
+    measure decrypt "$cli" decrypt --key-stdin "$data.enc" <"$work/key.txt"
+    if [[ ! -f "$data" || $(sha256sum "$data" | awk '{print $1}') != "$reference" ]]; then
+        echo "bench_cipher: the decrypted file differs from the original" >&2
+        exit 1
+    fi
+done
+
+median() { awk '{print $1}' "$work/$1" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+peak_mib() { awk '{print $2}' "$work/$1" | sort -n | tail -1 | awk '{printf "%.1f", $1/1024}'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}'; }
+
+cp_s=$(median cp)
+ossl_s=$(median openssl)
+enc_s=$(median encrypt)
+dec_s=$(median decrypt)
+
+echo
+echo "File: $size_mib MiB of random bytes, medians of $rounds rounds (seconds)"
+printf '  %-34s %8s\n' "cp" "$cp_s" \
+    "openssl enc -rc4, two passes" "$ossl_s" \
+    "velmora2-cli encrypt" "$enc_s" \
+    "velmora2-cli decrypt" "$dec_s"
+echo "Ratios (target: <= 0.70 x openssl, <= 2.60 x cp)"
+printf '  %-34s %8s\n' "encrypt / openssl" "$(ratio "$enc_s" "$ossl_s")" \
+    "decrypt / openssl" "$(ratio "$dec_s" "$ossl_s")" \
+    "encrypt / cp" "$(ratio "$enc_s" "$cp_s")" \
+    "decrypt / cp" "$(ratio "$dec_s" "$cp_s")"
+echo "Peak resident memory (target: < 64 MiB)"
+printf '  %-34s %8s MiB\n' "velmora2-cli encrypt" "$(peak_mib encrypt)" \
+    "velmora2-cli decrypt" "$(peak_mib decrypt)" \
+    "cp" "$(peak_mib cp)"
