@@ -9,10 +9,15 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QScopeGuard>
 #include <QTest>
 
 #if !defined(Q_OS_WIN)
 #include <sys/stat.h>
+#include <unistd.h>
+#endif
+#if defined(Q_OS_LINUX)
+#include <sys/mount.h>
 #endif
 
 namespace {
@@ -193,6 +198,40 @@ private Q_SLOTS:
 
         QVERIFY(WriteSettingsLines(path, appKey, longer)); // the seam is gone again
         QCOMPARE(ReadSettingsLines(path, appKey)->mid(0, 40), longer);
+    }
+
+    // The same on a real file system that runs full: needs root to mount a
+    // tiny in-memory file system, else skipped.
+    void writeIntoAFullFileSystemLeavesTheOldFileWhole()
+    {
+#if !defined(Q_OS_LINUX)
+        QSKIP("needs Linux mounts");
+#else
+        QTemporaryDir mountPoint;
+        if (::geteuid() != 0
+            || ::mount("tmpfs", QFile::encodeName(mountPoint.path()).constData(), "tmpfs", 0, "size=64k") != 0)
+            QSKIP("cannot mount a small file system here (needs root)");
+        const auto unmount = qScopeGuard([&] { ::umount2(QFile::encodeName(mountPoint.path()).constData(), MNT_DETACH); });
+
+        const QString path = mountPoint.filePath("velmora.ini");
+        QVERIFY(WriteSettingsLines(path, appKey, {"old digest", " ", "old key"}));
+        const QByteArray before = TestFiles::read(path);
+        {
+            QFile filler(mountPoint.filePath("filler"));
+            QVERIFY(filler.open(QIODevice::WriteOnly));
+            const QByteArray block(1024, 'x');
+            while (filler.write(block) == block.size() && filler.flush()) {
+            }
+        }
+        QStringList longer;
+        for (int i = 0; i < 400; ++i)
+            longer.append(QStringLiteral("a longer line than before, number %1").arg(i));
+        QString error;
+        QVERIFY(!WriteSettingsLines(path, appKey, longer, &error));
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(TestFiles::read(path), before);
+        QCOMPARE(QDir(mountPoint.path()).entryList(QDir::Files | QDir::Hidden), (QStringList{"filler", "velmora.ini"}));
+#endif
     }
 
     void writtenFilesAreOwnerOnly()
