@@ -1,0 +1,174 @@
+#include "CliCommand.h"
+#include "TestFiles.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct CliRun
+{
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+CliRun runCommand(const QStringList &args, const QString &input = QString())
+{
+    CliRun run;
+    QString in = input;
+    QTextStream inStream(&in);
+    QTextStream outStream(&run.out);
+    QTextStream errStream(&run.err);
+    CliIo io{inStream, outStream, errStream, false, false};
+    run.code = runCli(args, io);
+    outStream.flush();
+    errStream.flush();
+    return run;
+}
+
+QStringList filesIn(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+} // namespace
+
+class TestCliCipher : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void encryptThenDecrypt()
+    {
+        QTemporaryDir dir;
+        const QByteArray first = TestFiles::randomBytes(20000, 3);
+        QVERIFY(TestFiles::write(dir.filePath("a.txt"), first));
+        QVERIFY(TestFiles::write(dir.filePath("b c.doc"), "second file"));
+
+        CliRun run = runCommand({"encrypt", "--key-stdin", dir.filePath("a.txt"),
+                                 dir.filePath("b c.doc")},
+                                "Schlüssel\n");
+        QCOMPARE(run.code, 0);
+        QCOMPARE(run.err, QString());
+        QCOMPARE(filesIn(dir.path()), (QStringList{"a.txt.enc", "b c.doc.enc"}));
+
+        run = runCommand({"decrypt", "--key-stdin", dir.filePath("a.txt.enc"),
+                          dir.filePath("b c.doc.enc")},
+                         "Schlüssel\r\n");
+        QCOMPARE(run.code, 0);
+        QCOMPARE(filesIn(dir.path()), (QStringList{"a.txt", "b c.doc"}));
+        QCOMPARE(TestFiles::read(dir.filePath("a.txt")), first);
+    }
+
+    // The fixture of the independent generator decrypts with its key.
+    void decryptsTheFixture()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QFile::copy(TestFiles::fixture("cipher/fixture.bin.enc"), dir.filePath("f.bin.enc")));
+        const QString key = QString::fromUtf8(TestFiles::read(TestFiles::fixture("cipher/fixture.key")));
+        const CliRun run = runCommand({"decrypt", "--key-stdin", dir.filePath("f.bin.enc")}, key + "\n");
+        QCOMPARE(run.code, 0);
+        QCOMPARE(TestFiles::read(dir.filePath("f.bin")),
+                 TestFiles::read(TestFiles::fixture("cipher/fixture.bin")));
+    }
+
+    // A failing file gets the window's messages and the system's reason; the
+    // others go on, and the exit code is 1.
+    void failuresLeaveTheOriginal()
+    {
+        QTemporaryDir dir;
+        QVERIFY(TestFiles::write(dir.filePath("plain.txt"), "not encrypted"));
+        QVERIFY(TestFiles::write(dir.filePath("good.enc"), "abc"));
+        const CliRun run = runCommand({"decrypt", "--key-stdin", dir.filePath("plain.txt"),
+                                       dir.filePath("missing.enc"), dir.filePath("good.enc")},
+                                      "k\n");
+        QCOMPARE(run.code, 1);
+        QVERIFY(run.err.contains("velmora2-cli: Error decrypting file: " + dir.filePath("plain.txt")));
+        QVERIFY(run.err.contains("Access denied! You do not have the required rights for this operation!"));
+        QVERIFY(run.err.contains("does not end in \".enc\""));
+        QVERIFY(run.err.contains(dir.filePath("missing.enc") + ": no such file"));
+        QCOMPARE(filesIn(dir.path()), (QStringList{"good", "plain.txt"}));
+        QCOMPARE(TestFiles::read(dir.filePath("plain.txt")), QByteArray("not encrypted"));
+    }
+
+    void usageErrors_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no key source") << QStringList{"encrypt", "x"} << "" << "no key given";
+        QTest::newRow("no key on stdin") << QStringList{"encrypt", "--key-stdin", "x"} << ""
+                                         << "no key text on standard input";
+        QTest::newRow("no file") << QStringList{"decrypt", "--key-stdin"} << "k\n" << "no file given";
+        QTest::newRow("unknown option") << QStringList{"encrypt", "--key-stdin", "--key", "k", "x"}
+                                        << "k\n" << "unknown option \"--key\"";
+        QTest::newRow("md5 without input") << QStringList{"md5"} << "" << "no text on standard input";
+        QTest::newRow("version with an argument") << QStringList{"version", "x"} << ""
+                                                  << "takes no arguments";
+    }
+
+    void usageErrors()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, input);
+        QFETCH(QString, message);
+        const CliRun run = runCommand(args, input);
+        QCOMPARE(run.code, 2);
+        QVERIFY2(run.err.contains(message), qPrintable(run.err));
+    }
+
+    void md5_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("digest");
+        QTest::newRow("abc") << "abc\n" << "900150983cd24fb0d6963f7d28e17f72\n";
+        QTest::newRow("empty line") << "\n" << "d41d8cd98f00b204e9800998ecf8427e\n";
+        QTest::newRow("umlaut in the code page") << "ä\r\n" << "c15bcc5577f9fade4b4a3256190a59b0\n";
+    }
+
+    void md5()
+    {
+        QFETCH(QString, input);
+        QFETCH(QString, digest);
+        const CliRun run = runCommand({"md5"}, input);
+        QCOMPARE(run.code, 0);
+        QCOMPARE(run.out, digest);
+    }
+
+    void versionAndHelp()
+    {
+        CliRun run = runCommand({"version"});
+        QCOMPARE(run.code, 0);
+        QCOMPARE(run.out, QStringLiteral(VELMORA_VERSION_TEXT "\n"));
+        QVERIFY(QRegularExpression("^\\d+\\.\\d+\\.\\d+\\.\\d+\\n$").match(run.out).hasMatch());
+        run = runCommand({"encrypt", "--help"});
+        QCOMPARE(run.code, 0);
+        QVERIFY(run.out.contains("--key-stdin"));
+    }
+
+    // The real program: the key through a pipe, the exit code of a process.
+    void childProcess()
+    {
+        const QString program = QStringLiteral(VELMORA_BIN_DIR "/velmora2-cli");
+        if (!QFile::exists(program))
+            QSKIP("velmora2-cli is not built");
+        QTemporaryDir dir;
+        QVERIFY(TestFiles::write(dir.filePath("n.txt"), "note"));
+        QProcess process;
+        process.start(program, {"encrypt", "--key-stdin", dir.filePath("n.txt")});
+        QVERIFY(process.waitForStarted());
+        process.write("pass phrase\n");
+        process.closeWriteChannel();
+        QVERIFY(process.waitForFinished());
+        QCOMPARE(process.exitCode(), 0);
+        QCOMPARE(filesIn(dir.path()), QStringList{"n.txt.enc"});
+        QVERIFY(TestFiles::read(dir.filePath("n.txt.enc")) != QByteArray("note"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliCipher)
+#include "TestCliCipher.moc"
