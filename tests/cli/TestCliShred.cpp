@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -198,6 +199,32 @@ private Q_SLOTS:
             QVERIFY(run.err.isEmpty());
         else
             QVERIFY2(run.err.contains(note), qPrintable(run.err));
+        QVERIFY(!QFileInfo::exists(file));
+    }
+
+    void programAsAChildProcess()
+    {
+        // The real program: its standard input is a pipe, not a terminal.
+        const QString program = QStringLiteral(VELMORA_BIN_DIR "/velmora2-cli");
+        if (!QFileInfo(program).isExecutable())
+            QSKIP("velmora2-cli is not built");
+        const QString file = make(QStringLiteral("child.bin"), 20000);
+        const QByteArray content = TestFiles::read(file);
+
+        QProcess asking;
+        asking.start(program, {QStringLiteral("shred"), file});
+        asking.write("y\n");
+        asking.closeWriteChannel();
+        QVERIFY(asking.waitForFinished(30000));
+        QCOMPARE(asking.exitCode(), 2);
+        QCOMPARE(TestFiles::read(file), content);
+
+        QProcess confirmed;
+        confirmed.start(program, {QStringLiteral("shred"), QStringLiteral("--yes"), file});
+        QVERIFY(confirmed.waitForFinished(30000));
+        QCOMPARE(confirmed.exitCode(), 0);
+        QCOMPARE(confirmed.readAllStandardOutput(),
+                 QByteArray("1 file(s) deleted, 0 file(s) refused\n"));
         QVERIFY(!QFileInfo::exists(file));
     }
 
