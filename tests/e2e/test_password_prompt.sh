@@ -1,0 +1,188 @@
+#!/usr/bin/env bash
+# The password prompt of the real program in a real X server (Xvfb), typed
+# into with xdotool while `xinput test-xi2 --root` records every key press on
+# the server:
+#   1. the right password with the keylogger protection on: the recorder sees
+#      each typed character followed by 4 to 7 decoy key presses, and the
+#      dashboard opens;
+#   2. a wrong password three times (each answered with the error box) and a
+#      fourth time: the program ends with exit code 1, no dashboard appears,
+#      and the settings file is left as it was;
+#   3. Cancel: exit code 1 as well.
+# Usage: test_password_prompt.sh BIN_FOLDER
+set -uo pipefail
+
+BIN=${1:?usage: $0 BIN_FOLDER}
+HERE=$(cd "$(dirname "$0")" && pwd)
+PROGRAM="$BIN/velmora2"
+PASSWORD=pw2024x
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+for tool in Xvfb xdotool xinput xmodmap xdpyinfo python3 md5sum; do
+    command -v "$tool" >/dev/null || fail "$tool is needed (packages xvfb, xdotool, xinput, x11-xserver-utils, x11-utils)"
+done
+[ -x "$PROGRAM" ] || fail "no program at $PROGRAM"
+
+WORK=$(mktemp -d)
+PIDS=()
+cleanup() {
+    for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
+    for pid in "${PIDS[@]}"; do wait "$pid" 2>/dev/null; done
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+# Retries a command for up to $1 seconds.
+wait_for() {
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@" >/dev/null 2>&1; do
+        ((SECONDS < deadline)) || return 1
+        sleep 0.1
+    done
+}
+
+# A display number that nobody uses.
+DISPLAY_NUMBER=
+for n in $(seq 91 160); do
+    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
+        DISPLAY_NUMBER=$n
+        break
+    fi
+done
+[ -n "$DISPLAY_NUMBER" ] || fail "no free display number"
+Xvfb ":$DISPLAY_NUMBER" -screen 0 1024x768x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+PIDS+=($!)
+export DISPLAY=":$DISPLAY_NUMBER"
+wait_for 15 xdpyinfo || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
+
+export XDG_CONFIG_HOME="$WORK/config"
+export XDG_RUNTIME_DIR="$WORK/runtime"
+mkdir -p "$XDG_CONFIG_HOME/velmora" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+SETTINGS="$XDG_CONFIG_HOME/velmora/velmora.ini"
+python3 "$HERE/password_settings.py" "$SETTINGS" "$PASSWORD" 1 || fail "could not write the settings file"
+
+PROMPT=
+start_program() {
+    "$PROGRAM" >"$WORK/program-$1.log" 2>&1 &
+    PROGRAM_PID=$!
+    PIDS+=("$PROGRAM_PID")
+    PROMPT=$(timeout 30 xdotool search --sync --onlyvisible --name '^Anti-KeyLogin$' | head -n 1)
+    [ -n "$PROMPT" ] || fail "run $1: no password prompt appeared"
+    focused_on_prompt() { [ "$(xdotool getwindowfocus)" = "$PROMPT" ]; }
+    wait_for 10 focused_on_prompt || fail "run $1: the prompt did not take the keyboard"
+}
+
+dashboard_visible() { xdotool search --onlyvisible --name '^Velmora2$' >/dev/null 2>&1; }
+
+# Waits for the program to end; its exit code goes into EXIT_CODE.
+wait_for_program_end() {
+    local deadline=$((SECONDS + 20))
+    while kill -0 "$PROGRAM_PID" 2>/dev/null; do
+        ((SECONDS < deadline)) || { EXIT_CODE=still-running; return; }
+        sleep 0.1
+    done
+    wait "$PROGRAM_PID"
+    EXIT_CODE=$?
+}
+
+key_presses_recorded() { grep -c 'RawKeyPress' "$WORK/recorder.log"; }
+
+# Types one character and waits until the recorder has seen it and its decoys
+# (at least 5 new key presses, then a quiet spell), so that the next
+# character does not arrive while the prompt is still sending decoys.
+type_with_decoys() {
+    local before now quiet=0 deadline=$((SECONDS + 20))
+    before=$(key_presses_recorded)
+    xdotool type "$1"
+    while ((SECONDS < deadline)); do
+        sleep 0.1
+        now=$(key_presses_recorded)
+        if ((now >= before + 5)) && ((now == last)); then
+            quiet=$((quiet + 1))
+            ((quiet < 5)) || return 0
+        else
+            quiet=0
+        fi
+        last=$now
+    done
+    return 1
+}
+
+# ---- 1. The right password, protection on, a recorder listening
+xinput test-xi2 --root >"$WORK/recorder.log" 2>&1 &
+RECORDER_PID=$!
+PIDS+=("$RECORDER_PID")
+sleep 0.5
+start_program 1
+xdotool mousemove --window "$PROMPT" 26 72 click 1    # "Enable protection against keylogger"
+xdotool mousemove --window "$PROMPT" 100 41 click 1   # back into the password field
+sleep 0.3
+last=0
+for ((i = 0; i < ${#PASSWORD}; i++)); do
+    type_with_decoys "${PASSWORD:i:1}" || fail "run 1: no decoys after character $((i + 1))"
+done
+xdotool key Return
+wait_for 20 dashboard_visible
+DASHBOARD=$?
+kill "$RECORDER_PID"
+
+xmodmap -pke >"$WORK/keymap.txt"
+python3 - "$WORK/recorder.log" "$WORK/keymap.txt" "$PASSWORD" <<'PY' || fail "run 1: the recorder did not see the decoys"
+import re, sys
+log, keymap, password = sys.argv[1:]
+names = {}
+for line in open(keymap):
+    m = re.match(r"keycode\s+(\d+)\s*=\s*(\S+)", line)
+    if m:
+        names[int(m.group(1))] = m.group(2)
+presses = []
+for event in open(log).read().split("EVENT type")[1:]:
+    if "(RawKeyPress)" in event:
+        code = int(re.search(r"detail:\s*(\d+)", event).group(1))
+        presses.append(names.get(code, "keycode%d" % code))
+print("recorded key presses:", " ".join(presses))
+# each typed key, then 4 to 7 decoy keys of any kind, and Enter last
+pattern = "".join(re.escape(c) + r"(?: \S+){4,7} " for c in password) + "Return"
+if not re.fullmatch(pattern, " ".join(presses)):
+    print("expected each of %r followed by 4 to 7 decoys, then Return" % password)
+    sys.exit(1)
+PY
+[ "$DASHBOARD" = 0 ] || fail "run 1: the dashboard did not open after the right password"
+kill -0 "$PROGRAM_PID" 2>/dev/null || fail "run 1: the program ended"
+kill "$PROGRAM_PID"
+wait "$PROGRAM_PID" 2>/dev/null
+echo "run 1: right password accepted, decoys recorded"
+
+# ---- 2. A wrong password four times
+BEFORE=$(md5sum "$SETTINGS")
+LISTING=$(ls -la --time-style=full-iso "$XDG_CONFIG_HOME/velmora")
+start_program 2
+error_box_focused() { [ "$(xdotool getwindowname "$(xdotool getwindowfocus)")" = "Fehler" ]; }
+prompt_focused() { [ "$(xdotool getwindowfocus)" = "$PROMPT" ]; }
+for attempt in 1 2 3; do
+    xdotool type --delay 50 wrong
+    xdotool key Return
+    wait_for 10 error_box_focused || fail "run 2: no error box after wrong entry $attempt"
+    xdotool key Return
+    wait_for 10 prompt_focused || fail "run 2: the prompt did not ask again after wrong entry $attempt"
+done
+dashboard_visible && fail "run 2: the dashboard opened after a wrong password"
+xdotool type --delay 50 wrong
+xdotool key Return
+wait_for_program_end
+[ "$EXIT_CODE" = 1 ] || fail "run 2: exit code $EXIT_CODE after the fourth wrong entry, expected 1"
+[ "$(md5sum "$SETTINGS")" = "$BEFORE" ] || fail "run 2: the settings file changed"
+[ "$(ls -la --time-style=full-iso "$XDG_CONFIG_HOME/velmora")" = "$LISTING" ] || fail "run 2: the data folder changed"
+echo "run 2: fourth wrong entry ended the program with exit code 1, settings untouched"
+
+# ---- 3. Cancel
+start_program 3
+xdotool mousemove --window "$PROMPT" 311 107 click 1  # "Cancel"
+wait_for_program_end
+[ "$EXIT_CODE" = 1 ] || fail "run 3: exit code $EXIT_CODE after Cancel, expected 1"
+[ "$(md5sum "$SETTINGS")" = "$BEFORE" ] || fail "run 3: the settings file changed"
+echo "run 3: Cancel ended the program with exit code 1"
+echo PASS
