@@ -7,6 +7,7 @@
 #include "access/gui/UnitPassInfo.h"
 #include "access/gui/keymem.h"
 #include "platform/TextTrim.h"
+#include "platform/gui/HelpFile.h"
 #include "ui/FlatButton.h"
 #include "ui/Icons.h"
 #include "ui/MessageBox.h"
@@ -233,7 +234,8 @@ bool TFormPWD::FormKeyDown(QKeyEvent *event)
 {
     switch (event->key()) {
     case Qt::Key_F1:
-        Q_EMIT helpRequested(HelpContext);
+        Q_EMIT helpRequested(HelpFile::PasswordContext);
+        HelpFile::showContext(HelpFile::PasswordContext);
         return true;
     case Qt::Key_Return:
     case Qt::Key_Enter:

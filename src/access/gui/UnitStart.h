@@ -71,10 +71,8 @@ public:
 
     void ApplyLanguage();
 
-    static constexpr int HelpContext = 60;
-
 Q_SIGNALS:
-    // F1: the help file should open at this context.
+    // F1: the help opens at the prompt's context (60).
     void helpRequested(int context);
 
 public Q_SLOTS:
