@@ -15,7 +15,8 @@ inline constexpr int SecureDeleteContext = 20;
 inline constexpr int SettingsContext = 40;
 inline constexpr int PasswordContext = 60;
 
-// The page of a language in a program folder (with trailing delimiter).
+// The page of a language for a program folder (with trailing delimiter):
+// next to the program, else where the install puts it (../share/velmora2/).
 QString pageFor(const QString &programFolder, int language);
 
 // The help file of the application, set by the dashboard with its language.
