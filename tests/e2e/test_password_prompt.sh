@@ -8,7 +8,9 @@
 #   2. a wrong password three times (each answered with the error box) and a
 #      fourth time: the program ends with exit code 1, no dashboard appears,
 #      and the settings file is left as it was;
-#   3. Cancel: exit code 1 as well.
+#   3. Cancel: exit code 1 as well;
+#   4. "Forgot password?" confirmed: the dashboard opens for this run and the
+#      settings file keeps the password.
 # Usage: test_password_prompt.sh BIN_FOLDER
 set -uo pipefail
 
@@ -185,4 +187,17 @@ wait_for_program_end
 [ "$EXIT_CODE" = 1 ] || fail "run 3: exit code $EXIT_CODE after Cancel, expected 1"
 [ "$(md5sum "$SETTINGS")" = "$BEFORE" ] || fail "run 3: the settings file changed"
 echo "run 3: Cancel ended the program with exit code 1"
+
+# ---- 4. Forgotten password: the reset lets the user in for this run
+start_program 4
+xdotool mousemove --window "$PROMPT" 284 16 click 1   # "Forgot password?"
+CONFIRMATION=$(timeout 20 xdotool search --sync --onlyvisible --name '^Reset password$' | head -n 1)
+[ -n "$CONFIRMATION" ] || fail "run 4: no reset confirmation appeared"
+xdotool mousemove --window "$CONFIRMATION" 190 109 click 1  # "Yes"
+wait_for 20 dashboard_visible || fail "run 4: the dashboard did not open after the reset"
+kill -0 "$PROGRAM_PID" 2>/dev/null || fail "run 4: the program ended"
+[ "$(md5sum "$SETTINGS")" = "$BEFORE" ] || fail "run 4: the reset changed the settings file"
+kill "$PROGRAM_PID"
+wait "$PROGRAM_PID" 2>/dev/null
+echo "run 4: the reset opened the dashboard, the stored password stays"
 echo PASS
