@@ -16,14 +16,15 @@ struct CliRun
     QString err;
 };
 
-CliRun runCommand(const QStringList &args, const QString &input = QString())
+CliRun runCommand(const QStringList &args, const QString &input = QString(),
+                  bool terminal = false)
 {
     CliRun run;
     QString in = input;
     QTextStream inStream(&in);
     QTextStream outStream(&run.out);
     QTextStream errStream(&run.err);
-    CliIo io{inStream, outStream, errStream, false, false};
+    CliIo io{inStream, outStream, errStream, false, terminal};
     run.code = runCli(args, io);
     outStream.flush();
     errStream.flush();
@@ -148,6 +149,24 @@ private slots:
         run = runCommand({"encrypt", "--help"});
         QCOMPARE(run.code, 0);
         QVERIFY(run.out.contains("--key-stdin"));
+    }
+
+    // Big files show their progress on a terminal, and only there.
+    void progressOnATerminal()
+    {
+        QTemporaryDir dir;
+        QVERIFY(TestFiles::write(dir.filePath("big.bin"), QByteArray(64 * 1024 * 1024, 'b')));
+        QVERIFY(TestFiles::write(dir.filePath("small.bin"), QByteArray(1000, 's')));
+        CliRun run = runCommand({"encrypt", "--key-stdin", dir.filePath("big.bin"),
+                                 dir.filePath("small.bin")},
+                                "k\n", true);
+        QCOMPARE(run.code, 0);
+        QVERIFY2(run.err.startsWith("\rbig.bin: 0%"), qPrintable(run.err));
+        QVERIFY2(run.err.endsWith("\rbig.bin: 100%\n"), qPrintable(run.err));
+        QVERIFY(!run.err.contains("small.bin"));
+        run = runCommand({"decrypt", "--key-stdin", dir.filePath("big.bin.enc")}, "k\n", false);
+        QCOMPARE(run.code, 0);
+        QCOMPARE(run.err, QString());
     }
 
     // The real program: the key through a pipe, the exit code of a process.
