@@ -9,7 +9,9 @@
 // is held or the released key's virtual-key code is below 14 (Backspace, Tab,
 // Enter, ...). Firing yields the character that a keystroke recorder logs for
 // the released key: the character whose code is the virtual-key code, upper
-// case with Shift held and lower case without.
+// case with Shift held and lower case without. Releasing a modifier key
+// (Shift, Ctrl, Alt, the Windows keys) neither fires nor disarms it: with
+// Shift let go before the letter, the letter's release still counts.
 class DecoyTrigger
 {
 public:

@@ -5,6 +5,7 @@
 #include "access/WindowsVirtualKey.h"
 #include "access/gui/KeyInjector.h"
 #include "access/gui/UnitPassInfo.h"
+#include "access/gui/X11KeyboardMap.h"
 #include "access/gui/keymem.h"
 #include "platform/TextTrim.h"
 #include "platform/gui/HelpFile.h"
@@ -23,12 +24,17 @@
 
 namespace {
 
+// The Windows virtual-key code of the key behind a key event: the event's own
+// on Windows; under X11 the code of what the key types without modifiers;
+// else taken from the Qt key.
 int virtualKeyOf(const QKeyEvent *event)
 {
 #ifdef Q_OS_WIN
     if (event->nativeVirtualKey() != 0)
         return int(event->nativeVirtualKey());
 #endif
+    if (const int unshifted = X11KeyboardMap::unshiftedQtKey(event->nativeScanCode()))
+        return WindowsVirtualKey::fromQtKey(unshifted);
     return WindowsVirtualKey::fromQtKey(event->key());
 }
 

@@ -39,6 +39,7 @@ private Q_SLOTS:
     void keysWithoutDecoys();
     void loggedCharacter_data();
     void loggedCharacter();
+    void shiftLetGoBeforeTheLetter();
     void decoyFieldLiesBeneathTheOkPanel();
     void keyMemWindowFollowsTheLogAndOkClosesIt();
 
@@ -191,6 +192,20 @@ void TestPasswordPrompt::loggedCharacter()
     typeKey(Qt::Key(key), Qt::KeyboardModifiers(modifiers));
     QCOMPARE(prompt->decoyLog().left(1), logged);
     QCOMPARE(prompt->decoyLog().mid(1), record.sent);
+}
+
+void TestPasswordPrompt::shiftLetGoBeforeTheLetter()
+{
+    showPrompt(true, digestOfGeheim);
+    prompt->CheckBox1->setChecked(true);
+    QTest::keyPress(prompt->MaskEdit1, Qt::Key_Shift);
+    QTest::keyPress(prompt->MaskEdit1, 'G', Qt::ShiftModifier);
+    QTest::keyRelease(prompt->MaskEdit1, Qt::Key_Shift);
+    QVERIFY(record.sent.isEmpty()); // the Shift key is no character
+    QTest::keyRelease(prompt->MaskEdit1, 'G');
+    QCOMPARE(prompt->MaskEdit1->text(), QStringLiteral("G"));
+    QCOMPARE(prompt->decoyLog(), QStringLiteral("g") + record.sent);
+    QVERIFY(record.sent.size() >= 4);
 }
 
 void TestPasswordPrompt::decoyFieldLiesBeneathTheOkPanel()
