@@ -22,6 +22,7 @@ ProgramWindows::ProgramWindows()
     FormKeyMem = new TFormKeyMem(owner);
     FormPWD->setKeyMemWindow(FormKeyMem);
     FormPWD->setPassInfoWindow(FormPassInfo);
+    FormSetting->setPasswordPrompt(FormPWD);
 
     DashboardWindows windows;
     windows.FormSetting = FormSetting;
