@@ -68,7 +68,6 @@ TFormDateien::TFormDateien(QWidget *parent)
     setFont(tahoma);
     buildLayout();
     ApplyLanguage();
-    ToolButton1Click();
 }
 
 TFormDateien::~TFormDateien() = default;
