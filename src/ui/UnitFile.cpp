@@ -56,9 +56,9 @@ QString withTrailingDelimiter(const QString &folder)
 } // namespace
 
 TFormDateien::TFormDateien(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                          | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
-                          | Qt::WindowCloseButtonHint)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint)
     , m_prompter(this)
 {
     setObjectName(QStringLiteral("FormDateien"));
@@ -321,9 +321,10 @@ void TFormDateien::ButtonQuitClick()
 void TFormDateien::setRunning(bool running)
 {
     m_running = running;
-    for (QWidget *control : {static_cast<QWidget *>(SpeedButton1), static_cast<QWidget *>(SpeedButton2),
-                             static_cast<QWidget *>(SpeedButton3), static_cast<QWidget *>(ToolButton6),
-                             static_cast<QWidget *>(Edit1), static_cast<QWidget *>(ButtonClose)})
+    for (QWidget *control :
+         {static_cast<QWidget *>(SpeedButton1), static_cast<QWidget *>(SpeedButton2),
+          static_cast<QWidget *>(SpeedButton3), static_cast<QWidget *>(ToolButton6),
+          static_cast<QWidget *>(Edit1), static_cast<QWidget *>(ButtonClose)})
         control->setEnabled(!running);
 }
 

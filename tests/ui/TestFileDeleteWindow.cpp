@@ -137,21 +137,31 @@ void TestFileDeleteWindow::texts_data()
     // caption, label, count label, hints (select, new, remove, view, start,
     // cancel), close, and the run's message over an empty list
     QTest::newRow("German") << 0
-                            << QStringList{"Sicheres Löschen", "x überschreiben",
-                                           "0 Datei(en) ausgewählt", "Dateien auswählen", "Neu",
-                                           "Datei aus der Liste entfernen", "Datei ansehen",
-                                           "Dateien löschen", "Löschen abbrechen", "Schliessen",
+                            << QStringList{"Sicheres Löschen",
+                                           "x überschreiben",
+                                           "0 Datei(en) ausgewählt",
+                                           "Dateien auswählen",
+                                           "Neu",
+                                           "Datei aus der Liste entfernen",
+                                           "Datei ansehen",
+                                           "Dateien löschen",
+                                           "Löschen abbrechen",
+                                           "Schliessen",
                                            "Keine Datei(en) ausgewählt!"};
-    QTest::newRow("English") << 1
-                             << QStringList{"Secure Delete", "x overwrite", "0 file(s) selected",
-                                            "Select files", "New", "Remove file from list",
-                                            "View file", "Delete files",
-                                            "Cancel delete operation", "Close",
-                                            "No file(s) selected!"};
-    QTest::newRow("any other value is English") << 7 << QStringList{
-        "Secure Delete", "x overwrite", "0 file(s) selected", "Select files", "New",
-        "Remove file from list", "View file", "Delete files", "Cancel delete operation", "Close",
-        "No file(s) selected!"};
+    const QStringList english{"Secure Delete",
+                              "x overwrite",
+                              "0 file(s) selected",
+                              "Select files",
+                              "New",
+                              "Remove file from list",
+                              "View file",
+                              "Delete files",
+                              "Cancel delete operation",
+                              "Close",
+                              "No file(s) selected!"};
+    QTest::newRow("English") << 1 << english;
+    QTest::newRow("any other value is English") << 7 << english;
+};
 }
 
 void TestFileDeleteWindow::texts()
@@ -167,11 +177,16 @@ void TestFileDeleteWindow::texts()
     window.show();
     window.ToolButton6->click();
 
-    const QStringList shown{window.windowTitle(),         window.Label1->text(),
-                            window.Label3->text(),        window.SpeedButton1->hint(),
-                            window.SpeedButton2->hint(),  window.SpeedButton3->hint(),
-                            window.SpeedButton4->hint(),  window.ToolButton6->hint(),
-                            window.ToolButton11->hint(),  window.ButtonClose->text(),
+    const QStringList shown{window.windowTitle(),
+                            window.Label1->text(),
+                            window.Label3->text(),
+                            window.SpeedButton1->hint(),
+                            window.SpeedButton2->hint(),
+                            window.SpeedButton3->hint(),
+                            window.SpeedButton4->hint(),
+                            window.ToolButton6->hint(),
+                            window.ToolButton11->hint(),
+                            window.ButtonClose->text(),
                             MessageBox::shownTexts().value(0)};
     QCOMPARE(shown, expected);
     QCOMPARE(MessageBox::shownTexts().size(), 1);
@@ -330,9 +345,8 @@ void TestFileDeleteWindow::runLeavesRefusedFilesListed()
     HeldFile heldB(paths.at(1));
     QVERIFY(heldB.locked());
     QProcess holder;
-    holder.start(QStringLiteral("flock"),
-                 {QStringLiteral("-x"), paths.at(3), QStringLiteral("-c"),
-                  QStringLiteral("echo locked; exec sleep 60")});
+    holder.start(QStringLiteral("flock"), {QStringLiteral("-x"), paths.at(3), QStringLiteral("-c"),
+                                           QStringLiteral("echo locked; exec sleep 60")});
     QVERIFY2(holder.waitForReadyRead(10000), "flock did not take the lock");
     const auto stopHolder = qScopeGuard([&holder] {
         holder.kill();
@@ -371,8 +385,8 @@ void TestFileDeleteWindow::cancelDuringRunStopsBeforeNextFile()
 {
     // The first file is large enough that its passes take a while on the
     // worker; the window keeps handling events meanwhile.
-    const QStringList paths = makeFiles({"cancel-1.bin"}, 8 << 20)
-                              + makeFiles({"cancel-2.txt", "cancel-3.txt"});
+    const QStringList paths =
+        makeFiles({"cancel-1.bin"}, 8 << 20) + makeFiles({"cancel-2.txt", "cancel-3.txt"});
     TFormDateien window;
     window.MyLanguage = 1;
     window.show();
@@ -392,12 +406,10 @@ void TestFileDeleteWindow::cancelDuringRunStopsBeforeNextFile()
         if (seen.duringWork || !window.fileWorkRunning())
             return;
         seen.duringWork = true;
-        seen.listControlsDisabled = !window.SpeedButton1->isEnabled()
-                                    && !window.SpeedButton2->isEnabled()
-                                    && !window.SpeedButton3->isEnabled()
-                                    && !window.ToolButton6->isEnabled()
-                                    && !window.Edit1->isEnabled()
-                                    && !window.ButtonClose->isEnabled();
+        seen.listControlsDisabled =
+            !window.SpeedButton1->isEnabled() && !window.SpeedButton2->isEnabled() &&
+            !window.SpeedButton3->isEnabled() && !window.ToolButton6->isEnabled() &&
+            !window.Edit1->isEnabled() && !window.ButtonClose->isEnabled();
         seen.cancelEnabled = window.ToolButton11->isEnabled();
         // Closing now would return the modal call in the middle of the run.
         window.close();
@@ -436,11 +448,21 @@ void TestFileDeleteWindow::overwriteCountField_data()
     QTest::addColumn<QString>("field");    // after typing
     QTest::addColumn<QString>("afterRun"); // what the run leaves in it
     QTest::addColumn<bool>("invalid");     // the "Invalid number" message
-    QTest::newRow("0 becomes 1") << "0" << "0" << "1" << false;
-    QTest::newRow("25 becomes 10") << "25" << "25" << "10" << false;
-    QTest::newRow("leading zero") << "07" << "07" << "7" << false;
-    QTest::newRow("letters are not taken") << "x3y" << "3" << "3" << false;
-    QTest::newRow("empty uses 2") << "" << "" << "" << true;
+    QTest::newRow("0 becomes 1") << "0"
+                                 << "0"
+                                 << "1" << false;
+    QTest::newRow("25 becomes 10") << "25"
+                                   << "25"
+                                   << "10" << false;
+    QTest::newRow("leading zero") << "07"
+                                  << "07"
+                                  << "7" << false;
+    QTest::newRow("letters are not taken") << "x3y"
+                                           << "3"
+                                           << "3" << false;
+    QTest::newRow("empty uses 2") << ""
+                                  << ""
+                                  << "" << true;
 }
 
 void TestFileDeleteWindow::overwriteCountField()
@@ -461,8 +483,9 @@ void TestFileDeleteWindow::overwriteCountField()
 
     window.ToolButton6->click();
     QCOMPARE(window.Edit1->text(), afterRun);
-    QCOMPARE(MessageBox::shownTexts().contains(QStringLiteral("Invalid number. Will use default=2")),
-             invalid);
+    QCOMPARE(
+        MessageBox::shownTexts().contains(QStringLiteral("Invalid number. Will use default=2")),
+        invalid);
     QVERIFY(!QFileInfo::exists(paths.at(0)));
     QCOMPARE(window.Label4->text(), QStringLiteral("1 file(s) deleted"));
 }
