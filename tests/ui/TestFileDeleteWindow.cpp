@@ -161,7 +161,6 @@ void TestFileDeleteWindow::texts_data()
                               "No file(s) selected!"};
     QTest::newRow("English") << 1 << english;
     QTest::newRow("any other value is English") << 7 << english;
-};
 }
 
 void TestFileDeleteWindow::texts()
