@@ -424,12 +424,18 @@ QPixmap banner(const QSize &size)
     drawPicture(p, Kind::App);
     p.restore();
     QFont title(QStringLiteral("Arial"));
-    title.setPixelSize(qRound(h * 0.3));
     title.setBold(true);
+    const QString headline = QStringLiteral("Velmora2 – Ihre Dateien in sicheren Händen");
+    const qreal room = size.width() - h - 18;
+    for (int pixels = qRound(h * 0.3); pixels > 6; --pixels) {
+        title.setPixelSize(pixels);
+        if (QFontMetricsF(title).horizontalAdvance(headline) <= room)
+            break;
+    }
     p.setFont(title);
     p.setPen(Qt::white);
     p.drawText(QRectF(h + 6, 4, size.width() - h - 12, h * 0.5), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("Velmora2 – Ihre Dateien in sicheren Händen"));
+               headline);
     QFont line(QStringLiteral("Arial"));
     line.setPixelSize(qRound(h * 0.22));
     p.setFont(line);

@@ -12,6 +12,7 @@
 #   vm_settings_line 3           # a decoded line of the settings file
 #
 # Everything started here is stopped by the EXIT trap (by process id).
+# VM_XVFB_EXTRA adds options for Xvfb (for example -wr: a white background).
 # Windows are found by their exact title among the mapped ones. There is no
 # window manager: a window's position is its client's position, and focus is
 # given with xdotool windowfocus.
@@ -60,7 +61,9 @@ vm_start_xvfb() {
     local display tries
     for tries in 1 2 3 4 5; do
         display=$(vm_free_display) || vm_fail "no free display number"
-        Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$VM_HOME/xvfb.log" 2>&1 &
+        # shellcheck disable=SC2086  # VM_XVFB_EXTRA holds separate options
+        Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp -noreset ${VM_XVFB_EXTRA:-} \
+            >"$VM_HOME/xvfb.log" 2>&1 &
         VM_XVFB_PID=$!
         export DISPLAY=":$display"
         local i
@@ -125,7 +128,10 @@ vm_start_app() {
     VM_EXIT=""
 }
 
-# vm_find_window TITLE: ids of mapped windows with exactly this title.
+# vm_find_window TITLE: ids of mapped windows with exactly this title. TITLE
+# is a regular expression; xdotool matches it against the title in Latin-1,
+# where a non-ASCII letter may take several bytes: match it with ".*"
+# (".*ber\.\.\." for the German about box).
 vm_find_window() {
     xdotool search --onlyvisible --name "^$1\$" 2>/dev/null
 }
