@@ -19,6 +19,7 @@
 
 #include <QButtonGroup>
 #include <QDir>
+#include <QFontMetrics>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -58,6 +59,17 @@ constexpr int ButtonRow = 188;
 
 constexpr int GermanItem = 0;
 constexpr int EnglishItem = 1;
+
+// A caption that would not fit before its field (the platform's stand-in for
+// the window's font may run wider) is set a little smaller.
+void fitCaption(QLabel *label, const QString &text)
+{
+    QFont font = label->parentWidget()->font();
+    while (font.pixelSize() > 8 && QFontMetrics(font).horizontalAdvance(text) > label->width())
+        font.setPixelSize(font.pixelSize() - 1);
+    label->setFont(font);
+    label->setText(text);
+}
 
 void makeGrey(QLineEdit *field)
 {
@@ -244,10 +256,10 @@ void TFormSetting::ApplyLanguage()
 {
     const SettingTexts t = SettingTexts::forLanguage(PLanguage);
     setWindowTitle(t.caption);
-    Label1->setText(t.passwordLabel);
-    Label4->setText(t.dataPathLabel);
-    Label2->setText(t.keyLabel);
-    Label3->setText(t.backupLabel);
+    fitCaption(Label1, t.passwordLabel);
+    fitCaption(Label4, t.dataPathLabel);
+    fitCaption(Label2, t.keyLabel);
+    fitCaption(Label3, t.backupLabel);
     Label5->setText(t.md5Label);
     ButtonSave->setText(t.save);
     ButtonClose->setText(t.close);
@@ -286,6 +298,9 @@ void TFormSetting::showFields(const SettingsWindowFields &fields)
     Edit1->setText(fields.keyField);
     Edit3->setText(fields.dataPathField);
     EditBackup->setText(fields.backupField);
+    // Long paths show their beginning.
+    Edit3->setCursorPosition(0);
+    EditBackup->setCursorPosition(0);
     DataChanged = fields.DataChanged;
 }
 

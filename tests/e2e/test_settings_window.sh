@@ -1,0 +1,134 @@
+#!/bin/bash
+# The settings window in the real program: opened from the German dashboard,
+# English chosen and saved, and the dashboard turns English at once (its
+# height drops from 305 to 245, settings line 3 becomes 1). Then a password
+# is set through the prompt, the next start asks for it, the password is
+# deleted again, and the start after that only reminds. Screenshots of the
+# window in both languages go to docs/screenshots, or to $VELMORA_SCREENSHOTS.
+source "$(dirname "$0")/lib.sh"
+vm_setup "$1"
+vm_require import
+
+SHOTS=${VELMORA_SCREENSHOTS:-$(cd "$(dirname "$0")/../.." && pwd)/docs/screenshots}
+mkdir -p "$SHOTS"
+PASSWORD=Sommer2024
+
+# Window-relative positions of the layout.
+DASH_SETTINGS="222 179" # the dashboard's settings button
+DASH_CLOSE="430 17"     # the dashboard's X panel
+SET_PASSWORD="146 14"   # first tool-bar button
+DELETE_PASSWORD="178 14"
+ENGLISH="250 189"       # the second item of the language box
+SAVE="161 234"
+CLOSE="277 234"
+
+# vm_wait_height ID HEIGHT: waits until the window has this height.
+vm_wait_height() {
+    local i
+    for i in $(seq 1 100); do
+        vm_geometry "$1"
+        [ "$VM_H" -eq "$2" ] && return 0
+        sleep 0.05
+    done
+    return 1
+}
+
+# other_window TITLE EXCEPT: a mapped window with this title other than EXCEPT
+# (the question boxes share the caption "Velmora2" with the dashboard).
+other_window() {
+    local i id
+    for i in $(seq 1 200); do
+        id=$(vm_find_window "$1" | grep -vx "$2" | head -n 1)
+        if [ -n "$id" ]; then
+            echo "$id"
+            return 0
+        fi
+        sleep 0.05
+    done
+    vm_fail "no second window \"$1\""
+}
+
+# ---- first start on a German system: the reminder, then the dashboard
+vm_start_app velmora2 de
+box=$(vm_wait_window "Velmora" 15) || exit 1
+vm_key "$box" Return
+vm_wait_window_gone "Velmora"
+dash=$(vm_wait_window "Velmora2") || exit 1
+vm_geometry "$dash"
+vm_check "German dashboard is 305 high (${VM_H})" test "$VM_H" -eq 305
+
+# ---- the settings window in German
+vm_click "$dash" $DASH_SETTINGS
+win=$(vm_wait_window "Optionen") || exit 1
+vm_geometry "$win"
+vm_check "the settings window is 431x276 (${VM_W}x${VM_H})" test "$VM_W" -eq 431 -a "$VM_H" -eq 276
+sleep 0.5
+vm_screenshot "$win" "$SHOTS/settings-de.png"
+
+# ---- English chosen: the window's texts change at once; saved
+vm_click "$win" $ENGLISH
+vm_wait_window "Options" >/dev/null || exit 1
+vm_check "the caption turned English" test -z "$(vm_find_window Optionen)"
+sleep 0.5
+vm_screenshot "$win" "$SHOTS/settings-en.png"
+vm_click "$win" $SAVE
+vm_wait_window_gone "Options"
+vm_check "the dashboard turned English at once" vm_wait_height "$dash" 245
+vm_check "settings line 3 holds 1" test "$(vm_settings_line 3)" = "1"
+
+# ---- a password set through the prompt; the window saves and closes
+vm_click "$dash" $DASH_SETTINGS
+win=$(vm_wait_window "Options") || exit 1
+vm_click "$win" $SET_PASSWORD
+prompt=$(vm_wait_window "Anti-KeyLogin") || exit 1
+vm_type "$prompt" "$PASSWORD"
+vm_key "$prompt" Return
+vm_wait_window_gone "Anti-KeyLogin"
+confirm=$(vm_wait_window "Best.*tigen") || exit 1
+vm_key "$confirm" Return
+vm_wait_window_gone "Options"
+digest=$(printf '%s' "$PASSWORD" | md5sum | cut -d' ' -f1)
+vm_check "line 0 holds the password's digest" test "$(vm_settings_line 0)" = "$digest"
+vm_click "$dash" $DASH_CLOSE
+vm_wait_exit 10
+vm_check "first run ends with 0 (got $VM_EXIT)" test "$VM_EXIT" -eq 0
+vm_check "closing the dashboard keeps English" test "$(vm_settings_line 3)" = "1"
+
+# ---- the next start asks for the password and opens the English dashboard
+vm_start_app velmora2 de
+prompt=$(vm_wait_window "Anti-KeyLogin" 15) || exit 1
+vm_type "$prompt" "$PASSWORD"
+vm_key "$prompt" Return
+dash=$(vm_wait_window "Velmora2") || exit 1
+vm_check "the English dashboard is 245 high" vm_wait_height "$dash" 245
+vm_check "no reminder with a password set" test -z "$(vm_find_window Velmora)"
+
+# ---- the password deleted; the window saves and closes
+vm_click "$dash" $DASH_SETTINGS
+win=$(vm_wait_window "Options") || exit 1
+vm_click "$win" $DELETE_PASSWORD
+question=$(other_window "Velmora2" "$dash")
+vm_key "$question" Return
+vm_wait_window_gone "Options"
+vm_check "line 0 is empty again" test -z "$(vm_settings_line 0 | tr -d ' ')"
+
+# ---- closing without a change asks nothing
+vm_click "$dash" $DASH_SETTINGS
+win=$(vm_wait_window "Options") || exit 1
+vm_click "$win" $CLOSE
+vm_wait_window_gone "Options"
+vm_check "no question after an unchanged close" test "$(vm_find_window Velmora2 | wc -l)" -eq 1
+vm_click "$dash" $DASH_CLOSE
+vm_wait_exit 10
+vm_check "second run ends with 0 (got $VM_EXIT)" test "$VM_EXIT" -eq 0
+
+# ---- the start after that only reminds
+vm_start_app velmora2 de
+box=$(vm_wait_window "Velmora" 15) || exit 1
+vm_check "no prompt without a password" test -z "$(vm_find_window Anti-KeyLogin)"
+vm_key "$box" Return
+dash=$(vm_wait_window "Velmora2") || exit 1
+vm_click "$dash" $DASH_CLOSE
+vm_wait_exit 10
+vm_check "third run ends with 0 (got $VM_EXIT)" test "$VM_EXIT" -eq 0
+echo "PASS"
