@@ -70,6 +70,15 @@ QString reserveBackupName(const QString &folder, const QString &name)
     return QString();
 }
 
+// After a file's layers succeeded: the input and the intermediate go;
+// failures to delete are not reported.
+void removeInputAndIntermediate(const QString &input, const QString &intermediate)
+{
+    if (QFileInfo::exists(input))
+        QFile::remove(input);
+    QFile::remove(intermediate);
+}
+
 } // namespace
 
 FilePipeline::FilePipeline(EncryptRunHost &host) : m_host(host) {}
@@ -84,14 +93,20 @@ std::optional<QString> FilePipeline::decryptedPath(const QString &encryptedPath)
     return output;
 }
 
-FileWorkOutcome FilePipeline::runWork(const std::vector<LayerStep> &layers)
+FileWorkOutcome FilePipeline::runWork(const std::vector<LayerStep> &layers,
+                                      const std::function<void()> &afterSuccess)
 {
     const QString key = m_host.keyText();
     FileWorkOutcome outcome;
     const ByteProgress progress = [this](quint64 done, quint64 total) {
         m_host.fileWorkProgress(done, total);
     };
-    m_host.runFileWork([&] { outcome = runLayerChain(key, layers, progress); });
+    // Removing large files takes a while too, so it belongs to the file work.
+    m_host.runFileWork([&] {
+        outcome = runLayerChain(key, layers, progress);
+        if (outcome.ok && afterSuccess)
+            afterSuccess();
+    });
     m_lastOutcome = outcome;
     return outcome;
 }
@@ -135,17 +150,16 @@ bool FilePipeline::EncryptListedFile(const QString &path, int index)
         return true;
     const QString intermediate = path + IntermediateSuffix;
     const QString output = path + EncryptedSuffix;
+    // The result is on the disk once the layers are done; only then does the
+    // plain file go.
     const FileWorkOutcome outcome =
-        runWork({LayerStep{path, intermediate, false}, LayerStep{intermediate, output, true}});
+        runWork({LayerStep{path, intermediate, false}, LayerStep{intermediate, output, true}},
+                [&] { removeInputAndIntermediate(path, intermediate); });
     if (!outcome.ok) {
         reportFailure(false);
         return false;
     }
     m_host.setEntry(index, fileNameOf(output));
-    // The result is on the disk by now; only then does the plain file go.
-    if (QFileInfo::exists(path))
-        QFile::remove(path);
-    QFile::remove(intermediate);
     return true;
 }
 
@@ -162,15 +176,13 @@ bool FilePipeline::DecryptListedFile(const QString &path, int index)
     }
     const QString intermediate = *output + IntermediateSuffix;
     const FileWorkOutcome outcome =
-        runWork({LayerStep{path, intermediate, true}, LayerStep{intermediate, *output, false}});
+        runWork({LayerStep{path, intermediate, true}, LayerStep{intermediate, *output, false}},
+                [&] { removeInputAndIntermediate(path, intermediate); });
     if (!outcome.ok) {
         reportFailure(true);
         return false;
     }
     m_host.setEntry(index, fileNameOf(*output));
-    if (QFileInfo::exists(path))
-        QFile::remove(path);
-    QFile::remove(intermediate);
     return true;
 }
 
@@ -277,7 +289,7 @@ void FilePipeline::DecryptRun()
             ++counter;
         m_host.pause(PauseAfterFile);
         if (backupMade)
-            QFile::remove(backup);
+            m_host.runFileWork([&] { QFile::remove(backup); });
         m_host.setEncodedChecked(false);
     }
     m_host.setResultText(QString::number(counter) + PipelineTexts::FilesDecrypted(language));

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class EncryptRunHost;
@@ -43,7 +44,8 @@ public:
     static std::optional<QString> decryptedPath(const QString &encryptedPath);
 
 private:
-    FileWorkOutcome runWork(const std::vector<LayerStep> &layers);
+    FileWorkOutcome runWork(const std::vector<LayerStep> &layers,
+                            const std::function<void()> &afterSuccess = {});
     bool layer(const QString &InFile, const QString &OutFile, bool UseSha1, bool decrypting);
     void reportFailure(bool decrypting);
     bool isExistingFile(const QString &path) const;
