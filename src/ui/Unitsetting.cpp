@@ -514,7 +514,11 @@ void TFormSetting::ToolButton8Click()
 
 void TFormSetting::ToolButtonRestoreClick()
 {
-    RestoreData(*this);
+    // The window shows what was restored, so that a later save keeps the
+    // restored key, password and language instead of writing the old ones
+    // over them.
+    if (RestoreData(*this) > 0)
+        LoadIni();
 }
 
 void TFormSetting::ToolButton6Click()

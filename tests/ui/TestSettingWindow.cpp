@@ -61,7 +61,8 @@ private Q_SLOTS:
     void backupWithEmptyFieldWarnsAndOffersTheChooser();
     void chooseBackupFolder_data();
     void chooseBackupFolder();
-    void restoreDataThenCloseAsksNothing();
+    void restoreDataThenClose_data();
+    void restoreDataThenClose();
     void fileManagerAndHelpOpenWhereTheyShould();
 
 private:
@@ -636,7 +637,14 @@ void TestSettingWindow::chooseBackupFolder()
     QCOMPARE(window.DataChanged, taken);
 }
 
-void TestSettingWindow::restoreDataThenCloseAsksNothing()
+void TestSettingWindow::restoreDataThenClose_data()
+{
+    QTest::addColumn<QString>("closeWith");
+    QTest::newRow("Close without other changes") << "close";
+    QTest::newRow("Save after an edit") << "save";
+}
+
+void TestSettingWindow::restoreDataThenClose()
 {
     // The backup holds another key and the English language.
     QStringList saved = lines(QStringLiteral("1"));
@@ -651,12 +659,23 @@ void TestSettingWindow::restoreDataThenCloseAsksNothing()
     window.ToolButtonRestore->click();
     QCOMPARE(MessageBox::shownTexts(), (QStringList{QStringLiteral("Daten jetzt wiederherstellen?"),
                                                     QStringLiteral("1 Dateien wiederhergestellt.")}));
-    // The window keeps what it read when it opened.
-    QCOMPARE(window.Edit1->text(), StoredKey);
+    // The window shows what was restored, and restoring is no change of its
+    // own: closing asks nothing.
+    QCOMPARE(window.Edit1->text(), saved[SettingsLine::PersonalKey]);
+    QCOMPARE(window.PLanguage, 1);
+    QVERIFY(window.RadioEnglish->isChecked());
     QVERIFY(!window.DataChanged);
     MessageBox::clearHistory();
-    window.ButtonClose->click();
+    QFETCH(QString, closeWith);
+    if (closeWith == QLatin1String("save")) {
+        window.EditBackup->setFocus();
+        QTest::keyClicks(window.EditBackup, QStringLiteral("/"));
+        window.ButtonSave->click();
+    } else {
+        window.ButtonClose->click();
+    }
     QVERIFY(MessageBox::shownMessages().isEmpty());
+    // A save after the restore keeps the restored key and language.
     QCOMPARE(readSettings().value(SettingsLine::PersonalKey), saved[SettingsLine::PersonalKey]);
     QCOMPARE(readSettings().value(SettingsLine::Language), QStringLiteral("1"));
 }
