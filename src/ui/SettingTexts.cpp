@@ -33,16 +33,18 @@ SettingTexts SettingTexts::forLanguage(int language)
     t.explorerHint = text(german, "Verzeichnis im Windows Explorer anzeigen",
                           "Show directory in Windows Explorer");
     t.backupFolderHint = text(german, "Backupverzeichnis auswählen", "Select backup folder");
-    t.exportKeyHint = text(german, "Persönlichen Schlüssel sichern/exportieren", "Backup personal key");
+    t.exportKeyHint =
+        text(german, "Persönlichen Schlüssel sichern/exportieren", "Backup personal key");
     // The English hint of the new-key button is the restore button's.
     t.newKeyHint = text(german, "Neuen Schlüssel generieren", "Restore personal key from file");
     t.maskHint = QStringLiteral("Switch password char");
     t.lastBackupHint = QStringLiteral("Letzte Sicherung");
-    t.newKeyQuestion = text(german,
-                            "Mit einem neuen Schlüssel können bereits verschlüsselte Daten nicht mehr "
-                            "entschlüsselt werden. Sichern Sie den vorhandenen Schlüssel. Jetzt fortfahren?",
-                            "Alredy encrypted files can not be decrypted by a new encryption key. "
-                            "Backup your existing key. Continue?");
+    t.newKeyQuestion =
+        text(german,
+             "Mit einem neuen Schlüssel können bereits verschlüsselte Daten nicht mehr "
+             "entschlüsselt werden. Sichern Sie den vorhandenen Schlüssel. Jetzt fortfahren?",
+             "Alredy encrypted files can not be decrypted by a new encryption key. "
+             "Backup your existing key. Continue?");
     t.saveNowQuestion = text(german, "Einstellungen jetzt speichern?", "Save settings now?");
     return t;
 }

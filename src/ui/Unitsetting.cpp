@@ -19,8 +19,8 @@
 
 #include <QButtonGroup>
 #include <QDir>
-#include <QFontMetrics>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -82,9 +82,9 @@ void makeGrey(QLineEdit *field)
 } // namespace
 
 TFormSetting::TFormSetting(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                          | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
-                          | Qt::WindowCloseButtonHint)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint)
     , m_prompter(this)
 {
     setObjectName(QStringLiteral("FormSetting"));
@@ -156,22 +156,22 @@ void TFormSetting::buildLayout()
 
     Label4 = makeCaption(QStringLiteral("Label4"), DataPathRow);
     Edit3 = makeField(QStringLiteral("Edit3"), DataPathRow);
-    SpeedButton1 = makeSideButton(QStringLiteral("SpeedButton1"), Icons::Kind::Folder, SideLeft,
-                                  DataPathRow);
+    SpeedButton1 =
+        makeSideButton(QStringLiteral("SpeedButton1"), Icons::Kind::Folder, SideLeft, DataPathRow);
 
     Label3 = makeCaption(QStringLiteral("Label3"), BackupRow);
     EditBackup = makeField(QStringLiteral("EditBackup"), BackupRow);
-    SpeedButton5 = makeSideButton(QStringLiteral("SpeedButton5"), Icons::Kind::SelectFiles, SideLeft,
-                                  BackupRow);
+    SpeedButton5 = makeSideButton(QStringLiteral("SpeedButton5"), Icons::Kind::SelectFiles,
+                                  SideLeft, BackupRow);
 
     Label2 = makeCaption(QStringLiteral("Label2"), KeyRow);
     Edit1 = makeField(QStringLiteral("Edit1"), KeyRow);
     makeGrey(Edit1);
     ButtonPchar = makeSideButton(QStringLiteral("ButtonPchar"), Icons::Kind::Eye, SideLeft, KeyRow);
-    SpeedButton3 = makeSideButton(QStringLiteral("SpeedButton3"), Icons::Kind::KeySave,
-                                  SideLeft + 24, KeyRow);
-    ButtonKey = makeSideButton(QStringLiteral("ButtonKey"), Icons::Kind::KeyNew, SideLeft + 48,
-                               KeyRow);
+    SpeedButton3 =
+        makeSideButton(QStringLiteral("SpeedButton3"), Icons::Kind::KeySave, SideLeft + 24, KeyRow);
+    ButtonKey =
+        makeSideButton(QStringLiteral("ButtonKey"), Icons::Kind::KeyNew, SideLeft + 48, KeyRow);
     ButtonKey->hide();
 
     RadioGroup1 = new QGroupBox(Body);
@@ -203,15 +203,16 @@ void TFormSetting::buildLayout()
         button->setAutoDefault(false);
         return button;
     };
-    ButtonSave = makeButton(QStringLiteral("PanelSave"), QStringLiteral("ButtonSave"), FieldLeft,
-                            PanelSave);
+    ButtonSave =
+        makeButton(QStringLiteral("PanelSave"), QStringLiteral("ButtonSave"), FieldLeft, PanelSave);
     ButtonClose = makeButton(QStringLiteral("PanelClose"), QStringLiteral("ButtonClose"),
                              FieldLeft + FieldWidth - 114, PanelClose);
 
     // Actions run under the general error report: an error that leaves one
     // is shown and the window goes on.
     const auto guarded = [this](void (TFormSetting::*handler)()) {
-        return [this, handler] { GeneralErrorReport::guard([this, handler] { (this->*handler)(); }); };
+        return
+            [this, handler] { GeneralErrorReport::guard([this, handler] { (this->*handler)(); }); };
     };
     connect(ToolButton6, &FlatButton::clicked, this, guarded(&TFormSetting::ToolButton6Click));
     connect(ToolButton1, &FlatButton::clicked, this, guarded(&TFormSetting::ToolButton1Click));
@@ -360,8 +361,8 @@ void TFormSetting::FormShow()
     if (!CallSelf) {
         SettingsValues &values = settingsValues();
         const QString folder = QFileInfo(IniDatei).absolutePath();
-        values.dataFolder = QDir::toNativeSeparators(folder.endsWith(QLatin1Char('/')) ? folder
-                                                                                        : folder + QLatin1Char('/'));
+        values.dataFolder = QDir::toNativeSeparators(
+            folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'));
         values.DataPath = values.dataFolder;
         Edit3->setText(values.DataPath);
         Edit1->clear();
@@ -386,9 +387,10 @@ void TFormSetting::FormCloseQuery()
 {
     if (!DataChanged)
         return;
-    const MessageAnswer answer = MessageBox::show(
-        this, Message::box(QStringLiteral("Velmora2"), SettingTexts::forLanguage(PLanguage).saveNowQuestion,
-                           MessageIcon::Question, MessageButtons::YesNo));
+    const MessageAnswer answer =
+        MessageBox::show(this, Message::box(QStringLiteral("Velmora2"),
+                                            SettingTexts::forLanguage(PLanguage).saveNowQuestion,
+                                            MessageIcon::Question, MessageButtons::YesNo));
     if (answer == MessageAnswer::Yes)
         SaveIni();
     DataChanged = false;
@@ -457,9 +459,10 @@ void TFormSetting::SpeedButton1Click()
 
 void TFormSetting::ButtonKeyClick()
 {
-    const MessageAnswer answer = MessageBox::show(
-        this, Message::box(QStringLiteral("Velmora"), SettingTexts::forLanguage(PLanguage).newKeyQuestion,
-                           MessageIcon::Question, MessageButtons::YesNo));
+    const MessageAnswer answer =
+        MessageBox::show(this, Message::box(QStringLiteral("Velmora"),
+                                            SettingTexts::forLanguage(PLanguage).newKeyQuestion,
+                                            MessageIcon::Question, MessageButtons::YesNo));
     if (answer != MessageAnswer::Yes)
         return;
     // Shown, not stored: the key reaches the settings file with the next save.
@@ -495,8 +498,8 @@ void TFormSetting::ButtonRestKeyClick()
         return;
     values.personalKey = *key;
     Edit1->setText(*key);
-    if (MessageBox::confirm(this, SettingTexts::forLanguage(PLanguage).saveNowQuestion)
-        == MessageAnswer::Yes) {
+    if (MessageBox::confirm(this, SettingTexts::forLanguage(PLanguage).saveNowQuestion) ==
+        MessageAnswer::Yes) {
         SaveIni();
         LoadIni();
     }
@@ -523,8 +526,8 @@ void TFormSetting::ToolButtonRestoreClick()
 
 void TFormSetting::ToolButton6Click()
 {
-    PasswordActions::SetPassword(this, passwordPrompt(), PLanguage, settingsValues().acceptedPassword,
-                                 [this] { SaveAndClose(); });
+    PasswordActions::SetPassword(this, passwordPrompt(), PLanguage,
+                                 settingsValues().acceptedPassword, [this] { SaveAndClose(); });
 }
 
 void TFormSetting::ToolButton1Click()

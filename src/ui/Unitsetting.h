@@ -62,13 +62,13 @@ public:
     QLineEdit *MaskEdit1 = nullptr; // the accepted password (digest), read-only
     QLabel *Label5 = nullptr;       // "MD5"
     QLabel *Label4 = nullptr;
-    QLineEdit *Edit3 = nullptr;     // data path
+    QLineEdit *Edit3 = nullptr;         // data path
     FlatButton *SpeedButton1 = nullptr; // file manager
     QLabel *Label3 = nullptr;
     QLineEdit *EditBackup = nullptr;
     FlatButton *SpeedButton5 = nullptr; // choose backup folder
     QLabel *Label2 = nullptr;
-    QLineEdit *Edit1 = nullptr;     // personal key, read-only, masked
+    QLineEdit *Edit1 = nullptr;         // personal key, read-only, masked
     FlatButton *ButtonPchar = nullptr;  // mask switch
     FlatButton *SpeedButton3 = nullptr; // export key
     FlatButton *ButtonKey = nullptr;    // new key, hidden until F11

@@ -69,7 +69,10 @@ private:
     QString iniPath() const { return dataFolder() + QStringLiteral("velmora.ini"); }
     QString backupFolder() const { return m_home->filePath(QStringLiteral("backup")); }
     void writeSettings(const QString &password, const QString &key, const QString &language) const;
-    QStringList readSettings() const { return ReadSettingsLines(iniPath(), Key).value_or(QStringList()); }
+    QStringList readSettings() const
+    {
+        return ReadSettingsLines(iniPath(), Key).value_or(QStringList());
+    }
     // A new run of the program: nothing accepted yet.
     void start(ProgramWindows &windows) const;
     // Opens the settings window from the dashboard and lets `user` work in it.
@@ -148,13 +151,15 @@ void TestSettingDashboard::dashboardTakesWhatTheWindowLeaves_data()
     QTest::addColumn<int>("language");
     QTest::addColumn<QString>("key");
 
-    QTest::newRow("English chosen and saved") << "english save" << QStringList() << 1 << DashboardKey;
+    QTest::newRow("English chosen and saved")
+        << "english save" << QStringList() << 1 << DashboardKey;
     QTest::newRow("English chosen, closed, not saved")
         << "english close no" << QStringList{QStringLiteral("Save settings now?")} << 0
         << DashboardKey;
     QTest::newRow("data restored, closed: key and language at once")
-        << "restore" << QStringList{QStringLiteral("Daten jetzt wiederherstellen?"),
-                                    QStringLiteral("1 Dateien wiederhergestellt.")}
+        << "restore"
+        << QStringList{QStringLiteral("Daten jetzt wiederherstellen?"),
+                       QStringLiteral("1 Dateien wiederhergestellt.")}
         << 1 << BackupKey;
 }
 
@@ -198,8 +203,10 @@ void TestSettingDashboard::dashboardTakesWhatTheWindowLeaves()
     QCOMPARE(main.Language, language);
     QCOMPARE(main.values.personalKey, key);
     QCOMPARE(main.height(), language == 1 ? TFormMain::EnglishHeight : TFormMain::GermanHeight);
-    QCOMPARE(main.SpeedButton1->text(), language == 1 ? QStringLiteral("Encrypt") : QStringLiteral("Verschlüsseln"));
-    QCOMPARE(main.SpeedButton3->text(), language == 1 ? QStringLiteral("Settings") : QStringLiteral("Einstellungen"));
+    QCOMPARE(main.SpeedButton1->text(),
+             language == 1 ? QStringLiteral("Encrypt") : QStringLiteral("Verschlüsseln"));
+    QCOMPARE(main.SpeedButton3->text(),
+             language == 1 ? QStringLiteral("Settings") : QStringLiteral("Einstellungen"));
     main.close();
     QCOMPARE(readSettings().value(SettingsLine::Language), QString::number(language));
 }
@@ -223,7 +230,8 @@ void TestSettingDashboard::setPasswordThenNextStartAsksForIt()
             QVERIFY(!settings.isVisible());
         });
         QCOMPARE(MessageBox::shownTexts(), QStringList{QStringLiteral("Save settings now?")});
-        QCOMPARE(readSettings().value(SettingsLine::Password), PasswordCheck::storedForm(QStringLiteral("geheim")));
+        QCOMPARE(readSettings().value(SettingsLine::Password),
+                 PasswordCheck::storedForm(QStringLiteral("geheim")));
         QCOMPARE(settingsValues().acceptedPassword, QString()); // emptied on close
         windows.FormMain().close();
     }
@@ -242,7 +250,8 @@ void TestSettingDashboard::setPasswordThenNextStartAsksForIt()
     QVERIFY(asked);
     QVERIFY(!next.FormMain().startupFailed());
     QVERIFY(MessageBox::shownMessages().isEmpty());
-    QCOMPARE(settingsValues().acceptedPassword, PasswordCheck::storedForm(QStringLiteral("geheim")));
+    QCOMPARE(settingsValues().acceptedPassword,
+             PasswordCheck::storedForm(QStringLiteral("geheim")));
     next.FormMain().close();
 }
 
@@ -253,7 +262,8 @@ void TestSettingDashboard::deletePasswordThenNextStartWarns()
     {
         ProgramWindows windows;
         int checks = 0;
-        windows.FormMain().StartupCheck = [&checks](TFormPWD &, const QString &, const QString &, int) {
+        windows.FormMain().StartupCheck = [&checks](TFormPWD &, const QString &, const QString &,
+                                                    int) {
             ++checks;
             return StartupCheckResult::Accepted;
         };
@@ -282,8 +292,9 @@ void TestSettingDashboard::deletePasswordThenNextStartWarns()
     start(next);
     QCOMPARE(checks, 0);
     QVERIFY(!next.FormMain().startupFailed());
-    QCOMPARE(MessageBox::shownTexts(),
-             QStringList{QStringLiteral("Bitte legen Sie zuerst ein Passwort an (Einstellungen)!")});
+    QCOMPARE(
+        MessageBox::shownTexts(),
+        QStringList{QStringLiteral("Bitte legen Sie zuerst ein Passwort an (Einstellungen)!")});
     next.FormMain().close();
 }
 

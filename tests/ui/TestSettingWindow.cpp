@@ -210,7 +210,9 @@ void TestSettingWindow::languageChoiceChangesEveryTextAtOnce()
     QVERIFY(window.DataChanged);
 
     const bool german = chosen == 0;
-    const auto pick = [german](const char *de, const char *en) { return QString::fromUtf8(german ? de : en); };
+    const auto pick = [german](const char *de, const char *en) {
+        return QString::fromUtf8(german ? de : en);
+    };
     QCOMPARE(window.windowTitle(), pick("Optionen", "Options"));
     QCOMPARE(window.Label1->text(), pick("Passwort:", "Password:"));
     QCOMPARE(window.Label4->text(), pick("Datenpfad:", "Data Path:"));
@@ -220,12 +222,14 @@ void TestSettingWindow::languageChoiceChangesEveryTextAtOnce()
     QCOMPARE(window.ToolButton6->hint(), pick("Neues Passwort anlegen", "Create new password"));
     QCOMPARE(window.ToolButton1->hint(), pick("Passwort löschen", "Delete password"));
     QCOMPARE(window.ToolButton8->hint(), pick("Dateien sichern", "Backup files"));
-    QCOMPARE(window.ToolButtonRestore->hint(), pick("Daten aus Backup wiederherstellen", "Restore data"));
+    QCOMPARE(window.ToolButtonRestore->hint(),
+             pick("Daten aus Backup wiederherstellen", "Restore data"));
     QCOMPARE(window.ButtonRestKey->hint(), pick("Persönlichen Schlüssel aus Datei wiederherstellen",
                                                 "Restore personal key from file"));
-    QCOMPARE(window.SpeedButton1->hint(),
-             pick("Verzeichnis im Windows Explorer anzeigen", "Show directory in Windows Explorer"));
-    QCOMPARE(window.SpeedButton5->hint(), pick("Backupverzeichnis auswählen", "Select backup folder"));
+    QCOMPARE(window.SpeedButton1->hint(), pick("Verzeichnis im Windows Explorer anzeigen",
+                                               "Show directory in Windows Explorer"));
+    QCOMPARE(window.SpeedButton5->hint(),
+             pick("Backupverzeichnis auswählen", "Select backup folder"));
     QCOMPARE(window.SpeedButton3->hint(),
              pick("Persönlichen Schlüssel sichern/exportieren", "Backup personal key"));
     QCOMPARE(window.ButtonKey->hint(),
@@ -314,9 +318,11 @@ void TestSettingWindow::saveStoresTheWindowsLinesAndCloses()
     QVERIFY(!window.isVisible());
     QVERIFY(MessageBox::shownMessages().isEmpty()); // saved: closing asks nothing
     const QStringList stored = readSettings();
-    QCOMPARE(stored.value(SettingsLine::DataPath), path(QStringLiteral("backup"))); // no trailing blank
+    QCOMPARE(stored.value(SettingsLine::DataPath),
+             path(QStringLiteral("backup"))); // no trailing blank
     QCOMPARE(stored.value(SettingsLine::Language), QStringLiteral("1"));
-    QCOMPARE(stored.value(SettingsLine::Password), PasswordCheck::storedForm(QStringLiteral("geheim")));
+    QCOMPARE(stored.value(SettingsLine::Password),
+             PasswordCheck::storedForm(QStringLiteral("geheim")));
     QCOMPARE(stored.value(SettingsLine::PersonalKey), StoredKey);
     QCOMPARE(stored.value(SettingsLine::CarriedValue), QStringLiteral("carried"));
     // Lines the window does not own survive.
@@ -357,11 +363,13 @@ void TestSettingWindow::unwritableFileReportsAndStillCloses()
     open(window);
     QTest::mouseClick(window.RadioEnglish, Qt::LeftButton);
     window.ButtonSave->click();
-    QFile::setPermissions(dataFolder(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(dataFolder(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
     QVERIFY(!window.isVisible());
-    QCOMPARE(MessageBox::shownTexts(),
-             QStringList{QStringLiteral("Fehler beim Speichern der INI-Datei! Zugriff verweigert.")});
+    QCOMPARE(
+        MessageBox::shownTexts(),
+        QStringList{QStringLiteral("Fehler beim Speichern der INI-Datei! Zugriff verweigert.")});
     QCOMPARE(TestFiles::read(iniPath()), before);
 }
 
@@ -490,10 +498,12 @@ void TestSettingWindow::restoreKeyAnswers_data()
 
     const QString restored = QStringLiteral("Restored key");
     QTest::newRow("key line and file names, Yes")
-        << QStringList{QStringLiteral("  Restored key "), QStringLiteral("a.txt"), QStringLiteral("b.txt")}
+        << QStringList{QStringLiteral("  Restored key "), QStringLiteral("a.txt"),
+                       QStringLiteral("b.txt")}
         << QList<MessageAnswer>{MessageAnswer::Yes} << restored << restored;
     QTest::newRow("No: shown, stored at the next save only")
-        << QStringList{restored} << QList<MessageAnswer>{MessageAnswer::No} << restored << StoredKey;
+        << QStringList{restored} << QList<MessageAnswer>{MessageAnswer::No} << restored
+        << StoredKey;
     QTest::newRow("blank key line changes nothing, asks nothing")
         << QStringList{QStringLiteral("   "), QStringLiteral("a.txt")} << QList<MessageAnswer>{}
         << StoredKey << StoredKey;
@@ -567,11 +577,12 @@ void TestSettingWindow::backupIntoFolderWithOlderCopies()
     window.ToolButton8->click();
     window.ToolButton8->click(); // twice in one opening: each run reports its own count
 
-    QCOMPARE(MessageBox::shownTexts(),
-             (QStringList{QStringLiteral("Starte Datenbackup nach: ") + backup,
-                          QStringLiteral("2 Datei(en) gesichert."),
-                          QStringLiteral("Starte Datenbackup nach: ") + backup + QStringLiteral("/"),
-                          QStringLiteral("2 Datei(en) gesichert.")}));
+    QCOMPARE(
+        MessageBox::shownTexts(),
+        (QStringList{QStringLiteral("Starte Datenbackup nach: ") + backup,
+                     QStringLiteral("2 Datei(en) gesichert."),
+                     QStringLiteral("Starte Datenbackup nach: ") + backup + QStringLiteral("/"),
+                     QStringLiteral("2 Datei(en) gesichert.")}));
     QCOMPARE(TestFiles::read(backup + QStringLiteral("/notes.txt")), QByteArray("new notes"));
     QCOMPARE(TestFiles::read(backup + QStringLiteral("/velmora.ini")), TestFiles::read(iniPath()));
     QVERIFY(!QFile::exists(backup + QStringLiteral("/.hidden")));
@@ -596,7 +607,8 @@ void TestSettingWindow::backupWithEmptyFieldWarnsAndOffersTheChooser()
     FileDialog::setNextResult({}); // the chooser is cancelled
     window.ToolButton8->click();
 
-    QCOMPARE(MessageBox::shownTexts(), QStringList{QStringLiteral("Select the target directory first!")});
+    QCOMPARE(MessageBox::shownTexts(),
+             QStringList{QStringLiteral("Select the target directory first!")});
     QCOMPARE(MessageBox::shownMessages().constFirst().icon, MessageIcon::Warning);
     QCOMPARE(FileDialog::requests().size(), 1);
     QCOMPARE(FileDialog::requests().constFirst().kind, FileDialogRequest::Kind::Folder);
@@ -610,10 +622,12 @@ void TestSettingWindow::chooseBackupFolder_data()
     QTest::addColumn<QList<MessageAnswer>>("answers");
     QTest::addColumn<bool>("taken");
 
-    QTest::newRow("the folder already set asks nothing") << "backup" << QList<MessageAnswer>{} << false;
+    QTest::newRow("the folder already set asks nothing")
+        << "backup" << QList<MessageAnswer>{} << false;
     QTest::newRow("cancelled chooser") << "" << QList<MessageAnswer>{} << false;
     QTest::newRow("new folder, OK") << "other" << QList<MessageAnswer>{MessageAnswer::Ok} << true;
-    QTest::newRow("new folder, Cancel") << "other" << QList<MessageAnswer>{MessageAnswer::Cancel} << false;
+    QTest::newRow("new folder, Cancel")
+        << "other" << QList<MessageAnswer>{MessageAnswer::Cancel} << false;
 }
 
 void TestSettingWindow::chooseBackupFolder()
@@ -657,8 +671,9 @@ void TestSettingWindow::restoreDataThenClose()
     TFormSetting window;
     open(window);
     window.ToolButtonRestore->click();
-    QCOMPARE(MessageBox::shownTexts(), (QStringList{QStringLiteral("Daten jetzt wiederherstellen?"),
-                                                    QStringLiteral("1 Dateien wiederhergestellt.")}));
+    QCOMPARE(MessageBox::shownTexts(),
+             (QStringList{QStringLiteral("Daten jetzt wiederherstellen?"),
+                          QStringLiteral("1 Dateien wiederhergestellt.")}));
     // The window shows what was restored, and restoring is no change of its
     // own: closing asks nothing.
     QCOMPARE(window.Edit1->text(), saved[SettingsLine::PersonalKey]);
@@ -689,7 +704,8 @@ void TestSettingWindow::fileManagerAndHelpOpenWhereTheyShould()
     TFormSetting window;
     open(window);
 
-    window.Edit3->setText(QStringLiteral("  ") + path(QStringLiteral("backup")) + QStringLiteral(" "));
+    window.Edit3->setText(QStringLiteral("  ") + path(QStringLiteral("backup")) +
+                          QStringLiteral(" "));
     window.SpeedButton1->click();
     QTest::keyClick(window.EditBackup, Qt::Key_F1);
     QCOMPARE(DesktopServices::openedUrls(),
