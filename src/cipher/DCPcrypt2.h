@@ -14,14 +14,20 @@ class TDCP_hash;
 class EDCP_cipher : public std::runtime_error
 {
 public:
-    explicit EDCP_cipher(const char *message) : std::runtime_error(message) {}
+    explicit EDCP_cipher(const char *message)
+        : std::runtime_error(message)
+    {
+    }
 };
 
 // Raised by the hashes: "Hash not initialized".
 class EDCP_hash : public std::runtime_error
 {
 public:
-    explicit EDCP_hash(const char *message) : std::runtime_error(message) {}
+    explicit EDCP_hash(const char *message)
+        : std::runtime_error(message)
+    {
+    }
 };
 
 // Raised by the stream operations when a device cannot be read or written;
@@ -29,15 +35,17 @@ public:
 class EStreamError : public std::runtime_error
 {
 public:
-    explicit EStreamError(const QString &message) : std::runtime_error(message.toStdString()) {}
+    explicit EStreamError(const QString &message)
+        : std::runtime_error(message.toStdString())
+    {
+    }
 };
 
 // A hash class passed as a value: creates a fresh instance for one key
 // derivation (hashClass<TDCP_sha256>).
 using TDCP_hashclass = std::unique_ptr<TDCP_hash> (*)();
 
-template <typename Hash>
-std::unique_ptr<TDCP_hash> hashClass()
+template <typename Hash> std::unique_ptr<TDCP_hash> hashClass()
 {
     return std::make_unique<Hash>();
 }

@@ -9,7 +9,10 @@ public:
     static constexpr int Id = 2;
     static constexpr int HashSize = 160;
 
-    TDCP_sha1() : QtBackedHash(QCryptographicHash::Sha1) {}
+    TDCP_sha1()
+        : QtBackedHash(QCryptographicHash::Sha1)
+    {
+    }
 
     int GetId() const override { return Id; }
     QString GetAlgorithm() const override { return QStringLiteral("SHA1"); }

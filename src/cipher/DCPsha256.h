@@ -9,7 +9,10 @@ public:
     static constexpr int Id = 28;
     static constexpr int HashSize = 256;
 
-    TDCP_sha256() : QtBackedHash(QCryptographicHash::Sha256) {}
+    TDCP_sha256()
+        : QtBackedHash(QCryptographicHash::Sha256)
+    {
+    }
 
     int GetId() const override { return Id; }
     QString GetAlgorithm() const override { return QStringLiteral("SHA256"); }

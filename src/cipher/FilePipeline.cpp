@@ -59,8 +59,8 @@ bool copyReplacing(const QString &from, const QString &to)
 QString reserveBackupName(const QString &folder, const QString &name)
 {
     for (int number = 0; number < 1000; ++number) {
-        const QString prefix = number == 0 ? QStringLiteral("bak")
-                                           : QStringLiteral("bak%1").arg(number);
+        const QString prefix =
+            number == 0 ? QStringLiteral("bak") : QStringLiteral("bak%1").arg(number);
         QFile candidate(folder + prefix + name);
         if (candidate.open(QIODevice::WriteOnly | QIODevice::NewOnly))
             return candidate.fileName();
@@ -81,7 +81,10 @@ void removeInputAndIntermediate(const QString &input, const QString &intermediat
 
 } // namespace
 
-FilePipeline::FilePipeline(EncryptRunHost &host) : m_host(host) {}
+FilePipeline::FilePipeline(EncryptRunHost &host)
+    : m_host(host)
+{
+}
 
 std::optional<QString> FilePipeline::decryptedPath(const QString &encryptedPath)
 {
@@ -140,8 +143,8 @@ void FilePipeline::reportFailure(bool decrypting)
     m_host.prompter().ask(Message::dialog(MessageIcon::Error, text));
     const QString caption =
         decrypting ? PipelineTexts::DecryptCaption() : PipelineTexts::EncryptCaption();
-    m_host.prompter().ask(
-        Message::box(caption, PipelineTexts::AccessDenied(m_host.language()), MessageIcon::Warning));
+    m_host.prompter().ask(Message::box(caption, PipelineTexts::AccessDenied(m_host.language()),
+                                       MessageIcon::Warning));
 }
 
 bool FilePipeline::EncryptListedFile(const QString &path, int index)
@@ -214,9 +217,9 @@ void FilePipeline::EncryptRun()
     if (count == 0)
         return;
     if (m_host.encodedChecked()) {
-        const MessageAnswer answer = m_host.prompter().ask(
-            Message::box(PipelineTexts::EncryptCaption(), PipelineTexts::PossiblyEncrypted(language),
-                         MessageIcon::Warning, MessageButtons::YesNo));
+        const MessageAnswer answer = m_host.prompter().ask(Message::box(
+            PipelineTexts::EncryptCaption(), PipelineTexts::PossiblyEncrypted(language),
+            MessageIcon::Warning, MessageButtons::YesNo));
         if (answer != MessageAnswer::Yes)
             return;
     }
@@ -274,10 +277,9 @@ void FilePipeline::DecryptRun()
 
         const bool ok = DecryptListedFile(path, i);
         if (!ok) {
-            const MessageAnswer answer = m_host.prompter().ask(
-                Message::box(PipelineTexts::DecryptCaption(),
-                             PipelineTexts::DecryptFailedCancel(language), MessageIcon::Error,
-                             MessageButtons::YesNo));
+            const MessageAnswer answer = m_host.prompter().ask(Message::box(
+                PipelineTexts::DecryptCaption(), PipelineTexts::DecryptFailedCancel(language),
+                MessageIcon::Error, MessageButtons::YesNo));
             if (answer == MessageAnswer::Yes) {
                 if (backupMade)
                     m_host.runFileWork([&] { copyReplacing(backup, path); });

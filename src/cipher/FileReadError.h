@@ -9,5 +9,8 @@
 class FileReadError : public std::runtime_error
 {
 public:
-    explicit FileReadError(const QString &message) : std::runtime_error(message.toStdString()) {}
+    explicit FileReadError(const QString &message)
+        : std::runtime_error(message.toStdString())
+    {
+    }
 };

@@ -43,7 +43,10 @@ struct Block
 class ChainState
 {
 public:
-    explicit ChainState(size_t layers) : m_queues(layers) {}
+    explicit ChainState(size_t layers)
+        : m_queues(layers)
+    {
+    }
 
     void push(size_t queue, int block)
     {
@@ -235,10 +238,9 @@ private:
             }
             if (k + 1 < count) {
                 auto intermediate = std::make_unique<QFile>(m_layers[k].output);
-                const bool opened =
-                    intermediate->open(QIODevice::WriteOnly | QIODevice::Truncate
-                                           | QIODevice::Unbuffered,
-                                       permissions);
+                const bool opened = intermediate->open(QIODevice::WriteOnly | QIODevice::Truncate |
+                                                           QIODevice::Unbuffered,
+                                                       permissions);
                 if (!opened) {
                     m_state.fail(layer, intermediate->errorString());
                     return false;

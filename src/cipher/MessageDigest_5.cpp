@@ -26,9 +26,10 @@ void Encode(quint8 *output, const quint32 *input, size_t words)
 void Decode(quint32 *output, const quint8 *input, size_t words)
 {
     for (size_t k = 0; k < words; ++k) {
-        output[k] = static_cast<quint32>(input[4 * k]) | static_cast<quint32>(input[4 * k + 1]) << 8
-                    | static_cast<quint32>(input[4 * k + 2]) << 16
-                    | static_cast<quint32>(input[4 * k + 3]) << 24;
+        output[k] = static_cast<quint32>(input[4 * k]) |
+                    static_cast<quint32>(input[4 * k + 1]) << 8 |
+                    static_cast<quint32>(input[4 * k + 2]) << 16 |
+                    static_cast<quint32>(input[4 * k + 3]) << 24;
     }
 }
 
@@ -37,10 +38,22 @@ constexpr quint32 rotateLeft(quint32 x, int n)
     return (x << n) | (x >> (32 - n));
 }
 
-constexpr quint32 F(quint32 x, quint32 y, quint32 z) { return (x & y) | (~x & z); }
-constexpr quint32 G(quint32 x, quint32 y, quint32 z) { return (x & z) | (y & ~z); }
-constexpr quint32 H(quint32 x, quint32 y, quint32 z) { return x ^ y ^ z; }
-constexpr quint32 I(quint32 x, quint32 y, quint32 z) { return y ^ (x | ~z); }
+constexpr quint32 F(quint32 x, quint32 y, quint32 z)
+{
+    return (x & y) | (~x & z);
+}
+constexpr quint32 G(quint32 x, quint32 y, quint32 z)
+{
+    return (x & z) | (y & ~z);
+}
+constexpr quint32 H(quint32 x, quint32 y, quint32 z)
+{
+    return x ^ y ^ z;
+}
+constexpr quint32 I(quint32 x, quint32 y, quint32 z)
+{
+    return y ^ (x | ~z);
+}
 
 template <quint32 (*Fn)(quint32, quint32, quint32)>
 void step(quint32 &a, quint32 b, quint32 c, quint32 d, quint32 x, int s, quint32 ac)
@@ -130,10 +143,10 @@ QString TMD5::AsString()
 QString TMD5::AsGUID()
 {
     const MD5Digest digest = Final();
-    return QLatin1Char('{') + hexDigits(digest, 0, 4) + QLatin1Char('-') + hexDigits(digest, 4, 6)
-           + QLatin1Char('-') + hexDigits(digest, 6, 8) + QLatin1Char('-')
-           + hexDigits(digest, 8, 10) + QLatin1Char('-') + hexDigits(digest, 10, 16)
-           + QLatin1Char('}');
+    return QLatin1Char('{') + hexDigits(digest, 0, 4) + QLatin1Char('-') + hexDigits(digest, 4, 6) +
+           QLatin1Char('-') + hexDigits(digest, 6, 8) + QLatin1Char('-') +
+           hexDigits(digest, 8, 10) + QLatin1Char('-') + hexDigits(digest, 10, 16) +
+           QLatin1Char('}');
 }
 
 void TMD5::Transform(const quint8 *Buffer, quint32 Offset)

@@ -15,8 +15,8 @@ QString DecryptFailedCancel(int language);
 QString FilesEncrypted(int language);
 QString FilesDecrypted(int language);
 
-QString EncryptCaption(); // "Encrypt"
-QString DecryptCaption(); // "Decrypt"
+QString EncryptCaption();                         // "Encrypt"
+QString DecryptCaption();                         // "Decrypt"
 QString EncryptLayerError(const QString &inFile); // "Error encrypting file: " + path
 QString DecryptLayerError(const QString &inFile); // "Error decrypting file: " + path
 

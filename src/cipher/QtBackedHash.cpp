@@ -47,7 +47,7 @@ bool QtBackedHash::selfTestWith(TDCP_hash &fresh, const QByteArray &abcDigestHex
         fresh.Final(digest.data());
         return digest.toHex();
     };
-    return digestOf("abc") == abcDigestHex
-           && digestOf("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq")
-                  == twoBlockDigestHex;
+    return digestOf("abc") == abcDigestHex &&
+           digestOf("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq") ==
+               twoBlockDigestHex;
 }

@@ -28,8 +28,8 @@ bool isBlank(QChar c)
 
 bool isAsciiLetter(QChar c, char lower)
 {
-    return c.unicode() == static_cast<char16_t>(lower)
-           || c.unicode() == static_cast<char16_t>(lower - ('a' - 'A'));
+    return c.unicode() == static_cast<char16_t>(lower) ||
+           c.unicode() == static_cast<char16_t>(lower - ('a' - 'A'));
 }
 
 // "kqo" in any ASCII letter case; other scripts' look-alikes do not match.
@@ -39,8 +39,8 @@ QString removeKqo(const QString &text)
     result.reserve(text.size());
     qsizetype k = 0;
     while (k < text.size()) {
-        if (k + 2 < text.size() && isAsciiLetter(text.at(k), 'k')
-            && isAsciiLetter(text.at(k + 1), 'q') && isAsciiLetter(text.at(k + 2), 'o')) {
+        if (k + 2 < text.size() && isAsciiLetter(text.at(k), 'k') &&
+            isAsciiLetter(text.at(k + 1), 'q') && isAsciiLetter(text.at(k + 2), 'o')) {
             k += 3;
             continue;
         }
@@ -53,9 +53,9 @@ QString removeKqo(const QString &text)
 bool isTextFileType(const QString &path)
 {
     // The extension starts at the last "." of the file name part.
-    const qsizetype cut = std::max({path.lastIndexOf(QLatin1Char('.')),
-                                    path.lastIndexOf(QLatin1Char('/')),
-                                    path.lastIndexOf(QLatin1Char('\\'))});
+    const qsizetype cut =
+        std::max({path.lastIndexOf(QLatin1Char('.')), path.lastIndexOf(QLatin1Char('/')),
+                  path.lastIndexOf(QLatin1Char('\\'))});
     if (cut < 0 || path.at(cut) != QLatin1Char('.'))
         return false;
     static const QStringList types = {
@@ -78,7 +78,8 @@ QStringList splitLines(const QString &text)
         const QChar c = text.at(k);
         if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
             lines.append(text.mid(start, k - start));
-            if (c == QLatin1Char('\r') && k + 1 < text.size() && text.at(k + 1) == QLatin1Char('\n'))
+            if (c == QLatin1Char('\r') && k + 1 < text.size() &&
+                text.at(k + 1) == QLatin1Char('\n'))
                 ++k;
             start = k + 1;
         }
@@ -174,7 +175,8 @@ private:
 class TextFileReader
 {
 public:
-    explicit TextFileReader(const QString &path) : m_file(path)
+    explicit TextFileReader(const QString &path)
+        : m_file(path)
     {
         if (!m_file.open(QIODevice::ReadOnly))
             fail();
@@ -313,6 +315,7 @@ bool LooksEncrypted(const QString &Path, Prompter &prompter, int language)
     if (hits == 0)
         return false;
     if (hits < last)
-        prompter.ask(Message::dialog(MessageIcon::Warning, PipelineTexts::PossiblyEncrypted(language)));
+        prompter.ask(
+            Message::dialog(MessageIcon::Warning, PipelineTexts::PossiblyEncrypted(language)));
     return true;
 }

@@ -43,19 +43,22 @@ private slots:
         QTest::addColumn<QByteArray>("message");
         QTest::addColumn<QByteArray>("sha256");
         QTest::addColumn<QByteArray>("sha1");
-        QTest::newRow("empty") << QByteArray()
-                               << QByteArray("e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855")
-                               << QByteArray("da39a3ee5e6b4b0d3255bfef95601890afd80709");
-        QTest::newRow("abc") << QByteArray("abc")
-                             << QByteArray("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad")
-                             << QByteArray("a9993e364706816aba3e25717850c26c9cd0d89d");
+        QTest::newRow("empty")
+            << QByteArray()
+            << QByteArray("e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855")
+            << QByteArray("da39a3ee5e6b4b0d3255bfef95601890afd80709");
+        QTest::newRow("abc")
+            << QByteArray("abc")
+            << QByteArray("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad")
+            << QByteArray("a9993e364706816aba3e25717850c26c9cd0d89d");
         QTest::newRow("448 bits")
             << QByteArray("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq")
             << QByteArray("248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1")
             << QByteArray("84983e441c3bd26ebaae4aa1f95129e5e54670f1");
-        QTest::newRow("million a") << QByteArray(1000000, 'a')
-                                   << QByteArray("cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0")
-                                   << QByteArray("34aa973cd4c4daa4f61eeb2bdbad27316534016f");
+        QTest::newRow("million a")
+            << QByteArray(1000000, 'a')
+            << QByteArray("cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0")
+            << QByteArray("34aa973cd4c4daa4f61eeb2bdbad27316534016f");
     }
 
     void fipsExamples()

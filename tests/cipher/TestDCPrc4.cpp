@@ -38,7 +38,11 @@ public:
 class ZeroDevice : public QIODevice
 {
 public:
-    explicit ZeroDevice(quint64 size) : m_size(size) { open(QIODevice::ReadOnly); }
+    explicit ZeroDevice(quint64 size)
+        : m_size(size)
+    {
+        open(QIODevice::ReadOnly);
+    }
     bool isSequential() const override { return true; }
 
 protected:
@@ -100,16 +104,23 @@ private slots:
         QTest::addColumn<int>("offset");
         QTest::addColumn<QByteArray>("expected");
         const QByteArray key40 = QByteArray::fromHex("0102030405");
-        QTest::newRow("40-bit @0") << key40 << 0 << QByteArray::fromHex("b2396305f03dc027ccc3524a0a1118a8");
-        QTest::newRow("40-bit @16") << key40 << 16 << QByteArray::fromHex("6982944f18fc82d589c403a47a0d0919");
-        QTest::newRow("40-bit @240") << key40 << 240 << QByteArray::fromHex("28cb1132c96ce286421dcaadb8b69eae");
-        QTest::newRow("40-bit @256") << key40 << 256 << QByteArray::fromHex("1cfcf62b03eddb641d77dfcf7f8d8c93");
-        QTest::newRow("40-bit @4080") << key40 << 4080 << QByteArray::fromHex("068326a2118416d21f9d04b2cd1ca050");
-        QTest::newRow("40-bit @4096") << key40 << 4096 << QByteArray::fromHex("ff25b58995996707e51fbdf08b34d875");
+        QTest::newRow("40-bit @0")
+            << key40 << 0 << QByteArray::fromHex("b2396305f03dc027ccc3524a0a1118a8");
+        QTest::newRow("40-bit @16")
+            << key40 << 16 << QByteArray::fromHex("6982944f18fc82d589c403a47a0d0919");
+        QTest::newRow("40-bit @240")
+            << key40 << 240 << QByteArray::fromHex("28cb1132c96ce286421dcaadb8b69eae");
+        QTest::newRow("40-bit @256")
+            << key40 << 256 << QByteArray::fromHex("1cfcf62b03eddb641d77dfcf7f8d8c93");
+        QTest::newRow("40-bit @4080")
+            << key40 << 4080 << QByteArray::fromHex("068326a2118416d21f9d04b2cd1ca050");
+        QTest::newRow("40-bit @4096")
+            << key40 << 4096 << QByteArray::fromHex("ff25b58995996707e51fbdf08b34d875");
         QTest::newRow("128-bit @0") << QByteArray::fromHex("0102030405060708090a0b0c0d0e0f10") << 0
                                     << QByteArray::fromHex("9ac7cc9a609d1ef7b2932899cde41b97");
         QTest::newRow("256-bit @0")
-            << QByteArray::fromHex("0102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f20")
+            << QByteArray::fromHex(
+                   "0102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f20")
             << 0 << QByteArray::fromHex("eaa6bd25880bf93d3f5d1e4ca2611d91");
     }
 
@@ -166,10 +177,10 @@ private slots:
     void streamRoundTrip()
     {
         QFETCH(int, length);
-        const QByteArray plain = QCryptographicHash::hash(QByteArray::number(length),
-                                                          QCryptographicHash::Sha512)
-                                     .repeated(length / 64 + 1)
-                                     .left(length);
+        const QByteArray plain =
+            QCryptographicHash::hash(QByteArray::number(length), QCryptographicHash::Sha512)
+                .repeated(length / 64 + 1)
+                .left(length);
         TDCP_rc4 encryptor;
         encryptor.InitStr(QStringLiteral("key text"), hashClass<TDCP_sha256>);
         quint64 read = 0;
@@ -198,7 +209,8 @@ private slots:
         QTest::newRow("empty") << QString() << QByteArray();
         QTest::newRow("six ASCII") << QStringLiteral("abcdef") << QByteArray("a\0b\0c\0", 6);
         QTest::newRow("odd length") << QStringLiteral("abc") << QByteArray("a\0b", 3);
-        QTest::newRow("above U+00FF") << QStringLiteral("\u03a9xyz") << QByteArray("\xa9\x03x\0", 4);
+        QTest::newRow("above U+00FF")
+            << QStringLiteral("\u03a9xyz") << QByteArray("\xa9\x03x\0", 4);
     }
 
     void keyReduction()

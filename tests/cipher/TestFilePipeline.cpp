@@ -39,7 +39,8 @@ QByteArray twoLayers(const QString &key, const QByteArray &data, bool sha1First)
 
 QStringList filesIn(const QString &folder)
 {
-    return QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    return QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot,
+                                  QDir::Name);
 }
 
 QString withSlash(const QString &folder)
@@ -125,10 +126,18 @@ private slots:
         QTest::addColumn<QString>("subfolder");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("encryptedName");
-        QTest::newRow(".enc inside the name") << "" << "x.encoded.txt" << "x.encoded.txt.enc";
-        QTest::newRow(".ec inside the name") << "" << "y.ec.doc" << "y.ec.doc.enc";
-        QTest::newRow("folder named .enc") << "store.enc" << "z.txt" << "z.txt.enc";
-        QTest::newRow("no extension") << "" << "README" << "README.enc";
+        QTest::newRow(".enc inside the name") << ""
+                                              << "x.encoded.txt"
+                                              << "x.encoded.txt.enc";
+        QTest::newRow(".ec inside the name") << ""
+                                             << "y.ec.doc"
+                                             << "y.ec.doc.enc";
+        QTest::newRow("folder named .enc") << "store.enc"
+                                           << "z.txt"
+                                           << "z.txt.enc";
+        QTest::newRow("no extension") << ""
+                                      << "README"
+                                      << "README.enc";
     }
 
     void names()
@@ -176,10 +185,9 @@ private slots:
     {
         QTemporaryDir dir;
         const QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
-        const QFileDevice::Permissions groupAndOthers = QFileDevice::ReadGroup
-                                                        | QFileDevice::WriteGroup
-                                                        | QFileDevice::ReadOther
-                                                        | QFileDevice::WriteOther;
+        const QFileDevice::Permissions groupAndOthers =
+            QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther |
+            QFileDevice::WriteOther;
         QVERIFY(TestFiles::write(dir.filePath("p.txt"), "private"));
         QVERIFY(QFile::setPermissions(dir.filePath("p.txt"), ownerOnly));
         FakeRunHost host;
@@ -187,9 +195,11 @@ private slots:
         host.entries = QStringList{"p.txt"};
         FilePipeline pipeline(host);
         QVERIFY(pipeline.EncryptListedFile(dir.filePath("p.txt"), 0));
-        QCOMPARE(QFile::permissions(dir.filePath("p.txt.enc")) & groupAndOthers, QFileDevice::Permissions());
+        QCOMPARE(QFile::permissions(dir.filePath("p.txt.enc")) & groupAndOthers,
+                 QFileDevice::Permissions());
         QVERIFY(pipeline.DecryptListedFile(dir.filePath("p.txt.enc"), 0));
-        QCOMPARE(QFile::permissions(dir.filePath("p.txt")) & groupAndOthers, QFileDevice::Permissions());
+        QCOMPARE(QFile::permissions(dir.filePath("p.txt")) & groupAndOthers,
+                 QFileDevice::Permissions());
     }
 
     // A layer that fails: its error box names its input, then the access
@@ -199,8 +209,10 @@ private slots:
     {
         QTest::addColumn<QString>("blockedName"); // a folder where the layer writes
         QTest::addColumn<QString>("layerInput");
-        QTest::newRow("intermediate cannot be created") << "a.txt.ec" << "a.txt";
-        QTest::newRow("output cannot be created") << "a.txt.enc" << "a.txt.ec";
+        QTest::newRow("intermediate cannot be created") << "a.txt.ec"
+                                                        << "a.txt";
+        QTest::newRow("output cannot be created") << "a.txt.enc"
+                                                  << "a.txt.ec";
     }
 
     void encryptFailures()
@@ -237,8 +249,8 @@ private slots:
         QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         const bool writable = TestFiles::write(dir.filePath("probe"), "x");
         if (writable) {
-            QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                                  | QFileDevice::ExeOwner);
+            QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                  QFileDevice::ExeOwner);
             QSKIP("this user writes into read-only folders (root)");
         }
         FakeRunHost host;
@@ -248,8 +260,8 @@ private slots:
         QVERIFY(!pipeline.EncryptListedFile(dir.filePath("a.txt"), 0));
         QCOMPARE(host.prompts.texts().first(), "Error encrypting file: " + dir.filePath("a.txt"));
         QCOMPARE(filesIn(dir.path()), QStringList{"a.txt"});
-        QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                              | QFileDevice::ExeOwner);
+        QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                              QFileDevice::ExeOwner);
     }
 
     // Decrypting: a refused name, a failing layer; No goes on, Yes ends the
@@ -260,10 +272,18 @@ private slots:
         QTest::addColumn<QString>("blockedName");
         QTest::addColumn<QString>("layerInput");
         QTest::addColumn<bool>("cancel");
-        QTest::newRow("name without .enc, go on") << "a.txt" << "" << "a.txt" << false;
-        QTest::newRow("name is only .enc, cancel") << ".enc" << "" << ".enc" << true;
-        QTest::newRow("output cannot be created, go on") << "a.txt.enc" << "a.txt" << "a.txt.ec" << false;
-        QTest::newRow("output cannot be created, cancel") << "a.txt.enc" << "a.txt" << "a.txt.ec" << true;
+        QTest::newRow("name without .enc, go on") << "a.txt"
+                                                  << ""
+                                                  << "a.txt" << false;
+        QTest::newRow("name is only .enc, cancel") << ".enc"
+                                                   << ""
+                                                   << ".enc" << true;
+        QTest::newRow("output cannot be created, go on") << "a.txt.enc"
+                                                         << "a.txt"
+                                                         << "a.txt.ec" << false;
+        QTest::newRow("output cannot be created, cancel") << "a.txt.enc"
+                                                          << "a.txt"
+                                                          << "a.txt.ec" << true;
     }
 
     void decryptFailures()
@@ -288,12 +308,11 @@ private slots:
         pipeline.DecryptRun();
 
         QCOMPARE(host.prompts.messages,
-                 (QList<Message>{
-                     Message::dialog(MessageIcon::Error,
-                                     "Error decrypting file: " + dir.filePath(layerInput)),
-                     Message::box("Decrypt", AccessDeniedText, MessageIcon::Warning),
-                     Message::box("Decrypt", "Error decrypting file! Cancel operation?",
-                                  MessageIcon::Error, MessageButtons::YesNo)}));
+                 (QList<Message>{Message::dialog(MessageIcon::Error, "Error decrypting file: " +
+                                                                         dir.filePath(layerInput)),
+                                 Message::box("Decrypt", AccessDeniedText, MessageIcon::Warning),
+                                 Message::box("Decrypt", "Error decrypting file! Cancel operation?",
+                                              MessageIcon::Error, MessageButtons::YesNo)}));
         QCOMPARE(TestFiles::read(dir.filePath(entry)), content);
         QStringList expected{entry};
         if (!blockedName.isEmpty())
@@ -406,7 +425,8 @@ private slots:
         TDCP_rc4 cipher;
         cipher.InitStr(host.key, hashClass<TDCP_sha1>);
         QByteArray expected("layer input");
-        cipher.Encrypt(expected.constData(), expected.data(), static_cast<quint32>(expected.size()));
+        cipher.Encrypt(expected.constData(), expected.data(),
+                       static_cast<quint32>(expected.size()));
         QCOMPARE(TestFiles::read(dir.filePath("out")), expected);
 
         if (QFile::exists("/proc/self/mem")) {

@@ -24,10 +24,14 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("digest");
         QTest::newRow("empty") << QString() << "d41d8cd98f00b204e9800998ecf8427e";
-        QTest::newRow("a") << "a" << "0cc175b9c0f1b6a831c399e269772661";
-        QTest::newRow("abc") << "abc" << "900150983cd24fb0d6963f7d28e17f72";
-        QTest::newRow("message digest") << "message digest" << "f96b697d7cb7938d525a2f31aaf161d0";
-        QTest::newRow("alphabet") << "abcdefghijklmnopqrstuvwxyz" << "c3fcd3d76192e4007dfb496cca67e13b";
+        QTest::newRow("a") << "a"
+                           << "0cc175b9c0f1b6a831c399e269772661";
+        QTest::newRow("abc") << "abc"
+                             << "900150983cd24fb0d6963f7d28e17f72";
+        QTest::newRow("message digest") << "message digest"
+                                        << "f96b697d7cb7938d525a2f31aaf161d0";
+        QTest::newRow("alphabet") << "abcdefghijklmnopqrstuvwxyz"
+                                  << "c3fcd3d76192e4007dfb496cca67e13b";
         QTest::newRow("alphanumeric")
             << "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789"
             << "d174ab98d277d9f5a5611c2c9f419d9f";
@@ -93,7 +97,9 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArray>("codePageBytes");
         QTest::newRow("umlaut") << QStringLiteral("Schlüssel") << QByteArray("Schl\xfcssel");
-        QTest::newRow("euro") << QStringLiteral("€5") << QByteArray("\x80" "5");
+        QTest::newRow("euro") << QStringLiteral("€5")
+                              << QByteArray("\x80"
+                                            "5");
         QTest::newRow("outside the code page") << QStringLiteral("\u03a9a") << QByteArray("?a");
     }
 

@@ -28,13 +28,20 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("stripped");
-        QTest::newRow("CR LF pairs go, lone breaks stay") << "a\r\nb\rc\nd" << "ab\rc\nd";
-        QTest::newRow("one pass over CR CR LF LF") << "\r\r\n\n" << "\r\n";
-        QTest::newRow("tab removal joins kqo") << "k\tqo" << "";
-        QTest::newRow("kqo removal is one pass") << "kkqoqo" << "kqo";
-        QTest::newRow("kqo in any case") << "xKqOyKQOz" << "xyz";
-        QTest::newRow("space removal comes after kqo") << "kq o" << "kqo";
-        QTest::newRow("look-alike letters stay") << "\u212aqo" << "\u212aqo";
+        QTest::newRow("CR LF pairs go, lone breaks stay") << "a\r\nb\rc\nd"
+                                                          << "ab\rc\nd";
+        QTest::newRow("one pass over CR CR LF LF") << "\r\r\n\n"
+                                                   << "\r\n";
+        QTest::newRow("tab removal joins kqo") << "k\tqo"
+                                               << "";
+        QTest::newRow("kqo removal is one pass") << "kkqoqo"
+                                                 << "kqo";
+        QTest::newRow("kqo in any case") << "xKqOyKQOz"
+                                         << "xyz";
+        QTest::newRow("space removal comes after kqo") << "kq o"
+                                                       << "kqo";
+        QTest::newRow("look-alike letters stay") << "\u212aqo"
+                                                 << "\u212aqo";
     }
 
     void stripText()
@@ -46,7 +53,8 @@ private slots:
 
     void printableOnlyAndFirstCharCode()
     {
-        QCOMPARE(PrintableOnly(QStringLiteral(" a b\tc\u00e4!~\u007f\r\n")), QStringLiteral("abc!~"));
+        QCOMPARE(PrintableOnly(QStringLiteral(" a b\tc\u00e4!~\u007f\r\n")),
+                 QStringLiteral("abc!~"));
         QCOMPARE(FirstCharCode(QString()), 0);
         QCOMPARE(FirstCharCode(QStringLiteral("A")), 65);
         QCOMPARE(FirstCharCode(QStringLiteral("\u00e4x")), 228);
@@ -93,27 +101,29 @@ private slots:
         QTest::newRow("ends in ec, unread") << "notes.ec" << Plain << true << true << false;
         QTest::newRow(".enc is no text type") << "notes.enc" << Scrambled << false << true << false;
         QTest::newRow("other type, unread") << "data.bin" << Scrambled << false << true << false;
-        QTest::newRow("empty text file") << "empty.txt" << QByteArray("") << false << false << false;
-        QTest::newRow("plain text") << "plain.txt" << lines({Plain, Plain}) << false << false << false;
+        QTest::newRow("empty text file")
+            << "empty.txt" << QByteArray("") << false << false << false;
+        QTest::newRow("plain text")
+            << "plain.txt" << lines({Plain, Plain}) << false << false << false;
         QTest::newRow("upper-case type") << "LOUD.TXT" << Scrambled << true << false << false;
         QTest::newRow("seven of twenty scrambled")
             << "a.log" << lines(twenty) << true << false << false;
         QTest::newRow("first of twenty scrambled")
             << "b.log" << lines(firstOfTwenty) << true << false << true;
-        QTest::newRow("1 of 3 scrambled") << "c.ini" << lines({Plain, Scrambled, Plain}) << true
-                                          << false << true;
-        QTest::newRow("2 of 3 scrambled") << "d.ini" << lines({Scrambled, Plain, Scrambled}) << true
-                                          << false << false;
-        QTest::newRow("1 of 2 scrambled") << "e.htm" << lines({Scrambled, Plain}) << true << false
-                                          << false;
+        QTest::newRow("1 of 3 scrambled")
+            << "c.ini" << lines({Plain, Scrambled, Plain}) << true << false << true;
+        QTest::newRow("2 of 3 scrambled")
+            << "d.ini" << lines({Scrambled, Plain, Scrambled}) << true << false << false;
+        QTest::newRow("1 of 2 scrambled")
+            << "e.htm" << lines({Scrambled, Plain}) << true << false << false;
         // Trailing blank lines are trimmed away before the lines are counted.
-        QTest::newRow("blank tail") << "f.txt"
-                                    << lines({Scrambled, Plain, "", " ", "\t", "", "", "", "", ""})
-                                    << true << false << false;
+        QTest::newRow("blank tail")
+            << "f.txt" << lines({Scrambled, Plain, "", " ", "\t", "", "", "", "", ""}) << true
+            << false << false;
         // Leading blank lines vanish the same way.
-        QTest::newRow("blank head") << "g.txt"
-                                    << lines({"", "", "", "", "", "", "", Scrambled, Plain, Plain})
-                                    << true << false << true;
+        QTest::newRow("blank head")
+            << "g.txt" << lines({"", "", "", "", "", "", "", Scrambled, Plain, Plain}) << true
+            << false << true;
         QTest::newRow("UTF-16 with its mark")
             << "h.txt" << QByteArray("\xff\xfe") + QByteArray("p\0l\0a\0i\0n\0", 10) << false
             << false << false;

@@ -16,8 +16,7 @@ struct CliRun
     QString err;
 };
 
-CliRun runCommand(const QStringList &args, const QString &input = QString(),
-                  bool terminal = false)
+CliRun runCommand(const QStringList &args, const QString &input = QString(), bool terminal = false)
 {
     CliRun run;
     QString in = input;
@@ -50,16 +49,16 @@ private slots:
         QVERIFY(TestFiles::write(dir.filePath("a.txt"), first));
         QVERIFY(TestFiles::write(dir.filePath("b c.doc"), "second file"));
 
-        CliRun run = runCommand({"encrypt", "--key-stdin", dir.filePath("a.txt"),
-                                 dir.filePath("b c.doc")},
-                                "Schlüssel\n");
+        CliRun run =
+            runCommand({"encrypt", "--key-stdin", dir.filePath("a.txt"), dir.filePath("b c.doc")},
+                       "Schlüssel\n");
         QCOMPARE(run.code, 0);
         QCOMPARE(run.err, QString());
         QCOMPARE(filesIn(dir.path()), (QStringList{"a.txt.enc", "b c.doc.enc"}));
 
-        run = runCommand({"decrypt", "--key-stdin", dir.filePath("a.txt.enc"),
-                          dir.filePath("b c.doc.enc")},
-                         "Schlüssel\r\n");
+        run = runCommand(
+            {"decrypt", "--key-stdin", dir.filePath("a.txt.enc"), dir.filePath("b c.doc.enc")},
+            "Schlüssel\r\n");
         QCOMPARE(run.code, 0);
         QCOMPARE(filesIn(dir.path()), (QStringList{"a.txt", "b c.doc"}));
         QCOMPARE(TestFiles::read(dir.filePath("a.txt")), first);
@@ -69,9 +68,12 @@ private slots:
     void decryptsTheFixture()
     {
         QTemporaryDir dir;
-        QVERIFY(QFile::copy(TestFiles::fixture("cipher/fixture.bin.enc"), dir.filePath("f.bin.enc")));
-        const QString key = QString::fromUtf8(TestFiles::read(TestFiles::fixture("cipher/fixture.key")));
-        const CliRun run = runCommand({"decrypt", "--key-stdin", dir.filePath("f.bin.enc")}, key + "\n");
+        QVERIFY(
+            QFile::copy(TestFiles::fixture("cipher/fixture.bin.enc"), dir.filePath("f.bin.enc")));
+        const QString key =
+            QString::fromUtf8(TestFiles::read(TestFiles::fixture("cipher/fixture.key")));
+        const CliRun run =
+            runCommand({"decrypt", "--key-stdin", dir.filePath("f.bin.enc")}, key + "\n");
         QCOMPARE(run.code, 0);
         QCOMPARE(TestFiles::read(dir.filePath("f.bin")),
                  TestFiles::read(TestFiles::fixture("cipher/fixture.bin")));
@@ -88,8 +90,10 @@ private slots:
                                        dir.filePath("missing.enc"), dir.filePath("good.enc")},
                                       "k\n");
         QCOMPARE(run.code, 1);
-        QVERIFY(run.err.contains("velmora2-cli: Error decrypting file: " + dir.filePath("plain.txt")));
-        QVERIFY(run.err.contains("Access denied! You do not have the required rights for this operation!"));
+        QVERIFY(
+            run.err.contains("velmora2-cli: Error decrypting file: " + dir.filePath("plain.txt")));
+        QVERIFY(run.err.contains(
+            "Access denied! You do not have the required rights for this operation!"));
         QVERIFY(run.err.contains("does not end in \".enc\""));
         QVERIFY(run.err.contains(dir.filePath("missing.enc") + ": no such file"));
         QCOMPARE(filesIn(dir.path()), (QStringList{"good", "plain.txt"}));
@@ -101,13 +105,17 @@ private slots:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("message");
-        QTest::newRow("no key source") << QStringList{"encrypt", "x"} << "" << "no key given";
+        QTest::newRow("no key source") << QStringList{"encrypt", "x"} << ""
+                                       << "no key given";
         QTest::newRow("no key on stdin") << QStringList{"encrypt", "--key-stdin", "x"} << ""
                                          << "no key text on standard input";
-        QTest::newRow("no file") << QStringList{"decrypt", "--key-stdin"} << "k\n" << "no file given";
-        QTest::newRow("unknown option") << QStringList{"encrypt", "--key-stdin", "--key", "k", "x"}
-                                        << "k\n" << "unknown option \"--key\"";
-        QTest::newRow("md5 without input") << QStringList{"md5"} << "" << "no text on standard input";
+        QTest::newRow("no file") << QStringList{"decrypt", "--key-stdin"} << "k\n"
+                                 << "no file given";
+        QTest::newRow("unknown option")
+            << QStringList{"encrypt", "--key-stdin", "--key", "k", "x"} << "k\n"
+            << "unknown option \"--key\"";
+        QTest::newRow("md5 without input") << QStringList{"md5"} << ""
+                                           << "no text on standard input";
         QTest::newRow("version with an argument") << QStringList{"version", "x"} << ""
                                                   << "takes no arguments";
     }
@@ -126,9 +134,12 @@ private slots:
     {
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("digest");
-        QTest::newRow("abc") << "abc\n" << "900150983cd24fb0d6963f7d28e17f72\n";
-        QTest::newRow("empty line") << "\n" << "d41d8cd98f00b204e9800998ecf8427e\n";
-        QTest::newRow("umlaut in the code page") << "ä\r\n" << "c15bcc5577f9fade4b4a3256190a59b0\n";
+        QTest::newRow("abc") << "abc\n"
+                             << "900150983cd24fb0d6963f7d28e17f72\n";
+        QTest::newRow("empty line") << "\n"
+                                    << "d41d8cd98f00b204e9800998ecf8427e\n";
+        QTest::newRow("umlaut in the code page") << "ä\r\n"
+                                                 << "c15bcc5577f9fade4b4a3256190a59b0\n";
     }
 
     void md5()
@@ -157,9 +168,9 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(TestFiles::write(dir.filePath("big.bin"), QByteArray(64 * 1024 * 1024, 'b')));
         QVERIFY(TestFiles::write(dir.filePath("small.bin"), QByteArray(1000, 's')));
-        CliRun run = runCommand({"encrypt", "--key-stdin", dir.filePath("big.bin"),
-                                 dir.filePath("small.bin")},
-                                "k\n", true);
+        CliRun run = runCommand(
+            {"encrypt", "--key-stdin", dir.filePath("big.bin"), dir.filePath("small.bin")}, "k\n",
+            true);
         QCOMPARE(run.code, 0);
         QVERIFY2(run.err.startsWith("\rbig.bin: 0%"), qPrintable(run.err));
         QVERIFY2(run.err.endsWith("\rbig.bin: 100%\n"), qPrintable(run.err));

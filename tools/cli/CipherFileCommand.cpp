@@ -18,7 +18,10 @@ constexpr int English = 1;
 class CliPrompter : public Prompter
 {
 public:
-    explicit CliPrompter(QTextStream &err) : m_err(err) {}
+    explicit CliPrompter(QTextStream &err)
+        : m_err(err)
+    {
+    }
 
     MessageAnswer ask(const Message &message) override
     {

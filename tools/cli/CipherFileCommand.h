@@ -10,7 +10,10 @@ public:
     int run(const QStringList &args, CliIo &io) override;
 
 protected:
-    explicit CipherFileCommand(bool decrypting) : m_decrypting(decrypting) {}
+    explicit CipherFileCommand(bool decrypting)
+        : m_decrypting(decrypting)
+    {
+    }
 
 private:
     bool m_decrypting;

@@ -5,10 +5,16 @@ namespace {
 class CommandDecrypt : public CipherFileCommand
 {
 public:
-    CommandDecrypt() : CipherFileCommand(true) {}
+    CommandDecrypt()
+        : CipherFileCommand(true)
+    {
+    }
 
     QString name() const override { return QStringLiteral("decrypt"); }
-    QString summary() const override { return QStringLiteral("decrypt files in place (a.enc -> a)"); }
+    QString summary() const override
+    {
+        return QStringLiteral("decrypt files in place (a.enc -> a)");
+    }
     QString usage() const override
     {
         return QStringLiteral(

@@ -5,10 +5,16 @@ namespace {
 class CommandEncrypt : public CipherFileCommand
 {
 public:
-    CommandEncrypt() : CipherFileCommand(false) {}
+    CommandEncrypt()
+        : CipherFileCommand(false)
+    {
+    }
 
     QString name() const override { return QStringLiteral("encrypt"); }
-    QString summary() const override { return QStringLiteral("encrypt files in place (a -> a.enc)"); }
+    QString summary() const override
+    {
+        return QStringLiteral("encrypt files in place (a -> a.enc)");
+    }
     QString usage() const override
     {
         return QStringLiteral(
