@@ -426,6 +426,8 @@ bool TFormSetting::FormKeyDown(int key)
 
 void TFormSetting::RadioGroup1Click(int index)
 {
+    if (index == PLanguage) // the item already chosen: no change
+        return;
     DataChanged = true;
     PLanguage = index;
     ApplyLanguage();

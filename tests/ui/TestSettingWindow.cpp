@@ -205,6 +205,9 @@ void TestSettingWindow::languageChoiceChangesEveryTextAtOnce()
     TFormSetting window;
     open(window, 1 - chosen);
 
+    // A click on the language already chosen is no change.
+    QTest::mouseClick(chosen == 0 ? window.RadioEnglish : window.RadioGerman, Qt::LeftButton);
+    QVERIFY(!window.DataChanged);
     QTest::mouseClick(chosen == 0 ? window.RadioGerman : window.RadioEnglish, Qt::LeftButton);
     QCOMPARE(window.PLanguage, chosen);
     QVERIFY(window.DataChanged);
