@@ -563,10 +563,11 @@ void TFormUtil::runOverList(bool decrypting)
 
 void TFormUtil::setRunControlsEnabled(bool enabled)
 {
-    for (QWidget *control : {static_cast<QWidget *>(ToolButton1), static_cast<QWidget *>(ToolButton2),
-                             static_cast<QWidget *>(ToolButton3), static_cast<QWidget *>(ToolButton4),
-                             static_cast<QWidget *>(SpeedButton1), static_cast<QWidget *>(SpeedButton3),
-                             static_cast<QWidget *>(SpeedButton4), static_cast<QWidget *>(SpeedButton5)})
+    // Everything that changes the list, the folder or the key; viewing a
+    // file and closing stay available.
+    const QList<FlatButton *> controls{ToolButton1,  ToolButton2,  ToolButton3,  ToolButton4,
+                                       SpeedButton1, SpeedButton3, SpeedButton4, SpeedButton5};
+    for (FlatButton *control : controls)
         control->setEnabled(enabled);
     setAcceptDrops(enabled);
 }

@@ -27,6 +27,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
+
 Q_DECLARE_METATYPE(MessageAnswer)
 
 namespace {
@@ -141,6 +143,7 @@ private Q_SLOTS:
     void viewAndRemoveEntries();
     void escapeMinimisesAndF1OpensHelp();
     void closeDuringARunWaitsForItsEnd();
+    void barMovesWithinALargeFilesShare();
 };
 
 void TestToolWindow::init()
@@ -755,11 +758,13 @@ void TestToolWindow::closeDuringARunWaitsForItsEnd()
     bool checked = false;
     QTimer::singleShot(0, m_tool.get(), [this, &checked] {
         QVERIFY(m_tool->runActive());
-        for (QWidget *control : {static_cast<QWidget *>(m_tool->ToolButton1), static_cast<QWidget *>(m_tool->ToolButton2),
-                                 static_cast<QWidget *>(m_tool->ToolButton3), static_cast<QWidget *>(m_tool->ToolButton4),
-                                 static_cast<QWidget *>(m_tool->SpeedButton1), static_cast<QWidget *>(m_tool->SpeedButton3),
-                                 static_cast<QWidget *>(m_tool->SpeedButton4)})
+        const QList<FlatButton *> controls{m_tool->ToolButton1,  m_tool->ToolButton2,
+                                           m_tool->ToolButton3,  m_tool->ToolButton4,
+                                           m_tool->SpeedButton1, m_tool->SpeedButton3,
+                                           m_tool->SpeedButton4};
+        for (const FlatButton *control : controls)
             QVERIFY(!control->isEnabled());
+        QVERIFY(m_tool->SpeedButton2->isEnabled());
         QVERIFY(!m_tool->acceptDrops());
         // Another click on encrypt while a run goes on starts nothing.
         m_tool->ToolButton1Click();
@@ -773,6 +778,33 @@ void TestToolWindow::closeDuringARunWaitsForItsEnd()
     QCOMPARE(TestFiles::read(path(QStringLiteral("a.bin.enc"))), encryptedBytes(OwnKey, plain));
     QCOMPARE(m_tool->Label3->text(), QStringLiteral("2 file(s) encrypted"));
     QVERIFY(m_tool->ToolButton1->isEnabled());
+}
+
+void TestToolWindow::barMovesWithinALargeFilesShare()
+{
+    write(QStringLiteral("large.bin"), TestFiles::randomBytes(1 << 20, 3).repeated(32));
+    write(QStringLiteral("small.bin"), "small");
+    showTool();
+    select({QStringLiteral("large.bin"), QStringLiteral("small.bin")});
+
+    // The window keeps handling events during the large file; what the bar
+    // shows meanwhile is sampled.
+    QList<int> seen;
+    QTimer sampler;
+    connect(&sampler, &QTimer::timeout, this, [this, &seen] {
+        if (m_tool->runActive())
+            seen.append(m_tool->Panel1->percent());
+    });
+    sampler.start(2);
+    m_tool->ToolButton1Click();
+    sampler.stop();
+
+    QVERIFY(!seen.isEmpty());
+    QVERIFY2(std::any_of(seen.begin(), seen.end(), [](int p) { return p > 0 && p < 50; }),
+             "the bar did not move within the first file's share");
+    QVERIFY(std::is_sorted(seen.begin(), seen.end()));
+    QCOMPARE(m_tool->Panel1->percent(), 100);
+    QCOMPARE(m_tool->Label3->text(), QStringLiteral("2 file(s) encrypted"));
 }
 
 QTEST_MAIN(TestToolWindow)
