@@ -1,11 +1,15 @@
 #include "ui/Icons.h"
 
 #include <QFont>
+#include <QIconEngine>
+#include <QPixmapCache>
 #include <QFontMetricsF>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QtMath>
+
+#include <algorithm>
 
 namespace {
 
@@ -371,12 +375,66 @@ QPixmap pixmap(Kind kind, int size)
     return picture;
 }
 
+namespace {
+
+// Draws a picture when a size is asked for, so that no pixmaps are made for
+// sizes nobody shows; disabled pictures are drawn grey and faint.
+class PictureIconEngine : public QIconEngine
+{
+public:
+    explicit PictureIconEngine(Kind kind)
+        : m_kind(kind)
+    {
+    }
+
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State) override
+    {
+        painter->drawPixmap(rect, pixmap(rect.size(), mode, QIcon::Off));
+    }
+
+    QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State) override
+    {
+        const int side = std::max(1, std::min(size.width(), size.height()));
+        const QString key = QStringLiteral("velmora-icon-%1-%2-%3")
+                                .arg(int(m_kind))
+                                .arg(side)
+                                .arg(mode == QIcon::Disabled ? 1 : 0);
+        QPixmap cached;
+        if (QPixmapCache::find(key, &cached))
+            return cached;
+        QPixmap picture = Icons::pixmap(m_kind, side);
+        if (mode == QIcon::Disabled) {
+            QImage grey = picture.toImage().convertToFormat(QImage::Format_ARGB32);
+            for (int y = 0; y < grey.height(); ++y) {
+                auto *line = reinterpret_cast<QRgb *>(grey.scanLine(y));
+                for (int x = 0; x < grey.width(); ++x) {
+                    const int g = qGray(line[x]);
+                    line[x] = qRgba(g, g, g, qAlpha(line[x]) / 2);
+                }
+            }
+            picture = QPixmap::fromImage(grey);
+        }
+        QPixmapCache::insert(key, picture);
+        return picture;
+    }
+
+    QSize actualSize(const QSize &size, QIcon::Mode, QIcon::State) override
+    {
+        const int side = std::min(size.width(), size.height());
+        return QSize(side, side);
+    }
+
+    QIconEngine *clone() const override { return new PictureIconEngine(m_kind); }
+
+private:
+    Kind m_kind;
+};
+
+} // namespace
+
 QIcon icon(Kind kind)
 {
-    QIcon result;
-    for (int size : {16, 24, 25, 32, 48, 64})
-        result.addPixmap(pixmap(kind, size));
-    return result;
+    return QIcon(new PictureIconEngine(kind));
 }
 
 QPixmap logo(const QSize &size)
