@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev libgl-dev libx11-dev libxtst-dev
   qt6-qpa-plugins fonts-dejavu-core
   xvfb xauth xdotool xinput x11-utils x11-xserver-utils python3
-  openssl
+  openssl imagemagick
 )
 
 missing=()

@@ -3,12 +3,13 @@
 # dashboard opens it, three files are picked through the file dialog, the
 # start button destroys them after the confirmation, and they are gone while
 # a file beside them is untouched. Screenshots of both languages (before and
-# after the run) go to docs/screenshots, or to $VELMORA_SCREENSHOTS.
+# after the run) go to $VELMORA_SCREENSHOTS
+# (docs/screenshots.sh sets it to docs/screenshots), else to a temporary folder.
 source "$(dirname "$0")/lib.sh"
 vm_setup "$1"
 vm_require import
 
-SHOTS=${VELMORA_SCREENSHOTS:-$(cd "$(dirname "$0")/../.." && pwd)/docs/screenshots}
+SHOTS=${VELMORA_SCREENSHOTS:-${TMPDIR:-/tmp}/velmora-e2e-screenshots}
 mkdir -p "$SHOTS"
 
 # Window-relative positions of the layout.

@@ -4,13 +4,13 @@
 # encrypt button turns it into its ".enc" file (checked against the
 # command-line companion with the same personal key), and the decrypt button
 # gives back the original bytes. Screenshots of both languages (with the file
-# listed, and after the encryption) go to docs/screenshots, or to
-# $VELMORA_SCREENSHOTS.
+# listed, and after the encryption) go to $VELMORA_SCREENSHOTS (docs/screenshots.sh
+# sets it to docs/screenshots), else to a temporary folder.
 source "$(dirname "$0")/lib.sh"
 vm_setup "$1"
 vm_require import cmp
 
-SHOTS=${VELMORA_SCREENSHOTS:-$(cd "$(dirname "$0")/../.." && pwd)/docs/screenshots}
+SHOTS=${VELMORA_SCREENSHOTS:-${TMPDIR:-/tmp}/velmora-e2e-screenshots}
 mkdir -p "$SHOTS"
 
 # Window-relative positions of the layout.

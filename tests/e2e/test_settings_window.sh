@@ -4,12 +4,13 @@
 # height drops from 305 to 245, settings line 3 becomes 1). Then a password
 # is set through the prompt, the next start asks for it, the password is
 # deleted again, and the start after that only reminds. Screenshots of the
-# window in both languages go to docs/screenshots, or to $VELMORA_SCREENSHOTS.
+# window in both languages go to $VELMORA_SCREENSHOTS
+# (docs/screenshots.sh sets it to docs/screenshots), else to a temporary folder.
 source "$(dirname "$0")/lib.sh"
 vm_setup "$1"
 vm_require import
 
-SHOTS=${VELMORA_SCREENSHOTS:-$(cd "$(dirname "$0")/../.." && pwd)/docs/screenshots}
+SHOTS=${VELMORA_SCREENSHOTS:-${TMPDIR:-/tmp}/velmora-e2e-screenshots}
 mkdir -p "$SHOTS"
 PASSWORD=Sommer2024
 
