@@ -3,9 +3,14 @@
 #include "ui/GradientWidget.h"
 #include "ui/Icons.h"
 #include "ui/LinkLabel.h"
+#include "ui/MessageBox.h"
 #include "ui/RoundedPanel.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QImage>
+#include <QMessageBox>
+#include <QTimer>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -23,6 +28,8 @@ private Q_SLOTS:
     void roundedRegionCutsCornersOnly();
     void linkLabelClicksOnlyOnReleaseInside();
     void picturesAreDrawn();
+    void realMessageBoxes_data();
+    void realMessageBoxes();
 };
 
 void TestWidgets::barWidth_data()
@@ -172,6 +179,63 @@ void TestWidgets::picturesAreDrawn()
     QCOMPARE(Icons::banner(QSize(445, 60)).size(), QSize(445, 60));
     FlatButton button(Icons::icon(Icons::Kind::Eye), QStringLiteral("View/Hide password"));
     QCOMPARE(button.hint(), QStringLiteral("View/Hide password"));
+}
+
+Q_DECLARE_METATYPE(Message)
+Q_DECLARE_METATYPE(MessageAnswer)
+
+void TestWidgets::realMessageBoxes_data()
+{
+    // The box really shown: its title, its buttons' texts from left to right
+    // in the order added, and the answer when it is closed with Escape.
+    QTest::addColumn<Message>("message");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QStringList>("buttons");
+    QTest::addColumn<MessageAnswer>("escapeAnswer");
+    QTest::newRow("warning dialog") << Message::dialog(MessageIcon::Warning, "w") << "Warnung"
+                                    << QStringList{"OK"} << MessageAnswer::Ok;
+    QTest::newRow("error dialog") << Message::dialog(MessageIcon::Error, "e") << "Fehler"
+                                  << QStringList{"OK"} << MessageAnswer::Ok;
+    QTest::newRow("information dialog") << Message::dialog(MessageIcon::Information, "i")
+                                        << "Informationen" << QStringList{"OK"} << MessageAnswer::Ok;
+    QTest::newRow("confirmation dialog")
+        << Message::dialog(MessageIcon::Question, "q", MessageButtons::YesNo) << "Bestätigen"
+        << QStringList{"&Ja", "&Nein"} << MessageAnswer::No;
+    QTest::newRow("OK/Cancel dialog")
+        << Message::dialog(MessageIcon::Warning, "c", MessageButtons::OkCancel) << "Warnung"
+        << QStringList{"OK", "Abbrechen"} << MessageAnswer::Cancel;
+    QTest::newRow("captioned box") << Message::box("Velmora", "b", MessageIcon::Warning) << "Velmora"
+                                   << QStringList{"OK"} << MessageAnswer::Ok;
+}
+
+void TestWidgets::realMessageBoxes()
+{
+    QFETCH(Message, message);
+    QFETCH(QString, title);
+    QFETCH(QStringList, buttons);
+    QFETCH(MessageAnswer, escapeAnswer);
+    MessageBox::setAutoAnswer(false);
+    MessageBox::clearHistory();
+    QString shownTitle;
+    QString shownText;
+    QStringList shownButtons;
+    QTimer::singleShot(0, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (box == nullptr)
+            return;
+        shownTitle = box->windowTitle();
+        shownText = box->text();
+        for (QAbstractButton *button : box->buttons())
+            shownButtons << button->text();
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    const MessageAnswer answer = MessageBox::show(nullptr, message);
+    QCOMPARE(shownTitle, title);
+    QCOMPARE(shownText, message.text);
+    shownButtons.sort();
+    buttons.sort();
+    QCOMPARE(shownButtons, buttons);
+    QCOMPARE(answer, escapeAnswer);
 }
 
 QTEST_MAIN(TestWidgets)
