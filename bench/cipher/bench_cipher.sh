@@ -47,13 +47,14 @@ head -c $((size_mib * 1024 * 1024)) /dev/urandom >"$data"
 reference=$(sha256sum "$data" | awk '{print $1}')
 sync
 
-# measure NAME COMMAND...: appends "seconds peak_kib" of one run to $work/NAME.
+# measure NAME COMMAND...: appends "seconds peak_kib cpu_seconds" of one run
+# to $work/NAME.
 measure() {
     local name=$1
     shift
     sync
-    /usr/bin/time -f "%e %M" -o "$work/last.time" "$@"
-    cat "$work/last.time" >>"$work/$name"
+    /usr/bin/time -f "%e %M %U %S" -o "$work/last.time" "$@"
+    awk '{printf "%s %s %.2f\n", $1, $2, $3 + $4}' "$work/last.time" >>"$work/$name"
 }
 
 for round in $(seq 1 "$rounds"); do
@@ -66,7 +67,7 @@ for round in $(seq 1 "$rounds"); do
     "${openssl_rc4[@]}" -K "$key1" -in "$data" -out "$work/mid.bin"
     "${openssl_rc4[@]}" -K "$key2" -in "$work/mid.bin" -out "$work/out.bin"
     end=$(date +%s.%N)
-    awk -v s="$start" -v e="$end" 'BEGIN {printf "%.2f 0\n", e - s}' >>"$work/openssl"
+    awk -v s="$start" -v e="$end" 'BEGIN {printf "%.2f 0 0\n", e - s}' >>"$work/openssl"
     rm -f "$work/mid.bin" "$work/out.bin"
 
     printf '%s\n' "$key" >"$work/key.txt"
@@ -78,7 +79,7 @@ for round in $(seq 1 "$rounds"); do
     fi
 done
 
-median() { awk '{print $1}' "$work/$1" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+median() { awk -v c="${2:-1}" '{print $c}' "$work/$1" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 peak_mib() { awk '{print $2}' "$work/$1" | sort -n | tail -1 | awk '{printf "%.1f", $1/1024}'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}'; }
 
@@ -98,6 +99,9 @@ printf '  %-34s %8s\n' "encrypt / openssl" "$(ratio "$enc_s" "$ossl_s")" \
     "decrypt / openssl" "$(ratio "$dec_s" "$ossl_s")" \
     "encrypt / cp" "$(ratio "$enc_s" "$cp_s")" \
     "decrypt / cp" "$(ratio "$dec_s" "$cp_s")"
+echo "CPU time of velmora2-cli (user + system; medians): encrypt $(median encrypt 3) s," \
+    "decrypt $(median decrypt 3) s"
+echo "Load average at the end: $(cut -d' ' -f1-3 /proc/loadavg) (other work on the machine slows every tool)"
 echo "Peak resident memory (target: < 64 MiB)"
 printf '  %-34s %8s MiB\n' "velmora2-cli encrypt" "$(peak_mib encrypt)" \
     "velmora2-cli decrypt" "$(peak_mib decrypt)" \
