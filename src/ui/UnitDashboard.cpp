@@ -425,7 +425,7 @@ void TFormMain::SpeedButton4Click()
     FormActivate();
 }
 
-void TFormMain::Panel1MouseDown()
+void TFormMain::Panel1MouseDown(const QPoint &globalPress)
 {
     QWindow *window = windowHandle();
     if (window != nullptr && window->startSystemMove())
@@ -433,7 +433,7 @@ void TFormMain::Panel1MouseDown()
     // Without a window manager that moves windows, the window follows the
     // mouse itself until the button is released.
     m_dragging = true;
-    m_dragOffset = QCursor::pos() - frameGeometry().topLeft();
+    m_dragOffset = globalPress - frameGeometry().topLeft();
 }
 
 bool TFormMain::eventFilter(QObject *watched, QEvent *event)
@@ -441,7 +441,7 @@ bool TFormMain::eventFilter(QObject *watched, QEvent *event)
     if (watched == Panel1) {
         switch (event->type()) {
         case QEvent::MouseButtonPress:
-            Panel1MouseDown();
+            Panel1MouseDown(static_cast<QMouseEvent *>(event)->globalPosition().toPoint());
             return true;
         case QEvent::MouseMove:
             if (m_dragging) {

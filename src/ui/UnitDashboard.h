@@ -99,7 +99,7 @@ public:
     void SpeedButton1Click();
     void SpeedButton3Click();
     void SpeedButton4Click();
-    void Panel1MouseDown();
+    void Panel1MouseDown(const QPoint &globalPress);
     void PanelCloseClick();
     void PanelMiniClick();
     void Image1Click();

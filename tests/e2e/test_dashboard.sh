@@ -52,6 +52,15 @@ vm_start_app velmora2 de
 box=$(vm_wait_window "Velmora" 15)
 vm_key "$box" Return
 dash=$(vm_wait_window "Velmora2")
+# Dragging by the title text with the right button moves the window.
+vm_geometry "$dash"
+x0=$VM_X y0=$VM_Y
+xdotool mousemove --sync $((x0 + 200)) $((y0 + 17)) mousedown 3
+xdotool mousemove --sync $((x0 + 230)) $((y0 + 37))
+xdotool mousemove --sync $((x0 + 260)) $((y0 + 57)) mouseup 3
+sleep 0.2
+vm_geometry "$dash"
+vm_check "dragged by (60,40) to $VM_X,$VM_Y from $x0,$y0" test "$VM_X" -eq $((x0 + 60)) -a "$VM_Y" -eq $((y0 + 40))
 vm_click "$dash" 430 17
 vm_wait_exit 10
 vm_check "second run ends with 0 (got $VM_EXIT)" test "$VM_EXIT" -eq 0

@@ -75,6 +75,8 @@ private Q_SLOTS:
     void unreadableSettingsFileIsLeftAlone();
     void dataFolderThatCannotBeMadeStopsTheStart();
     void titleBarPanelsLightUp();
+    void titleBarDragsWithAnyButton_data();
+    void titleBarDragsWithAnyButton();
 
 private:
     QString iniPath() const { return m_home->filePath(QStringLiteral("config/velmora/velmora.ini")); }
@@ -584,6 +586,35 @@ void TestDashboard::titleBarPanelsLightUp()
     QSignalSpy ends(&main, &TFormMain::programEnds);
     QTest::mouseClick(main.PanelClose, Qt::LeftButton, {}, QPoint(15, 17));
     QCOMPARE(ends.count(), 1);
+}
+
+void TestDashboard::titleBarDragsWithAnyButton_data()
+{
+    QTest::addColumn<Qt::MouseButton>("button");
+    QTest::addColumn<bool>("onTitleText");
+    QTest::newRow("left on the bar") << Qt::LeftButton << false;
+    QTest::newRow("right on the title text") << Qt::RightButton << true;
+    QTest::newRow("middle on the bar") << Qt::MiddleButton << false;
+}
+
+void TestDashboard::titleBarDragsWithAnyButton()
+{
+    // Without a window manager that moves windows (as here), the window
+    // follows the mouse itself.
+    QFETCH(Qt::MouseButton, button);
+    QFETCH(bool, onTitleText);
+    ProgramWindows windows;
+    startDashboard(windows);
+    TFormMain &main = windows.FormMain();
+    const QPoint before = main.pos();
+    const QPoint grip = onTitleText ? main.Label1->geometry().center() : QPoint(60, 10);
+    QTest::mousePress(main.Panel1, button, {}, grip);
+    QMouseEvent move(QEvent::MouseMove, QPointF(grip + QPoint(40, 25)),
+                     QPointF(main.Panel1->mapToGlobal(grip) + QPoint(40, 25)), button, button,
+                     Qt::NoModifier);
+    QApplication::sendEvent(main.Panel1, &move);
+    QTest::mouseRelease(main.Panel1, button, {}, grip + QPoint(40, 25));
+    QCOMPARE(main.pos(), before + QPoint(40, 25));
 }
 
 QTEST_MAIN(TestDashboard)
