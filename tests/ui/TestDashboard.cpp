@@ -72,6 +72,7 @@ private Q_SLOTS:
     void settingsWindowChangesLanguageAtOnce();
     void iconMenuAboutAndWebSite();
     void bannerAndHelp();
+    void helpPageBesideProgramOrInstalled();
     void unreadableSettingsFileIsLeftAlone();
     void dataFolderThatCannotBeMadeStopsTheStart();
     void titleBarPanelsLightUp();
@@ -527,6 +528,31 @@ void TestDashboard::bannerAndHelp()
     QCOMPARE(opened.at(0).scheme(), QStringLiteral("https"));
     QCOMPARE(opened.at(1).fileName(), QStringLiteral("velmorade.html"));
     QCOMPARE(opened.at(1).fragment(), QStringLiteral("context-0"));
+}
+
+void TestDashboard::helpPageBesideProgramOrInstalled()
+{
+    const QString bin = m_home->filePath(QStringLiteral("prefix/bin/"));
+    const QString share = m_home->filePath(QStringLiteral("prefix/share/velmora2/"));
+    QVERIFY(QDir().mkpath(bin) && QDir().mkpath(share));
+    // Nothing anywhere: the page beside the program is named (and F1 opens nothing).
+    QCOMPARE(HelpFile::pageFor(bin, 1), bin + QStringLiteral("velmora.html"));
+    HelpFile::setApplicationHelpFile(HelpFile::pageFor(bin, 1));
+    QVERIFY(!HelpFile::showContext(40));
+    // Installed: in the shared data folder.
+    for (const QString name : {QStringLiteral("velmora.html"), QStringLiteral("velmorade.html")}) {
+        QFile page(share + name);
+        QVERIFY(page.open(QIODevice::WriteOnly));
+    }
+    QCOMPARE(HelpFile::pageFor(bin, 1), share + QStringLiteral("velmora.html"));
+    QCOMPARE(HelpFile::pageFor(bin, 0), share + QStringLiteral("velmorade.html"));
+    HelpFile::setApplicationHelpFile(HelpFile::pageFor(bin, 0));
+    QVERIFY(HelpFile::showContext(60));
+    QCOMPARE(DesktopServices::openedUrls().last().fragment(), QStringLiteral("context-60"));
+    // Beside the program wins (the build folder).
+    QFile beside(bin + QStringLiteral("velmora.html"));
+    QVERIFY(beside.open(QIODevice::WriteOnly));
+    QCOMPARE(HelpFile::pageFor(bin, 1), bin + QStringLiteral("velmora.html"));
 }
 
 void TestDashboard::unreadableSettingsFileIsLeftAlone()
