@@ -3,6 +3,7 @@
 #include "platform/ProgramInfo.h"
 #include "platform/gui/DesktopServices.h"
 #include "platform/gui/HelpFile.h"
+#include "settings/AtomicFile.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsValues.h"
 #include "ui/FlatButton.h"
@@ -63,6 +64,7 @@ private Q_SLOTS:
     void languageLineDecidesLayoutAndTexts_data();
     void languageLineDecidesLayoutAndTexts();
     void closingKeepsEveryLineButKeyLanguageAndCarried();
+    void closingOnAFullDiskReportsAndStillEnds();
     void passwordOutcome_data();
     void passwordOutcome();
     void fakeCheckerAnnouncesNewerVersionOnce_data();
@@ -263,6 +265,35 @@ void TestDashboard::closingKeepsEveryLineButKeyLanguageAndCarried()
     QCOMPARE(after.at(SettingsLine::Language), QStringLiteral("1"));
     QCOMPARE(after.at(SettingsLine::CarriedValue), QStringLiteral("carried"));
     QVERIFY(!QFile::exists(probeFile()));
+}
+
+void TestDashboard::closingOnAFullDiskReportsAndStillEnds()
+{
+    writeSettings(numberedLines(QStringLiteral(" "), QStringLiteral("1")));
+    ProgramWindows windows;
+    startDashboard(windows);
+    TFormMain &main = windows.FormMain();
+    QFile file(iniPath());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    MessageBox::clearHistory();
+    MessageBox::setAutoAnswer(true);
+
+    main.Language = 0; // something to write
+    QSignalSpy ends(&main, &TFormMain::programEnds);
+    {
+        AtomicFile::FailAfterForTesting fullDisk(10);
+        QVERIFY(main.close());
+    }
+    const QList<Message> shown = MessageBox::shownMessages();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.first().style, MessageStyle::Dialog);
+    QCOMPARE(shown.first().caption, QStringLiteral("Fehler"));
+    QCOMPARE(shown.first().text, QStringLiteral("Access denied! Could not save INI file!"));
+    QCOMPARE(ends.count(), 1);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), before); // the old file is whole
 }
 
 void TestDashboard::passwordOutcome_data()
