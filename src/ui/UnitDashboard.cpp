@@ -256,6 +256,11 @@ bool TFormMain::runStartupSequence()
         + ProgramInfo::replaceExtension(ProgramFileName, QStringLiteral(".dat")));
     Probe.checkerPath = ProgPath + UpdateProbe::checkerFileName();
 
+    // Captions in the system's language, so that the window reads right even
+    // when a step below fails; the settings may choose another one in step 8.
+    Language = SystemLanguageName().contains(QStringLiteral("Deutsch")) ? 0 : 1;
+    ApplyLanguage();
+
     // 6. The data folder. Its parent (the user's configuration folder) is not
     // guaranteed to exist on a fresh account, so it is made as well.
     if (!QFileInfo(DatenPfad).isDir()) {

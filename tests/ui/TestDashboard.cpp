@@ -616,6 +616,7 @@ void TestDashboard::dataFolderThatCannotBeMadeStopsTheStart()
     QCOMPARE(texts.size(), 1);
     QVERIFY2(texts.first().startsWith(QStringLiteral("Cannot create directory")), qPrintable(texts.first()));
     QVERIFY(!main.Probe.TimerUpdate().isActive());
+    QCOMPARE(main.SpeedButton1->text(), QStringLiteral("Encrypt")); // still a usable window
     main.close();
     QCOMPARE(MessageBox::shownMessages().size(), 1);
 }
