@@ -1,3 +1,4 @@
+#include "CliTestRun.h"
 #include "CliCommand.h"
 #include "TestFiles.h"
 
@@ -9,25 +10,9 @@
 
 namespace {
 
-struct CliRun
-{
-    int code = -1;
-    QString out;
-    QString err;
-};
-
 CliRun runCommand(const QStringList &args, const QString &input = QString(), bool terminal = false)
 {
-    CliRun run;
-    QString in = input;
-    QTextStream inStream(&in);
-    QTextStream outStream(&run.out);
-    QTextStream errStream(&run.err);
-    CliIo io{inStream, outStream, errStream, false, terminal};
-    run.code = runCli(args, io);
-    outStream.flush();
-    errStream.flush();
-    return run;
+    return runCliInProcess(args, input, false, terminal);
 }
 
 QStringList filesIn(const QString &folder)

@@ -1,3 +1,4 @@
+#include "CliTestRun.h"
 #include "CliCommand.h"
 #include "KeySource.h"
 #include "TestFiles.h"
@@ -15,25 +16,9 @@ namespace {
 
 const QByteArray appKey(ApplicationTextKey);
 
-struct CliRun
-{
-    int code = -1;
-    QString out;
-    QString err;
-};
-
 CliRun runCommand(const QStringList &args, const QString &input = QString())
 {
-    CliRun run;
-    QString in = input;
-    QTextStream inStream(&in);
-    QTextStream outStream(&run.out);
-    QTextStream errStream(&run.err);
-    CliIo io{inStream, outStream, errStream, false, false};
-    run.code = runCli(args, io);
-    outStream.flush();
-    errStream.flush();
-    return run;
+    return runCliInProcess(args, input);
 }
 
 struct KeyTaken

@@ -1,3 +1,4 @@
+#include "CliTestRun.h"
 #include "CliCommand.h"
 #include "TestFiles.h"
 
@@ -17,25 +18,9 @@ namespace {
 
 const QByteArray appKey(ApplicationTextKey);
 
-struct CliRun
-{
-    int code = -1;
-    QString out;
-    QString err;
-};
-
 CliRun runCommand(const QStringList &args)
 {
-    CliRun run;
-    QString in;
-    QTextStream inStream(&in);
-    QTextStream outStream(&run.out);
-    QTextStream errStream(&run.err);
-    CliIo io{inStream, outStream, errStream, false, false};
-    run.code = runCli(args, io);
-    outStream.flush();
-    errStream.flush();
-    return run;
+    return runCliInProcess(args);
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "CliTestRun.h"
 #include "CliCommand.h"
 #include "TestFiles.h"
 
@@ -12,25 +13,9 @@
 
 namespace {
 
-struct CliRun
-{
-    int code = -1;
-    QString out;
-    QString err;
-};
-
 CliRun runShred(const QStringList &args, bool terminal = false, const QString &input = QString())
 {
-    CliRun run;
-    QString in = input;
-    QTextStream inStream(&in);
-    QTextStream outStream(&run.out);
-    QTextStream errStream(&run.err);
-    CliIo io{inStream, outStream, errStream, terminal, terminal};
-    run.code = runCli(QStringList{QStringLiteral("shred")} + args, io);
-    outStream.flush();
-    errStream.flush();
-    return run;
+    return runCliInProcess(QStringList{QStringLiteral("shred")} + args, input, terminal, terminal);
 }
 
 } // namespace
