@@ -16,7 +16,7 @@
 
 #include "ui/FileDialog.h"
 #include "ui/MessageBox.h"
-#include "ui/UnitTool.h"
+#include "ui/EncryptWindow.h"
 #include "ui/FlatButton.h"
 
 #include <QApplication>
@@ -125,7 +125,7 @@ struct Measure
 
 Measure measure(const QString &folder, const QString &name, bool workerThread)
 {
-    TFormUtil tool;
+    EncryptWindow tool;
     tool.PrivateKey = QStringLiteral("Abcdefghijklm%!+oKarnwyb");
     tool.TLanguage = 1;
     tool.setWorkerThreadRuns(workerThread);

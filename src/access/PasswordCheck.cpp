@@ -1,6 +1,6 @@
 #include "access/PasswordCheck.h"
 
-#include "cipher/MessageDigest_5.h"
+#include "cipher/Md5.h"
 #include "platform/TextTrim.h"
 
 QString PasswordCheck::comparable(const QString &typed, const QString &checkPass)

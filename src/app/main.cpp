@@ -1,5 +1,5 @@
 #include "ui/ProgramWindows.h"
-#include "ui/UnitDashboard.h"
+#include "ui/DashboardWindow.h"
 #include "ui/VelmoraApplication.h"
 
 #include <QCoreApplication>
@@ -14,11 +14,11 @@ int main(int argc, char *argv[])
     VelmoraApplication::setQuitOnLastWindowClosed(false);
 
     ProgramWindows windows;
-    TFormMain &dashboard = windows.FormMain();
-    QObject::connect(&dashboard, &TFormMain::programEnds, &app, &QCoreApplication::quit);
+    DashboardWindow &dashboard = windows.dashboard();
+    QObject::connect(&dashboard, &DashboardWindow::programEnds, &app, &QCoreApplication::quit);
     // The start-up sequence may end the program when the password is not
     // given: at once, with exit code 1, without saving.
-    QObject::connect(&dashboard, &TFormMain::startupRejected, &app,
+    QObject::connect(&dashboard, &DashboardWindow::startupRejected, &app,
                      [] { QCoreApplication::exit(1); });
 
     dashboard.show();

@@ -1,8 +1,8 @@
 #include "cipher/LayerChain.h"
 
-#include "cipher/DCPrc4.h"
-#include "cipher/DCPsha1.h"
-#include "cipher/DCPsha256.h"
+#include "cipher/Rc4.h"
+#include "cipher/Sha1.h"
+#include "cipher/Sha256.h"
 #include "platform/FileSync.h"
 
 #include <QDir>
@@ -28,7 +28,7 @@ namespace {
 
 // Blocks are whole numbers of cipher chunks, so that every chunk border
 // falls on a multiple of 8192 bytes of the file.
-constexpr qint64 BlockSize = 128 * qint64(TDCP_cipher::StreamChunkSize);
+constexpr qint64 BlockSize = 128 * qint64(StreamCipher::StreamChunkSize);
 constexpr int BlockCount = 6;
 constexpr int EndOfData = -1;
 
@@ -107,11 +107,11 @@ private:
     QString m_reason;
 };
 
-void applyLayer(TDCP_rc4 &cipher, Block &block)
+void applyLayer(Rc4 &cipher, Block &block)
 {
-    for (qint64 offset = 0; offset < block.size; offset += TDCP_cipher::StreamChunkSize) {
+    for (qint64 offset = 0; offset < block.size; offset += StreamCipher::StreamChunkSize) {
         const auto length = static_cast<quint32>(
-            std::min<qint64>(TDCP_cipher::StreamChunkSize, block.size - offset));
+            std::min<qint64>(StreamCipher::StreamChunkSize, block.size - offset));
         cipher.Encrypt(block.data.get() + offset, block.data.get() + offset, length);
     }
 }
@@ -193,7 +193,7 @@ public:
 
     ~LayerChainRun()
     {
-        for (TDCP_rc4 &cipher : m_ciphers)
+        for (Rc4 &cipher : m_ciphers)
             cipher.Burn();
     }
 
@@ -215,7 +215,7 @@ private:
     bool open()
     {
         const size_t count = m_layers.size();
-        m_ciphers = std::vector<TDCP_rc4>(count);
+        m_ciphers = std::vector<Rc4>(count);
         m_input.setFileName(m_layers.front().input);
         if (QFileInfo(m_input.fileName()).isDir()) {
             m_state.fail(0, QStringLiteral("Is a folder"));
@@ -234,10 +234,10 @@ private:
             const int layer = static_cast<int>(k);
             try {
                 if (m_layers[k].useSha1)
-                    m_ciphers[k].InitStr(m_key, hashClass<TDCP_sha1>);
+                    m_ciphers[k].InitStr(m_key, hashClass<Sha1>);
                 else
-                    m_ciphers[k].InitStr(m_key, hashClass<TDCP_sha256>);
-            } catch (const EDCP_cipher &error) {
+                    m_ciphers[k].InitStr(m_key, hashClass<Sha256>);
+            } catch (const CipherError &error) {
                 m_state.fail(layer, QString::fromUtf8(error.what()));
                 return false;
             }
@@ -405,7 +405,7 @@ private:
     const std::vector<LayerStep> &m_layers;
     const ByteProgress &m_progress;
     ChainState m_state;
-    std::vector<TDCP_rc4> m_ciphers;
+    std::vector<Rc4> m_ciphers;
     QFile m_input;
     std::vector<std::unique_ptr<QFile>> m_outputs;
     std::unique_ptr<QSaveFile> m_final;

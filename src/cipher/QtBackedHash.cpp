@@ -17,7 +17,7 @@ void QtBackedHash::Init()
 void QtBackedHash::Final(void *Digest)
 {
     if (!fInitialized)
-        throw EDCP_hash("Hash not initialized");
+        throw HashError("Hash not initialized");
     QByteArray digest = m_hash.result();
     std::memcpy(Digest, digest.constData(), static_cast<size_t>(digest.size()));
     digest.fill(char(0xFF));
@@ -33,11 +33,11 @@ void QtBackedHash::Burn()
 void QtBackedHash::Update(const void *Buffer, quint32 Size)
 {
     if (!fInitialized)
-        throw EDCP_hash("Hash not initialized");
+        throw HashError("Hash not initialized");
     m_hash.addData(QByteArrayView(static_cast<const char *>(Buffer), static_cast<qsizetype>(Size)));
 }
 
-bool QtBackedHash::selfTestWith(TDCP_hash &fresh, const QByteArray &abcDigestHex,
+bool QtBackedHash::selfTestWith(HashFunction &fresh, const QByteArray &abcDigestHex,
                                 const QByteArray &twoBlockDigestHex)
 {
     const auto digestOf = [&fresh](const QByteArray &message) {

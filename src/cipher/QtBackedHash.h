@@ -1,12 +1,12 @@
 #pragma once
 
-#include "cipher/DCPcrypt2.h"
+#include "cipher/CipherBase.h"
 
 #include <QCryptographicHash>
 
 // The part the SHA classes share: the digest itself is computed by
 // QCryptographicHash; this class adds the Init/Update/Final states and errors.
-class QtBackedHash : public TDCP_hash
+class QtBackedHash : public HashFunction
 {
 public:
     void Init() override;
@@ -19,7 +19,7 @@ protected:
 
     // The FIPS 180 examples "abc" and the 448-bit two-block message.
     // Run on a fresh instance of the derived class.
-    static bool selfTestWith(TDCP_hash &fresh, const QByteArray &abcDigestHex,
+    static bool selfTestWith(HashFunction &fresh, const QByteArray &abcDigestHex,
                              const QByteArray &twoBlockDigestHex);
 
 private:

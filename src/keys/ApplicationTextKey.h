@@ -1,6 +1,6 @@
 #pragma once
 
 // The fixed text key under which the whole text of the settings file and of
-// every key file is coded with the Vigenère codec (JvCipher.h). The dashboard
+// every key file is coded with the Vigenère codec (VigenereCodec.h). The dashboard
 // hands it to the encrypt and settings windows in their field Ccode.
 inline constexpr char ApplicationTextKey[] = "oFuxnkwcazpgE";

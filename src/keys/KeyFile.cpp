@@ -1,6 +1,6 @@
 #include "keys/KeyFile.h"
 
-#include "cipher/JvCipher.h"
+#include "cipher/VigenereCodec.h"
 #include "platform/AnsiCodePage.h"
 #include "settings/AtomicFile.h"
 #include "settings/FileBytes.h"
@@ -11,12 +11,12 @@ std::optional<QStringList> ReadKeyFile(const QString &path, const QByteArray &te
     const std::optional<QByteArray> bytes = FileBytes::read(path, FileBytes::MaxStoredTextFile, error);
     if (!bytes)
         return std::nullopt;
-    const QByteArray plain = TJvVigenereCipher().DecodeString(textKey, *bytes);
+    const QByteArray plain = VigenereCodec().DecodeString(textKey, *bytes);
     return TextLines::split(AnsiCodePage::toUnicode(plain));
 }
 
 bool WriteKeyFile(const QString &path, const QByteArray &textKey, const QStringList &lines, QString *error)
 {
     const QByteArray plain = AnsiCodePage::fromUnicode(lines.join(QLatin1String("\r\n")));
-    return AtomicFile::write(path, TJvVigenereCipher().EncodeString(textKey, plain), error);
+    return AtomicFile::write(path, VigenereCodec().EncodeString(textKey, plain), error);
 }

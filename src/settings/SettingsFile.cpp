@@ -1,6 +1,6 @@
 #include "settings/SettingsFile.h"
 
-#include "cipher/JvCipher.h"
+#include "cipher/VigenereCodec.h"
 #include "platform/AnsiCodePage.h"
 #include "platform/TextTrim.h"
 #include "settings/AtomicFile.h"
@@ -21,7 +21,7 @@ std::optional<QStringList> ReadSettingsLines(const QString &Path, const QByteArr
     if (!bytes)
         return std::nullopt;
     // The final uncoded CR LF is decoded along with the rest (see the header).
-    const QByteArray plain = TJvVigenereCipher().DecodeString(Key, *bytes);
+    const QByteArray plain = VigenereCodec().DecodeString(Key, *bytes);
     return TextLines::split(AnsiCodePage::toUnicode(plain));
 }
 
@@ -32,7 +32,7 @@ bool WriteSettingsLines(const QString &Path, const QByteArray &Key, const QStrin
         text += line;
         text += QLatin1String("\r\n");
     }
-    QByteArray bytes = TJvVigenereCipher().EncodeString(Key, AnsiCodePage::fromUnicode(text));
+    QByteArray bytes = VigenereCodec().EncodeString(Key, AnsiCodePage::fromUnicode(text));
     bytes.append("\r\n", 2);
     return AtomicFile::write(Path, bytes, error);
 }

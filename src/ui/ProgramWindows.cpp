@@ -1,34 +1,34 @@
 #include "ui/ProgramWindows.h"
 
-#include "access/gui/UnitPassInfo.h"
-#include "access/gui/UnitStart.h"
-#include "access/gui/keymem.h"
-#include "ui/Reabout.h"
-#include "ui/UnitDashboard.h"
-#include "ui/UnitFile.h"
-#include "ui/UnitTool.h"
-#include "ui/Unitsetting.h"
+#include "access/gui/ResetConfirmDialog.h"
+#include "access/gui/PasswordPrompt.h"
+#include "access/gui/DecoyLogWindow.h"
+#include "ui/AboutDialog.h"
+#include "ui/DashboardWindow.h"
+#include "ui/SecureDeleteWindow.h"
+#include "ui/EncryptWindow.h"
+#include "ui/SettingsWindow.h"
 
 ProgramWindows::ProgramWindows()
-    : m_main(std::make_unique<TFormMain>())
+    : m_main(std::make_unique<DashboardWindow>())
 {
     QWidget *owner = m_main.get();
-    FormSetting = new TFormSetting(owner);
-    FormUtil = new TFormUtil(owner);
-    FormDateien = new TFormDateien(owner);
-    FormPassInfo = new TFormPassInfo(owner);
-    FormPWD = new TFormPWD(owner);
-    AboutBox = new TAboutBox(owner);
-    FormKeyMem = new TFormKeyMem(owner);
-    FormPWD->setKeyMemWindow(FormKeyMem);
-    FormPWD->setPassInfoWindow(FormPassInfo);
-    FormSetting->setPasswordPrompt(FormPWD);
+    settingsWindow = new SettingsWindow(owner);
+    encryptWindow = new EncryptWindow(owner);
+    secureDeleteWindow = new SecureDeleteWindow(owner);
+    resetConfirmDialog = new ResetConfirmDialog(owner);
+    passwordPrompt = new PasswordPrompt(owner);
+    AboutBox = new AboutDialog(owner);
+    decoyLogWindow = new DecoyLogWindow(owner);
+    passwordPrompt->setKeyMemWindow(decoyLogWindow);
+    passwordPrompt->setPassInfoWindow(resetConfirmDialog);
+    settingsWindow->setPasswordPrompt(passwordPrompt);
 
     DashboardWindows windows;
-    windows.FormSetting = FormSetting;
-    windows.FormUtil = FormUtil;
-    windows.FormDateien = FormDateien;
-    windows.FormPWD = FormPWD;
+    windows.settingsWindow = settingsWindow;
+    windows.encryptWindow = encryptWindow;
+    windows.secureDeleteWindow = secureDeleteWindow;
+    windows.passwordPrompt = passwordPrompt;
     windows.AboutBox = AboutBox;
     m_main->setWindows(windows);
 }

@@ -2,14 +2,14 @@
 
 #include <memory>
 
-class TAboutBox;
-class TFormDateien;
-class TFormKeyMem;
-class TFormMain;
-class TFormPassInfo;
-class TFormPWD;
-class TFormSetting;
-class TFormUtil;
+class AboutDialog;
+class SecureDeleteWindow;
+class DecoyLogWindow;
+class DashboardWindow;
+class ResetConfirmDialog;
+class PasswordPrompt;
+class SettingsWindow;
+class EncryptWindow;
 
 // Every window of the program, created once and hidden, in the program's
 // order: the dashboard (the main window, which owns the others), settings,
@@ -23,15 +23,15 @@ public:
     ProgramWindows(const ProgramWindows &) = delete;
     ProgramWindows &operator=(const ProgramWindows &) = delete;
 
-    TFormMain &FormMain() const { return *m_main; }
-    TFormSetting *FormSetting = nullptr;
-    TFormUtil *FormUtil = nullptr;
-    TFormDateien *FormDateien = nullptr;
-    TFormPassInfo *FormPassInfo = nullptr;
-    TFormPWD *FormPWD = nullptr;
-    TAboutBox *AboutBox = nullptr;
-    TFormKeyMem *FormKeyMem = nullptr;
+    DashboardWindow &dashboard() const { return *m_main; }
+    SettingsWindow *settingsWindow = nullptr;
+    EncryptWindow *encryptWindow = nullptr;
+    SecureDeleteWindow *secureDeleteWindow = nullptr;
+    ResetConfirmDialog *resetConfirmDialog = nullptr;
+    PasswordPrompt *passwordPrompt = nullptr;
+    AboutDialog *AboutBox = nullptr;
+    DecoyLogWindow *decoyLogWindow = nullptr;
 
 private:
-    std::unique_ptr<TFormMain> m_main;
+    std::unique_ptr<DashboardWindow> m_main;
 };

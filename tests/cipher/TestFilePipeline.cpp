@@ -1,8 +1,8 @@
 #include "FakeRunHost.h"
 #include "TestFiles.h"
-#include "cipher/DCPrc4.h"
-#include "cipher/DCPsha1.h"
-#include "cipher/DCPsha256.h"
+#include "cipher/Rc4.h"
+#include "cipher/Sha1.h"
+#include "cipher/Sha256.h"
 #include "cipher/FilePipeline.h"
 
 #include <QBuffer>
@@ -22,11 +22,11 @@ QByteArray twoLayers(const QString &key, const QByteArray &data, bool sha1First)
 {
     QByteArray bytes = data;
     for (const bool useSha1 : {sha1First, !sha1First}) {
-        TDCP_rc4 cipher;
+        Rc4 cipher;
         if (useSha1)
-            cipher.InitStr(key, hashClass<TDCP_sha1>);
+            cipher.InitStr(key, hashClass<Sha1>);
         else
-            cipher.InitStr(key, hashClass<TDCP_sha256>);
+            cipher.InitStr(key, hashClass<Sha256>);
         QBuffer in(&bytes);
         in.open(QIODevice::ReadOnly);
         QBuffer out;
@@ -422,8 +422,8 @@ private slots:
         FilePipeline pipeline(host);
         QVERIFY(TestFiles::write(dir.filePath("in"), "layer input"));
         QVERIFY(pipeline.DecryptLayer(dir.filePath("in"), dir.filePath("out"), true));
-        TDCP_rc4 cipher;
-        cipher.InitStr(host.key, hashClass<TDCP_sha1>);
+        Rc4 cipher;
+        cipher.InitStr(host.key, hashClass<Sha1>);
         QByteArray expected("layer input");
         cipher.Encrypt(expected.constData(), expected.data(),
                        static_cast<quint32>(expected.size()));

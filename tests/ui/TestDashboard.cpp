@@ -10,11 +10,11 @@
 #include "ui/LinkLabel.h"
 #include "ui/MessageBox.h"
 #include "ui/ProgramWindows.h"
-#include "ui/Reabout.h"
+#include "ui/AboutDialog.h"
 #include "ui/TitleBarPanel.h"
-#include "ui/UnitDashboard.h"
-#include "ui/UnitTool.h"
-#include "ui/Unitsetting.h"
+#include "ui/DashboardWindow.h"
+#include "ui/EncryptWindow.h"
+#include "ui/SettingsWindow.h"
 
 #include <QAction>
 #include <QFile>
@@ -135,8 +135,8 @@ QStringList TestDashboard::readSettings() const
 
 void TestDashboard::startDashboard(ProgramWindows &windows)
 {
-    windows.FormMain().show();
-    QVERIFY(QTest::qWaitForWindowExposed(&windows.FormMain()));
+    windows.dashboard().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&windows.dashboard()));
 }
 
 void TestDashboard::firstStartCreatesFolderKeyAndWarns_data()
@@ -162,7 +162,7 @@ void TestDashboard::firstStartCreatesFolderKeyAndWarns()
 
     ProgramWindows windows;
     startDashboard(windows);
-    TFormMain &main = windows.FormMain();
+    DashboardWindow &main = windows.dashboard();
 
     QVERIFY(QFileInfo(dataFolder()).isDir());
     QCOMPARE(QFileInfo(dataFolder()).permissions() & (QFile::ReadGroup | QFile::ReadOther),
@@ -216,7 +216,7 @@ void TestDashboard::languageLineDecidesLayoutAndTexts()
 
     ProgramWindows windows;
     startDashboard(windows);
-    TFormMain &main = windows.FormMain();
+    DashboardWindow &main = windows.dashboard();
     QCOMPARE(main.Language, language);
     QCOMPARE(main.SpeedButton1->text(), encryptCaption);
     const bool german = language == 0;
@@ -236,7 +236,7 @@ void TestDashboard::closingKeepsEveryLineButKeyLanguageAndCarried()
     writeSettings(numberedLines(QStringLiteral(" "), QStringLiteral("1")));
     ProgramWindows windows;
     startDashboard(windows);
-    TFormMain &main = windows.FormMain();
+    DashboardWindow &main = windows.dashboard();
 
     // While the program runs, another writer (the settings window) changes
     // lines of its own and also the key line; closing writes back what the
@@ -251,7 +251,7 @@ void TestDashboard::closingKeepsEveryLineButKeyLanguageAndCarried()
     QVERIFY(probe.open(QIODevice::WriteOnly));
     probe.close();
 
-    QSignalSpy ends(&main, &TFormMain::programEnds);
+    QSignalSpy ends(&main, &DashboardWindow::programEnds);
     QVERIFY(main.close());
     QCOMPARE(ends.count(), 1);
     const QStringList after = readSettings();
@@ -272,7 +272,7 @@ void TestDashboard::closingOnAFullDiskReportsAndStillEnds()
     writeSettings(numberedLines(QStringLiteral(" "), QStringLiteral("1")));
     ProgramWindows windows;
     startDashboard(windows);
-    TFormMain &main = windows.FormMain();
+    DashboardWindow &main = windows.dashboard();
     QFile file(iniPath());
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray before = file.readAll();
@@ -281,7 +281,7 @@ void TestDashboard::closingOnAFullDiskReportsAndStillEnds()
     MessageBox::setAutoAnswer(true);
 
     main.Language = 0; // something to write
-    QSignalSpy ends(&main, &TFormMain::programEnds);
+    QSignalSpy ends(&main, &DashboardWindow::programEnds);
     {
         AtomicFile::FailAfterForTesting fullDisk(10);
         QVERIFY(main.close());
@@ -315,13 +315,13 @@ void TestDashboard::passwordOutcome()
     before.close();
 
     ProgramWindows windows;
-    TFormMain &main = windows.FormMain();
+    DashboardWindow &main = windows.dashboard();
     QStringList asked;
-    main.StartupCheck = [&](TFormPWD &, const QString &stored, const QString &accepted, int language) {
+    main.StartupCheck = [&](PasswordPrompt &, const QString &stored, const QString &accepted, int language) {
         asked << stored << accepted << QString::number(language);
         return outcome;
     };
-    QSignalSpy rejected(&main, &TFormMain::startupRejected);
+    QSignalSpy rejected(&main, &DashboardWindow::startupRejected);
     main.show();
 
     QCOMPARE(asked, (QStringList{digest, QString(), QStringLiteral("1")}));
@@ -349,7 +349,7 @@ void TestDashboard::passwordOutcome()
         QVERIFY(main.testAttribute(Qt::WA_DontShowOnScreen));
         QVERIFY(!main.Probe.TimerUpdate().isActive());
         QVERIFY(DesktopServices::startedPrograms().isEmpty());
-        QSignalSpy ends(&main, &TFormMain::programEnds);
+        QSignalSpy ends(&main, &DashboardWindow::programEnds);
         main.close();
         QCOMPARE(ends.count(), 0);
         QFile after(iniPath());
@@ -388,8 +388,8 @@ void TestDashboard::fakeCheckerAnnouncesNewerVersionOnce()
     script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
     ProgramWindows windows;
-    TFormMain &main = windows.FormMain();
-    main.StartupCheck = [](TFormPWD &, const QString &, const QString &, int) {
+    DashboardWindow &main = windows.dashboard();
+    main.StartupCheck = [](PasswordPrompt &, const QString &, const QString &, int) {
         return StartupCheckResult::Accepted;
     };
     main.show();
@@ -413,8 +413,8 @@ void TestDashboard::unusableVersionFileGoesToTheErrorReport()
 {
     writeSettings(numberedLines(QStringLiteral("0123456789abcdef0123456789abcdef"), QStringLiteral("1")));
     ProgramWindows windows;
-    TFormMain &main = windows.FormMain();
-    main.StartupCheck = [](TFormPWD &, const QString &, const QString &, int) {
+    DashboardWindow &main = windows.dashboard();
+    main.StartupCheck = [](PasswordPrompt &, const QString &, const QString &, int) {
         return StartupCheckResult::Accepted;
     };
     main.show();
@@ -436,7 +436,7 @@ void TestDashboard::encryptNeedsPersonalKey()
     writeSettings(numberedLines(QStringLiteral(" "), QStringLiteral("0")));
     ProgramWindows windows;
     startDashboard(windows);
-    TFormMain &main = windows.FormMain();
+    DashboardWindow &main = windows.dashboard();
     MessageBox::clearHistory();
     MessageBox::setAutoAnswer(true);
 
@@ -447,11 +447,11 @@ void TestDashboard::encryptNeedsPersonalKey()
     QCOMPARE(shown.first().style, MessageStyle::Dialog);
     QCOMPARE(shown.first().caption, QStringLiteral("Fehler"));
     QCOMPARE(shown.first().text, QStringLiteral("Bitte legen Sie zuerst einen persönlichen Schlüssel an!"));
-    QVERIFY(!windows.FormUtil->isVisible());
+    QVERIFY(!windows.encryptWindow->isVisible());
 
     main.values.personalKey = QStringLiteral("  Abcdefghijklm%!+oKarnwyb ");
     QTest::mouseClick(main.SpeedButton1, Qt::LeftButton);
-    TFormUtil &tool = *windows.FormUtil;
+    EncryptWindow &tool = *windows.encryptWindow;
     QVERIFY(tool.isVisible()); // modeless: the dashboard goes on
     QCOMPARE(tool.PrivateKey, QStringLiteral("Abcdefghijklm%!+oKarnwyb"));
     QCOMPARE(tool.Ccode, QByteArray("oFuxnkwcazpgE"));
@@ -468,10 +468,10 @@ void TestDashboard::settingsWindowChangesLanguageAtOnce()
     writeSettings(numberedLines(QStringLiteral(" "), QStringLiteral("0")));
     ProgramWindows windows;
     startDashboard(windows);
-    TFormMain &main = windows.FormMain();
+    DashboardWindow &main = windows.dashboard();
     QCOMPARE(main.height(), 305);
 
-    TFormSetting &settings = *windows.FormSetting;
+    SettingsWindow &settings = *windows.settingsWindow;
     bool seen = false;
     QString handedIni;
     int handedLanguage = -1;
@@ -508,7 +508,7 @@ void TestDashboard::iconMenuAboutAndWebSite()
     writeSettings(numberedLines(QStringLiteral(" "), QStringLiteral("0")));
     ProgramWindows windows;
     startDashboard(windows);
-    TFormMain &main = windows.FormMain();
+    DashboardWindow &main = windows.dashboard();
 
     QTest::mouseClick(main.PanelImage, Qt::LeftButton, {}, QPoint(17, 17));
     QTRY_VERIFY(main.PopupMenu1->isVisible());
@@ -522,7 +522,7 @@ void TestDashboard::iconMenuAboutAndWebSite()
     main.Updates1->trigger();
     QCOMPARE(DesktopServices::openedUrls(), QList<QUrl>{QUrl("https://www.velmora.example/de")});
 
-    TAboutBox &about = *windows.AboutBox;
+    AboutDialog &about = *windows.AboutBox;
     QString title;
     QString version;
     QTimer::singleShot(0, &about, [&] {
@@ -536,7 +536,7 @@ void TestDashboard::iconMenuAboutAndWebSite()
     QCOMPARE(version, QStringLiteral(VELMORA_VERSION_TEXT));
     QVERIFY(!about.isVisible());
 
-    QSignalSpy ends(&main, &TFormMain::programEnds);
+    QSignalSpy ends(&main, &DashboardWindow::programEnds);
     main.Beenden1->trigger();
     QCOMPARE(ends.count(), 1);
     QVERIFY(!main.isVisible());
@@ -550,7 +550,7 @@ void TestDashboard::bannerAndHelp()
     page.close();
     ProgramWindows windows;
     startDashboard(windows);
-    TFormMain &main = windows.FormMain();
+    DashboardWindow &main = windows.dashboard();
     QCOMPARE(main.Banner->cursor().shape(), Qt::PointingHandCursor);
     QTest::mouseClick(main.Banner, Qt::LeftButton);
     QTest::keyClick(&main, Qt::Key_F1);
@@ -593,7 +593,7 @@ void TestDashboard::unreadableSettingsFileIsLeftAlone()
     QVERIFY(QDir().mkpath(iniPath()));
     ProgramWindows windows;
     startDashboard(windows);
-    TFormMain &main = windows.FormMain();
+    DashboardWindow &main = windows.dashboard();
     const QList<Message> shown = MessageBox::shownMessages();
     QCOMPARE(shown.size(), 1);
     QCOMPARE(shown.first().caption, QStringLiteral("Velmora2"));
@@ -611,7 +611,7 @@ void TestDashboard::dataFolderThatCannotBeMadeStopsTheStart()
     blocker.close();
     ProgramWindows windows;
     startDashboard(windows);
-    TFormMain &main = windows.FormMain();
+    DashboardWindow &main = windows.dashboard();
     const QStringList texts = MessageBox::shownTexts();
     QCOMPARE(texts.size(), 1);
     QVERIFY2(texts.first().startsWith(QStringLiteral("Cannot create directory")), qPrintable(texts.first()));
@@ -625,7 +625,7 @@ void TestDashboard::titleBarPanelsLightUp()
 {
     ProgramWindows windows;
     startDashboard(windows);
-    TFormMain &main = windows.FormMain();
+    DashboardWindow &main = windows.dashboard();
     const QColor bar(103, 95, 137);
     const struct { TitleBarPanel *panel; QColor hover; } panels[] = {
         {main.PanelClose, QColor(196, 0, 98)},
@@ -641,7 +641,7 @@ void TestDashboard::titleBarPanelsLightUp()
         QApplication::sendEvent(entry.panel, &leave);
         QCOMPARE(entry.panel->currentColor(), bar);
     }
-    QSignalSpy ends(&main, &TFormMain::programEnds);
+    QSignalSpy ends(&main, &DashboardWindow::programEnds);
     QTest::mouseClick(main.PanelClose, Qt::LeftButton, {}, QPoint(15, 17));
     QCOMPARE(ends.count(), 1);
 }
@@ -663,7 +663,7 @@ void TestDashboard::titleBarDragsWithAnyButton()
     QFETCH(bool, onTitleText);
     ProgramWindows windows;
     startDashboard(windows);
-    TFormMain &main = windows.FormMain();
+    DashboardWindow &main = windows.dashboard();
     const QPoint before = main.pos();
     const QPoint grip = onTitleText ? main.Label1->geometry().center() : QPoint(60, 10);
     QTest::mousePress(main.Panel1, button, {}, grip);

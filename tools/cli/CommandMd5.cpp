@@ -1,6 +1,6 @@
 #include "CliCommand.h"
 
-#include "cipher/MessageDigest_5.h"
+#include "cipher/Md5.h"
 
 namespace {
 

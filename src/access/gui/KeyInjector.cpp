@@ -1,7 +1,7 @@
 #include "access/gui/KeyInjector.h"
 
 #include "access/gui/InProgramKeyInjector.h"
-#include "access/gui/XTestKeyInjector.h"
+#include "platform/x11/XTestKeyInjector.h"
 
 #include <QGuiApplication>
 

@@ -1,12 +1,12 @@
 #include "access/gui/PasswordActions.h"
 
 #include "access/PasswordCheck.h"
-#include "access/gui/UnitStart.h"
+#include "access/gui/PasswordPrompt.h"
 #include "platform/TextTrim.h"
 #include "ui/FlatButton.h"
 #include "ui/MessageBox.h"
 
-bool PasswordActions::SetPassword(QWidget *window, TFormPWD &prompt, int language,
+bool PasswordActions::SetPassword(QWidget *window, PasswordPrompt &prompt, int language,
                                   QString &acceptedPassword, const std::function<void()> &save)
 {
     prompt.NurTest = true;

@@ -5,7 +5,7 @@
 #include <functional>
 
 class QWidget;
-class TFormPWD;
+class PasswordPrompt;
 
 // The settings window's two password actions. Both work on the accepted
 // password (the settings window's copy of line 0) and end with the window's
@@ -15,7 +15,7 @@ namespace PasswordActions {
 // "Neues Passwort anlegen": the prompt in new-password mode without its
 // reset link; an empty entry changes nothing; "Einstellungen jetzt
 // speichern?" answered Yes stores the digest of the trimmed text.
-bool SetPassword(QWidget *window, TFormPWD &prompt, int language, QString &acceptedPassword,
+bool SetPassword(QWidget *window, PasswordPrompt &prompt, int language, QString &acceptedPassword,
                  const std::function<void()> &save);
 
 // "Passwort löschen": asked in a box captioned "Velmora2"; Yes empties the

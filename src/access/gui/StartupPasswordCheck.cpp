@@ -1,9 +1,9 @@
 #include "access/gui/StartupPasswordCheck.h"
 
-#include "access/gui/UnitStart.h"
+#include "access/gui/PasswordPrompt.h"
 #include "platform/TextTrim.h"
 
-StartupCheckResult RunStartupPasswordCheck(TFormPWD &prompt, const QString &storedPassword,
+StartupCheckResult RunStartupPasswordCheck(PasswordPrompt &prompt, const QString &storedPassword,
                                            const QString &acceptedPassword, int language)
 {
     if (TextTrim::trimmed(storedPassword).isEmpty())

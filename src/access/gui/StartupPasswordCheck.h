@@ -2,7 +2,7 @@
 
 #include <QString>
 
-class TFormPWD;
+class PasswordPrompt;
 
 // The check of the application password when the program starts.
 enum class StartupCheckResult {
@@ -18,5 +18,5 @@ enum class StartupCheckResult {
 // it goes on with an empty stored password for the run, the settings file
 // keeping its digest; on Failed it ends the program with exit code 1 without
 // saving anything.
-StartupCheckResult RunStartupPasswordCheck(TFormPWD &prompt, const QString &storedPassword,
+StartupCheckResult RunStartupPasswordCheck(PasswordPrompt &prompt, const QString &storedPassword,
                                            const QString &acceptedPassword, int language);

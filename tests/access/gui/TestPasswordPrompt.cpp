@@ -1,9 +1,9 @@
 #include "RecordingKeyInjector.h"
 
 #include "access/UnshiftedKey.h"
-#include "access/gui/UnitPassInfo.h"
-#include "access/gui/UnitStart.h"
-#include "access/gui/keymem.h"
+#include "access/gui/ResetConfirmDialog.h"
+#include "access/gui/PasswordPrompt.h"
+#include "access/gui/DecoyLogWindow.h"
 #include "ui/FlatButton.h"
 #include "ui/MessageBox.h"
 #include "ui/RoundedPanel.h"
@@ -62,14 +62,14 @@ private:
     void type(const QString &text);
     void typeKey(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 
-    std::unique_ptr<TFormPWD> prompt;
+    std::unique_ptr<PasswordPrompt> prompt;
     RecordingKeyInjector::Record record;
 };
 
 void TestPasswordPrompt::init()
 {
     record = {};
-    prompt = std::make_unique<TFormPWD>();
+    prompt = std::make_unique<PasswordPrompt>();
     prompt->setKeyInjector(std::make_unique<RecordingKeyInjector>(record));
     MessageBox::clearHistory();
     MessageBox::setAutoAnswer(true);
@@ -230,7 +230,7 @@ void TestPasswordPrompt::keyMemWindowFollowsTheLogAndOkClosesIt()
     type(QStringLiteral("ab"));
 
     prompt->SpeedButton3->click();
-    TFormKeyMem *keyMem = prompt->keyMemWindow();
+    DecoyLogWindow *keyMem = prompt->keyMemWindow();
     QVERIFY(keyMem->isVisible());
     QCOMPARE(keyMem->windowTitle(), QStringLiteral("Send to Keylogger"));
     QCOMPARE(keyMem->FTop, prompt->frameGeometry().top() + prompt->frameGeometry().height() + 10);
@@ -377,7 +377,7 @@ void TestPasswordPrompt::resetConfirmation()
     QFETCH(int, lang);
     showPrompt(true, digestOfGeheim, lang);
     prompt->MaskEdit1->setText(QStringLiteral("ge"));
-    TFormPassInfo *info = prompt->passInfoWindow();
+    ResetConfirmDialog *info = prompt->passInfoWindow();
     bool answered = false;
     QTimer::singleShot(0, info, [&] {
         QVERIFY(info->isVisible());
@@ -401,7 +401,7 @@ void TestPasswordPrompt::resetConfirmation()
 void TestPasswordPrompt::escapeDoesNotCloseAndF1AsksForHelp()
 {
     showPrompt(true, digestOfGeheim);
-    QSignalSpy help(prompt.get(), &TFormPWD::helpRequested);
+    QSignalSpy help(prompt.get(), &PasswordPrompt::helpRequested);
     typeKey(Qt::Key_Escape);
     QVERIFY(prompt->isVisible());
     typeKey(Qt::Key_F1);
@@ -441,7 +441,7 @@ void TestPasswordPrompt::texts()
     QFETCH(int, lang);
     QFETCH(QStringList, expected);
     showPrompt(true, digestOfGeheim, lang);
-    TFormPassInfo *info = prompt->passInfoWindow();
+    ResetConfirmDialog *info = prompt->passInfoWindow();
     info->MyLanguage = lang;
     info->ApplyLanguage();
     const QStringList actual{prompt->Label1->text(),     prompt->ButtonView->hint(),

@@ -2,8 +2,8 @@
 
 #include "access/gui/PasswordActions.h"
 #include "access/gui/StartupPasswordCheck.h"
-#include "access/gui/UnitPassInfo.h"
-#include "access/gui/UnitStart.h"
+#include "access/gui/ResetConfirmDialog.h"
+#include "access/gui/PasswordPrompt.h"
 #include "ui/FlatButton.h"
 #include "ui/MessageBox.h"
 
@@ -23,7 +23,7 @@ const QString digestOfNeu = QStringLiteral("83e71d83b2dcea23dcab3b64182494cc"); 
 Q_DECLARE_METATYPE(StartupCheckResult)
 
 // What the user does once the prompt is on screen.
-using PromptScript = std::function<void(TFormPWD &)>;
+using PromptScript = std::function<void(PasswordPrompt &)>;
 
 class TestPasswordStartupAndSettings : public QObject
 {
@@ -45,7 +45,7 @@ private:
     // whether it was shown at all.
     void whenShown(const PromptScript &script);
 
-    std::unique_ptr<TFormPWD> prompt;
+    std::unique_ptr<PasswordPrompt> prompt;
     RecordingKeyInjector::Record record;
     bool promptShown = false;
     std::unique_ptr<QTimer> poll;
@@ -55,7 +55,7 @@ void TestPasswordStartupAndSettings::init()
 {
     record = {};
     promptShown = false;
-    prompt = std::make_unique<TFormPWD>();
+    prompt = std::make_unique<PasswordPrompt>();
     prompt->setKeyInjector(std::make_unique<RecordingKeyInjector>(record));
     MessageBox::clearHistory();
     MessageBox::setAutoAnswer(true);
@@ -87,7 +87,7 @@ namespace {
 
 PromptScript typeAndOk(const QString &text, int times = 1)
 {
-    return [text, times](TFormPWD &pwd) {
+    return [text, times](PasswordPrompt &pwd) {
         for (int i = 0; i < times && pwd.isVisible(); ++i) {
             QTest::keyClicks(pwd.MaskEdit1, text);
             pwd.ButtonOk->click();
@@ -97,13 +97,13 @@ PromptScript typeAndOk(const QString &text, int times = 1)
 
 PromptScript cancel()
 {
-    return [](TFormPWD &pwd) { pwd.ButtonQuit->click(); };
+    return [](PasswordPrompt &pwd) { pwd.ButtonQuit->click(); };
 }
 
 PromptScript confirmReset()
 {
-    return [](TFormPWD &pwd) {
-        TFormPassInfo *info = pwd.passInfoWindow();
+    return [](PasswordPrompt &pwd) {
+        ResetConfirmDialog *info = pwd.passInfoWindow();
         QTimer::singleShot(0, info, [info] { info->BitBtn1->click(); });
         pwd.SpeedButton2->click();
     };
@@ -111,7 +111,7 @@ PromptScript confirmReset()
 
 PromptScript closeWindow()
 {
-    return [](TFormPWD &pwd) { pwd.close(); };
+    return [](PasswordPrompt &pwd) { pwd.close(); };
 }
 
 } // namespace
@@ -130,7 +130,7 @@ void TestPasswordStartupAndSettings::startupCheck_data()
     QTest::newRow("blanks around the right password")
         << digestOfGeheim << "" << typeAndOk(" geheim  ") << true << StartupCheckResult::Accepted << 0;
     QTest::newRow("wrong twice, then right")
-        << digestOfGeheim << "" << PromptScript([](TFormPWD &pwd) {
+        << digestOfGeheim << "" << PromptScript([](PasswordPrompt &pwd) {
                typeAndOk("falsch", 2)(pwd);
                typeAndOk("geheim")(pwd);
            })
@@ -202,7 +202,7 @@ void TestPasswordStartupAndSettings::setPassword()
     int saveCalls = 0;
     bool linkHidden = false;
     bool newPasswordMode = false;
-    whenShown([&](TFormPWD &pwd) {
+    whenShown([&](PasswordPrompt &pwd) {
         linkHidden = pwd.SpeedButton2->isHidden();
         newPasswordMode = pwd.NurTest;
         MessageBox::setNextAnswers(answers);

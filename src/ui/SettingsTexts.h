@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+
+// The settings window's texts in one language: captions, hints and the
+// messages of its own actions. German when the language is 0, English
+// otherwise; a few texts are the same in both.
+struct SettingsTexts
+{
+    QString caption;            // window caption
+    QString passwordLabel;      // Label1
+    QString dataPathLabel;      // Label4
+    QString keyLabel;           // Label2
+    QString backupLabel;        // Label3
+    QString md5Label;           // Label5
+    QString save;               // ButtonSave
+    QString close;              // ButtonClose
+    QString languageBox;        // RadioGroup1
+    QString german;             // first item
+    QString english;            // second item
+    QString newPasswordHint;    // ToolButton6
+    QString deletePasswordHint; // ToolButton1
+    QString backupHint;         // ToolButton8
+    QString restoreHint;        // ToolButtonRestore
+    QString restoreKeyHint;     // ButtonRestKey
+    QString explorerHint;       // SpeedButton1
+    QString backupFolderHint;   // SpeedButton5
+    QString exportKeyHint;      // SpeedButton3
+    QString newKeyHint;         // ButtonKey
+    QString maskHint;           // ButtonPchar
+    QString lastBackupHint;     // EditBackup
+    QString newKeyQuestion;     // asked before a new key is made
+    QString saveNowQuestion;    // "save settings now?"
+
+    static SettingsTexts forLanguage(int language);
+};

@@ -1,0 +1,302 @@
+#include "TestFiles.h"
+
+#include "access/PasswordCheck.h"
+#include "access/gui/PasswordPrompt.h"
+#include "keys/ApplicationTextKey.h"
+#include "platform/ProgramInfo.h"
+#include "platform/gui/DesktopServices.h"
+#include "settings/SettingsFile.h"
+#include "settings/SettingsValues.h"
+#include "ui/FlatButton.h"
+#include "ui/MessageBox.h"
+#include "ui/ProgramWindows.h"
+#include "ui/DashboardWindow.h"
+#include "ui/SettingsWindow.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+namespace {
+
+const QByteArray Key(ApplicationTextKey);
+const QString DashboardKey = QStringLiteral("Dashboardkey0%!+oKarnwyb");
+const QString BackupKey = QStringLiteral("Backupkey0000%!+oKarnwyb");
+const QString NoPasswordWarning = QStringLiteral("Please create a password first (settings)!");
+
+// Runs `act` once `window` is on screen; the polling stops before it runs,
+// so `act` may open further modal windows.
+void whenShown(QWidget *window, const std::function<void()> &act)
+{
+    auto *poll = new QTimer(window);
+    poll->setInterval(5);
+    QObject::connect(poll, &QTimer::timeout, window, [poll, window, act] {
+        if (!window->isVisible())
+            return;
+        poll->stop();
+        poll->deleteLater();
+        act();
+    });
+    poll->start();
+}
+
+} // namespace
+
+// The settings window as the dashboard opens it, and what the dashboard and
+// the next start of the program make of what it saved.
+class TestSettingsThroughDashboard : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void dashboardTakesWhatTheWindowLeaves_data();
+    void dashboardTakesWhatTheWindowLeaves();
+    void setPasswordThenNextStartAsksForIt();
+    void deletePasswordThenNextStartWarns();
+
+private:
+    QString dataFolder() const { return m_home->filePath(QStringLiteral("config/velmora/")); }
+    QString iniPath() const { return dataFolder() + QStringLiteral("velmora.ini"); }
+    QString backupFolder() const { return m_home->filePath(QStringLiteral("backup")); }
+    void writeSettings(const QString &password, const QString &key, const QString &language) const;
+    QStringList readSettings() const
+    {
+        return ReadSettingsLines(iniPath(), Key).value_or(QStringList());
+    }
+    // A new run of the program: nothing accepted yet.
+    void start(ProgramWindows &windows) const;
+    // Opens the settings window from the dashboard and lets `user` work in it.
+    void inSettings(ProgramWindows &windows, const std::function<void(SettingsWindow &)> &user) const;
+
+    QScopedPointer<QTemporaryDir> m_home;
+};
+
+void TestSettingsThroughDashboard::init()
+{
+    m_home.reset(new QTemporaryDir);
+    QVERIFY(m_home->isValid());
+    const QString program = m_home->filePath(QStringLiteral("program"));
+    QVERIFY(QDir().mkpath(program));
+    QVERIFY(QDir().mkpath(m_home->filePath(QStringLiteral("tmp"))));
+    QVERIFY(QDir().mkpath(dataFolder()));
+    QVERIFY(QDir().mkpath(backupFolder()));
+    qputenv("XDG_CONFIG_HOME", m_home->filePath(QStringLiteral("config")).toLocal8Bit());
+    qputenv("TMPDIR", m_home->filePath(QStringLiteral("tmp")).toLocal8Bit());
+    ProgramInfo::setProgramFolderForTesting(program);
+    ProgramInfo::setSystemLanguageNameForTesting(QStringLiteral("Deutsch (Deutschland)"));
+    MessageBox::clearHistory();
+    MessageBox::setAutoAnswer(true);
+    DesktopServices::clearHistory();
+    DesktopServices::setRecording(true);
+}
+
+void TestSettingsThroughDashboard::cleanup()
+{
+    MessageBox::setAutoAnswer(false);
+    MessageBox::clearHistory();
+}
+
+void TestSettingsThroughDashboard::writeSettings(const QString &password, const QString &key,
+                                         const QString &language) const
+{
+    QStringList lines(13, QStringLiteral(" "));
+    lines[SettingsLine::Password] = password;
+    lines[SettingsLine::PersonalKey] = key;
+    lines[SettingsLine::Language] = language;
+    lines[SettingsLine::DataPath] = dataFolder();
+    lines[SettingsLine::FalseMarker] = QStringLiteral("false");
+    lines[SettingsLine::BackupFolder] = backupFolder();
+    lines[SettingsLine::CarriedValue] = QStringLiteral("carried");
+    QVERIFY(WriteSettingsLines(iniPath(), Key, lines));
+}
+
+void TestSettingsThroughDashboard::start(ProgramWindows &windows) const
+{
+    settingsValues() = SettingsValues{};
+    windows.dashboard().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&windows.dashboard()));
+}
+
+void TestSettingsThroughDashboard::inSettings(ProgramWindows &windows,
+                                      const std::function<void(SettingsWindow &)> &user) const
+{
+    SettingsWindow &settings = *windows.settingsWindow;
+    bool shown = false;
+    whenShown(&settings, [&] {
+        shown = true;
+        QVERIFY(settings.isModal());
+        user(settings);
+        if (settings.isVisible()) // a failed check above must not leave it open
+            settings.reject();
+    });
+    QTest::mouseClick(windows.dashboard().SpeedButton3, Qt::LeftButton);
+    QVERIFY(shown);
+    QVERIFY(!settings.isVisible());
+}
+
+void TestSettingsThroughDashboard::dashboardTakesWhatTheWindowLeaves_data()
+{
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<QStringList>("asked");
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("key");
+
+    QTest::newRow("English chosen and saved")
+        << "english save" << QStringList() << 1 << DashboardKey;
+    QTest::newRow("English chosen, closed, not saved")
+        << "english close no" << QStringList{QStringLiteral("Save settings now?")} << 0
+        << DashboardKey;
+    QTest::newRow("data restored, closed: key and language at once")
+        << "restore"
+        << QStringList{QStringLiteral("Daten jetzt wiederherstellen?"),
+                       QStringLiteral("1 Dateien wiederhergestellt.")}
+        << 1 << BackupKey;
+}
+
+void TestSettingsThroughDashboard::dashboardTakesWhatTheWindowLeaves()
+{
+    QFETCH(QString, user);
+    QFETCH(QStringList, asked);
+    QFETCH(int, language);
+    QFETCH(QString, key);
+
+    // The backup holds the English language and another key.
+    writeSettings(QStringLiteral(" "), BackupKey, QStringLiteral("1"));
+    QVERIFY(QFile::copy(iniPath(), backupFolder() + QStringLiteral("/velmora.ini")));
+    writeSettings(QStringLiteral(" "), DashboardKey, QStringLiteral("0"));
+
+    ProgramWindows windows;
+    start(windows);
+    DashboardWindow &main = windows.dashboard();
+    QCOMPARE(main.height(), DashboardWindow::GermanHeight);
+    MessageBox::clearHistory();
+
+    inSettings(windows, [&](SettingsWindow &settings) {
+        QCOMPARE(settings.windowTitle(), QStringLiteral("Optionen"));
+        QCOMPARE(settings.Edit1->text(), DashboardKey);
+        if (user.startsWith(QLatin1String("english"))) {
+            QTest::mouseClick(settings.RadioEnglish, Qt::LeftButton);
+            QCOMPARE(settings.windowTitle(), QStringLiteral("Options"));
+            QCOMPARE(main.SpeedButton1->text(), QStringLiteral("Verschlüsseln")); // not yet
+        } else {
+            settings.ToolButtonRestore->click();
+        }
+        if (user.endsWith(QLatin1String("save"))) {
+            settings.ButtonSave->click();
+        } else {
+            MessageBox::setNextAnswers({MessageAnswer::No});
+            settings.ButtonClose->click();
+        }
+    });
+
+    QCOMPARE(MessageBox::shownTexts(), asked);
+    QCOMPARE(main.Language, language);
+    QCOMPARE(main.values.personalKey, key);
+    QCOMPARE(main.height(), language == 1 ? DashboardWindow::EnglishHeight : DashboardWindow::GermanHeight);
+    QCOMPARE(main.SpeedButton1->text(),
+             language == 1 ? QStringLiteral("Encrypt") : QStringLiteral("Verschlüsseln"));
+    QCOMPARE(main.SpeedButton3->text(),
+             language == 1 ? QStringLiteral("Settings") : QStringLiteral("Einstellungen"));
+    main.close();
+    QCOMPARE(readSettings().value(SettingsLine::Language), QString::number(language));
+}
+
+void TestSettingsThroughDashboard::setPasswordThenNextStartAsksForIt()
+{
+    writeSettings(QStringLiteral(" "), DashboardKey, QStringLiteral("1"));
+    {
+        ProgramWindows windows;
+        start(windows);
+        QCOMPARE(MessageBox::shownTexts(), QStringList{NoPasswordWarning});
+        MessageBox::clearHistory();
+        inSettings(windows, [&](SettingsWindow &settings) {
+            PasswordPrompt &prompt = *windows.passwordPrompt;
+            whenShown(&prompt, [&prompt] {
+                QVERIFY(prompt.NurTest);
+                QTest::keyClicks(prompt.MaskEdit1, QStringLiteral(" geheim "));
+                prompt.ButtonOk->click();
+            });
+            settings.ToolButton6->click(); // saves and closes after "Save settings now?"
+            QVERIFY(!settings.isVisible());
+        });
+        QCOMPARE(MessageBox::shownTexts(), QStringList{QStringLiteral("Save settings now?")});
+        QCOMPARE(readSettings().value(SettingsLine::Password),
+                 PasswordCheck::storedForm(QStringLiteral("geheim")));
+        QCOMPARE(settingsValues().acceptedPassword, QString()); // emptied on close
+        windows.dashboard().close();
+    }
+
+    // The next start asks for the password, and takes it.
+    MessageBox::clearHistory();
+    ProgramWindows next;
+    bool asked = false;
+    whenShown(next.passwordPrompt, [&] {
+        asked = true;
+        QVERIFY(!next.passwordPrompt->NurTest);
+        QTest::keyClicks(next.passwordPrompt->MaskEdit1, QStringLiteral("geheim"));
+        next.passwordPrompt->ButtonOk->click();
+    });
+    start(next);
+    QVERIFY(asked);
+    QVERIFY(!next.dashboard().startupFailed());
+    QVERIFY(MessageBox::shownMessages().isEmpty());
+    QCOMPARE(settingsValues().acceptedPassword,
+             PasswordCheck::storedForm(QStringLiteral("geheim")));
+    next.dashboard().close();
+}
+
+void TestSettingsThroughDashboard::deletePasswordThenNextStartWarns()
+{
+    const QString digest = PasswordCheck::storedForm(QStringLiteral("geheim"));
+    writeSettings(digest, DashboardKey, QStringLiteral("0"));
+    {
+        ProgramWindows windows;
+        int checks = 0;
+        windows.dashboard().StartupCheck = [&checks](PasswordPrompt &, const QString &, const QString &,
+                                                    int) {
+            ++checks;
+            return StartupCheckResult::Accepted;
+        };
+        start(windows);
+        QCOMPARE(checks, 1);
+        QCOMPARE(settingsValues().acceptedPassword, digest);
+        inSettings(windows, [&](SettingsWindow &settings) {
+            QCOMPARE(settings.MaskEdit1->text(), digest);
+            MessageBox::setNextAnswers({MessageAnswer::Yes});
+            settings.ToolButton1->click(); // saves and closes
+        });
+        const Message question = MessageBox::shownMessages().value(0);
+        QCOMPARE(question.text, QStringLiteral("Passwort wirklich löschen?"));
+        QCOMPARE(question.caption, QStringLiteral("Velmora2"));
+        QCOMPARE(readSettings().value(SettingsLine::Password), QString());
+        windows.dashboard().close();
+    }
+
+    MessageBox::clearHistory();
+    ProgramWindows next;
+    int checks = 0;
+    next.dashboard().StartupCheck = [&checks](PasswordPrompt &, const QString &, const QString &, int) {
+        ++checks;
+        return StartupCheckResult::Failed;
+    };
+    start(next);
+    QCOMPARE(checks, 0);
+    QVERIFY(!next.dashboard().startupFailed());
+    QCOMPARE(
+        MessageBox::shownTexts(),
+        QStringList{QStringLiteral("Bitte legen Sie zuerst ein Passwort an (Einstellungen)!")});
+    next.dashboard().close();
+}
+
+QTEST_MAIN(TestSettingsThroughDashboard)
+#include "TestSettingsThroughDashboard.moc"
