@@ -1,83 +1,19 @@
 #include "cipher/FilePipeline.h"
 
 #include "cipher/EncryptRunHost.h"
+#include "cipher/FileCipher.h"
 #include "cipher/PipelineTexts.h"
 #include "platform/Prompter.h"
 #include "platform/TextTrim.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cmath>
 
 namespace {
 
 constexpr int PauseAfterFile = 50;
-
-const QString EncryptedSuffix = QStringLiteral(".enc");
-const QString IntermediateSuffix = QStringLiteral(".ec");
-
-QString fileNameOf(const QString &path)
-{
-    return QFileInfo(path).fileName();
-}
-
-// Copies through a temporary file and a rename, so that the target is
-// replaced only by a complete copy and never left half written.
-bool copyReplacing(const QString &from, const QString &to)
-{
-    QFile source(from);
-    if (!source.open(QIODevice::ReadOnly))
-        return false;
-    QSaveFile target(to);
-    if (!target.open(QIODevice::WriteOnly))
-        return false;
-    QByteArray buffer;
-    for (;;) {
-        buffer = source.read(1 << 20);
-        if (buffer.isEmpty())
-            break;
-        if (target.write(buffer) != buffer.size()) {
-            target.cancelWriting();
-            return false;
-        }
-    }
-    if (source.error() != QFileDevice::NoError) {
-        target.cancelWriting();
-        return false;
-    }
-    target.setPermissions(source.permissions());
-    return target.commit();
-}
-
-// The backup copy of a file about to be decrypted: "bak" + its name in its
-// folder, or "bak1" + name, "bak2" + name, ... when a file of that name is
-// already there, so that no file of the user's is overwritten or, later,
-// deleted. The name is taken by creating the file empty; empty when no name
-// could be taken.
-QString reserveBackupName(const QString &folder, const QString &name)
-{
-    for (int number = 0; number < 1000; ++number) {
-        const QString prefix =
-            number == 0 ? QStringLiteral("bak") : QStringLiteral("bak%1").arg(number);
-        QFile candidate(folder + prefix + name);
-        if (candidate.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-            return candidate.fileName();
-        if (!candidate.exists())
-            return QString(); // not a clash: the folder takes no new files
-    }
-    return QString();
-}
-
-// After a file's layers succeeded: the input and the intermediate go;
-// failures to delete are not reported.
-void removeInputAndIntermediate(const QString &input, const QString &intermediate)
-{
-    if (QFileInfo::exists(input))
-        QFile::remove(input);
-    QFile::remove(intermediate);
-}
 
 } // namespace
 
@@ -88,12 +24,7 @@ FilePipeline::FilePipeline(EncryptRunHost &host)
 
 std::optional<QString> FilePipeline::decryptedPath(const QString &encryptedPath)
 {
-    if (!encryptedPath.endsWith(EncryptedSuffix, Qt::CaseInsensitive))
-        return std::nullopt;
-    const QString output = encryptedPath.left(encryptedPath.size() - EncryptedSuffix.size());
-    if (fileNameOf(output).isEmpty())
-        return std::nullopt;
-    return output;
+    return FileCipher::decryptedPath(encryptedPath);
 }
 
 FileWorkOutcome FilePipeline::runWork(const std::vector<LayerStep> &layers,
@@ -109,6 +40,21 @@ FileWorkOutcome FilePipeline::runWork(const std::vector<LayerStep> &layers,
         outcome = runLayerChain(key, layers, progress);
         if (outcome.ok && afterSuccess)
             afterSuccess();
+    });
+    m_lastOutcome = outcome;
+    return outcome;
+}
+
+FileWorkOutcome FilePipeline::runFileWork(const QString &path, bool decrypting)
+{
+    const QString key = m_host.keyText();
+    FileWorkOutcome outcome;
+    const ByteProgress progress = [this](quint64 done, quint64 total) {
+        m_host.fileWorkProgress(done, total);
+    };
+    m_host.runFileWork([&] {
+        outcome = decrypting ? FileCipher::decryptFile(path, key, progress)
+                             : FileCipher::encryptFile(path, key, progress);
     });
     m_lastOutcome = outcome;
     return outcome;
@@ -151,18 +97,12 @@ bool FilePipeline::EncryptListedFile(const QString &path, int index)
 {
     if (!QFileInfo::exists(path))
         return true;
-    const QString intermediate = path + IntermediateSuffix;
-    const QString output = path + EncryptedSuffix;
-    // The result is on the disk once the layers are done; only then does the
-    // plain file go.
-    const FileWorkOutcome outcome =
-        runWork({LayerStep{path, intermediate, false}, LayerStep{intermediate, output, true}},
-                [&] { removeInputAndIntermediate(path, intermediate); });
+    const FileWorkOutcome outcome = runFileWork(path, false);
     if (!outcome.ok) {
         reportFailure(false);
         return false;
     }
-    m_host.setEntry(index, fileNameOf(output));
+    m_host.setEntry(index, QFileInfo(outcome.result).fileName());
     return true;
 }
 
@@ -172,20 +112,17 @@ bool FilePipeline::DecryptListedFile(const QString &path, int index)
         return true;
     const std::optional<QString> output = decryptedPath(path);
     if (!output) {
-        m_lastOutcome = FileWorkOutcome{false, 0, path,
-                                        QStringLiteral("The file name does not end in \".enc\".")};
+        m_lastOutcome = FileWorkOutcome{
+            false, 0, path, QStringLiteral("The file name does not end in \".enc\"."), {}};
         reportFailure(true);
         return false;
     }
-    const QString intermediate = *output + IntermediateSuffix;
-    const FileWorkOutcome outcome =
-        runWork({LayerStep{path, intermediate, true}, LayerStep{intermediate, *output, false}},
-                [&] { removeInputAndIntermediate(path, intermediate); });
+    const FileWorkOutcome outcome = runFileWork(path, true);
     if (!outcome.ok) {
         reportFailure(true);
         return false;
     }
-    m_host.setEntry(index, fileNameOf(*output));
+    m_host.setEntry(index, QFileInfo(outcome.result).fileName());
     return true;
 }
 
@@ -267,13 +204,9 @@ void FilePipeline::DecryptRun()
         if (path.isEmpty() || !isExistingFile(path))
             continue;
         // A copy of the encrypted file to fall back on: "bak" + its name.
-        const QString backup = reserveBackupName(folder, m_host.entry(i));
-        bool backupMade = false;
-        if (!backup.isEmpty()) {
-            m_host.runFileWork([&] { backupMade = copyReplacing(path, backup); });
-            if (!backupMade)
-                QFile::remove(backup);
-        }
+        QString backup;
+        m_host.runFileWork([&] { backup = FileCipher::makeDecryptBackup(path); });
+        const bool backupMade = !backup.isEmpty();
 
         const bool ok = DecryptListedFile(path, i);
         if (!ok) {
@@ -282,7 +215,7 @@ void FilePipeline::DecryptRun()
                 MessageIcon::Error, MessageButtons::YesNo));
             if (answer == MessageAnswer::Yes) {
                 if (backupMade)
-                    m_host.runFileWork([&] { copyReplacing(backup, path); });
+                    m_host.runFileWork([&] { FileCipher::restoreDecryptBackup(backup, path); });
                 return;
             }
         }
@@ -291,7 +224,7 @@ void FilePipeline::DecryptRun()
             ++counter;
         m_host.pause(PauseAfterFile);
         if (backupMade)
-            m_host.runFileWork([&] { QFile::remove(backup); });
+            m_host.runFileWork([&] { FileCipher::removeDecryptBackup(backup); });
         m_host.setEncodedChecked(false);
     }
     m_host.setResultText(QString::number(counter) + PipelineTexts::FilesDecrypted(language));

@@ -46,6 +46,7 @@ public:
 private:
     FileWorkOutcome runWork(const std::vector<LayerStep> &layers,
                             const std::function<void()> &afterSuccess = {});
+    FileWorkOutcome runFileWork(const QString &path, bool decrypting);
     bool layer(const QString &InFile, const QString &OutFile, bool UseSha1, bool decrypting);
     void reportFailure(bool decrypting);
     bool isExistingFile(const QString &path) const;

@@ -200,7 +200,7 @@ public:
     FileWorkOutcome run()
     {
         if (m_layers.empty())
-            return {true, -1, QString(), QString()};
+            return {true, -1, QString(), QString(), QString()};
         if (!open())
             return outcome();
         stream();

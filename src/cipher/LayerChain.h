@@ -22,6 +22,7 @@ struct FileWorkOutcome
     int failedLayer = -1;
     QString failedInput;
     QString reason;
+    QString result; // the file the work produced, after success
 };
 
 // Called with the bytes finished so far and the expected total, from the

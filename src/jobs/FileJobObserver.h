@@ -13,11 +13,11 @@ enum class FileOutcome {
 
 struct FileReport
 {
-    int index = -1;    // position in the job's list of paths
-    QString path;      // the file as the job got it
-    QString result;    // the name it has now (the result's name after success)
+    int index = -1; // position in the job's list of paths
+    QString path;   // the file as the job got it
+    QString result; // the name it has now (the result's name after success)
     FileOutcome outcome = FileOutcome::Skipped;
-    QString reason;    // the system's or the job's explanation after a failure
+    QString reason; // the system's or the job's explanation after a failure
 };
 
 // What a file job tells about its progress. The job calls it on the thread

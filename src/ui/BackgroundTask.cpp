@@ -67,8 +67,8 @@ ThreadPrompter::ThreadPrompter(QObject *owner, Prompter &target)
 
 MessageAnswer ThreadPrompter::ask(const Message &message)
 {
-    const auto refusal = message.buttons == MessageButtons::YesNo ? MessageAnswer::No
-                                                                   : MessageAnswer::Cancel;
+    const auto refusal =
+        message.buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Cancel;
     if (*m_shutDown)
         return message.buttons == MessageButtons::Ok ? MessageAnswer::Ok : refusal;
     if (QThread::currentThread() == m_owner->thread())

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "cipher/LayerChain.h"
+
+#include <QString>
+
+#include <optional>
+
+// The work on one file in the compatible format, free of any user interface
+// so that it can run on a worker thread. The job over a list of files
+// (questions, messages, progress of the whole run) is built on these.
+namespace FileCipher {
+
+// "x.enc" -> "x" (the last four characters, any letter case); nothing for a
+// name that does not end in ".enc" or that is nothing but ".enc".
+std::optional<QString> decryptedPath(const QString &encryptedPath);
+
+// path -> path + ".enc" through both layers (the one keyed through SHA-256,
+// then the one keyed through SHA-1). The original is deleted only after the
+// result is complete and on the disk; a failure leaves it untouched.
+FileWorkOutcome encryptFile(const QString &path, const QString &keyText,
+                            const ByteProgress &progress = {});
+
+// path ("x.enc") -> "x", the layers in reverse. The same guarantees.
+FileWorkOutcome decryptFile(const QString &path, const QString &keyText,
+                            const ByteProgress &progress = {});
+
+// The backup kept while an encrypted file is decrypted: "bak" + its name in
+// its folder, or "bak1" + name, ... when that name is taken, so that no file
+// of the user's is overwritten. Empty when no backup could be made.
+QString makeDecryptBackup(const QString &path);
+// Puts the backup's bytes back at path (after a failed decrypt).
+bool restoreDecryptBackup(const QString &backup, const QString &path);
+void removeDecryptBackup(const QString &backup);
+
+} // namespace FileCipher
