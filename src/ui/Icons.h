@@ -3,9 +3,9 @@
 #include <QIcon>
 #include <QPixmap>
 
-// The program's pictures, drawn with QPainter so that no image files are
-// needed: tool-bar and button pictures, the title-bar icon, the about box's
-// logo and the dashboard's banner.
+// The program's pictures: tool-bar and button pictures and the title-bar
+// icon are SVG files in the resources (src/ui/icons), drawn at the size asked
+// for; the about box's logo and the dashboard's banner add their text.
 namespace Icons {
 
 enum class Kind {
