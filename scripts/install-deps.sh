@@ -9,6 +9,7 @@ packages=(
   qt6-qpa-plugins fonts-dejavu-core
   xvfb xauth xdotool xinput x11-utils x11-xserver-utils python3
   openssl imagemagick
+  age libsodium-dev libmagic-dev libssl-dev
 )
 
 missing=()
