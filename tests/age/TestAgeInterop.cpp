@@ -31,8 +31,8 @@ bool runTool(const QByteArray &passphrase, const QStringList &arguments, const Q
     environment.insert("AGE_PTY_TIMEOUT", "120");
     process.setProcessEnvironment(environment);
     process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start("python3", QStringList{helperPath(), QString::fromUtf8(passphrase), toolPath} +
-                                 arguments);
+    process.start("python3",
+                  QStringList{helperPath(), QString::fromUtf8(passphrase), toolPath} + arguments);
     const bool finished = process.waitForFinished(180000);
     output = QString::fromUtf8(process.readAll());
     return finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
