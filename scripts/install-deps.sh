@@ -9,7 +9,7 @@ packages=(
   qt6-qpa-plugins fonts-dejavu-core
   xvfb xauth xdotool xinput x11-utils x11-xserver-utils python3
   openssl imagemagick
-  libsodium-dev libmagic-dev age openbox
+  libsodium-dev libmagic-dev libssl-dev age openbox
   qt6-svg-dev qt6-translations-l10n clang-format
   dpkg-dev file desktop-file-utils appstream groff-base bash-completion
 )

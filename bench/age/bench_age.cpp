@@ -1,0 +1,41 @@
+// Encrypts or decrypts one file with the strong format, for timing:
+//   bench_age encrypt|decrypt IN OUT [WORK_FACTOR]
+// The passphrase comes from the environment variable BENCH_PASSPHRASE.
+#include "age/AgeFormat.h"
+
+#include <QByteArray>
+#include <QFile>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+int main(int argc, char **argv)
+{
+    if (argc < 4 ||
+        (std::strcmp(argv[1], "encrypt") != 0 && std::strcmp(argv[1], "decrypt") != 0)) {
+        std::fprintf(stderr, "usage: bench_age encrypt|decrypt IN OUT [WORK_FACTOR]\n");
+        return 2;
+    }
+    const char *passphrase = std::getenv("BENCH_PASSPHRASE");
+    if (!passphrase) {
+        std::fprintf(stderr, "bench_age: set BENCH_PASSPHRASE\n");
+        return 2;
+    }
+    QFile in(QString::fromLocal8Bit(argv[2]));
+    QFile out(QString::fromLocal8Bit(argv[3]));
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly)) {
+        std::fprintf(stderr, "bench_age: cannot open the files\n");
+        return 1;
+    }
+    const QByteArray key(passphrase);
+    const age::Result result =
+        std::strcmp(argv[1], "encrypt") == 0
+            ? age::encrypt(in, out, key, {}, argc > 4 ? std::atoi(argv[4]) : age::defaultWorkFactor)
+            : age::decrypt(in, out, key);
+    if (result != age::Result::Ok || !out.flush()) {
+        std::fprintf(stderr, "bench_age: failed (%d)\n", int(result));
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,135 @@
+#include "age/AgeFormat.h"
+
+#include "age/AgeHeader.h"
+#include "age/AgeKeys.h"
+#include "age/AgeStream.h"
+
+#include <algorithm>
+
+namespace age {
+
+namespace {
+
+constexpr QByteArrayView scryptLabel = "age-encryption.org/v1/scrypt";
+constexpr std::array<unsigned char, aeadNonceSize> zeroNonce{};
+
+std::span<unsigned char> bytesOf(QByteArray &array)
+{
+    return {reinterpret_cast<unsigned char *>(array.data()), std::size_t(array.size())};
+}
+
+bool cancelled(const Progress &progress)
+{
+    return progress.cancelled && progress.cancelled();
+}
+
+bool wrapKeyFor(QByteArrayView passphrase, QByteArrayView salt, int workFactor, Key &wrapKey)
+{
+    QByteArray scryptSalt = scryptLabel.toByteArray();
+    scryptSalt.append(salt);
+    return scrypt(passphrase, scryptSalt, workFactor, wrapKey.span());
+}
+
+bool headerMac(const FileKey &fileKey, QByteArrayView macInput, std::span<unsigned char, 32> mac)
+{
+    Key macKey;
+    return hkdfSha256(fileKey.span(), {}, "header", macKey.span()) &&
+           hmacSha256(macKey.span(), macInput, mac);
+}
+
+} // namespace
+
+bool startsWithAgeHeader(QByteArrayView firstBytes)
+{
+    return firstBytes.startsWith(headerLine) && firstBytes.size() > headerLine.size() &&
+           firstBytes[headerLine.size()] == '\n';
+}
+
+Result encrypt(QIODevice &in, QIODevice &out, QByteArrayView passphrase, const Progress &progress,
+               int workFactor)
+{
+    workFactor = std::clamp(workFactor, 1, defaultMaxWorkFactor);
+    if (cancelled(progress))
+        return Result::Cancelled;
+
+    FileKey fileKey;
+    ScryptStanza stanza{QByteArray(saltSize, '\0'), workFactor, QByteArray(stanzaBodySize, '\0')};
+    if (!randomBytes(fileKey.span()) || !randomBytes(bytesOf(stanza.salt)))
+        return Result::CryptoFailed;
+
+    {
+        Key wrapKey;
+        ChaChaPoly aead;
+        if (!wrapKeyFor(passphrase, stanza.salt, workFactor, wrapKey) ||
+            !aead.seal(wrapKey.span(), zeroNonce, fileKey.span(), bytesOf(stanza.body)))
+            return Result::CryptoFailed;
+    }
+
+    std::array<unsigned char, macSize> mac{};
+    if (!headerMac(fileKey, headerMacInput(stanza), mac))
+        return Result::CryptoFailed;
+    const QByteArray header = serialiseHeader(
+        stanza, QByteArrayView(reinterpret_cast<const char *>(mac.data()), macSize));
+
+    std::array<unsigned char, payloadNonceSize> nonce{};
+    Key payloadKey;
+    if (!randomBytes(nonce) ||
+        !hkdfSha256(fileKey.span(),
+                    QByteArrayView(reinterpret_cast<const char *>(nonce.data()), payloadNonceSize),
+                    "payload", payloadKey.span()))
+        return Result::CryptoFailed;
+    if (out.write(header) != header.size() ||
+        out.write(reinterpret_cast<const char *>(nonce.data()), payloadNonceSize) !=
+            payloadNonceSize)
+        return Result::WriteFailed;
+    return sealPayload(in, out, payloadKey, progress, 0);
+}
+
+Result decrypt(QIODevice &in, QIODevice &out, QByteArrayView passphrase, const Progress &progress,
+               int maxWorkFactor)
+{
+    ParsedHeader header;
+    switch (readHeader(in, std::min(maxWorkFactor, defaultMaxWorkFactor), header)) {
+    case HeaderStatus::Ok:
+        break;
+    case HeaderStatus::Malformed:
+        return Result::WrongKeyOrDamaged;
+    case HeaderStatus::ReadFailed:
+        return Result::ReadFailed;
+    }
+    if (cancelled(progress))
+        return Result::Cancelled;
+
+    FileKey fileKey;
+    {
+        Key wrapKey;
+        ChaChaPoly aead;
+        if (!wrapKeyFor(passphrase, header.stanza.salt, header.stanza.workFactor, wrapKey))
+            return Result::CryptoFailed;
+        if (!aead.open(wrapKey.span(), zeroNonce, bytesOf(header.stanza.body), fileKey.span()))
+            return Result::WrongKeyOrDamaged;
+    }
+
+    std::array<unsigned char, macSize> mac{};
+    if (!headerMac(fileKey, header.macInput, mac))
+        return Result::CryptoFailed;
+    if (!equalInConstantTime(mac, bytesOf(header.mac)))
+        return Result::WrongKeyOrDamaged;
+
+    std::array<char, payloadNonceSize> nonce{};
+    const qint64 got = readFully(in, nonce.data(), payloadNonceSize);
+    if (got < 0)
+        return Result::ReadFailed;
+    if (got != payloadNonceSize)
+        return Result::WrongKeyOrDamaged;
+    Key payloadKey;
+    if (!hkdfSha256(fileKey.span(), QByteArrayView(nonce.data(), payloadNonceSize), "payload",
+                    payloadKey.span()))
+        return Result::CryptoFailed;
+
+    const quint64 headerBytes = quint64(header.macInput.size()) + 1 +
+                                quint64(encodeBase64(header.mac).size()) + 1 + payloadNonceSize;
+    return openPayload(in, out, payloadKey, progress, headerBytes);
+}
+
+} // namespace age

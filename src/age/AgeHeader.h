@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QIODevice>
+
+#include <optional>
+
+// The textual header of a strong-format file and the unpadded base64 it is
+// written in. Only headers that carry exactly one passphrase (scrypt) stanza
+// are understood; every other header is refused as damaged.
+namespace age {
+
+inline constexpr qsizetype saltSize = 16;
+inline constexpr qsizetype stanzaBodySize = 32; // sealed 16-byte file key
+inline constexpr qsizetype macSize = 32;
+inline constexpr int hardestWorkFactor = 22;
+
+// Canonical base64 without '=' padding, as every header field uses.
+QByteArray encodeBase64(QByteArrayView bytes);
+// Refuses padding, characters outside the alphabet, a length that no byte
+// string encodes to, and unused trailing bits that are not zero.
+std::optional<QByteArray> decodeBase64(QByteArrayView text);
+
+struct ScryptStanza
+{
+    QByteArray salt; // exactly saltSize bytes
+    int workFactor;  // log2 of scrypt's N
+    QByteArray body; // exactly stanzaBodySize bytes
+};
+
+// The header text that the MAC covers: everything up to and including the
+// "---" that starts the last line, i.e. the header without " <mac>\n".
+QByteArray headerMacInput(const ScryptStanza &stanza);
+// The complete header for a stanza and the MAC over headerMacInput().
+QByteArray serialiseHeader(const ScryptStanza &stanza, QByteArrayView mac);
+
+struct ParsedHeader
+{
+    ScryptStanza stanza;
+    QByteArray macInput;
+    QByteArray mac;
+};
+
+enum class HeaderStatus { Ok, Malformed, ReadFailed };
+
+// Reads the header from in, leaving the device at the first payload byte.
+// Work factors above maxWorkFactor count as malformed, as the scrypt cost of
+// such a file is refused before any work is done. Reads a bounded amount.
+HeaderStatus readHeader(QIODevice &in, int maxWorkFactor, ParsedHeader &header);
+
+} // namespace age
