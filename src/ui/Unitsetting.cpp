@@ -16,6 +16,7 @@
 #include "ui/Icons.h"
 #include "ui/RoundedPanel.h"
 #include "ui/SettingTexts.h"
+#include "ui/StockTranslation.h"
 
 #include <QButtonGroup>
 #include <QDir>
@@ -256,6 +257,7 @@ TFormPWD &TFormSetting::passwordPrompt()
 void TFormSetting::ApplyLanguage()
 {
     const SettingTexts t = SettingTexts::forLanguage(PLanguage);
+    StockTranslation::apply(PLanguage);
     setWindowTitle(t.caption);
     fitCaption(Label1, t.passwordLabel);
     fitCaption(Label4, t.dataPathLabel);
