@@ -9,6 +9,8 @@ packages=(
   qt6-qpa-plugins fonts-dejavu-core
   xvfb xauth xdotool xinput x11-utils x11-xserver-utils python3
   openssl imagemagick
+  librsvg2-bin qt6-translations-l10n
+  dpkg-dev file desktop-file-utils appstream groff-base man-db bash-completion
 )
 
 missing=()
