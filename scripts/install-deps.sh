@@ -11,7 +11,7 @@ packages=(
   openssl imagemagick
   libsodium-dev libmagic-dev libssl-dev age openbox
   qt6-svg-dev qt6-translations-l10n clang-format
-  dpkg-dev file desktop-file-utils appstream groff-base bash-completion
+  dpkg-dev file desktop-file-utils appstream groff-base man-db bash-completion librsvg2-bin
 )
 
 missing=()

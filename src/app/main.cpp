@@ -9,7 +9,7 @@ int main(int argc, char *argv[])
 {
     VelmoraApplication app(argc, argv);
     VelmoraApplication::setApplicationName(QStringLiteral("velmora2"));
-    VelmoraApplication::setDesktopFileName(QStringLiteral("velmora2"));
+    VelmoraApplication::setDesktopFileName(QStringLiteral("example.velmora.Velmora2"));
     // Closing the dashboard ends the program, whatever else is open.
     VelmoraApplication::setQuitOnLastWindowClosed(false);
 

@@ -20,6 +20,7 @@
 #include "ui/MessageBox.h"
 #include "ui/AboutDialog.h"
 #include "ui/RoundedPanel.h"
+#include "ui/StockTranslation.h"
 #include "ui/TitleBarPanel.h"
 #include "ui/SecureDeleteWindow.h"
 #include "ui/EncryptWindow.h"
@@ -211,6 +212,7 @@ bool DashboardWindow::SaveSettings()
 void DashboardWindow::ApplyLanguage()
 {
     const bool german = Language == 0;
+    StockTranslation::apply(Language);
     HelpFile::setApplicationHelpFile(HelpFile::pageFor(ProgPath, Language));
     SpeedButton1->setText(german ? QStringLiteral("Verschlüsseln") : QStringLiteral("Encrypt"));
     SpeedButton2->setText(german ? QStringLiteral("Sicheres Löschen")

@@ -16,6 +16,7 @@
 #include "ui/Icons.h"
 #include "ui/RoundedPanel.h"
 #include "ui/SettingsTexts.h"
+#include "ui/StockTranslation.h"
 
 #include <QButtonGroup>
 #include <QDir>
@@ -256,6 +257,7 @@ PasswordPrompt &SettingsWindow::passwordPrompt()
 void SettingsWindow::ApplyLanguage()
 {
     const SettingsTexts t = SettingsTexts::forLanguage(PLanguage);
+    StockTranslation::apply(PLanguage);
     setWindowTitle(t.caption);
     fitCaption(Label1, t.passwordLabel);
     fitCaption(Label4, t.dataPathLabel);

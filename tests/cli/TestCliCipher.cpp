@@ -1,5 +1,5 @@
-#include "CliTestRun.h"
 #include "CliCommand.h"
+#include "CliTestRun.h"
 #include "TestFiles.h"
 
 #include <QDir>
@@ -125,6 +125,14 @@ private slots:
                                     << "d41d8cd98f00b204e9800998ecf8427e\n";
         QTest::newRow("umlaut in the code page") << "ä\r\n"
                                                  << "c15bcc5577f9fade4b4a3256190a59b0\n";
+        // The settings window stores the digest of the trimmed password.
+        QTest::newRow("blanks and controls at both ends") << " \t\x01"
+                                                             "abc \x1f\r\n"
+                                                          << "900150983cd24fb0d6963f7d28e17f72\n";
+        QTest::newRow("inner blank kept") << "  a b  \n"
+                                          << "0cc9cd4dd26c5137b675a0d819cb9ab0\n";
+        QTest::newRow("only blanks") << " \t \n"
+                                     << "d41d8cd98f00b204e9800998ecf8427e\n";
     }
 
     void md5()

@@ -1,3 +1,4 @@
+#include "ui/FileDialog.h"
 #include "ui/FlatButton.h"
 #include "ui/GradientProgressBar.h"
 #include "ui/GradientWidget.h"
@@ -5,14 +6,17 @@
 #include "ui/LinkLabel.h"
 #include "ui/MessageBox.h"
 #include "ui/RoundedPanel.h"
+#include "ui/StockTranslation.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QImage>
 #include <QMessageBox>
-#include <QTimer>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 class TestWidgets : public QObject
 {
@@ -30,6 +34,11 @@ private Q_SLOTS:
     void picturesAreDrawn();
     void realMessageBoxes_data();
     void realMessageBoxes();
+    void stockTextsFollowTheLanguage_data();
+    void stockTextsFollowTheLanguage();
+    void fileDialogFollowsTheLanguage_data();
+    void fileDialogFollowsTheLanguage();
+    void cleanup();
 };
 
 void TestWidgets::barWidth_data()
@@ -69,8 +78,8 @@ void TestWidgets::progressClampsAndColours_data()
     QTest::newRow("encrypt") << 40 << 3 << 194 << QColor(255, 217, 255) << QColor(94, 0, 47);
     QTest::newRow("other style is encrypt")
         << 40 << 7 << 194 << QColor(255, 217, 255) << QColor(94, 0, 47);
-    QTest::newRow("above 100 clamps") << 250 << 3 << 485 << QColor(255, 217, 255)
-                                      << QColor(94, 0, 47);
+    QTest::newRow("above 100 clamps")
+        << 250 << 3 << 485 << QColor(255, 217, 255) << QColor(94, 0, 47);
     QTest::newRow("below 0 clamps") << -5 << 1 << 0 << QColor(191, 255, 223) << QColor(0, 63, 125);
 }
 
@@ -183,6 +192,7 @@ void TestWidgets::picturesAreDrawn()
 
 Q_DECLARE_METATYPE(Message)
 Q_DECLARE_METATYPE(MessageAnswer)
+Q_DECLARE_METATYPE(MessageButtons)
 
 void TestWidgets::realMessageBoxes_data()
 {
@@ -196,16 +206,17 @@ void TestWidgets::realMessageBoxes_data()
                                     << QStringList{"OK"} << MessageAnswer::Ok;
     QTest::newRow("error dialog") << Message::dialog(MessageIcon::Error, "e") << "Fehler"
                                   << QStringList{"OK"} << MessageAnswer::Ok;
-    QTest::newRow("information dialog") << Message::dialog(MessageIcon::Information, "i")
-                                        << "Informationen" << QStringList{"OK"} << MessageAnswer::Ok;
+    QTest::newRow("information dialog")
+        << Message::dialog(MessageIcon::Information, "i") << "Informationen" << QStringList{"OK"}
+        << MessageAnswer::Ok;
     QTest::newRow("confirmation dialog")
         << Message::dialog(MessageIcon::Question, "q", MessageButtons::YesNo) << "Bestätigen"
         << QStringList{"&Ja", "&Nein"} << MessageAnswer::No;
     QTest::newRow("OK/Cancel dialog")
         << Message::dialog(MessageIcon::Warning, "c", MessageButtons::OkCancel) << "Warnung"
         << QStringList{"OK", "Abbrechen"} << MessageAnswer::Cancel;
-    QTest::newRow("captioned box") << Message::box("Velmora", "b", MessageIcon::Warning) << "Velmora"
-                                   << QStringList{"OK"} << MessageAnswer::Ok;
+    QTest::newRow("captioned box") << Message::box("Velmora", "b", MessageIcon::Warning)
+                                   << "Velmora" << QStringList{"OK"} << MessageAnswer::Ok;
 }
 
 void TestWidgets::realMessageBoxes()
@@ -236,6 +247,93 @@ void TestWidgets::realMessageBoxes()
     buttons.sort();
     QCOMPARE(shownButtons, buttons);
     QCOMPARE(answer, escapeAnswer);
+}
+
+void TestWidgets::stockTextsFollowTheLanguage_data()
+{
+    // A captioned box shows the platform's own buttons, in the language of
+    // the interface: Qt's German texts when it is German.
+    QTest::addColumn<int>("language");
+    QTest::addColumn<MessageButtons>("kind");
+    QTest::addColumn<QStringList>("buttons");
+    QTest::newRow("German yes/no") << 0 << MessageButtons::YesNo << QStringList{"&Ja", "&Nein"};
+    QTest::newRow("German OK/cancel")
+        << 0 << MessageButtons::OkCancel << QStringList{"OK", "Abbrechen"};
+    QTest::newRow("English yes/no") << 1 << MessageButtons::YesNo << QStringList{"&Yes", "&No"};
+    QTest::newRow("English OK/cancel")
+        << 1 << MessageButtons::OkCancel << QStringList{"OK", "Cancel"};
+}
+
+void TestWidgets::stockTextsFollowTheLanguage()
+{
+    QFETCH(int, language);
+    QFETCH(MessageButtons, kind);
+    QFETCH(QStringList, buttons);
+    // German first, then English: switching back must remove the German texts.
+    QVERIFY2(StockTranslation::apply(language), "qtbase_de.qm of qt6-translations-l10n is missing");
+    QCOMPARE(StockTranslation::isGerman(), language == 0);
+    MessageBox::setAutoAnswer(false);
+    MessageBox::clearHistory();
+    QStringList shown;
+    QTimer::singleShot(0, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (box == nullptr)
+            return;
+        for (QAbstractButton *button : box->buttons())
+            shown << button->text();
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    MessageBox::show(nullptr, Message::box("Velmora", "?", MessageIcon::Question, kind));
+    shown.sort();
+    buttons.sort();
+    QCOMPARE(shown, buttons);
+}
+
+void TestWidgets::fileDialogFollowsTheLanguage_data()
+{
+    // Qt's own file dialog (not the desktop's): its buttons and labels.
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QStringList>("buttons");
+    QTest::addColumn<QString>("lookIn");
+    QTest::newRow("German") << 0 << QStringList{"&Öffnen", "Abbrechen"} << "Suchen in:";
+    QTest::newRow("English") << 1 << QStringList{"&Open", "Cancel"} << "Look in:";
+}
+
+void TestWidgets::fileDialogFollowsTheLanguage()
+{
+    QFETCH(int, language);
+    QFETCH(QStringList, buttons);
+    QFETCH(QString, lookIn);
+    QVERIFY(StockTranslation::apply(language));
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+    FileDialog::clearHistory();
+    QStringList shownButtons;
+    QStringList shownLabels;
+    bool found = false;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (dialog == nullptr)
+            return;
+        found = true;
+        for (const QDialogButtonBox *box : dialog->findChildren<QDialogButtonBox *>())
+            for (const QAbstractButton *button : box->buttons())
+                shownButtons << button->text();
+        for (const QLabel *label : dialog->findChildren<QLabel *>())
+            shownLabels << label->text();
+        dialog->reject();
+    });
+    const QStringList chosen = FileDialog::getOpenFileNames(nullptr, QDir::tempPath(), "All|*.*");
+    QVERIFY(found);
+    QVERIFY(chosen.isEmpty());
+    shownButtons.sort();
+    buttons.sort();
+    QCOMPARE(shownButtons, buttons);
+    QVERIFY2(shownLabels.contains(lookIn), qPrintable(shownLabels.join(" | ")));
+}
+
+void TestWidgets::cleanup()
+{
+    StockTranslation::apply(1);
 }
 
 QTEST_MAIN(TestWidgets)

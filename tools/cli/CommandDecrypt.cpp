@@ -18,11 +18,20 @@ public:
     QString usage() const override
     {
         return QStringLiteral(
-            "Usage: velmora2-cli decrypt [--key-stdin] FILE.enc...\n\n"
+            "Usage: velmora2-cli decrypt [--key-stdin | --key-file KEYFILE] [--] FILE.enc...\n\n"
             "Decrypts every FILE.enc into FILE and deletes FILE.enc once FILE is complete\n"
             "on the disk. An existing FILE is replaced. Names that do not end in \".enc\"\n"
             "are refused. A wrong key is not detected: it gives other bytes.\n\n"
-            "  --key-stdin  read the key text as one line of UTF-8 from standard input\n\n"
+            "  --key-stdin          read the key text as one line of UTF-8 from standard\n"
+            "                       input\n"
+            "  --key-file KEYFILE   use line 1 of the key file KEYFILE (also written\n"
+            "                       --key-file=KEYFILE); an empty line 1 is the default\n"
+            "                       key, with a warning\n"
+            "  --                   every argument after it is a FILE.enc\n\n"
+            "Without a key option the personal key from the settings file in the data\n"
+            "folder ($XDG_CONFIG_HOME/velmora/velmora.ini, else ~/.config/velmora/) is\n"
+            "used. There is no option that takes the key on the command line, where\n"
+            "other users could read it in the process list.\n\n"
             "Exit codes: 0 every file decrypted, 1 a file failed, 2 usage error.\n");
     }
 };

@@ -18,13 +18,20 @@ public:
     QString usage() const override
     {
         return QStringLiteral(
-            "Usage: velmora2-cli encrypt [--key-stdin] FILE...\n\n"
+            "Usage: velmora2-cli encrypt [--key-stdin | --key-file KEYFILE] [--] FILE...\n\n"
             "Encrypts every FILE into FILE.enc of the same length and deletes FILE once\n"
             "FILE.enc is complete on the disk. An existing FILE.enc is replaced. A file\n"
             "that fails is left as it was.\n\n"
-            "  --key-stdin  read the key text as one line of UTF-8 from standard input\n\n"
-            "There is no option that takes the key on the command line, where other\n"
-            "users could read it in the process list.\n"
+            "  --key-stdin          read the key text as one line of UTF-8 from standard\n"
+            "                       input\n"
+            "  --key-file KEYFILE   use line 1 of the key file KEYFILE (also written\n"
+            "                       --key-file=KEYFILE); an empty line 1 is the default\n"
+            "                       key, with a warning\n"
+            "  --                   every argument after it is a FILE\n\n"
+            "Without a key option the personal key from the settings file in the data\n"
+            "folder ($XDG_CONFIG_HOME/velmora/velmora.ini, else ~/.config/velmora/) is\n"
+            "used. There is no option that takes the key on the command line, where\n"
+            "other users could read it in the process list.\n\n"
             "Exit codes: 0 every file encrypted, 1 a file failed, 2 usage error.\n");
     }
 };

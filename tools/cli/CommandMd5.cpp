@@ -1,6 +1,6 @@
 #include "CliCommand.h"
 
-#include "cipher/Md5.h"
+#include "access/PasswordCheck.h"
 
 namespace {
 
@@ -18,7 +18,9 @@ public:
             "Usage: velmora2-cli md5\n\n"
             "Reads one line of UTF-8 from standard input and prints the MD5 digest of its\n"
             "single-byte code-page form as 32 lower-case hex digits: the form in which a\n"
-            "password is stored. Characters outside the code page count as \"?\".\n");
+            "password is stored. Like the settings window, it first removes blanks and\n"
+            "control characters at both ends of the line. Characters outside the code\n"
+            "page count as \"?\".\n");
     }
 
     int run(const QStringList &args, CliIo &io) override
@@ -27,14 +29,12 @@ public:
             io.err << "velmora2-cli: md5 takes no arguments\n" << usage();
             return ExitUsage;
         }
-        QString line = io.in.readLine();
+        const QString line = io.in.readLine();
         if (line.isNull()) {
             io.err << "velmora2-cli: no text on standard input\n";
             return ExitUsage;
         }
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
-        io.out << MD5OfText(line) << '\n';
+        io.out << PasswordCheck::storedForm(line) << '\n';
         return ExitOk;
     }
 };
