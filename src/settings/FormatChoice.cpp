@@ -1,0 +1,79 @@
+#include "settings/FormatChoice.h"
+
+#include "settings/AtomicFile.h"
+#include "settings/FileBytes.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+const QByteArray FormatKey = "format=";
+
+QString filePath(const QString &dataFolder)
+{
+    QString folder = dataFolder;
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    return folder + FormatChoice::fileName();
+}
+
+} // namespace
+
+namespace FormatChoice {
+
+QString fileName()
+{
+    return QStringLiteral("format.ini");
+}
+
+QString name(FileFormat format)
+{
+    return format == FileFormat::Age ? QStringLiteral("age") : QStringLiteral("compatible");
+}
+
+bool fromName(const QString &text, FileFormat *format)
+{
+    const QString word = text.trimmed().toLower();
+    if (word == QLatin1String("age")) {
+        *format = FileFormat::Age;
+        return true;
+    }
+    if (word == QLatin1String("compatible") || word == QLatin1String("legacy")) {
+        *format = FileFormat::Compatible;
+        return true;
+    }
+    return false;
+}
+
+FileFormat load(const QString &dataFolder)
+{
+    const QString path = filePath(dataFolder);
+    // Only a regular file is read; anything else (a pipe planted there, a
+    // folder) counts as no choice.
+    const QFileInfo info(path);
+    if (info.isSymLink() || !info.isFile())
+        return FileFormat::Compatible;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return FileFormat::Compatible;
+    const QByteArray text = file.read(FileBytes::MaxStoredTextFile);
+    FileFormat format = FileFormat::Compatible;
+    for (const QByteArray &line : text.split('\n')) {
+        const QByteArray trimmed = line.trimmed();
+        if (trimmed.startsWith(FormatKey)) {
+            FileFormat named;
+            if (fromName(QString::fromLatin1(trimmed.mid(FormatKey.size())), &named))
+                format = named;
+        }
+    }
+    return format;
+}
+
+bool save(const QString &dataFolder, FileFormat format, QString *error)
+{
+    const QByteArray text = "[files]\n" + FormatKey + name(format).toLatin1() + '\n';
+    return AtomicFile::write(filePath(dataFolder), text, error);
+}
+
+} // namespace FormatChoice
