@@ -1,11 +1,14 @@
 #include "platform/FileSync.h"
 
+#include <QFile>
 #include <QFileDevice>
+#include <QFileInfo>
 
 #if defined(Q_OS_WIN)
 #include <io.h>
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -28,6 +31,20 @@ bool flushToDisk(QFileDevice &file)
     if (!file.flush())
         return false;
     return flushToDisk(file.handle());
+}
+
+void flushFolderOf(const QString &path)
+{
+#if defined(Q_OS_UNIX)
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    const int descriptor = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor >= 0) {
+        flushToDisk(descriptor);
+        ::close(descriptor);
+    }
+#else
+    Q_UNUSED(path);
+#endif
 }
 
 } // namespace FileSync
