@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # Responsiveness of the encrypt window during one large file, side by side in
-# one run: the window as shipped (each file's layers on a worker thread, the
-# window in a local event loop) against the same run with the layers on the
-# window's own thread. A probe thread posts an event every 10 ms; the program
+# one run: the window as shipped (its run a job on a background task) against
+# the same job on the window's own thread. A probe thread posts an event every 10 ms; the program
 # prints the worst and 99th-percentile wait of those events for both runs and
 # their ratio.
 #
@@ -11,7 +10,7 @@
 #   WORK_DIR   folder on the disk to work in (default: the system's temp folder)
 # Environment: SIZE_MIB (default 512), ROUNDS (default 2), QT_QPA_PLATFORM
 # (default offscreen).
-# Target: worst wait below 100 ms with the worker thread.
+# Target: worst wait below 100 ms in the window.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)

@@ -362,6 +362,14 @@ bool DashboardWindow::event(QEvent *event)
 
 void DashboardWindow::closeEvent(QCloseEvent *event)
 {
+    // A run in the encrypt window stops after its file; the dashboard closes
+    // once it has.
+    if (m_windows.encryptWindow != nullptr && m_windows.encryptWindow->stopForQuit()) {
+        connect(m_windows.encryptWindow, &EncryptWindow::stopped, this, &QWidget::close,
+                Qt::UniqueConnection);
+        event->ignore();
+        return;
+    }
     Probe.clear();
     if (m_startupFailed) {
         event->accept();
@@ -396,15 +404,8 @@ void DashboardWindow::SpeedButton1Click()
     EncryptWindow *window = m_windows.encryptWindow;
     if (window == nullptr)
         return;
-    window->FirstPath = DatenPfad;
-    window->Ccode = textKey();
-    window->LoadFile.clear();
-    window->TLanguage = Language;
-    window->PrivateKey = TextTrim::trimmed(values.personalKey);
-    window->InitDrive = ProgramDrive;
-    window->show();
-    window->raise();
-    window->activateWindow();
+    window->openWith(EncryptSession{TextTrim::trimmed(values.personalKey),
+                                    languageFromStored(Language), textKey()});
 }
 
 void DashboardWindow::SpeedButton3Click()

@@ -1,21 +1,21 @@
 #include "ui/EncryptWindow.h"
 
-#include "cipher/FilePipeline.h"
-#include "cipher/PipelineTexts.h"
 #include "cipher/EncryptedGuess.h"
+#include "cipher/PipelineTexts.h"
 #include "keys/KeyFile.h"
+#include "platform/DialogStartFolder.h"
 #include "platform/TextTrim.h"
 #include "platform/gui/DesktopServices.h"
 #include "platform/gui/HelpFile.h"
+#include "ui/BackgroundTask.h"
 #include "ui/FileDialog.h"
 #include "ui/FlatButton.h"
 #include "ui/GeneralErrorReport.h"
 #include "ui/GradientProgressBar.h"
 #include "ui/GradientWidget.h"
 #include "ui/Icons.h"
-#include "ui/RoundedPanel.h"
 #include "ui/KeyLamp.h"
-#include "ui/EncryptWorkerRun.h"
+#include "ui/RoundedPanel.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -23,20 +23,21 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QEventLoop>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
 #include <QScreen>
-#include <QTimer>
+#include <QThread>
 #include <QUrl>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <exception>
+#include <utility>
 
 namespace {
 
@@ -63,8 +64,8 @@ void setTextColour(QWidget *widget, const QColor &colour)
 // A list entry is a bare name of a file in the folder field's folder.
 bool isBareFileName(const QString &name)
 {
-    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..")
-           && !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'));
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
+           !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'));
 }
 
 // The folder of a path with its trailing delimiter, as the folder field holds it.
@@ -76,13 +77,104 @@ QString folderWithDelimiter(const QString &path)
     return folder;
 }
 
+QString pick(Language language, const char *german, const char *english)
+{
+    return QString::fromUtf8(language == Language::German ? german : english);
+}
+
+// The bar after the file at index of count entries: the nearest integer,
+// halves to the even one.
+int stepAfter(int index, int count)
+{
+    return static_cast<int>(std::nearbyint((index + 1) * (100.0 / count)));
+}
+
+// Hands the job's reports to the window's thread. Byte counts are kept here
+// and at most one update is on its way at a time, so that a fast file does
+// not flood the window's queue.
+class ForwardingObserver : public FileJobObserver
+{
+public:
+    ForwardingObserver(BackgroundTask &task, std::function<void(int)> fileStarted,
+                       std::function<void(quint64, quint64)> bytesDone,
+                       std::function<void(const FileReport &)> fileDone)
+        : m_task(task)
+        , m_fileStarted(std::move(fileStarted))
+        , m_bytesDone(std::move(bytesDone))
+        , m_fileDone(std::move(fileDone))
+    {
+    }
+
+    void fileStarted(int index, const QString &) override
+    {
+        m_task.postToOwner([this, index] { m_fileStarted(index); });
+    }
+
+    void bytesDone(quint64 done, quint64 total) override
+    {
+        m_done = done;
+        m_total = total;
+        if (m_posted.exchange(true))
+            return;
+        m_task.postToOwner([this] {
+            m_posted = false;
+            m_bytesDone(m_done, m_total);
+        });
+    }
+
+    void fileDone(const FileReport &report) override
+    {
+        m_task.postToOwner([this, report] { m_fileDone(report); });
+    }
+
+private:
+    BackgroundTask &m_task;
+    std::function<void(int)> m_fileStarted;
+    std::function<void(quint64, quint64)> m_bytesDone;
+    std::function<void(const FileReport &)> m_fileDone;
+    std::atomic<quint64> m_done{0};
+    std::atomic<quint64> m_total{0};
+    std::atomic<bool> m_posted{false};
+};
+
 } // namespace
 
+// One run over the list: the job, its prompter and observer, and what the
+// window has seen of it so far. Lives from the start of the run until the
+// task has finished.
+struct EncryptWindow::Run
+{
+    Run(EncryptWindow &window, QString key, QStringList paths, EncryptJobOptions options)
+        : prompter(&window, window.m_prompter)
+        , observer(
+              *window.m_task, [&window](int index) { window.runFileStarted(index); },
+              [&window](quint64 done, quint64 total) { window.runBytesDone(done, total); },
+              [&window](const FileReport &report) { window.runFileDone(report); })
+        , job(std::move(key), std::move(paths), options, observer, prompter)
+        , language(options.language)
+        , direction(options.direction)
+    {
+    }
+
+    ThreadPrompter prompter;
+    ForwardingObserver observer;
+    EncryptJob job;
+    EncryptJobSummary summary; // written by the task, read after it finished
+    Language language;
+    CipherDirection direction;
+    int entryCount = 0;
+    int fileIndex = -1;  // the file in work
+    int filesWorked = 0; // done or failed
+    bool reported = false;
+};
+
 EncryptWindow::EncryptWindow(QWidget *parent)
-    : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                          | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint
-                          | Qt::MSWindowsFixedSizeDialogHint)
+    : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint)
     , m_prompter(this)
+    , m_task(new BackgroundTask(this))
+    , m_runStyle(GradientProgressBar::EncryptStyle)
 {
     setObjectName(QStringLiteral("FormUtil"));
     setFixedSize(614, 417);
@@ -90,24 +182,39 @@ EncryptWindow::EncryptWindow(QWidget *parent)
     setWindowIcon(Icons::icon(Icons::Kind::Encrypt));
     setModal(false);
     buildLayout();
-    ApplyLanguage();
+    applyLanguage();
+    connect(m_task, &BackgroundTask::finished, this, &EncryptWindow::runEnded);
 }
 
-EncryptWindow::~EncryptWindow() = default;
+EncryptWindow::~EncryptWindow()
+{
+    if (!m_run)
+        return;
+    // Normally the program waits for stopped() before it ends. Should the
+    // window go while a run is still on, the job stops after its file, and
+    // a question it waits for is dropped unanswered (that answers No).
+    m_run->job.cancel();
+    m_run->prompter.shutDown();
+    while (m_task->isRunning()) {
+        QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
+        QThread::msleep(5);
+    }
+    m_task->wait();
+}
 
 // ---------------------------------------------------------------- layout
 
 void EncryptWindow::buildLayout()
 {
-    JvGradient7 = new GradientWidget(GradientTop, GradientBottom, 200, this);
-    JvGradient7->setObjectName(QStringLiteral("JvGradient7"));
-    JvGradient7->setGeometry(0, ToolbarHeight, width(), height() - ToolbarHeight);
+    m_background = new GradientWidget(GradientTop, GradientBottom, 200, this);
+    m_background->setObjectName(QStringLiteral("JvGradient7"));
+    m_background->setGeometry(0, ToolbarHeight, width(), height() - ToolbarHeight);
 
-    ToolBar1 = new GradientWidget(GradientTop, GradientBottom, 200, this);
-    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
-    ToolBar1->setGeometry(0, 0, width(), ToolbarHeight);
+    m_toolBar = new GradientWidget(GradientTop, GradientBottom, 200, this);
+    m_toolBar->setObjectName(QStringLiteral("ToolBar1"));
+    m_toolBar->setGeometry(0, 0, width(), ToolbarHeight);
     const auto toolButton = [this](const char *name, Icons::Kind picture, int position) {
-        auto *button = new FlatButton(ToolBar1);
+        auto *button = new FlatButton(m_toolBar);
         button->setObjectName(QLatin1String(name));
         button->setIcon(Icons::icon(picture));
         button->setIconSize(QSize(26, 26));
@@ -115,33 +222,33 @@ void EncryptWindow::buildLayout()
                             ToolbarButtonWidth, ToolbarHeight);
         return button;
     };
-    ToolButton1 = toolButton("ToolButton1", Icons::Kind::Encrypt, 0);
-    ToolButton2 = toolButton("ToolButton2", Icons::Kind::Decrypt, 1);
-    ToolButton4 = toolButton("ToolButton4", Icons::Kind::KeyLoad, 2);
-    ToolButton3 = toolButton("ToolButton3", Icons::Kind::Key, 3);
+    m_encryptButton = toolButton("ToolButton1", Icons::Kind::Encrypt, 0);
+    m_decryptButton = toolButton("ToolButton2", Icons::Kind::Decrypt, 1);
+    m_loadKeyButton = toolButton("ToolButton4", Icons::Kind::KeyLoad, 2);
+    m_ownKeyButton = toolButton("ToolButton3", Icons::Kind::Key, 3);
 
-    Label2 = new QLabel(this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->move(63, 52);
+    m_selectLabel = new QLabel(this);
+    m_selectLabel->setObjectName(QStringLiteral("Label2"));
+    m_selectLabel->move(63, 52);
 
-    JvLED1 = new KeyLamp(this);
-    JvLED1->setObjectName(QStringLiteral("JvLED1"));
-    JvLED1->setGeometry(262, 48, 17, 17);
-    JvLED1->hide();
+    m_keyLamp = new KeyLamp(this);
+    m_keyLamp->setObjectName(QStringLiteral("JvLED1"));
+    m_keyLamp->setGeometry(262, 48, 17, 17);
+    m_keyLamp->hide();
 
-    LabelKey = new QLabel(this);
-    LabelKey->setObjectName(QStringLiteral("LabelKey"));
-    LabelKey->move(285, 50);
-    LabelKey->hide();
+    m_externalKeyLabel = new QLabel(this);
+    m_externalKeyLabel->setObjectName(QStringLiteral("LabelKey"));
+    m_externalKeyLabel->move(285, 50);
+    m_externalKeyLabel->hide();
 
-    CheckBoxEncoded = new QCheckBox(this);
-    CheckBoxEncoded->setObjectName(QStringLiteral("CheckBoxEncoded"));
-    CheckBoxEncoded->setGeometry(453, 48, 95, 17);
+    m_encryptedBox = new QCheckBox(this);
+    m_encryptedBox->setObjectName(QStringLiteral("CheckBoxEncoded"));
+    m_encryptedBox->setGeometry(453, 48, 95, 17);
 
-    Edit4 = new QLineEdit(this);
-    Edit4->setObjectName(QStringLiteral("Edit4"));
-    Edit4->setReadOnly(true);
-    Edit4->setGeometry(65, 71, 485, 21);
+    m_folderField = new QLineEdit(this);
+    m_folderField->setObjectName(QStringLiteral("Edit4"));
+    m_folderField->setReadOnly(true);
+    m_folderField->setGeometry(65, 71, 485, 21);
 
     const auto speedButton = [this](const char *name, Icons::Kind picture, int x, int y) {
         auto *button = new FlatButton(this);
@@ -151,72 +258,72 @@ void EncryptWindow::buildLayout()
         button->setGeometry(x, y, 28, 30);
         return button;
     };
-    SpeedButton1 = speedButton("SpeedButton1", Icons::Kind::SelectFiles, 554, 63);
+    m_selectButton = speedButton("SpeedButton1", Icons::Kind::SelectFiles, 554, 63);
 
-    ListBox1 = new QListWidget(this);
-    ListBox1->setObjectName(QStringLiteral("ListBox1"));
-    ListBox1->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    ListBox1->setGeometry(63, 99, 485, 174);
+    m_fileList = new QListWidget(this);
+    m_fileList->setObjectName(QStringLiteral("ListBox1"));
+    m_fileList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_fileList->setGeometry(63, 99, 485, 174);
 
-    SpeedButton2 = speedButton("SpeedButton2", Icons::Kind::ViewFile, 556, 103);
-    SpeedButton3 = speedButton("SpeedButton3", Icons::Kind::RemoveFile, 556, 138);
-    SpeedButton4 = speedButton("SpeedButton4", Icons::Kind::ClearList, 556, 175);
+    m_viewButton = speedButton("SpeedButton2", Icons::Kind::ViewFile, 556, 103);
+    m_removeButton = speedButton("SpeedButton3", Icons::Kind::RemoveFile, 556, 138);
+    m_clearButton = speedButton("SpeedButton4", Icons::Kind::ClearList, 556, 175);
 
-    Panel1 = new GradientProgressBar(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setGeometry(63, 278, 485, 20);
+    m_progressBar = new GradientProgressBar(this);
+    m_progressBar->setObjectName(QStringLiteral("Panel1"));
+    m_progressBar->setGeometry(63, 278, 485, 20);
 
-    SpeedButton5 = speedButton("SpeedButton5", Icons::Kind::Key, 554, 297);
-    SpeedButton5->hide();
+    m_resetKeyButton = speedButton("SpeedButton5", Icons::Kind::Key, 554, 297);
+    m_resetKeyButton->hide();
 
-    Panel2 = new RoundedPanel(this);
-    Panel2->setObjectName(QStringLiteral("Panel2"));
-    Panel2->setColor(QColor(242, 242, 242));
-    Panel2->setGeometry(206, 314, 205, 32);
-    Label3 = new QLabel(Panel2);
-    Label3->setObjectName(QStringLiteral("Label3"));
-    Label3->setFont(tahoma(10));
-    Label3->setAlignment(Qt::AlignCenter);
-    Label3->setGeometry(0, 0, 205, 32);
-    setTextColour(Label3, Maroon);
+    m_resultPanel = new RoundedPanel(this);
+    m_resultPanel->setObjectName(QStringLiteral("Panel2"));
+    m_resultPanel->setColor(QColor(242, 242, 242));
+    m_resultPanel->setGeometry(206, 314, 205, 32);
+    m_resultLabel = new QLabel(m_resultPanel);
+    m_resultLabel->setObjectName(QStringLiteral("Label3"));
+    m_resultLabel->setFont(tahoma(10));
+    m_resultLabel->setAlignment(Qt::AlignCenter);
+    m_resultLabel->setGeometry(0, 0, 205, 32);
+    setTextColour(m_resultLabel, Maroon);
 
-    EditKey = new QLineEdit(this);
-    EditKey->setObjectName(QStringLiteral("EditKey"));
-    EditKey->setReadOnly(true);
-    EditKey->setGeometry(446, 320, 136, 21);
-    QPalette grey = EditKey->palette();
+    m_keyField = new QLineEdit(this);
+    m_keyField->setObjectName(QStringLiteral("EditKey"));
+    m_keyField->setReadOnly(true);
+    m_keyField->setGeometry(446, 320, 136, 21);
+    QPalette grey = m_keyField->palette();
     grey.setColor(QPalette::Base, QColor(233, 233, 233));
-    EditKey->setPalette(grey);
-    EditKey->hide();
+    m_keyField->setPalette(grey);
+    m_keyField->hide();
 
-    Panel3 = new RoundedPanel(this);
-    Panel3->setObjectName(QStringLiteral("Panel3"));
-    Panel3->setBevel(RoundedPanel::Bevel::Raised);
-    Panel3->setTransparent();
-    Panel3->setGeometry(160, 359, 300, 30);
-    ButtonClose = new FlatButton(Panel3);
-    ButtonClose->setObjectName(QStringLiteral("ButtonClose"));
-    ButtonClose->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    ButtonClose->setGeometry(0, 0, 300, 30);
+    m_closePanel = new RoundedPanel(this);
+    m_closePanel->setObjectName(QStringLiteral("Panel3"));
+    m_closePanel->setBevel(RoundedPanel::Bevel::Raised);
+    m_closePanel->setTransparent();
+    m_closePanel->setGeometry(160, 359, 300, 30);
+    m_closeButton = new FlatButton(m_closePanel);
+    m_closeButton->setObjectName(QStringLiteral("ButtonClose"));
+    m_closeButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    m_closeButton->setGeometry(0, 0, 300, 30);
 
-    Labelkname = new QLabel(this);
-    Labelkname->setObjectName(QStringLiteral("Labelkname"));
-    Labelkname->setFont(tahoma(10));
-    Labelkname->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    Labelkname->setGeometry(5, 397, 606, 18);
+    m_keyFileLabel = new QLabel(this);
+    m_keyFileLabel->setObjectName(QStringLiteral("Labelkname"));
+    m_keyFileLabel->setFont(tahoma(10));
+    m_keyFileLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    m_keyFileLabel->setGeometry(5, 397, 606, 18);
 
-    connect(ToolButton1, &FlatButton::clicked, this, &EncryptWindow::ToolButton1Click);
-    connect(ToolButton2, &FlatButton::clicked, this, &EncryptWindow::ToolButton2Click);
-    connect(ToolButton4, &FlatButton::clicked, this, &EncryptWindow::ToolButton4Click);
-    connect(ToolButton3, &FlatButton::clicked, this, &EncryptWindow::BitBtn3Click);
-    connect(SpeedButton5, &FlatButton::clicked, this, &EncryptWindow::BitBtn3Click);
-    connect(SpeedButton1, &FlatButton::clicked, this, &EncryptWindow::BitBtn14Click);
-    connect(SpeedButton2, &FlatButton::clicked, this, &EncryptWindow::BitBtn5Click);
-    connect(SpeedButton3, &FlatButton::clicked, this, &EncryptWindow::BitBtn4Click);
-    connect(SpeedButton4, &FlatButton::clicked, this, &EncryptWindow::BitBtn6Click);
-    connect(ListBox1, &QListWidget::itemClicked, this, &EncryptWindow::ListBox1Click);
-    connect(ListBox1, &QListWidget::itemDoubleClicked, this, &EncryptWindow::ListBox1DblClick);
-    connect(ButtonClose, &FlatButton::clicked, this, &EncryptWindow::ButtonQuitClick);
+    connect(m_encryptButton, &FlatButton::clicked, this, &EncryptWindow::encryptClicked);
+    connect(m_decryptButton, &FlatButton::clicked, this, &EncryptWindow::decryptClicked);
+    connect(m_loadKeyButton, &FlatButton::clicked, this, &EncryptWindow::loadKeyClicked);
+    connect(m_ownKeyButton, &FlatButton::clicked, this, &EncryptWindow::ownKeyClicked);
+    connect(m_resetKeyButton, &FlatButton::clicked, this, &EncryptWindow::ownKeyClicked);
+    connect(m_selectButton, &FlatButton::clicked, this, &EncryptWindow::selectFilesClicked);
+    connect(m_viewButton, &FlatButton::clicked, this, &EncryptWindow::viewFileClicked);
+    connect(m_removeButton, &FlatButton::clicked, this, &EncryptWindow::removeEntriesClicked);
+    connect(m_clearButton, &FlatButton::clicked, this, &EncryptWindow::clearListClicked);
+    connect(m_fileList, &QListWidget::itemClicked, this, &EncryptWindow::entryClicked);
+    connect(m_fileList, &QListWidget::itemDoubleClicked, this, &EncryptWindow::entryDoubleClicked);
+    connect(m_closeButton, &FlatButton::clicked, this, &EncryptWindow::closeClicked);
 
     // The window sees Escape and F1 before its controls do.
     const QList<QWidget *> children = findChildren<QWidget *>();
@@ -224,56 +331,60 @@ void EncryptWindow::buildLayout()
         child->installEventFilter(this);
 }
 
-void EncryptWindow::ApplyLanguage()
+void EncryptWindow::applyLanguage()
 {
-    const bool german = TLanguage == 0;
-    const auto text = [german](const char *de, const char *en) {
-        return QString::fromUtf8(german ? de : en);
-    };
+    const Language language = m_session.language;
+    const auto text = [language](const char *de, const char *en) { return pick(language, de, en); };
     setWindowTitle(text("Dateien verschlüsseln", "Encrypt files"));
-    SelectFiles = text("Dateien auswählen...", "Select files...");
-    Label2->setText(SelectFiles);
-    Label2->adjustSize();
-    CheckBoxEncoded->setText(text("Verschlüsselt", "Encrypted"));
-    LabelKey->setText(text("Externer Schlüssel geladen", "External key loaded"));
-    LabelKey->adjustSize();
-    ToolButton1->setHint(text("Verschlüsseln", "Encrypt files"));
-    ToolButton2->setHint(text("Entschlüsseln", "Decrypt files"));
-    ToolButton3->setHint(text("Eigenen Schlüssel wiederherstellen", "Save Key"));
-    ToolButton4->setHint(text("Externen Schlüssel laden", "Load external key"));
-    SpeedButton1->setHint(text("Dateien auswählen", "Select files"));
-    SpeedButton2->setHint(text("Datei anzeigen", "View file"));
-    SpeedButton3->setHint(text("Datei aus der Liste entfernen", "Remove file from list"));
-    SpeedButton4->setHint(text("Liste leeren", "Clear list"));
-    SpeedButton5->setHint(text("Persönlichen Schlüssel wiederherstellen", "Reset user key"));
-    ButtonClose->setText(text("Schliessen", "Close"));
-    KeyFileQuestion = text("Ist dies wirklich eine Key-Datei? Wollen Sie fortfahren?",
-                           "Is this really a key file? Continue?");
-    NoKeyDefault = text("Kein Schlüssel angegeben! Verwende Standardschlüssel!",
-                        "No key specified! Will use default key!");
-    // The run's own texts (questions, counters) follow TLanguage through
-    // language() when a run starts.
+    m_selectFilesText = text("Dateien auswählen...", "Select files...");
+    m_selectLabel->setText(m_selectFilesText);
+    m_selectLabel->adjustSize();
+    m_encryptedBox->setText(text("Verschlüsselt", "Encrypted"));
+    m_externalKeyLabel->setText(text("Externer Schlüssel geladen", "External key loaded"));
+    m_externalKeyLabel->adjustSize();
+    m_encryptButton->setHint(text("Verschlüsseln", "Encrypt files"));
+    m_decryptButton->setHint(text("Entschlüsseln", "Decrypt files"));
+    m_ownKeyButton->setHint(text("Eigenen Schlüssel wiederherstellen", "Save Key"));
+    m_loadKeyButton->setHint(text("Externen Schlüssel laden", "Load external key"));
+    m_selectButton->setHint(text("Dateien auswählen", "Select files"));
+    m_viewButton->setHint(text("Datei anzeigen", "View file"));
+    m_removeButton->setHint(text("Datei aus der Liste entfernen", "Remove file from list"));
+    m_clearButton->setHint(text("Liste leeren", "Clear list"));
+    m_resetKeyButton->setHint(text("Persönlichen Schlüssel wiederherstellen", "Reset user key"));
+    m_closeButton->setText(text("Schliessen", "Close"));
+    m_keyFileQuestion = text("Ist dies wirklich eine Key-Datei? Wollen Sie fortfahren?",
+                             "Is this really a key file? Continue?");
+    m_noKeyDefault = text("Kein Schlüssel angegeben! Verwende Standardschlüssel!",
+                          "No key specified! Will use default key!");
 }
 
 // ---------------------------------------------------------------- showing
+
+void EncryptWindow::openWith(const EncryptSession &session)
+{
+    m_session = session;
+    show();
+    raise();
+    activateWindow();
+}
 
 void EncryptWindow::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     // A window brought back from the task bar is not shown afresh.
     if (!event->spontaneous())
-        FormShow();
+        startAfresh();
 }
 
-void EncryptWindow::FormShow()
+void EncryptWindow::startAfresh()
 {
     clearKeyDisplay();
-    CheckBoxEncoded->setChecked(false);
-    Edit4->clear();
+    m_encryptedBox->setChecked(false);
+    m_folderField->clear();
     setAcceptDrops(true);
-    setKey(PrivateKey);
-    ApplyLanguage();
-    SpeedButton4->click();
+    setKey(m_session.personalKey);
+    applyLanguage();
+    m_clearButton->click();
     if (const QScreen *screen = this->screen()) {
         QRect frame = frameGeometry();
         frame.moveCenter(screen->availableGeometry().center());
@@ -283,18 +394,18 @@ void EncryptWindow::FormShow()
 
 void EncryptWindow::clearKeyDisplay()
 {
-    JvLED1->hide();
-    LabelKey->hide();
-    Labelkname->clear();
+    m_keyLamp->hide();
+    m_externalKeyLabel->hide();
+    m_keyFileLabel->clear();
 }
 
 void EncryptWindow::setKey(const QString &key)
 {
-    CurrentKey = key;
-    EditKey->setText(key);
+    m_currentKey = key;
+    m_keyField->setText(key);
 }
 
-void EncryptWindow::FormKeyDown(int key)
+void EncryptWindow::keyPressed(int key)
 {
     if (key == Qt::Key_Escape)
         showMinimized();
@@ -306,7 +417,7 @@ void EncryptWindow::keyPressEvent(QKeyEvent *event)
 {
     // Escape minimises here; it never closes the window as in other dialogs.
     if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_F1) {
-        FormKeyDown(event->key());
+        keyPressed(event->key());
         event->accept();
         return;
     }
@@ -318,7 +429,7 @@ bool EncryptWindow::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Escape || key == Qt::Key_F1) {
-            FormKeyDown(key);
+            keyPressed(key);
             return true;
         }
     }
@@ -327,84 +438,93 @@ bool EncryptWindow::eventFilter(QObject *watched, QEvent *event)
 
 void EncryptWindow::closeEvent(QCloseEvent *event)
 {
-    if (m_running) {
-        // The run ends first; the window hides itself afterwards.
+    if (runActive()) {
+        // The run stops after its file; the window hides itself then.
         m_closeAfterRun = true;
+        requestStop();
         event->ignore();
         return;
     }
     QDialog::closeEvent(event);
 }
 
-void EncryptWindow::ButtonQuitClick()
+void EncryptWindow::closeClicked()
 {
     close();
 }
 
 // ---------------------------------------------------------------- list
 
-void EncryptWindow::BitBtn6Click()
+void EncryptWindow::showStep(int percent)
 {
-    Label3->clear();
-    ShowProgress(0, EncryptStyle);
-    ListBox1->clear();
-    Edit4->clear();
-    CheckBoxEncoded->setChecked(false);
+    m_progressBar->setProgress(percent, m_runStyle);
+    Q_EMIT progressStepShown(m_progressBar->percent(), m_runStyle);
 }
 
-void EncryptWindow::BitBtn14Click()
+void EncryptWindow::clearListClicked()
 {
-    Label2->setText(SelectFiles);
-    Label2->adjustSize();
-    const QString folderField = TextTrim::trimmed(Edit4->text());
-    QString start = folderField.isEmpty() ? InitDrive : folderField;
+    m_resultLabel->clear();
+    m_runStyle = GradientProgressBar::EncryptStyle;
+    showStep(0);
+    m_fileList->clear();
+    m_folderField->clear();
+    m_encryptedBox->setChecked(false);
+}
+
+void EncryptWindow::selectFilesClicked()
+{
+    m_selectLabel->setText(m_selectFilesText);
+    m_selectLabel->adjustSize();
+    const QString folderField = TextTrim::trimmed(m_folderField->text());
+    QString start = folderField.isEmpty() ? dialogStartFolder() : folderField;
     if (!QFileInfo(start).isDir())
         start.clear();
-    const QStringList chosen =
-        FileDialog::getOpenFileNames(this, start, QStringLiteral("All|*.*"));
+    const QStringList chosen = FileDialog::getOpenFileNames(this, start, QStringLiteral("All|*.*"));
     if (!chosen.isEmpty()) {
-        ListBox1->clear();
-        Edit4->setText(folderWithDelimiter(chosen.first()));
+        m_fileList->clear();
+        m_resultLabel->clear();
+        m_folderField->setText(folderWithDelimiter(chosen.first()));
         for (const QString &file : chosen) {
             const QString name = QFileInfo(file).fileName();
-            ListBox1->addItem(name);
-            CheckBoxEncoded->setChecked(name.toLower().contains(QLatin1String(".enc")));
+            m_fileList->addItem(name);
+            m_encryptedBox->setChecked(name.toLower().contains(QLatin1String(".enc")));
         }
     }
-    ShowProgress(0, EncryptStyle);
+    m_runStyle = GradientProgressBar::EncryptStyle;
+    showStep(0);
 }
 
-void EncryptWindow::BitBtn5Click()
+void EncryptWindow::viewFileClicked()
 {
-    if (ListBox1->count() == 0)
+    if (m_fileList->count() == 0)
         return;
-    if (ListBox1->selectedItems().isEmpty() || ListBox1->currentRow() < 0) {
-        ListBox1->setCurrentRow(0);
-        ListBox1->item(0)->setSelected(true);
+    if (m_fileList->selectedItems().isEmpty() || m_fileList->currentRow() < 0) {
+        m_fileList->setCurrentRow(0);
+        m_fileList->item(0)->setSelected(true);
     }
-    const QString path = Edit4->text() + ListBox1->currentItem()->text();
+    const QString path = m_folderField->text() + m_fileList->currentItem()->text();
     if (QFileInfo::exists(path))
         DesktopServices::ViewFile(path);
 }
 
-void EncryptWindow::BitBtn4Click()
+void EncryptWindow::removeEntriesClicked()
 {
-    const QList<QListWidgetItem *> selected = ListBox1->selectedItems();
+    const QList<QListWidgetItem *> selected = m_fileList->selectedItems();
     for (QListWidgetItem *item : selected)
-        delete ListBox1->takeItem(ListBox1->row(item));
+        delete m_fileList->takeItem(m_fileList->row(item));
 }
 
-void EncryptWindow::ListBox1DblClick()
+void EncryptWindow::entryDoubleClicked()
 {
-    SpeedButton2->click();
+    m_viewButton->click();
 }
 
-void EncryptWindow::ListBox1Click(QListWidgetItem *item)
+void EncryptWindow::entryClicked(QListWidgetItem *item)
 {
     // A run changes the box itself; a click meanwhile only selects.
-    if (m_running || item == nullptr)
+    if (runActive() || item == nullptr)
         return;
-    judgeEntry(Edit4->text() + item->text(), false);
+    judgeEntry(m_folderField->text() + item->text(), false);
 }
 
 void EncryptWindow::judgeEntry(const QString &path, bool takeAnyVerdict)
@@ -412,9 +532,9 @@ void EncryptWindow::judgeEntry(const QString &path, bool takeAnyVerdict)
     // A file that exists but cannot be read ends the action with the
     // program's error report; the window stays as it was.
     GeneralErrorReport::guard([&] {
-        const bool verdict = LooksEncrypted(path, m_prompter, TLanguage);
+        const bool verdict = LooksEncrypted(path, m_prompter, storedLanguage(m_session.language));
         if (takeAnyVerdict || !ContentUnchecked)
-            CheckBoxEncoded->setChecked(verdict);
+            m_encryptedBox->setChecked(verdict);
     });
 }
 
@@ -422,259 +542,254 @@ void EncryptWindow::judgeEntry(const QString &path, bool takeAnyVerdict)
 
 void EncryptWindow::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (!m_running && event->mimeData()->hasUrls())
+    if (!runActive() && event->mimeData()->hasUrls())
         event->acceptProposedAction();
 }
 
 void EncryptWindow::dropEvent(QDropEvent *event)
 {
     const QList<QUrl> urls = event->mimeData()->urls();
-    if (m_running || urls.isEmpty() || !urls.first().isLocalFile())
+    if (runActive() || urls.isEmpty() || !urls.first().isLocalFile())
         return;
     event->acceptProposedAction();
-    DropFile(urls.first().toLocalFile());
+    dropFile(urls.first().toLocalFile());
 }
 
-void EncryptWindow::DropFile(const QString &path)
+void EncryptWindow::dropFile(const QString &path)
 {
     const QFileInfo info(path);
-    if (m_running || path.isEmpty() || !info.isFile())
+    if (runActive() || path.isEmpty() || !info.isFile())
         return;
     // The runs build each path as folder field + entry, so the dropped file
     // becomes the only entry and its folder the folder field.
-    ListBox1->clear();
-    Edit4->setText(folderWithDelimiter(info.absoluteFilePath()));
-    ListBox1->addItem(info.fileName());
-    ShowProgress(0, EncryptStyle);
+    m_fileList->clear();
+    m_resultLabel->clear();
+    m_folderField->setText(folderWithDelimiter(info.absoluteFilePath()));
+    m_fileList->addItem(info.fileName());
+    m_runStyle = GradientProgressBar::EncryptStyle;
+    showStep(0);
     judgeEntry(info.absoluteFilePath(), true);
 }
 
 // ---------------------------------------------------------------- keys
 
-void EncryptWindow::ToolButton4Click()
+void EncryptWindow::loadKeyClicked()
 {
-    LoadExternalKey();
-}
-
-void EncryptWindow::BitBtn3Click()
-{
-    RestoreOwnKey();
-}
-
-void EncryptWindow::LoadExternalKey()
-{
-    BitBtn6Click();
-    const QString chosen = FileDialog::getOpenFileName(this, QString(),
-                                                       QStringLiteral("Key|*.key|All|*.*"));
-    if (chosen.isEmpty()) {
-        clearKeyDisplay();
+    clearListClicked();
+    const QString chosen =
+        FileDialog::getOpenFileName(this, QString(), QStringLiteral("Key|*.key|All|*.*"));
+    // A cancelled dialog changes no key, so the display stays as it is.
+    if (chosen.isEmpty())
         return;
-    }
     const QFileInfo keyFile(chosen);
     if (!keyFile.fileName().toLower().contains(QLatin1String("key"))) {
         const MessageAnswer answer = MessageBox::show(
-            this, Message::dialog(MessageIcon::Question, KeyFileQuestion, MessageButtons::YesNo));
+            this, Message::dialog(MessageIcon::Question, m_keyFileQuestion, MessageButtons::YesNo));
         if (answer != MessageAnswer::Yes)
             return;
     }
     QString error;
-    const std::optional<QStringList> lines = ReadKeyFile(chosen, Ccode, &error);
+    const std::optional<QStringList> lines = ReadKeyFile(chosen, m_session.textKey, &error);
     if (!lines) {
         // Nothing was read: the key in use stays, and so does its display.
         GeneralErrorReport::show(error);
         return;
     }
-    JvLED1->show();
-    LabelKey->show();
-    Labelkname->setText(QDir::toNativeSeparators(keyFile.absoluteFilePath()));
+    m_keyLamp->show();
+    m_externalKeyLabel->show();
+    m_keyFileLabel->setText(QDir::toNativeSeparators(keyFile.absoluteFilePath()));
 
     const QString keyLine = lines->isEmpty() ? QString() : lines->first();
     if (keyLine.isEmpty()) {
-        MessageBox::warning(this, NoKeyDefault);
+        MessageBox::warning(this, m_noKeyDefault);
         setKey(QString());
         return;
     }
     if (lines->size() >= 2) {
-        ListBox1->clear();
+        m_fileList->clear();
         const QString folder = folderWithDelimiter(keyFile.absoluteFilePath());
         for (qsizetype k = 1; k < lines->size(); ++k) {
             const QString &name = lines->at(k);
             // Only names of files in the key file's own folder are taken.
             if (isBareFileName(name) && QFileInfo(folder + name).isFile())
-                ListBox1->addItem(name);
+                m_fileList->addItem(name);
         }
-        if (ListBox1->count() > 0)
-            Edit4->setText(folder);
+        if (m_fileList->count() > 0)
+            m_folderField->setText(folder);
     }
     setKey(keyLine);
 }
 
-void EncryptWindow::RestoreOwnKey()
+void EncryptWindow::ownKeyClicked()
 {
-    setKey(PrivateKey);
-    Label2->setText(SelectFiles);
-    Label2->adjustSize();
+    setKey(m_session.personalKey);
+    m_selectLabel->setText(m_selectFilesText);
+    m_selectLabel->adjustSize();
     clearKeyDisplay();
-    ListBox1->clear();
-    ShowProgress(0, EncryptStyle);
-    Label3->clear();
+    m_fileList->clear();
+    m_runStyle = GradientProgressBar::EncryptStyle;
+    showStep(0);
+    m_resultLabel->clear();
 }
 
 // ---------------------------------------------------------------- runs
 
-void EncryptWindow::ToolButton1Click()
+void EncryptWindow::encryptClicked()
 {
-    runOverList(false);
+    startRun(CipherDirection::Encrypt);
 }
 
-void EncryptWindow::ToolButton2Click()
+void EncryptWindow::decryptClicked()
 {
-    runOverList(true);
+    startRun(CipherDirection::Decrypt);
 }
 
-void EncryptWindow::runOverList(bool decrypting)
+bool EncryptWindow::runActive() const
 {
-    if (m_running)
+    return m_run != nullptr;
+}
+
+void EncryptWindow::startRun(CipherDirection direction)
+{
+    if (runActive())
         return;
-    m_running = true;
-    m_closeAfterRun = false;
-    m_runIndex = -1;
-    m_runStep = ListBox1->count() > 0 ? 100.0 / ListBox1->count() : 0.0;
-    m_runStyle = decrypting ? DecryptStyle : EncryptStyle;
-    setRunControlsEnabled(false);
-
-    GeneralErrorReport::guard([&] {
-        FilePipeline pipeline(*this);
-        if (decrypting)
-            pipeline.DecryptRun();
-        else
-            pipeline.EncryptRun();
-    });
-
-    m_running = false;
-    m_runIndex = -1;
-    setRunControlsEnabled(true);
-    Q_EMIT runFinished();
-    if (m_closeAfterRun) {
-        m_closeAfterRun = false;
-        close();
+    m_runStyle = direction == CipherDirection::Decrypt ? GradientProgressBar::DecryptStyle
+                                                       : GradientProgressBar::EncryptStyle;
+    showStep(0);
+    const int count = m_fileList->count();
+    if (count == 0) {
+        Q_EMIT runFinished();
+        return;
     }
+    const QString folder = TextTrim::trimmed(m_folderField->text());
+    QStringList paths;
+    for (int k = 0; k < count; ++k)
+        paths.append(folder + m_fileList->item(k)->text());
+    EncryptJobOptions options;
+    options.direction = direction;
+    options.markedEncrypted = m_encryptedBox->isChecked();
+    options.afterFailure = AfterFailure::Ask;
+    options.language = m_session.language;
+
+    m_closeAfterRun = false;
+    m_stopForQuit = false;
+    m_run = std::make_unique<Run>(*this, m_currentKey, paths, options);
+    m_run->entryCount = count;
+    setRunControlsEnabled(false);
+    Run *run = m_run.get();
+    m_task->start([run] { run->summary = run->job.run(); });
 }
 
 void EncryptWindow::setRunControlsEnabled(bool enabled)
 {
     // Everything that changes the list, the folder or the key; viewing a
     // file and closing stay available.
-    const QList<FlatButton *> controls{ToolButton1,  ToolButton2,  ToolButton3,  ToolButton4,
-                                       SpeedButton1, SpeedButton3, SpeedButton4, SpeedButton5};
+    const QList<FlatButton *> controls{m_encryptButton, m_decryptButton, m_ownKeyButton,
+                                       m_loadKeyButton, m_selectButton,  m_removeButton,
+                                       m_clearButton,   m_resetKeyButton};
     for (FlatButton *control : controls)
         control->setEnabled(enabled);
     setAcceptDrops(enabled);
 }
 
-QString EncryptWindow::keyText() const
+void EncryptWindow::requestStop()
 {
-    return CurrentKey;
-}
-
-QString EncryptWindow::folderText() const
-{
-    return Edit4->text();
-}
-
-int EncryptWindow::entryCount() const
-{
-    return ListBox1->count();
-}
-
-QString EncryptWindow::entry(int index) const
-{
-    const QListWidgetItem *item = ListBox1->item(index);
-    if (item == nullptr)
-        return QString();
-    // The run reads an entry right before it works on its file.
-    if (m_running)
-        m_runIndex = index;
-    return item->text();
-}
-
-void EncryptWindow::setEntry(int index, const QString &name)
-{
-    if (QListWidgetItem *item = ListBox1->item(index))
-        item->setText(name);
-}
-
-bool EncryptWindow::encodedChecked() const
-{
-    return CheckBoxEncoded->isChecked();
-}
-
-void EncryptWindow::setEncodedChecked(bool checked)
-{
-    CheckBoxEncoded->setChecked(checked);
-}
-
-void EncryptWindow::setResultText(const QString &text)
-{
-    Label3->setText(text);
-}
-
-void EncryptWindow::ShowProgress(int percent, int style)
-{
-    Panel1->setProgress(percent, style);
-    // During a run the window handles what is pending (clicks, repaints)
-    // between the steps of the run.
-    if (m_running)
-        QCoreApplication::processEvents();
-}
-
-Prompter &EncryptWindow::prompter()
-{
-    return m_prompter;
-}
-
-int EncryptWindow::language() const
-{
-    return TLanguage;
-}
-
-void EncryptWindow::pause(int milliseconds)
-{
-    // Waits without blocking the window.
-    QEventLoop loop;
-    QTimer::singleShot(std::max(0, milliseconds), &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-void EncryptWindow::runFileWork(const std::function<void()> &work)
-{
-    m_workDone = 0;
-    m_workTotal = 0;
-    if (m_workerThreadRuns)
-        EncryptWorkerRun::run(work);
-    else
-        work();
-}
-
-void EncryptWindow::fileWorkProgress(quint64 done, quint64 total)
-{
-    // Called on the worker thread: keep the figures and post at most one
-    // update at a time to the window's thread.
-    m_workDone = done;
-    m_workTotal = total;
-    if (!m_workProgressPosted.exchange(true))
-        QMetaObject::invokeMethod(this, &EncryptWindow::showWorkProgress, Qt::QueuedConnection);
-}
-
-void EncryptWindow::showWorkProgress()
-{
-    m_workProgressPosted = false;
-    const quint64 total = m_workTotal;
-    if (!m_running || m_runIndex < 0 || total == 0)
+    if (!m_run)
         return;
-    const double fraction = std::min(1.0, static_cast<double>(m_workDone) / total);
-    const int percent = static_cast<int>(std::floor((m_runIndex + fraction) * m_runStep));
+    m_run->job.cancel();
+    // A question the job waits for is answered No; one on the screen stays
+    // until the user answers it.
+    m_run->prompter.shutDown();
+    m_resultLabel->setText(pick(m_run->language, "Wird angehalten...", "Stopping..."));
+}
+
+bool EncryptWindow::stopForQuit()
+{
+    if (!runActive())
+        return false;
+    m_stopForQuit = true;
+    requestStop();
+    return true;
+}
+
+void EncryptWindow::runFileStarted(int index)
+{
+    if (!m_run)
+        return;
+    // The label shows this run's count or nothing.
+    if (!m_run->reported && !m_run->job.isCancelled())
+        m_resultLabel->clear();
+    m_run->reported = true;
+    m_run->fileIndex = index;
+}
+
+void EncryptWindow::runBytesDone(quint64 done, quint64 total)
+{
+    if (!m_run || m_run->fileIndex < 0 || total == 0)
+        return;
+    const double fraction = std::min(1.0, static_cast<double>(done) / static_cast<double>(total));
+    const int percent =
+        static_cast<int>(std::floor((m_run->fileIndex + fraction) * (100.0 / m_run->entryCount)));
     // Within one file's share only, and never backwards.
-    if (percent > Panel1->percent())
-        Panel1->setProgress(std::min(percent, 100), m_runStyle);
+    if (percent > m_progressBar->percent())
+        m_progressBar->setProgress(std::min(percent, 100), m_runStyle);
+}
+
+void EncryptWindow::runFileDone(const FileReport &report)
+{
+    if (!m_run)
+        return;
+    if (!m_run->reported && !m_run->job.isCancelled())
+        m_resultLabel->clear();
+    m_run->reported = true;
+    m_run->fileIndex = -1;
+    switch (report.outcome) {
+    case FileOutcome::Done:
+        if (QListWidgetItem *item = m_fileList->item(report.index))
+            item->setText(QFileInfo(report.result).fileName());
+        [[fallthrough]];
+    case FileOutcome::Failed:
+        ++m_run->filesWorked;
+        showStep(stepAfter(report.index, m_run->entryCount));
+        break;
+    case FileOutcome::Skipped:
+    case FileOutcome::Cancelled:
+        break;
+    }
+}
+
+void EncryptWindow::runEnded()
+{
+    if (!m_run)
+        return;
+    const std::exception_ptr failure = m_task->takeFailure();
+    const EncryptJobSummary summary = m_run->summary;
+    if (summary.started) {
+        if (m_run->direction == CipherDirection::Encrypt) {
+            m_encryptedBox->setChecked(true);
+        } else {
+            // The box is cleared once a file went through the run; a file
+            // the user stopped the run at does not count.
+            const int went = m_run->filesWorked - (summary.stoppedAfterFailure ? 1 : 0);
+            if (went > 0)
+                m_encryptedBox->setChecked(false);
+        }
+        const int language = storedLanguage(m_run->language);
+        m_resultLabel->setText(QString::number(summary.done) +
+                               (m_run->direction == CipherDirection::Encrypt
+                                    ? PipelineTexts::FilesEncrypted(language)
+                                    : PipelineTexts::FilesDecrypted(language)));
+    } else if (m_run->job.isCancelled()) {
+        m_resultLabel->clear();
+    }
+    m_run.reset();
+    setRunControlsEnabled(true);
+    if (failure) {
+        GeneralErrorReport::guard([&failure] { std::rethrow_exception(failure); });
+    }
+    Q_EMIT runFinished();
+    if (std::exchange(m_stopForQuit, false))
+        Q_EMIT stopped();
+    if (std::exchange(m_closeAfterRun, false))
+        close();
 }

@@ -1,36 +1,45 @@
 #pragma once
 
-#include "cipher/EncryptRunHost.h"
+#include "jobs/EncryptJob.h"
+#include "settings/Language.h"
 #include "ui/MessageBox.h"
 
 #include <QByteArray>
 #include <QDialog>
 #include <QString>
 
-#include <atomic>
+#include <memory>
 
+class BackgroundTask;
 class FlatButton;
 class GradientProgressBar;
 class GradientWidget;
+class KeyLamp;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
 class RoundedPanel;
-class KeyLamp;
+
+// What the dashboard hands to the encrypt window each time it opens it.
+struct EncryptSession
+{
+    QString personalKey; // trimmed
+    Language language = Language::English;
+    QByteArray textKey; // the application text key (codes key files)
+};
 
 // The encrypt/decrypt window: a folder, a list of file names in it, the
 // encrypt and decrypt runs over the list with the personal key or a key
 // loaded from a key file, a progress bar and a result label.
 //
-// The window is the host of the file pipeline's runs. The run's sequence,
-// its questions and its messages stay on the user-interface thread; the
-// heavy work of each file runs on a worker thread while the window keeps
-// handling events, so it stays responsive within a large file too. While a
-// run is going on, the controls that change the list, the folder or the key
-// are disabled, and closing waits for the run to end.
-class EncryptWindow : public QDialog, public EncryptRunHost
+// A run is an EncryptJob on a background task; its questions come to the
+// window's thread through a ThreadPrompter and its reports move the bar,
+// rename the list entries and set the result label. While a run goes on, the
+// controls that change the list, the folder or the key are disabled. Closing
+// the window, or stopForQuit(), stops the run after the file in work.
+class EncryptWindow : public QDialog
 {
     Q_OBJECT
 
@@ -38,96 +47,32 @@ public:
     explicit EncryptWindow(QWidget *parent = nullptr);
     ~EncryptWindow() override;
 
-    // Written by the opener before the window is shown.
-    QString PrivateKey;  // the personal key, trimmed
-    int TLanguage = 0;   // 0 German, any other value English
-    QByteArray Ccode;    // the application text key (codes key files)
-    QString InitDrive;   // where the file dialog starts when the folder field is empty
-    QString FirstPath;   // the data folder; not used here
-    QString LoadFile;    // not used here
+    // Shows the window with the session's key and language (afresh unless it
+    // is open already) and brings it to the front.
+    void openWith(const EncryptSession &session);
+    const EncryptSession &session() const { return m_session; }
 
-    // The key text of the runs; shown in the hidden EditKey.
-    QString CurrentKey;
-
-    // Texts of the current language that more than one action uses.
-    QString SelectFiles;
-    QString KeyFileQuestion;
-    QString NoKeyDefault;
-
-    // Controls.
-    GradientWidget *ToolBar1 = nullptr;
-    FlatButton *ToolButton1 = nullptr; // encrypt
-    FlatButton *ToolButton2 = nullptr; // decrypt
-    FlatButton *ToolButton4 = nullptr; // load external key
-    FlatButton *ToolButton3 = nullptr; // restore own key
-    GradientWidget *JvGradient7 = nullptr;
-    QLabel *Label2 = nullptr;
-    KeyLamp *JvLED1 = nullptr;
-    QLabel *LabelKey = nullptr;
-    QCheckBox *CheckBoxEncoded = nullptr;
-    QLineEdit *Edit4 = nullptr;
-    FlatButton *SpeedButton1 = nullptr; // select files
-    QListWidget *ListBox1 = nullptr;
-    FlatButton *SpeedButton2 = nullptr; // view file
-    FlatButton *SpeedButton3 = nullptr; // remove the selected entries
-    FlatButton *SpeedButton4 = nullptr; // clear list
-    GradientProgressBar *Panel1 = nullptr; // holds the strip Balken
-    FlatButton *SpeedButton5 = nullptr;    // restore own key (hidden)
-    RoundedPanel *Panel2 = nullptr;
-    QLabel *Label3 = nullptr;
-    QLineEdit *EditKey = nullptr;
-    RoundedPanel *Panel3 = nullptr;
-    FlatButton *ButtonClose = nullptr;
-    QLabel *Labelkname = nullptr;
-
-    // Operations.
-    void ApplyLanguage();
-    void LoadExternalKey();
-    void RestoreOwnKey();
     // Fills the folder field and the list from one file, as a drop does, and
     // judges it. Does nothing for anything but an existing file.
-    void DropFile(const QString &path);
-    bool runActive() const { return m_running; }
+    void dropFile(const QString &path);
 
-    // Handlers.
-    void FormShow();
-    void FormKeyDown(int key);
-    void ToolButton1Click(); // encrypt run
-    void ToolButton2Click(); // decrypt run
-    void ToolButton4Click(); // load external key
-    void BitBtn3Click();     // restore own key
-    void BitBtn14Click();    // select files
-    void BitBtn5Click();     // view file
-    void BitBtn4Click();     // remove the selected entries
-    void BitBtn6Click();     // clear list
-    void ListBox1Click(QListWidgetItem *item);
-    void ListBox1DblClick();
-    void ButtonQuitClick();
+    bool runActive() const;
+    // The key text the next run uses.
+    const QString &currentKey() const { return m_currentKey; }
 
-    // Where each file's heavy work runs: on a worker thread (the default) or,
-    // for comparison in the responsiveness benchmark, right here between the
-    // window's events.
-    void setWorkerThreadRuns(bool enabled) { m_workerThreadRuns = enabled; }
-
-    // EncryptRunHost
-    QString keyText() const override;
-    QString folderText() const override;
-    int entryCount() const override;
-    QString entry(int index) const override;
-    void setEntry(int index, const QString &name) override;
-    bool encodedChecked() const override;
-    void setEncodedChecked(bool checked) override;
-    void setResultText(const QString &text) override;
-    void ShowProgress(int percent, int style) override;
-    Prompter &prompter() override;
-    int language() const override;
-    void pause(int milliseconds) override;
-    void runFileWork(const std::function<void()> &work) override;
-    void fileWorkProgress(quint64 done, quint64 total) override;
+    // For the end of the program: asks a run to stop after the file in work
+    // and returns true; stopped() follows once it has. False when no run goes
+    // on.
+    bool stopForQuit();
 
 Q_SIGNALS:
     // A run over the list has ended (also when it stopped at a question).
     void runFinished();
+    // The run that stopForQuit() stopped has ended.
+    void stopped();
+    // The bar was set at the start of a run or after a file (not the moves
+    // within a large file).
+    void progressStepShown(int percent, int style);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -138,25 +83,76 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
+    struct Run;
+
     void buildLayout();
+    void applyLanguage();
+    void startAfresh();
+    void keyPressed(int key);
+
+    // Handlers.
+    void encryptClicked();
+    void decryptClicked();
+    void loadKeyClicked();
+    void ownKeyClicked();
+    void selectFilesClicked();
+    void viewFileClicked();
+    void removeEntriesClicked();
+    void clearListClicked();
+    void entryClicked(QListWidgetItem *item);
+    void entryDoubleClicked();
+    void closeClicked();
+
     void clearKeyDisplay();
     void setKey(const QString &key);
-    void runOverList(bool decrypting);
-    void setRunControlsEnabled(bool enabled);
-    void showWorkProgress();
     void judgeEntry(const QString &path, bool takeAnyVerdict);
+    void showStep(int percent);
 
+    // The run and the reports of its job, on the window's thread.
+    void startRun(CipherDirection direction);
+    void requestStop();
+    void setRunControlsEnabled(bool enabled);
+    void runFileStarted(int index);
+    void runBytesDone(quint64 done, quint64 total);
+    void runFileDone(const FileReport &report);
+    void runEnded();
+
+    EncryptSession m_session;
+    QString m_currentKey;
     WidgetPrompter m_prompter;
-    bool m_running = false;
+    BackgroundTask *m_task = nullptr;
+    std::unique_ptr<Run> m_run;
     bool m_closeAfterRun = false;
-    bool m_workerThreadRuns = true;
+    bool m_stopForQuit = false;
+    int m_runStyle = 0; // a GradientProgressBar::Style
 
-    // Within-file progress of a run: the list entry being worked on, the
-    // share of one entry and the bar's style.
-    mutable int m_runIndex = -1;
-    double m_runStep = 0.0;
-    int m_runStyle = EncryptStyle;
-    std::atomic<quint64> m_workDone{0};
-    std::atomic<quint64> m_workTotal{0};
-    std::atomic<bool> m_workProgressPosted{false};
+    // Texts of the current language that more than one action uses.
+    QString m_selectFilesText;
+    QString m_keyFileQuestion;
+    QString m_noKeyDefault;
+
+    GradientWidget *m_toolBar = nullptr;
+    FlatButton *m_encryptButton = nullptr;
+    FlatButton *m_decryptButton = nullptr;
+    FlatButton *m_loadKeyButton = nullptr;
+    FlatButton *m_ownKeyButton = nullptr;
+    GradientWidget *m_background = nullptr;
+    QLabel *m_selectLabel = nullptr;
+    KeyLamp *m_keyLamp = nullptr;
+    QLabel *m_externalKeyLabel = nullptr;
+    QCheckBox *m_encryptedBox = nullptr;
+    QLineEdit *m_folderField = nullptr;
+    FlatButton *m_selectButton = nullptr;
+    QListWidget *m_fileList = nullptr;
+    FlatButton *m_viewButton = nullptr;
+    FlatButton *m_removeButton = nullptr;
+    FlatButton *m_clearButton = nullptr;
+    GradientProgressBar *m_progressBar = nullptr;
+    FlatButton *m_resetKeyButton = nullptr; // hidden
+    RoundedPanel *m_resultPanel = nullptr;
+    QLabel *m_resultLabel = nullptr;
+    QLineEdit *m_keyField = nullptr; // hidden
+    RoundedPanel *m_closePanel = nullptr;
+    FlatButton *m_closeButton = nullptr;
+    QLabel *m_keyFileLabel = nullptr;
 };

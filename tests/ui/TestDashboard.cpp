@@ -453,13 +453,10 @@ void TestDashboard::encryptNeedsPersonalKey()
     QTest::mouseClick(main.SpeedButton1, Qt::LeftButton);
     EncryptWindow &tool = *windows.encryptWindow;
     QVERIFY(tool.isVisible()); // modeless: the dashboard goes on
-    QCOMPARE(tool.PrivateKey, QStringLiteral("Abcdefghijklm%!+oKarnwyb"));
-    QCOMPARE(tool.Ccode, QByteArray("oFuxnkwcazpgE"));
-    QCOMPARE(tool.TLanguage, 0);
-    QCOMPARE(tool.FirstPath, main.DatenPfad);
-    QVERIFY(tool.FirstPath.endsWith(QStringLiteral("velmora/")));
-    QCOMPARE(tool.InitDrive, main.ProgPath.left(2));
-    QVERIFY(tool.LoadFile.isEmpty());
+    QCOMPARE(tool.session().personalKey, QStringLiteral("Abcdefghijklm%!+oKarnwyb"));
+    QCOMPARE(tool.currentKey(), QStringLiteral("Abcdefghijklm%!+oKarnwyb"));
+    QCOMPARE(tool.session().textKey, QByteArray("oFuxnkwcazpgE"));
+    QCOMPARE(tool.session().language, Language::German);
     tool.hide();
 }
 

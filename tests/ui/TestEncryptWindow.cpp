@@ -6,13 +6,13 @@
 #include "keys/KeyFile.h"
 #include "platform/gui/DesktopServices.h"
 #include "platform/gui/HelpFile.h"
+#include "ui/EncryptWindow.h"
 #include "ui/FileDialog.h"
 #include "ui/FlatButton.h"
 #include "ui/GradientProgressBar.h"
 #include "ui/GradientWidget.h"
-#include "ui/MessageBox.h"
 #include "ui/KeyLamp.h"
-#include "ui/EncryptWindow.h"
+#include "ui/MessageBox.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -23,11 +23,13 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include <algorithm>
+#include <type_traits>
 
 Q_DECLARE_METATYPE(MessageAnswer)
 
@@ -36,23 +38,59 @@ namespace {
 const QString OwnKey = QStringLiteral("Abcdefghijklm%!+oKarnwyb");
 const QByteArray TextKey(ApplicationTextKey);
 
-// The window with every ShowProgress call of the runs recorded.
-class RecordingTool : public EncryptWindow
+// The window's controls, found by their object names.
+struct Controls
 {
-public:
-    QList<int> percents;
-    QList<int> styles;
+    FlatButton *encrypt = nullptr;
+    FlatButton *decrypt = nullptr;
+    FlatButton *loadKey = nullptr;
+    FlatButton *ownKey = nullptr;
+    FlatButton *select = nullptr;
+    FlatButton *view = nullptr;
+    FlatButton *remove = nullptr;
+    FlatButton *clear = nullptr;
+    FlatButton *resetKey = nullptr;
+    FlatButton *close = nullptr;
+    QListWidget *list = nullptr;
+    QLineEdit *folder = nullptr;
+    QLineEdit *keyField = nullptr;
+    QCheckBox *box = nullptr;
+    QLabel *selectLabel = nullptr;
+    QLabel *result = nullptr;
+    QLabel *keyLabel = nullptr;
+    QLabel *keyFile = nullptr;
+    KeyLamp *lamp = nullptr;
+    GradientProgressBar *bar = nullptr;
 
-    void ShowProgress(int percent, int style) override
+    explicit Controls(const EncryptWindow *window = nullptr)
     {
-        percents.append(percent);
-        styles.append(style);
-        EncryptWindow::ShowProgress(percent, style);
-    }
-    void clearRecord()
-    {
-        percents.clear();
-        styles.clear();
+        if (window == nullptr)
+            return;
+        const auto find = [window](auto *&control, const char *name) {
+            control = window->findChild<std::remove_reference_t<decltype(*control)> *>(
+                QLatin1String(name));
+            QVERIFY2(control != nullptr, name);
+        };
+        find(encrypt, "ToolButton1");
+        find(decrypt, "ToolButton2");
+        find(loadKey, "ToolButton4");
+        find(ownKey, "ToolButton3");
+        find(select, "SpeedButton1");
+        find(view, "SpeedButton2");
+        find(remove, "SpeedButton3");
+        find(clear, "SpeedButton4");
+        find(resetKey, "SpeedButton5");
+        find(close, "ButtonClose");
+        find(list, "ListBox1");
+        find(folder, "Edit4");
+        find(keyField, "EditKey");
+        find(box, "CheckBoxEncoded");
+        find(selectLabel, "Label2");
+        find(result, "Label3");
+        find(keyLabel, "LabelKey");
+        find(keyFile, "Labelkname");
+        find(lamp, "JvLED1");
+        find(bar, "Panel1");
     }
 };
 
@@ -62,18 +100,10 @@ QByteArray encryptedBytes(const QString &key, const QByteArray &plain)
     QTemporaryDir dir;
     const QString source = dir.filePath(QStringLiteral("p"));
     TestFiles::write(source, plain);
-    const FileWorkOutcome outcome =
-        runLayerChain(key, {LayerStep{source, source + QStringLiteral(".ec"), false},
-                            LayerStep{source + QStringLiteral(".ec"), source + QStringLiteral(".enc"), true}});
+    const FileWorkOutcome outcome = runLayerChain(
+        key, {LayerStep{source, source + QStringLiteral(".ec"), false},
+              LayerStep{source + QStringLiteral(".ec"), source + QStringLiteral(".enc"), true}});
     return outcome.ok ? TestFiles::read(source + QStringLiteral(".enc")) : QByteArray();
-}
-
-QStringList entries(const EncryptWindow &tool)
-{
-    QStringList names;
-    for (int k = 0; k < tool.ListBox1->count(); ++k)
-        names << tool.ListBox1->item(k)->text();
-    return names;
 }
 
 QString withDelimiter(const QString &folder)
@@ -89,13 +119,24 @@ class TestEncryptWindow : public QObject
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<RecordingTool> m_tool;
+    std::unique_ptr<EncryptWindow> m_tool;
+    Controls m_ui;
+    // The bar's steps (start of a run, after each file) and their styles.
+    QList<int> m_percents;
+    QList<int> m_styles;
 
     QString path(const QString &name) const { return m_dir->filePath(name); }
     QString folder() const { return withDelimiter(m_dir->path()); }
     void write(const QString &name, const QByteArray &bytes) const
     {
         QVERIFY(TestFiles::write(path(name), bytes));
+    }
+    QStringList entries() const
+    {
+        QStringList names;
+        for (int k = 0; k < m_ui.list->count(); ++k)
+            names << m_ui.list->item(k)->text();
+        return names;
     }
     // Chooses files in the file dialog as the user does.
     void select(const QStringList &names)
@@ -104,15 +145,27 @@ private:
         for (const QString &name : names)
             chosen << path(name);
         FileDialog::setNextResult(chosen);
-        QTest::mouseClick(m_tool->SpeedButton1, Qt::LeftButton);
+        QTest::mouseClick(m_ui.select, Qt::LeftButton);
     }
-    void showTool(int language = 1)
+    void showTool(int language = 1, const QString &key = OwnKey)
     {
-        m_tool->PrivateKey = OwnKey;
-        m_tool->Ccode = TextKey;
-        m_tool->TLanguage = language;
-        m_tool->show();
-        m_tool->clearRecord();
+        m_tool->openWith(EncryptSession{key, languageFromStored(language), TextKey});
+        clearRecord();
+    }
+    void clearRecord()
+    {
+        m_percents.clear();
+        m_styles.clear();
+    }
+    void loadKey() { QTest::mouseClick(m_ui.loadKey, Qt::LeftButton); }
+    // Clicks a run's button and waits for the run to end.
+    void run(FlatButton *button)
+    {
+        QSignalSpy finished(m_tool.get(), &EncryptWindow::runFinished);
+        QTest::mouseClick(button, Qt::LeftButton);
+        if (finished.isEmpty())
+            QVERIFY(finished.wait(60000));
+        QVERIFY(!m_tool->runActive());
     }
 
 private Q_SLOTS:
@@ -142,7 +195,9 @@ private Q_SLOTS:
     void dropTakesTheFirstFileOnly();
     void viewAndRemoveEntries();
     void escapeMinimisesAndF1OpensHelp();
-    void closeDuringARunWaitsForItsEnd();
+    void closeDuringARunStopsAfterItsFile_data();
+    void closeDuringARunStopsAfterItsFile();
+    void resultLabelShowsOnlyTheLastRun();
     void barMovesWithinALargeFilesShare();
 };
 
@@ -150,7 +205,15 @@ void TestEncryptWindow::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-    m_tool = std::make_unique<RecordingTool>();
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("home")));
+    qputenv("HOME", path(QStringLiteral("home")).toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", path(QStringLiteral("home/.config")).toLocal8Bit());
+    m_tool = std::make_unique<EncryptWindow>();
+    m_ui = Controls(m_tool.get());
+    connect(m_tool.get(), &EncryptWindow::progressStepShown, this, [this](int percent, int style) {
+        m_percents.append(percent);
+        m_styles.append(style);
+    });
     MessageBox::clearHistory();
     MessageBox::setNextAnswers({});
     MessageBox::setAutoAnswer(true);
@@ -177,8 +240,8 @@ void TestEncryptWindow::everyShowingStartsAfresh_data()
     QTest::addColumn<QString>("close");
     QTest::addColumn<QString>("keyHint");
     QTest::newRow("German") << 0 << QStringLiteral("Dateien verschlüsseln")
-                            << QStringLiteral("Dateien auswählen...") << QStringLiteral("Verschlüsselt")
-                            << QStringLiteral("Schliessen")
+                            << QStringLiteral("Dateien auswählen...")
+                            << QStringLiteral("Verschlüsselt") << QStringLiteral("Schliessen")
                             << QStringLiteral("Eigenen Schlüssel wiederherstellen");
     QTest::newRow("English (2)") << 2 << QStringLiteral("Encrypt files")
                                  << QStringLiteral("Select files...") << QStringLiteral("Encrypted")
@@ -196,41 +259,39 @@ void TestEncryptWindow::everyShowingStartsAfresh()
     // checked box, a result and an external key.
     showTool(language == 0 ? 1 : 0);
     FileDialog::setNextResult({keyFile});
-    m_tool->LoadExternalKey();
+    loadKey();
     select({QStringLiteral("a.enc")});
-    m_tool->Label3->setText(QStringLiteral("1 file(s) encrypted"));
-    QCOMPARE(m_tool->CurrentKey, QStringLiteral("external"));
-    QVERIFY(m_tool->CheckBoxEncoded->isChecked());
-    m_tool->ButtonClose->click();
+    m_ui.result->setText(QStringLiteral("1 file(s) encrypted"));
+    QCOMPARE(m_tool->currentKey(), QStringLiteral("external"));
+    QVERIFY(m_ui.box->isChecked());
+    m_ui.close->click();
     QVERIFY(!m_tool->isVisible());
 
-    m_tool->PrivateKey = QStringLiteral("Zyxwvutsrqpon%!+oKarnwyb");
-    m_tool->TLanguage = language;
-    m_tool->show();
-    QCOMPARE(m_tool->ListBox1->count(), 0);
-    QVERIFY(m_tool->Edit4->text().isEmpty());
-    QVERIFY(!m_tool->CheckBoxEncoded->isChecked());
-    QVERIFY(m_tool->Label3->text().isEmpty());
-    QCOMPARE(m_tool->Panel1->percent(), 0);
-    QCOMPARE(m_tool->CurrentKey, QStringLiteral("Zyxwvutsrqpon%!+oKarnwyb"));
-    QCOMPARE(m_tool->EditKey->text(), m_tool->CurrentKey);
-    QVERIFY(m_tool->JvLED1->isHidden());
-    QVERIFY(m_tool->LabelKey->isHidden());
-    QVERIFY(m_tool->Labelkname->text().isEmpty());
+    showTool(language, QStringLiteral("Zyxwvutsrqpon%!+oKarnwyb"));
+    QCOMPARE(m_ui.list->count(), 0);
+    QVERIFY(m_ui.folder->text().isEmpty());
+    QVERIFY(!m_ui.box->isChecked());
+    QVERIFY(m_ui.result->text().isEmpty());
+    QCOMPARE(m_ui.bar->percent(), 0);
+    QCOMPARE(m_tool->currentKey(), QStringLiteral("Zyxwvutsrqpon%!+oKarnwyb"));
+    QCOMPARE(m_ui.keyField->text(), m_tool->currentKey());
+    QVERIFY(m_ui.lamp->isHidden());
+    QVERIFY(m_ui.keyLabel->isHidden());
+    QVERIFY(m_ui.keyFile->text().isEmpty());
     QVERIFY(m_tool->acceptDrops());
 
     QTEST(m_tool->windowTitle(), "caption");
-    QTEST(m_tool->Label2->text(), "label");
-    QTEST(m_tool->CheckBoxEncoded->text(), "box");
-    QTEST(m_tool->ButtonClose->text(), "close");
-    QTEST(m_tool->ToolButton3->hint(), "keyHint");
+    QTEST(m_ui.selectLabel->text(), "label");
+    QTEST(m_ui.box->text(), "box");
+    QTEST(m_ui.close->text(), "close");
+    QTEST(m_ui.ownKey->hint(), "keyHint");
     QCOMPARE(m_tool->size(), QSize(614, 417));
 
     // The run's texts follow the language handed over as well.
     write(QStringLiteral("b.txt"), "plain");
     select({QStringLiteral("b.txt")});
-    m_tool->ToolButton1->click();
-    QCOMPARE(m_tool->Label3->text(), QStringLiteral("1") + PipelineTexts::FilesEncrypted(language));
+    run(m_ui.encrypt);
+    QCOMPARE(m_ui.result->text(), QStringLiteral("1") + PipelineTexts::FilesEncrypted(language));
 }
 
 void TestEncryptWindow::selectFilesLastNameDecidesTheBox_data()
@@ -250,12 +311,12 @@ void TestEncryptWindow::selectFilesLastNameDecidesTheBox()
     for (const QString &name : names)
         write(name, "data");
     showTool();
-    m_tool->CheckBoxEncoded->setChecked(!checked);
+    m_ui.box->setChecked(!checked);
     select(names);
 
-    QCOMPARE(entries(*m_tool), names);
-    QCOMPARE(m_tool->Edit4->text(), folder());
-    QCOMPARE(m_tool->CheckBoxEncoded->isChecked(), checked);
+    QCOMPARE(entries(), names);
+    QCOMPARE(m_ui.folder->text(), folder());
+    QCOMPARE(m_ui.box->isChecked(), checked);
     const FileDialogRequest request = FileDialog::requests().last();
     QCOMPARE(request.kind, FileDialogRequest::Kind::OpenFiles);
     QCOMPARE(request.filter, QStringLiteral("All|*.*"));
@@ -265,17 +326,17 @@ void TestEncryptWindow::cancelledSelectionKeepsListAndFolder()
 {
     write(QStringLiteral("a.txt"), "data");
     showTool();
-    m_tool->InitDrive = m_dir->path();
-    // With the folder field empty the dialog starts at the program's drive.
+    // With the folder field empty the dialog starts in the home folder (the
+    // program's drive on Windows).
     select({QStringLiteral("a.txt")});
-    QCOMPARE(FileDialog::requests().last().directory, m_dir->path());
+    QCOMPARE(FileDialog::requests().last().directory, path(QStringLiteral("home")));
 
-    m_tool->Panel1->setProgress(40);
+    m_ui.bar->setProgress(40);
     FileDialog::setNextResult({});
-    QTest::mouseClick(m_tool->SpeedButton1, Qt::LeftButton);
-    QCOMPARE(entries(*m_tool), QStringList{QStringLiteral("a.txt")});
-    QCOMPARE(m_tool->Edit4->text(), folder());
-    QCOMPARE(m_tool->Panel1->percent(), 0);
+    QTest::mouseClick(m_ui.select, Qt::LeftButton);
+    QCOMPARE(entries(), QStringList{QStringLiteral("a.txt")});
+    QCOMPARE(m_ui.folder->text(), folder());
+    QCOMPARE(m_ui.bar->percent(), 0);
     // Now the folder field decides where the dialog starts.
     QCOMPARE(FileDialog::requests().last().directory, folder());
 }
@@ -290,33 +351,33 @@ void TestEncryptWindow::encryptDecryptRoundTrip()
     showTool();
     select({QStringLiteral("a.txt"), QStringLiteral("x.encoded.txt"), QStringLiteral("empty.bin")});
     // ".enc" inside a name before the last does not decide the box.
-    QVERIFY(!m_tool->CheckBoxEncoded->isChecked());
+    QVERIFY(!m_ui.box->isChecked());
     MessageBox::clearHistory();
 
-    QTest::mouseClick(m_tool->ToolButton1, Qt::LeftButton);
+    run(m_ui.encrypt);
     QVERIFY(MessageBox::shownMessages().isEmpty());
-    QCOMPARE(entries(*m_tool), (QStringList{"a.txt.enc", "x.encoded.txt.enc", "empty.bin.enc"}));
+    QCOMPARE(entries(), (QStringList{"a.txt.enc", "x.encoded.txt.enc", "empty.bin.enc"}));
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files),
              (QStringList{"a.txt.enc", "empty.bin.enc", "x.encoded.txt.enc"}));
     QCOMPARE(TestFiles::read(path(QStringLiteral("a.txt.enc"))), encryptedBytes(OwnKey, first));
     QCOMPARE(TestFiles::read(path(QStringLiteral("x.encoded.txt.enc"))),
              encryptedBytes(OwnKey, second));
     QCOMPARE(QFileInfo(path(QStringLiteral("empty.bin.enc"))).size(), 0);
-    QVERIFY(m_tool->CheckBoxEncoded->isChecked());
-    QCOMPARE(m_tool->Label3->text(), QStringLiteral("3 file(s) encrypted"));
-    QVERIFY(m_tool->ToolButton1->isEnabled());
+    QVERIFY(m_ui.box->isChecked());
+    QCOMPARE(m_ui.result->text(), QStringLiteral("3 file(s) encrypted"));
+    QVERIFY(m_ui.encrypt->isEnabled());
 
     // The list now holds the encrypted names; decrypting follows directly.
-    QTest::mouseClick(m_tool->ToolButton2, Qt::LeftButton);
+    run(m_ui.decrypt);
     QVERIFY(MessageBox::shownMessages().isEmpty());
-    QCOMPARE(entries(*m_tool), (QStringList{"a.txt", "x.encoded.txt", "empty.bin"}));
+    QCOMPARE(entries(), (QStringList{"a.txt", "x.encoded.txt", "empty.bin"}));
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files),
              (QStringList{"a.txt", "empty.bin", "x.encoded.txt"}));
     QCOMPARE(TestFiles::read(path(QStringLiteral("a.txt"))), first);
     QCOMPARE(TestFiles::read(path(QStringLiteral("x.encoded.txt"))), second);
-    QVERIFY(!m_tool->CheckBoxEncoded->isChecked());
-    QCOMPARE(m_tool->Label3->text(), QStringLiteral("3 file(s) decrypted"));
-    QCOMPARE(m_tool->styles.last(), int(GradientProgressBar::DecryptStyle));
+    QVERIFY(!m_ui.box->isChecked());
+    QCOMPARE(m_ui.result->text(), QStringLiteral("3 file(s) decrypted"));
+    QCOMPARE(m_styles.last(), int(GradientProgressBar::DecryptStyle));
 }
 
 void TestEncryptWindow::progressMovesByEntryShare_data()
@@ -327,6 +388,8 @@ void TestEncryptWindow::progressMovesByEntryShare_data()
     QTest::newRow("two, encrypt") << 2 << false << QList<int>{0, 50, 100};
     QTest::newRow("three, encrypt") << 3 << false << QList<int>{0, 33, 67, 100};
     QTest::newRow("three, decrypt") << 3 << true << QList<int>{0, 33, 67, 100};
+    QTest::newRow("eight, halves to even")
+        << 8 << false << QList<int>{0, 12, 25, 38, 50, 62, 75, 88, 100};
 }
 
 void TestEncryptWindow::progressMovesByEntryShare()
@@ -341,13 +404,13 @@ void TestEncryptWindow::progressMovesByEntryShare()
     }
     showTool();
     select(names);
-    m_tool->clearRecord();
+    clearRecord();
     if (decrypting)
-        m_tool->ToolButton2Click();
+        run(m_ui.decrypt);
     else
-        m_tool->ToolButton1Click();
-    QCOMPARE(m_tool->percents, percents);
-    QCOMPARE(m_tool->Panel1->balken()->width(), 485);
+        run(m_ui.encrypt);
+    QCOMPARE(m_percents, percents);
+    QCOMPARE(m_ui.bar->balken()->width(), 485);
 }
 
 void TestEncryptWindow::answeringNoBeforeARunChangesNothing_data()
@@ -356,10 +419,10 @@ void TestEncryptWindow::answeringNoBeforeARunChangesNothing_data()
     QTest::addColumn<bool>("checked");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("question");
-    QTest::newRow("encrypt, box set") << false << true << QStringLiteral("Encrypt")
-                                      << PipelineTexts::PossiblyEncrypted(1);
-    QTest::newRow("decrypt, box clear") << true << false << QStringLiteral("Decrypt")
-                                        << PipelineTexts::SureEncrypted(1);
+    QTest::newRow("encrypt, box set")
+        << false << true << QStringLiteral("Encrypt") << PipelineTexts::PossiblyEncrypted(1);
+    QTest::newRow("decrypt, box clear")
+        << true << false << QStringLiteral("Decrypt") << PipelineTexts::SureEncrypted(1);
 }
 
 void TestEncryptWindow::answeringNoBeforeARunChangesNothing()
@@ -369,13 +432,13 @@ void TestEncryptWindow::answeringNoBeforeARunChangesNothing()
     write(QStringLiteral("a.txt.enc"), "abc");
     showTool();
     select({QStringLiteral("a.txt.enc")});
-    m_tool->CheckBoxEncoded->setChecked(checked);
-    m_tool->Label3->setText(QStringLiteral("before"));
-    m_tool->Panel1->setProgress(70);
+    m_ui.box->setChecked(checked);
+    m_ui.result->setText(QStringLiteral("before"));
+    m_ui.bar->setProgress(70);
     MessageBox::clearHistory();
     MessageBox::setNextAnswers({MessageAnswer::No});
 
-    QTest::mouseClick(decrypting ? m_tool->ToolButton2 : m_tool->ToolButton1, Qt::LeftButton);
+    run(decrypting ? m_ui.decrypt : m_ui.encrypt);
     const QList<Message> shown = MessageBox::shownMessages();
     QCOMPARE(shown.size(), 1);
     QTEST(shown.first().caption, "caption");
@@ -384,10 +447,10 @@ void TestEncryptWindow::answeringNoBeforeARunChangesNothing()
     QCOMPARE(shown.first().icon, MessageIcon::Warning);
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{QStringLiteral("a.txt.enc")});
     QCOMPARE(TestFiles::read(path(QStringLiteral("a.txt.enc"))), QByteArray("abc"));
-    QCOMPARE(entries(*m_tool), QStringList{QStringLiteral("a.txt.enc")});
-    QCOMPARE(m_tool->CheckBoxEncoded->isChecked(), checked);
-    QCOMPARE(m_tool->Label3->text(), QStringLiteral("before"));
-    QCOMPARE(m_tool->Panel1->percent(), 0);
+    QCOMPARE(entries(), QStringList{QStringLiteral("a.txt.enc")});
+    QCOMPARE(m_ui.box->isChecked(), checked);
+    QCOMPARE(m_ui.result->text(), QStringLiteral("before"));
+    QCOMPARE(m_ui.bar->percent(), 0);
 }
 
 void TestEncryptWindow::failingFileInTheMiddle()
@@ -400,24 +463,25 @@ void TestEncryptWindow::failingFileInTheMiddle()
     showTool();
     select({QStringLiteral("a.txt"), QStringLiteral("b.txt"), QStringLiteral("c.txt")});
     MessageBox::clearHistory();
-    m_tool->clearRecord();
+    clearRecord();
 
-    m_tool->ToolButton1Click();
+    run(m_ui.encrypt);
     const QList<Message> shown = MessageBox::shownMessages();
     QCOMPARE(shown.size(), 3);
-    QCOMPARE(shown[0], Message::dialog(MessageIcon::Error,
-                                       QStringLiteral("Error encrypting file: ") + path(QStringLiteral("b.txt"))));
+    QCOMPARE(shown[0],
+             Message::dialog(MessageIcon::Error, QStringLiteral("Error encrypting file: ") +
+                                                     path(QStringLiteral("b.txt"))));
     QCOMPARE(shown[1], Message::box(QStringLiteral("Encrypt"), PipelineTexts::AccessDenied(1),
                                     MessageIcon::Warning));
     QCOMPARE(shown[2], Message::box(QStringLiteral("Encrypt"), PipelineTexts::EncryptFailed(1),
                                     MessageIcon::Error));
-    QCOMPARE(entries(*m_tool), (QStringList{"a.txt.enc", "b.txt", "c.txt.enc"}));
+    QCOMPARE(entries(), (QStringList{"a.txt.enc", "b.txt", "c.txt.enc"}));
     QCOMPARE(TestFiles::read(path(QStringLiteral("b.txt"))), QByteArray("second"));
     QVERIFY(!QFileInfo::exists(path(QStringLiteral("b.txt.enc"))));
     QVERIFY(QFileInfo::exists(path(QStringLiteral("c.txt.enc"))));
     QVERIFY(!QFileInfo::exists(path(QStringLiteral("c.txt"))));
-    QCOMPARE(m_tool->Label3->text(), QStringLiteral("2 file(s) encrypted"));
-    QCOMPARE(m_tool->percents, (QList<int>{0, 33, 67, 100}));
+    QCOMPARE(m_ui.result->text(), QStringLiteral("2 file(s) encrypted"));
+    QCOMPARE(m_percents, (QList<int>{0, 33, 67, 100}));
 }
 
 void TestEncryptWindow::decryptFailureAnsweredYesRestoresAndStops()
@@ -430,19 +494,21 @@ void TestEncryptWindow::decryptFailureAnsweredYesRestoresAndStops()
     QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("b.txt.ec")));
     showTool();
     select({QStringLiteral("a.txt.enc"), QStringLiteral("b.txt.enc"), QStringLiteral("c.txt.enc")});
-    m_tool->Label3->setText(QStringLiteral("before"));
+    m_ui.result->setText(QStringLiteral("before"));
     MessageBox::clearHistory();
     // Layer error, AccessDenied, then Yes to "Cancel operation?".
     MessageBox::setNextAnswers({MessageAnswer::Ok, MessageAnswer::Ok, MessageAnswer::Yes});
 
-    m_tool->ToolButton2Click();
+    run(m_ui.decrypt);
     const QList<Message> shown = MessageBox::shownMessages();
     QCOMPARE(shown.size(), 3);
-    QCOMPARE(shown[0].text, QStringLiteral("Error decrypting file: ") + path(QStringLiteral("b.txt.enc")));
+    QCOMPARE(shown[0].text,
+             QStringLiteral("Error decrypting file: ") + path(QStringLiteral("b.txt.enc")));
     QCOMPARE(shown[1], Message::box(QStringLiteral("Decrypt"), PipelineTexts::AccessDenied(1),
                                     MessageIcon::Warning));
-    QCOMPARE(shown[2], Message::box(QStringLiteral("Decrypt"), PipelineTexts::DecryptFailedCancel(1),
-                                    MessageIcon::Error, MessageButtons::YesNo));
+    QCOMPARE(shown[2],
+             Message::box(QStringLiteral("Decrypt"), PipelineTexts::DecryptFailedCancel(1),
+                          MessageIcon::Error, MessageButtons::YesNo));
     // a done, b whole again with its backup left beside it, c untouched.
     QCOMPARE(TestFiles::read(path(QStringLiteral("a.txt"))), QByteArray("first"));
     QCOMPARE(TestFiles::read(path(QStringLiteral("b.txt.enc"))), b);
@@ -450,9 +516,11 @@ void TestEncryptWindow::decryptFailureAnsweredYesRestoresAndStops()
     QVERIFY(!QFileInfo::exists(path(QStringLiteral("b.txt"))));
     QVERIFY(QFileInfo::exists(path(QStringLiteral("c.txt.enc"))));
     QVERIFY(!QFileInfo::exists(path(QStringLiteral("c.txt"))));
-    QCOMPARE(entries(*m_tool), (QStringList{"a.txt", "b.txt.enc", "c.txt.enc"}));
-    QCOMPARE(m_tool->Label3->text(), QStringLiteral("before"));
-    QVERIFY(m_tool->ToolButton2->isEnabled());
+    QCOMPARE(entries(), (QStringList{"a.txt", "b.txt.enc", "c.txt.enc"}));
+    // The label tells what this run did, not what an earlier one did.
+    QCOMPARE(m_ui.result->text(), QStringLiteral("1 file(s) decrypted"));
+    QVERIFY(m_ui.box->isChecked() == false);
+    QVERIFY(m_ui.decrypt->isEnabled());
 }
 
 void TestEncryptWindow::decryptBackupNeverTouchesAUsersFile()
@@ -463,16 +531,17 @@ void TestEncryptWindow::decryptBackupNeverTouchesAUsersFile()
     write(QStringLiteral("bak1report.doc.enc"), "another of the user's files");
     showTool();
     select({QStringLiteral("report.doc.enc")});
-    m_tool->ToolButton2Click();
+    run(m_ui.decrypt);
 
     QCOMPARE(TestFiles::read(path(QStringLiteral("report.doc"))), QByteArray("report"));
-    QCOMPARE(TestFiles::read(path(QStringLiteral("bakreport.doc.enc"))), QByteArray("the user's own file"));
+    QCOMPARE(TestFiles::read(path(QStringLiteral("bakreport.doc.enc"))),
+             QByteArray("the user's own file"));
     QCOMPARE(TestFiles::read(path(QStringLiteral("bak1report.doc.enc"))),
              QByteArray("another of the user's files"));
     // The backup taken under a free name is gone again.
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files),
              (QStringList{"bak1report.doc.enc", "bakreport.doc.enc", "report.doc"}));
-    QCOMPARE(m_tool->Label3->text(), QStringLiteral("1 file(s) decrypted"));
+    QCOMPARE(m_ui.result->text(), QStringLiteral("1 file(s) decrypted"));
 }
 
 void TestEncryptWindow::externalKeyWithFileNameLines()
@@ -491,23 +560,23 @@ void TestEncryptWindow::externalKeyWithFileNameLines()
     select({QStringLiteral("outside.txt")});
     MessageBox::clearHistory();
     FileDialog::setNextResult({keyFile});
-    QTest::mouseClick(m_tool->ToolButton4, Qt::LeftButton);
+    QTest::mouseClick(m_ui.loadKey, Qt::LeftButton);
 
     QVERIFY(MessageBox::shownMessages().isEmpty());
     const FileDialogRequest request = FileDialog::requests().last();
     QCOMPARE(request.filter, QStringLiteral("Key|*.key|All|*.*"));
-    QCOMPARE(m_tool->CurrentKey, QStringLiteral("their key"));
-    QCOMPARE(m_tool->EditKey->text(), QStringLiteral("their key"));
+    QCOMPARE(m_tool->currentKey(), QStringLiteral("their key"));
+    QCOMPARE(m_ui.keyField->text(), QStringLiteral("their key"));
     // Names of existing files in the key file's folder, in file order; a
     // name that leads out of that folder is not taken.
-    QCOMPARE(entries(*m_tool), (QStringList{"three.txt", "one.txt"}));
-    QCOMPARE(m_tool->Edit4->text(), withDelimiter(keyFolder));
-    QVERIFY(!m_tool->JvLED1->isHidden());
-    QVERIFY(!m_tool->LabelKey->isHidden());
-    QCOMPARE(m_tool->Labelkname->text(), QDir::toNativeSeparators(keyFile));
+    QCOMPARE(entries(), (QStringList{"three.txt", "one.txt"}));
+    QCOMPARE(m_ui.folder->text(), withDelimiter(keyFolder));
+    QVERIFY(!m_ui.lamp->isHidden());
+    QVERIFY(!m_ui.keyLabel->isHidden());
+    QCOMPARE(m_ui.keyFile->text(), QDir::toNativeSeparators(keyFile));
 
     // The runs use the external key.
-    m_tool->ToolButton1Click();
+    run(m_ui.encrypt);
     QCOMPARE(TestFiles::read(keyFolder + QStringLiteral("/one.txt.enc")),
              encryptedBytes(QStringLiteral("their key"), "one"));
     QCOMPARE(TestFiles::read(path(QStringLiteral("outside.txt"))), QByteArray("outside"));
@@ -516,10 +585,10 @@ void TestEncryptWindow::externalKeyWithFileNameLines()
     const QString single = path(QStringLiteral("single.key"));
     QVERIFY(WriteKeyFile(single, TextKey, {QStringLiteral("only a key")}));
     FileDialog::setNextResult({single});
-    m_tool->LoadExternalKey();
-    QCOMPARE(m_tool->CurrentKey, QStringLiteral("only a key"));
-    QCOMPARE(m_tool->ListBox1->count(), 0);
-    QVERIFY(m_tool->Edit4->text().isEmpty());
+    loadKey();
+    QCOMPARE(m_tool->currentKey(), QStringLiteral("only a key"));
+    QCOMPARE(m_ui.list->count(), 0);
+    QVERIFY(m_ui.folder->text().isEmpty());
 }
 
 void TestEncryptWindow::externalKeyNameQuestion_data()
@@ -530,7 +599,8 @@ void TestEncryptWindow::externalKeyNameQuestion_data()
     QTest::addColumn<QString>("key");
     QTest::newRow("no 'key', Yes") << "friend.dat" << MessageAnswer::Yes << true << "their key";
     QTest::newRow("no 'key', No") << "friend.dat" << MessageAnswer::No << true << OwnKey;
-    QTest::newRow("KEY then other extension") << "MyKEY.txt" << MessageAnswer::No << false << "their key";
+    QTest::newRow("KEY then other extension")
+        << "MyKEY.txt" << MessageAnswer::No << false << "their key";
 }
 
 void TestEncryptWindow::externalKeyNameQuestion()
@@ -543,19 +613,20 @@ void TestEncryptWindow::externalKeyNameQuestion()
     MessageBox::clearHistory();
     MessageBox::setNextAnswers({answer});
     FileDialog::setNextResult({path(name)});
-    m_tool->LoadExternalKey();
+    loadKey();
 
     const QList<Message> shown = MessageBox::shownMessages();
     QCOMPARE(shown.size(), asked ? 1 : 0);
     if (asked) {
         QCOMPARE(shown.first(),
-                 Message::dialog(MessageIcon::Question,
-                                 QStringLiteral("Ist dies wirklich eine Key-Datei? Wollen Sie fortfahren?"),
-                                 MessageButtons::YesNo));
+                 Message::dialog(
+                     MessageIcon::Question,
+                     QStringLiteral("Ist dies wirklich eine Key-Datei? Wollen Sie fortfahren?"),
+                     MessageButtons::YesNo));
     }
-    QTEST(m_tool->CurrentKey, "key");
-    QCOMPARE(m_tool->EditKey->text(), m_tool->CurrentKey);
-    QCOMPARE(m_tool->JvLED1->isHidden(), m_tool->CurrentKey == OwnKey);
+    QTEST(m_tool->currentKey(), "key");
+    QCOMPARE(m_ui.keyField->text(), m_tool->currentKey());
+    QCOMPARE(m_ui.lamp->isHidden(), m_tool->currentKey() == OwnKey);
 }
 
 void TestEncryptWindow::externalKeyWithEmptyKeyLineUsesDefaultKey()
@@ -566,15 +637,15 @@ void TestEncryptWindow::externalKeyWithEmptyKeyLineUsesDefaultKey()
     showTool();
     MessageBox::clearHistory();
     FileDialog::setNextResult({keyFile});
-    m_tool->LoadExternalKey();
+    loadKey();
 
     QCOMPARE(MessageBox::shownMessages(),
-             QList<Message>{Message::dialog(MessageIcon::Warning,
-                                            QStringLiteral("No key specified! Will use default key!"))});
-    QVERIFY(m_tool->CurrentKey.isEmpty());
-    QVERIFY(m_tool->EditKey->text().isEmpty());
-    QVERIFY(!m_tool->JvLED1->isHidden());
-    QCOMPARE(m_tool->ListBox1->count(), 0);
+             QList<Message>{Message::dialog(
+                 MessageIcon::Warning, QStringLiteral("No key specified! Will use default key!"))});
+    QVERIFY(m_tool->currentKey().isEmpty());
+    QVERIFY(m_ui.keyField->text().isEmpty());
+    QVERIFY(!m_ui.lamp->isHidden());
+    QCOMPARE(m_ui.list->count(), 0);
 }
 
 void TestEncryptWindow::cancelledKeyDialogKeepsTheExternalKey()
@@ -583,52 +654,60 @@ void TestEncryptWindow::cancelledKeyDialogKeepsTheExternalKey()
     QVERIFY(WriteKeyFile(keyFile, TextKey, {QStringLiteral("their key")}));
     showTool();
     FileDialog::setNextResult({keyFile});
-    m_tool->LoadExternalKey();
-    QVERIFY(!m_tool->JvLED1->isHidden());
+    loadKey();
+    QVERIFY(!m_ui.lamp->isHidden());
 
+    // A cancelled dialog keeps the key, and the display shows it still.
     FileDialog::setNextResult({});
-    m_tool->LoadExternalKey();
-    QVERIFY(m_tool->JvLED1->isHidden());
-    QVERIFY(m_tool->LabelKey->isHidden());
-    QVERIFY(m_tool->Labelkname->text().isEmpty());
-    QCOMPARE(m_tool->CurrentKey, QStringLiteral("their key"));
+    loadKey();
+    QCOMPARE(m_tool->currentKey(), QStringLiteral("their key"));
+    QVERIFY(!m_ui.lamp->isHidden());
+    QVERIFY(!m_ui.keyLabel->isHidden());
+    QCOMPARE(m_ui.keyFile->text(), QDir::toNativeSeparators(keyFile));
+    // ... and the next run uses it.
+    write(QStringLiteral("a.txt"), "plain");
+    select({QStringLiteral("a.txt")});
+    run(m_ui.encrypt);
+    QCOMPARE(TestFiles::read(path(QStringLiteral("a.txt.enc"))),
+             encryptedBytes(QStringLiteral("their key"), "plain"));
 
     // A key file that cannot be read is reported and changes no key.
     FileDialog::setNextResult({path(QStringLiteral("gone.key"))});
     MessageBox::clearHistory();
-    m_tool->LoadExternalKey();
+    loadKey();
     QCOMPARE(MessageBox::shownMessages().size(), 1);
     QCOMPARE(MessageBox::shownMessages().first().icon, MessageIcon::Error);
-    QCOMPARE(m_tool->CurrentKey, QStringLiteral("their key"));
-    QCOMPARE(m_tool->EditKey->text(), QStringLiteral("their key"));
+    QCOMPARE(m_tool->currentKey(), QStringLiteral("their key"));
+    QCOMPARE(m_ui.keyField->text(), QStringLiteral("their key"));
 }
 
 void TestEncryptWindow::restoreOwnKey()
 {
     write(QStringLiteral("a.txt.enc"), "abc");
     const QString keyFile = path(QStringLiteral("friend.key"));
-    QVERIFY(WriteKeyFile(keyFile, TextKey, {QStringLiteral("their key"), QStringLiteral("a.txt.enc")}));
+    QVERIFY(
+        WriteKeyFile(keyFile, TextKey, {QStringLiteral("their key"), QStringLiteral("a.txt.enc")}));
     showTool();
     FileDialog::setNextResult({keyFile});
-    m_tool->LoadExternalKey();
-    m_tool->CheckBoxEncoded->setChecked(true);
-    m_tool->Label3->setText(QStringLiteral("1 file(s) decrypted"));
-    m_tool->Label2->setText(QStringLiteral("changed"));
-    m_tool->Panel1->setProgress(80);
+    loadKey();
+    m_ui.box->setChecked(true);
+    m_ui.result->setText(QStringLiteral("1 file(s) decrypted"));
+    m_ui.selectLabel->setText(QStringLiteral("changed"));
+    m_ui.bar->setProgress(80);
 
-    QTest::mouseClick(m_tool->ToolButton3, Qt::LeftButton);
-    QCOMPARE(m_tool->CurrentKey, OwnKey);
-    QCOMPARE(m_tool->EditKey->text(), OwnKey);
-    QCOMPARE(m_tool->Label2->text(), QStringLiteral("Select files..."));
-    QVERIFY(m_tool->JvLED1->isHidden());
-    QVERIFY(m_tool->LabelKey->isHidden());
-    QVERIFY(m_tool->Labelkname->text().isEmpty());
-    QCOMPARE(m_tool->ListBox1->count(), 0);
+    QTest::mouseClick(m_ui.ownKey, Qt::LeftButton);
+    QCOMPARE(m_tool->currentKey(), OwnKey);
+    QCOMPARE(m_ui.keyField->text(), OwnKey);
+    QCOMPARE(m_ui.selectLabel->text(), QStringLiteral("Select files..."));
+    QVERIFY(m_ui.lamp->isHidden());
+    QVERIFY(m_ui.keyLabel->isHidden());
+    QVERIFY(m_ui.keyFile->text().isEmpty());
+    QCOMPARE(m_ui.list->count(), 0);
     // The folder field and the box keep their state.
-    QCOMPARE(m_tool->Edit4->text(), folder());
-    QVERIFY(m_tool->CheckBoxEncoded->isChecked());
-    QCOMPARE(m_tool->Panel1->percent(), 0);
-    QVERIFY(m_tool->Label3->text().isEmpty());
+    QCOMPARE(m_ui.folder->text(), folder());
+    QVERIFY(m_ui.box->isChecked());
+    QCOMPARE(m_ui.bar->percent(), 0);
+    QVERIFY(m_ui.result->text().isEmpty());
 }
 
 void TestEncryptWindow::listClickJudgesTheEntry()
@@ -640,19 +719,20 @@ void TestEncryptWindow::listClickJudgesTheEntry()
     write(QStringLiteral("empty.txt"), QByteArray());
     write(QStringLiteral("notes.enc"), "plain text in a file named .enc");
     showTool();
-    select({QStringLiteral("scrambled.txt"), QStringLiteral("empty.txt"), QStringLiteral("notes.enc")});
+    select({QStringLiteral("scrambled.txt"), QStringLiteral("empty.txt"),
+            QStringLiteral("notes.enc")});
     const auto click = [this](int row) {
-        const QRect area = m_tool->ListBox1->visualItemRect(m_tool->ListBox1->item(row));
-        QTest::mouseClick(m_tool->ListBox1->viewport(), Qt::LeftButton, {}, area.center());
+        const QRect area = m_ui.list->visualItemRect(m_ui.list->item(row));
+        QTest::mouseClick(m_ui.list->viewport(), Qt::LeftButton, {}, area.center());
     };
 
-    m_tool->CheckBoxEncoded->setChecked(false);
+    m_ui.box->setChecked(false);
     click(0);
-    QVERIFY(m_tool->CheckBoxEncoded->isChecked());
+    QVERIFY(m_ui.box->isChecked());
     click(2); // not read: the box keeps its state
-    QVERIFY(m_tool->CheckBoxEncoded->isChecked());
+    QVERIFY(m_ui.box->isChecked());
     click(1); // an empty text file reads as plain
-    QVERIFY(!m_tool->CheckBoxEncoded->isChecked());
+    QVERIFY(!m_ui.box->isChecked());
 }
 
 void TestEncryptWindow::dropTakesTheFirstFileOnly()
@@ -666,7 +746,7 @@ void TestEncryptWindow::dropTakesTheFirstFileOnly()
     showTool();
     write(QStringLiteral("old.txt"), "old");
     select({QStringLiteral("old.txt")});
-    m_tool->CheckBoxEncoded->setChecked(true);
+    m_ui.box->setChecked(true);
 
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(inner + QStringLiteral("/first.txt")),
@@ -678,23 +758,23 @@ void TestEncryptWindow::dropTakesTheFirstFileOnly()
     QDropEvent drop(QPointF(300, 150), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(m_tool.get(), &drop);
 
-    QCOMPARE(entries(*m_tool), QStringList{QStringLiteral("first.txt")});
-    QCOMPARE(m_tool->Edit4->text(), withDelimiter(inner));
-    QVERIFY(!m_tool->CheckBoxEncoded->isChecked());
+    QCOMPARE(entries(), QStringList{QStringLiteral("first.txt")});
+    QCOMPARE(m_ui.folder->text(), withDelimiter(inner));
+    QVERIFY(!m_ui.box->isChecked());
 
     // The dropped file can be encrypted at once.
-    m_tool->ToolButton1Click();
+    run(m_ui.encrypt);
     QCOMPARE(TestFiles::read(inner + QStringLiteral("/first.txt.enc")),
              encryptedBytes(OwnKey, "plain first"));
     QCOMPARE(TestFiles::read(inner + QStringLiteral("/second.txt")), scrambled);
 
     // Dropping the ".ec" file sets the box whatever it holds.
-    m_tool->DropFile(inner + QStringLiteral("/third.ec"));
-    QVERIFY(m_tool->CheckBoxEncoded->isChecked());
-    QCOMPARE(entries(*m_tool), QStringList{QStringLiteral("third.ec")});
+    m_tool->dropFile(inner + QStringLiteral("/third.ec"));
+    QVERIFY(m_ui.box->isChecked());
+    QCOMPARE(entries(), QStringList{QStringLiteral("third.ec")});
     // A folder is not a file to work on.
-    m_tool->DropFile(inner);
-    QCOMPARE(entries(*m_tool), QStringList{QStringLiteral("third.ec")});
+    m_tool->dropFile(inner);
+    QCOMPARE(entries(), QStringList{QStringLiteral("third.ec")});
 }
 
 void TestEncryptWindow::viewAndRemoveEntries()
@@ -703,27 +783,27 @@ void TestEncryptWindow::viewAndRemoveEntries()
     for (const QString &name : names)
         write(name, "data");
     showTool();
-    m_tool->SpeedButton2->click(); // empty list: nothing
+    m_ui.view->click(); // empty list: nothing
     QVERIFY(DesktopServices::openedUrls().isEmpty());
 
     select(names);
-    m_tool->ListBox1->clearSelection();
-    m_tool->ListBox1->setCurrentRow(-1);
-    m_tool->SpeedButton2->click();
+    m_ui.list->clearSelection();
+    m_ui.list->setCurrentRow(-1);
+    m_ui.view->click();
     QCOMPARE(DesktopServices::openedUrls(), QList<QUrl>{QUrl::fromLocalFile(path("a.txt"))});
-    QCOMPARE(m_tool->ListBox1->currentRow(), 0);
+    QCOMPARE(m_ui.list->currentRow(), 0);
 
-    m_tool->ListBox1->clearSelection();
-    m_tool->ListBox1->item(1)->setSelected(true);
-    m_tool->ListBox1->item(3)->setSelected(true);
-    QTest::mouseClick(m_tool->SpeedButton3, Qt::LeftButton);
-    QCOMPARE(entries(*m_tool), (QStringList{"a.txt", "c.txt"}));
+    m_ui.list->clearSelection();
+    m_ui.list->item(1)->setSelected(true);
+    m_ui.list->item(3)->setSelected(true);
+    QTest::mouseClick(m_ui.remove, Qt::LeftButton);
+    QCOMPARE(entries(), (QStringList{"a.txt", "c.txt"}));
     for (const QString &name : names)
         QVERIFY(QFileInfo::exists(path(name)));
 
-    QTest::mouseClick(m_tool->SpeedButton4, Qt::LeftButton);
-    QCOMPARE(m_tool->ListBox1->count(), 0);
-    QVERIFY(m_tool->Edit4->text().isEmpty());
+    QTest::mouseClick(m_ui.clear, Qt::LeftButton);
+    QCOMPARE(m_ui.list->count(), 0);
+    QVERIFY(m_ui.folder->text().isEmpty());
 }
 
 void TestEncryptWindow::escapeMinimisesAndF1OpensHelp()
@@ -737,47 +817,96 @@ void TestEncryptWindow::escapeMinimisesAndF1OpensHelp()
     select({QStringLiteral("a.txt")});
     QVERIFY(QTest::qWaitForWindowExposed(m_tool.get()));
 
-    QTest::keyClick(m_tool->ListBox1, Qt::Key_F1);
+    QTest::keyClick(m_ui.list, Qt::Key_F1);
     QCOMPARE(DesktopServices::openedUrls(), QList<QUrl>{HelpFile::contextUrl(help, 10)});
 
-    QTest::keyClick(m_tool->ListBox1, Qt::Key_Escape);
+    QTest::keyClick(m_ui.list, Qt::Key_Escape);
     QVERIFY(m_tool->isMinimized());
     QVERIFY(m_tool->isVisible());
-    QCOMPARE(m_tool->ListBox1->count(), 1);
+    QCOMPARE(m_ui.list->count(), 1);
     HelpFile::setApplicationHelpFile(previousHelp);
 }
 
-void TestEncryptWindow::closeDuringARunWaitsForItsEnd()
+void TestEncryptWindow::closeDuringARunStopsAfterItsFile_data()
 {
-    const QByteArray plain = TestFiles::randomBytes(2 << 20, 7);
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("stopping");
+    QTest::newRow("English") << 1 << QStringLiteral("Stopping...");
+    QTest::newRow("German") << 0 << QStringLiteral("Wird angehalten...");
+}
+
+void TestEncryptWindow::closeDuringARunStopsAfterItsFile()
+{
+    QFETCH(int, language);
+    const QByteArray plain = TestFiles::randomBytes(1 << 20, 7).repeated(96);
     write(QStringLiteral("a.bin"), plain);
-    write(QStringLiteral("b.bin"), plain.left(1000));
-    showTool();
+    write(QStringLiteral("b.bin"), "second");
+    showTool(language);
     select({QStringLiteral("a.bin"), QStringLiteral("b.bin")});
 
-    bool checked = false;
-    QTimer::singleShot(0, m_tool.get(), [this, &checked] {
-        QVERIFY(m_tool->runActive());
-        const QList<FlatButton *> controls{m_tool->ToolButton1,  m_tool->ToolButton2,
-                                           m_tool->ToolButton3,  m_tool->ToolButton4,
-                                           m_tool->SpeedButton1, m_tool->SpeedButton3,
-                                           m_tool->SpeedButton4};
-        for (const FlatButton *control : controls)
-            QVERIFY(!control->isEnabled());
-        QVERIFY(m_tool->SpeedButton2->isEnabled());
-        QVERIFY(!m_tool->acceptDrops());
-        // Another click on encrypt while a run goes on starts nothing.
-        m_tool->ToolButton1Click();
-        m_tool->ButtonClose->click();
+    QSignalSpy finished(m_tool.get(), &EncryptWindow::runFinished);
+    QTest::mouseClick(m_ui.encrypt, Qt::LeftButton);
+    QVERIFY(m_tool->runActive());
+    const QList<FlatButton *> controls{m_ui.encrypt, m_ui.decrypt, m_ui.ownKey, m_ui.loadKey,
+                                       m_ui.select,  m_ui.remove,  m_ui.clear};
+    for (const FlatButton *control : controls)
+        QVERIFY(!control->isEnabled());
+    QVERIFY(m_ui.view->isEnabled());
+    QVERIFY(!m_tool->acceptDrops());
+
+    // Closed while the first file is in work: that file is finished, the
+    // second is not started, and the window hides once the run has ended.
+    bool closed = false;
+    QTimer sampler;
+    connect(&sampler, &QTimer::timeout, this, [&] {
+        const int percent = m_ui.bar->percent();
+        if (closed || percent <= 0 || percent >= 50)
+            return;
+        closed = true;
+        m_ui.close->click();
         QVERIFY(m_tool->isVisible());
-        checked = true;
+        QTEST(m_ui.result->text(), "stopping");
     });
-    m_tool->ToolButton1Click();
-    QVERIFY(checked);
+    sampler.start(1);
+    QVERIFY(finished.wait(60000));
+    sampler.stop();
+    QVERIFY(closed);
     QVERIFY(!m_tool->isVisible());
+    QVERIFY(!QFileInfo::exists(path(QStringLiteral("a.bin"))));
     QCOMPARE(TestFiles::read(path(QStringLiteral("a.bin.enc"))), encryptedBytes(OwnKey, plain));
-    QCOMPARE(m_tool->Label3->text(), QStringLiteral("2 file(s) encrypted"));
-    QVERIFY(m_tool->ToolButton1->isEnabled());
+    QCOMPARE(TestFiles::read(path(QStringLiteral("b.bin"))), QByteArray("second"));
+    QVERIFY(!QFileInfo::exists(path(QStringLiteral("b.bin.enc"))));
+    QCOMPARE(m_ui.result->text(), QStringLiteral("1") + PipelineTexts::FilesEncrypted(language));
+    QVERIFY(m_ui.encrypt->isEnabled());
+}
+
+// The label shows the count of the run that went last, or nothing once the
+// list was chosen afresh.
+void TestEncryptWindow::resultLabelShowsOnlyTheLastRun()
+{
+    write(QStringLiteral("a.txt"), "a");
+    write(QStringLiteral("b.txt"), "b");
+    showTool(0);
+    select({QStringLiteral("a.txt"), QStringLiteral("b.txt")});
+    run(m_ui.encrypt);
+    QCOMPARE(m_ui.result->text(), QStringLiteral("2 Datei(en) verschlüsselt"));
+    select({QStringLiteral("a.txt.enc")});
+    QVERIFY(m_ui.result->text().isEmpty());
+
+    run(m_ui.decrypt);
+    QCOMPARE(m_ui.result->text(), QStringLiteral("1 Datei(en) entschlüsselt"));
+    m_tool->dropFile(path(QStringLiteral("b.txt.enc")));
+    QVERIFY(m_ui.result->text().isEmpty());
+
+    // Files gone since they were listed are passed over: nothing done, and
+    // the label says so.
+    QVERIFY(QFile::remove(path(QStringLiteral("b.txt.enc"))));
+    m_ui.box->setChecked(false);
+    clearRecord();
+    run(m_ui.encrypt);
+    QCOMPARE(m_ui.result->text(), QStringLiteral("0 Datei(en) verschlüsselt"));
+    QVERIFY(m_ui.box->isChecked());
+    QCOMPARE(m_percents, QList<int>{0});
 }
 
 void TestEncryptWindow::barMovesWithinALargeFilesShare()
@@ -793,18 +922,18 @@ void TestEncryptWindow::barMovesWithinALargeFilesShare()
     QTimer sampler;
     connect(&sampler, &QTimer::timeout, this, [this, &seen] {
         if (m_tool->runActive())
-            seen.append(m_tool->Panel1->percent());
+            seen.append(m_ui.bar->percent());
     });
     sampler.start(2);
-    m_tool->ToolButton1Click();
+    run(m_ui.encrypt);
     sampler.stop();
 
     QVERIFY(!seen.isEmpty());
     QVERIFY2(std::any_of(seen.begin(), seen.end(), [](int p) { return p > 0 && p < 50; }),
              "the bar did not move within the first file's share");
     QVERIFY(std::is_sorted(seen.begin(), seen.end()));
-    QCOMPARE(m_tool->Panel1->percent(), 100);
-    QCOMPARE(m_tool->Label3->text(), QStringLiteral("2 file(s) encrypted"));
+    QCOMPARE(m_ui.bar->percent(), 100);
+    QCOMPARE(m_ui.result->text(), QStringLiteral("2 file(s) encrypted"));
 }
 
 QTEST_MAIN(TestEncryptWindow)

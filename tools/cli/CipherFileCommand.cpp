@@ -1,18 +1,15 @@
 #include "CipherFileCommand.h"
 
 #include "KeySource.h"
-#include "cipher/EncryptRunHost.h"
-#include "cipher/FilePipeline.h"
+#include "jobs/EncryptJob.h"
 #include "platform/Prompter.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 namespace {
 
 // Files below this size finish too quickly for a progress line to help.
 constexpr quint64 ProgressThreshold = 64ull * 1024 * 1024;
-constexpr int English = 1;
 
 // Prints every message and answers it the way that goes on with the file.
 class CliPrompter : public Prompter
@@ -34,38 +31,28 @@ private:
     QTextStream &m_err;
 };
 
-// One file as a list of one entry in its own folder.
-class CliFileHost : public EncryptRunHost
+// Per-file lines on the error stream: the reason of each file that is
+// skipped or fails, and for a large file on a terminal its progress.
+class TerminalObserver : public FileJobObserver
 {
 public:
-    CliFileHost(const QString &key, const QFileInfo &file, CliIo &io)
-        : m_key(key)
-        , m_folder(QDir::toNativeSeparators(file.absolutePath() + QLatin1Char('/')))
-        , m_entry(file.fileName())
+    TerminalObserver(const QStringList &names, CliIo &io)
+        : m_names(names)
         , m_io(io)
-        , m_prompter(io.err)
     {
     }
 
-    ~CliFileHost() override { endProgressLine(); }
+    ~TerminalObserver() override { endProgressLine(); }
 
-    QString path() const { return m_folder + m_entry; }
-    QString entryName() const { return m_entry; }
+    int failures() const { return m_failures; }
 
-    QString keyText() const override { return m_key; }
-    QString folderText() const override { return m_folder; }
-    int entryCount() const override { return 1; }
-    QString entry(int) const override { return m_entry; }
-    void setEntry(int, const QString &name) override { m_entry = name; }
-    bool encodedChecked() const override { return false; }
-    void setEncodedChecked(bool) override {}
-    void setResultText(const QString &) override {}
-    void ShowProgress(int, int) override {}
-    Prompter &prompter() override { return m_prompter; }
-    int language() const override { return English; }
-    void pause(int) override {}
+    void fileStarted(int index, const QString &) override
+    {
+        m_current = index;
+        m_shownPercent = -1;
+    }
 
-    void fileWorkProgress(quint64 done, quint64 total) override
+    void bytesDone(quint64 done, quint64 total) override
     {
         if (!m_io.errIsTerminal || total < ProgressThreshold)
             return;
@@ -73,10 +60,23 @@ public:
         if (percent == m_shownPercent)
             return;
         m_shownPercent = percent;
-        m_io.err << '\r' << m_entry << ": " << percent << '%';
+        m_io.err << '\r' << QFileInfo(m_names.value(m_current)).fileName() << ": " << percent
+                 << '%';
         m_io.err.flush();
     }
 
+    void fileDone(const FileReport &report) override
+    {
+        endProgressLine();
+        if (report.outcome == FileOutcome::Done)
+            return;
+        ++m_failures;
+        m_io.err << "velmora2-cli: " << m_names.value(report.index) << ": " << report.reason
+                 << '\n';
+        m_io.err.flush();
+    }
+
+private:
     void endProgressLine()
     {
         if (m_shownPercent >= 0) {
@@ -86,13 +86,11 @@ public:
         }
     }
 
-private:
-    QString m_key;
-    QString m_folder;
-    QString m_entry;
+    const QStringList &m_names;
     CliIo &m_io;
-    CliPrompter m_prompter;
+    int m_current = -1;
     int m_shownPercent = -1;
+    int m_failures = 0;
 };
 
 } // namespace
@@ -118,29 +116,19 @@ int CipherFileCommand::run(const QStringList &arguments, CliIo &io)
         return ExitUsage;
     }
 
-    int failed = 0;
-    for (const QString &name : std::as_const(args)) {
-        const QFileInfo file(name);
-        if (!file.exists()) {
-            io.err << "velmora2-cli: " << name << ": no such file\n";
-            ++failed;
-            continue;
-        }
-        if (file.isDir()) {
-            io.err << "velmora2-cli: " << name << ": is a folder\n";
-            ++failed;
-            continue;
-        }
-        CliFileHost host(*key, file, io);
-        FilePipeline pipeline(host);
-        const bool ok = m_decrypting ? pipeline.DecryptListedFile(host.path(), 0)
-                                     : pipeline.EncryptListedFile(host.path(), 0);
-        host.endProgressLine();
-        if (!ok) {
-            io.err << "velmora2-cli: " << name << ": " << pipeline.lastOutcome().reason << '\n';
-            ++failed;
-        }
-    }
+    QStringList paths;
+    for (const QString &name : std::as_const(args))
+        paths.append(QFileInfo(name).absoluteFilePath());
+    EncryptJobOptions jobOptions;
+    jobOptions.direction = m_decrypting ? CipherDirection::Decrypt : CipherDirection::Encrypt;
+    // The files are taken as the command names them: no question first.
+    jobOptions.markedEncrypted = m_decrypting;
+    jobOptions.afterFailure = AfterFailure::GoOn;
+    jobOptions.language = Language::English;
+    CliPrompter prompter(io.err);
+    TerminalObserver observer(args, io);
+    EncryptJob job(*key, paths, jobOptions, observer, prompter);
+    job.run();
     io.err.flush();
-    return failed == 0 ? ExitOk : ExitFailed;
+    return observer.failures() == 0 ? ExitOk : ExitFailed;
 }

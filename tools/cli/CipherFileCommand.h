@@ -2,8 +2,8 @@
 
 #include "CliCommand.h"
 
-// "encrypt" and "decrypt": every FILE through the same one-file operation as
-// the encrypt window, the original deleted only on success.
+// "encrypt" and "decrypt": every FILE through the same job as the encrypt
+// window's runs, without its questions; the original deleted only on success.
 class CipherFileCommand : public CliCommand
 {
 public:

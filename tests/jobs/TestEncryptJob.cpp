@@ -1,15 +1,19 @@
-#include "FakeRunHost.h"
+#include "ScriptedPrompter.h"
 #include "TestFiles.h"
+#include "cipher/LayerChain.h"
 #include "cipher/Rc4.h"
 #include "cipher/Sha1.h"
 #include "cipher/Sha256.h"
-#include "cipher/FilePipeline.h"
+#include "jobs/EncryptJob.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <functional>
+#include <thread>
 
 namespace {
 
@@ -43,14 +47,83 @@ QStringList filesIn(const QString &folder)
                                   QDir::Name);
 }
 
-QString withSlash(const QString &folder)
+const QString DefaultKey = QStringLiteral("key text");
+
+// What the job told: every call in order, the byte counts of the last file.
+class RecordingObserver : public FileJobObserver
 {
-    return folder + QLatin1Char('/');
+public:
+    void fileStarted(int index, const QString &path) override
+    {
+        started.append(index);
+        startedPaths.append(path);
+    }
+    void bytesDone(quint64 done, quint64 total) override
+    {
+        lastDone = done;
+        lastTotal = total;
+    }
+    void fileDone(const FileReport &report) override
+    {
+        reports.append(report);
+        if (onFileDone)
+            onFileDone(report);
+    }
+
+    QList<FileOutcome> outcomes() const
+    {
+        QList<FileOutcome> result;
+        for (const FileReport &report : reports)
+            result.append(report.outcome);
+        return result;
+    }
+
+    QList<int> started;
+    QStringList startedPaths;
+    QList<FileReport> reports;
+    quint64 lastDone = 0;
+    quint64 lastTotal = 0;
+    std::function<void(const FileReport &)> onFileDone;
+};
+
+// One job over paths in a folder, as the window starts it.
+struct JobRun
+{
+    QString key = DefaultKey;
+    EncryptJobOptions options;
+    RecordingObserver observer;
+    ScriptedPrompter prompter;
+    EncryptJobSummary summary;
+
+    EncryptJobSummary run(CipherDirection direction, const QStringList &paths)
+    {
+        options.direction = direction;
+        EncryptJob job(key, paths, options, observer, prompter);
+        summary = job.run();
+        return summary;
+    }
+    EncryptJobSummary encrypt(const QStringList &paths)
+    {
+        return run(CipherDirection::Encrypt, paths);
+    }
+    EncryptJobSummary decrypt(const QStringList &paths)
+    {
+        options.markedEncrypted = true;
+        return run(CipherDirection::Decrypt, paths);
+    }
+};
+
+QStringList pathsIn(const QTemporaryDir &dir, const QStringList &names)
+{
+    QStringList paths;
+    for (const QString &name : names)
+        paths.append(dir.filePath(name));
+    return paths;
 }
 
 } // namespace
 
-class TestFilePipeline : public QObject
+class TestEncryptJob : public QObject
 {
     Q_OBJECT
 
@@ -63,27 +136,23 @@ private slots:
         const QByteArray plain = TestFiles::read(TestFiles::fixture("cipher/fixture.bin"));
         const QByteArray encrypted = TestFiles::read(TestFiles::fixture("cipher/fixture.bin.enc"));
         QVERIFY(!plain.isEmpty());
-        FakeRunHost host;
-        host.key = QString::fromUtf8(TestFiles::read(TestFiles::fixture("cipher/fixture.key")));
-        host.folder = withSlash(dir.path());
-        host.entries = QStringList{"fixture.bin"};
         QVERIFY(TestFiles::write(dir.filePath("fixture.bin"), plain));
-        FilePipeline pipeline(host);
+        JobRun job;
+        job.key = QString::fromUtf8(TestFiles::read(TestFiles::fixture("cipher/fixture.key")));
 
-        QVERIFY(pipeline.EncryptListedFile(dir.filePath("fixture.bin"), 0));
+        QCOMPARE(job.encrypt({dir.filePath("fixture.bin")}).done, 1);
         QCOMPARE(filesIn(dir.path()), QStringList{"fixture.bin.enc"});
         QCOMPARE(TestFiles::read(dir.filePath("fixture.bin.enc")), encrypted);
-        QCOMPARE(host.entries, QStringList{"fixture.bin.enc"});
+        QCOMPARE(job.observer.reports.last().result, dir.filePath("fixture.bin.enc"));
 
-        QVERIFY(pipeline.DecryptListedFile(dir.filePath("fixture.bin.enc"), 0));
+        QCOMPARE(job.decrypt({dir.filePath("fixture.bin.enc")}).done, 1);
         QCOMPARE(filesIn(dir.path()), QStringList{"fixture.bin"});
         QCOMPARE(TestFiles::read(dir.filePath("fixture.bin")), plain);
-        QCOMPARE(host.entries, QStringList{"fixture.bin"});
-        QVERIFY(host.prompts.messages.isEmpty());
-        QCOMPARE(host.prompts.offMainThread, 0);
+        QCOMPARE(job.observer.reports.last().result, dir.filePath("fixture.bin"));
+        QVERIFY(job.prompter.messages.isEmpty());
     }
 
-    // Sizes around the chunk and block borders, through both runs.
+    // Sizes around the chunk and block borders, both ways.
     void roundTrip_data()
     {
         QTest::addColumn<int>("size");
@@ -97,27 +166,25 @@ private slots:
         QTemporaryDir dir;
         const QByteArray plain = TestFiles::randomBytes(size, static_cast<quint32>(size) + 1);
         QVERIFY(TestFiles::write(dir.filePath("a.txt"), plain));
-        FakeRunHost host;
-        host.folder = withSlash(dir.path());
-        host.entries = QStringList{"a.txt"};
-        FilePipeline pipeline(host);
+        JobRun job;
 
-        pipeline.EncryptRun();
+        const EncryptJobSummary encrypted = job.encrypt({dir.filePath("a.txt")});
+        QVERIFY(encrypted.started);
+        QCOMPARE(encrypted.done, 1);
+        QVERIFY(!encrypted.stoppedEarly);
         QCOMPARE(filesIn(dir.path()), QStringList{"a.txt.enc"});
-        QCOMPARE(TestFiles::read(dir.filePath("a.txt.enc")), twoLayers(host.key, plain, false));
-        QCOMPARE(host.entries, QStringList{"a.txt.enc"});
-        QCOMPARE(host.label, QStringLiteral("1 file(s) encrypted"));
-        QVERIFY(host.encoded);
-        QCOMPARE(host.lastDone, quint64(size));
+        QCOMPARE(TestFiles::read(dir.filePath("a.txt.enc")), twoLayers(job.key, plain, false));
+        QCOMPARE(job.observer.started, QList<int>{0});
+        QCOMPARE(job.observer.startedPaths, QStringList{dir.filePath("a.txt")});
+        QCOMPARE(job.observer.outcomes(), QList<FileOutcome>{FileOutcome::Done});
+        QCOMPARE(job.observer.reports.first().path, dir.filePath("a.txt"));
+        QCOMPARE(job.observer.reports.first().result, dir.filePath("a.txt.enc"));
+        QCOMPARE(job.observer.lastDone, quint64(size));
 
-        pipeline.DecryptRun();
+        QCOMPARE(job.decrypt({dir.filePath("a.txt.enc")}).done, 1);
         QCOMPARE(filesIn(dir.path()), QStringList{"a.txt"});
         QCOMPARE(TestFiles::read(dir.filePath("a.txt")), plain);
-        QCOMPARE(host.label, QStringLiteral("1 file(s) decrypted"));
-        QVERIFY(!host.encoded);
-        QVERIFY(host.prompts.messages.isEmpty());
-        QCOMPARE(host.prompts.offMainThread, 0);
-        QCOMPARE(host.styles, (QList<int>{3, 3, 1, 1}));
+        QVERIFY(job.prompter.messages.isEmpty());
     }
 
     // Only the end of the file name changes.
@@ -149,13 +216,11 @@ private slots:
         const QString folder = subfolder.isEmpty() ? dir.path() : dir.filePath(subfolder);
         QVERIFY(QDir().mkpath(folder));
         QVERIFY(TestFiles::write(folder + "/" + name, "content"));
-        FakeRunHost host;
-        host.folder = withSlash(folder);
-        host.entries = QStringList{name};
-        FilePipeline pipeline(host);
-        pipeline.EncryptRun();
+        JobRun job;
+        job.encrypt({folder + "/" + name});
         QCOMPARE(filesIn(folder), QStringList{encryptedName});
-        pipeline.DecryptRun();
+        QCOMPARE(job.observer.reports.last().result, folder + "/" + encryptedName);
+        job.decrypt({folder + "/" + encryptedName});
         QCOMPARE(filesIn(folder), QStringList{name});
         QCOMPARE(TestFiles::read(folder + "/" + name), QByteArray("content"));
         QVERIFY(QFileInfo(folder).isDir());
@@ -164,20 +229,17 @@ private slots:
     void upperCaseSuffixAndExistingOutput()
     {
         QTemporaryDir dir;
-        FakeRunHost host;
-        host.folder = withSlash(dir.path());
-        FilePipeline pipeline(host);
+        JobRun job;
         const QByteArray plain("secret bytes");
-        QVERIFY(TestFiles::write(dir.filePath("B.TXT.ENC"), twoLayers(host.key, plain, false)));
+        QVERIFY(TestFiles::write(dir.filePath("B.TXT.ENC"), twoLayers(job.key, plain, false)));
         QVERIFY(TestFiles::write(dir.filePath("B.TXT"), "an older file of the output's name"));
-        host.entries = QStringList{"B.TXT.ENC"};
-        QVERIFY(pipeline.DecryptListedFile(dir.filePath("B.TXT.ENC"), 0));
+        QCOMPARE(job.decrypt({dir.filePath("B.TXT.ENC")}).done, 1);
         QCOMPARE(filesIn(dir.path()), QStringList{"B.TXT"});
         QCOMPARE(TestFiles::read(dir.filePath("B.TXT")), plain);
 
         QVERIFY(TestFiles::write(dir.filePath("B.TXT.enc"), "an older encrypted file"));
-        QVERIFY(pipeline.EncryptListedFile(dir.filePath("B.TXT"), 0));
-        QCOMPARE(TestFiles::read(dir.filePath("B.TXT.enc")), twoLayers(host.key, plain, false));
+        QCOMPARE(job.encrypt({dir.filePath("B.TXT")}).done, 1);
+        QCOMPARE(TestFiles::read(dir.filePath("B.TXT.enc")), twoLayers(job.key, plain, false));
     }
 
     // A private file stays private when encrypted or decrypted.
@@ -190,21 +252,18 @@ private slots:
             QFileDevice::WriteOther;
         QVERIFY(TestFiles::write(dir.filePath("p.txt"), "private"));
         QVERIFY(QFile::setPermissions(dir.filePath("p.txt"), ownerOnly));
-        FakeRunHost host;
-        host.folder = withSlash(dir.path());
-        host.entries = QStringList{"p.txt"};
-        FilePipeline pipeline(host);
-        QVERIFY(pipeline.EncryptListedFile(dir.filePath("p.txt"), 0));
+        JobRun job;
+        QCOMPARE(job.encrypt({dir.filePath("p.txt")}).done, 1);
         QCOMPARE(QFile::permissions(dir.filePath("p.txt.enc")) & groupAndOthers,
                  QFileDevice::Permissions());
-        QVERIFY(pipeline.DecryptListedFile(dir.filePath("p.txt.enc"), 0));
+        QCOMPARE(job.decrypt({dir.filePath("p.txt.enc")}).done, 1);
         QCOMPARE(QFile::permissions(dir.filePath("p.txt")) & groupAndOthers,
                  QFileDevice::Permissions());
     }
 
     // A layer that fails: its error box names its input, then the access
     // box and the run's own message; the original stays, nothing half
-    // written is left behind, the entry keeps its name.
+    // written is left behind, and the next file goes on.
     void encryptFailures_data()
     {
         QTest::addColumn<QString>("blockedName"); // a folder where the layer writes
@@ -223,13 +282,10 @@ private slots:
         QVERIFY(TestFiles::write(dir.filePath("a.txt"), "plain"));
         QVERIFY(TestFiles::write(dir.filePath("b.txt"), "second"));
         QVERIFY(QDir(dir.path()).mkdir(blockedName));
-        FakeRunHost host;
-        host.folder = withSlash(dir.path());
-        host.entries = QStringList{"a.txt", "b.txt"};
-        FilePipeline pipeline(host);
-        pipeline.EncryptRun();
+        JobRun job;
+        const EncryptJobSummary summary = job.encrypt(pathsIn(dir, {"a.txt", "b.txt"}));
 
-        QCOMPARE(host.prompts.messages,
+        QCOMPARE(job.prompter.messages,
                  (QList<Message>{
                      Message::dialog(MessageIcon::Error,
                                      "Error encrypting file: " + dir.filePath(layerInput)),
@@ -237,9 +293,13 @@ private slots:
                      Message::box("Encrypt", "Error encrypting file!", MessageIcon::Error)}));
         QCOMPARE(TestFiles::read(dir.filePath("a.txt")), QByteArray("plain"));
         QCOMPARE(filesIn(dir.path()), (QStringList{"a.txt", blockedName, "b.txt.enc"}));
-        QCOMPARE(host.entries, (QStringList{"a.txt", "b.txt.enc"}));
-        QCOMPARE(host.label, QStringLiteral("1 file(s) encrypted"));
-        QCOMPARE(host.progress, (QList<int>{0, 50, 100}));
+        QCOMPARE(job.observer.outcomes(),
+                 (QList<FileOutcome>{FileOutcome::Failed, FileOutcome::Done}));
+        QCOMPARE(job.observer.reports.first().result, dir.filePath("a.txt"));
+        QVERIFY(!job.observer.reports.first().reason.isEmpty());
+        QCOMPARE(summary.done, 1);
+        QCOMPARE(summary.failed, 1);
+        QVERIFY(!summary.stoppedEarly);
     }
 
     void readOnlyFolder()
@@ -253,12 +313,9 @@ private slots:
                                                   QFileDevice::ExeOwner);
             QSKIP("this user writes into read-only folders (root)");
         }
-        FakeRunHost host;
-        host.folder = withSlash(dir.path());
-        host.entries = QStringList{"a.txt"};
-        FilePipeline pipeline(host);
-        QVERIFY(!pipeline.EncryptListedFile(dir.filePath("a.txt"), 0));
-        QCOMPARE(host.prompts.texts().first(), "Error encrypting file: " + dir.filePath("a.txt"));
+        JobRun job;
+        QCOMPARE(job.encrypt({dir.filePath("a.txt")}).failed, 1);
+        QCOMPARE(job.prompter.texts().first(), "Error encrypting file: " + dir.filePath("a.txt"));
         QCOMPARE(filesIn(dir.path()), QStringList{"a.txt"});
         QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                               QFileDevice::ExeOwner);
@@ -298,16 +355,12 @@ private slots:
         QVERIFY(TestFiles::write(dir.filePath("c.enc"), twoLayers("key text", "third", false)));
         if (!blockedName.isEmpty())
             QVERIFY(QDir(dir.path()).mkdir(blockedName));
-        FakeRunHost host;
-        host.folder = withSlash(dir.path());
-        host.entries = QStringList{entry, "c.enc"};
-        host.encoded = true;
-        host.prompts.queueAnswers({MessageAnswer::Ok, MessageAnswer::Ok,
+        JobRun job;
+        job.prompter.queueAnswers({MessageAnswer::Ok, MessageAnswer::Ok,
                                    cancel ? MessageAnswer::Yes : MessageAnswer::No});
-        FilePipeline pipeline(host);
-        pipeline.DecryptRun();
+        const EncryptJobSummary summary = job.decrypt(pathsIn(dir, {entry, "c.enc"}));
 
-        QCOMPARE(host.prompts.messages,
+        QCOMPARE(job.prompter.messages,
                  (QList<Message>{Message::dialog(MessageIcon::Error, "Error decrypting file: " +
                                                                          dir.filePath(layerInput)),
                                  Message::box("Decrypt", AccessDeniedText, MessageIcon::Warning),
@@ -319,75 +372,105 @@ private slots:
             expected.append(blockedName);
         if (cancel) {
             expected << "bak" + entry << "c.enc";
-            QCOMPARE(host.label, QStringLiteral("unchanged"));
-            QVERIFY(host.encoded);
-            QCOMPARE(host.progress, QList<int>{0});
+            QCOMPARE(job.observer.outcomes(),
+                     (QList<FileOutcome>{FileOutcome::Failed, FileOutcome::Cancelled}));
+            QCOMPARE(summary.done, 0);
+            QVERIFY(summary.stoppedEarly);
+            QVERIFY(summary.stoppedAfterFailure);
         } else {
             expected << "c";
-            QCOMPARE(host.label, QStringLiteral("1 file(s) decrypted"));
-            QVERIFY(!host.encoded);
-            QCOMPARE(host.progress, (QList<int>{0, 50, 100}));
+            QCOMPARE(job.observer.outcomes(),
+                     (QList<FileOutcome>{FileOutcome::Failed, FileOutcome::Done}));
+            QCOMPARE(summary.done, 1);
+            QVERIFY(!summary.stoppedEarly);
         }
         expected.sort();
         QCOMPARE(filesIn(dir.path()), expected);
-        QCOMPARE(host.entries.first(), entry);
+        QCOMPARE(job.observer.reports.first().result, dir.filePath(entry));
     }
 
-    void progressSteps_data()
+    // Without questions (the command line): a failed file is reported and
+    // the next one goes on; no backup copy is taken.
+    void goingOnAfterFailures()
+    {
+        QTemporaryDir dir;
+        QVERIFY(TestFiles::write(dir.filePath("plain.txt"), "not encrypted"));
+        QVERIFY(TestFiles::write(dir.filePath("good.enc"), twoLayers("key text", "good", false)));
+        JobRun job;
+        job.options.afterFailure = AfterFailure::GoOn;
+        const EncryptJobSummary summary =
+            job.decrypt(pathsIn(dir, {"plain.txt", "missing.enc", "good.enc"}));
+        QCOMPARE(
+            job.prompter.texts(),
+            (QStringList{"Error decrypting file: " + dir.filePath("plain.txt"), AccessDeniedText}));
+        QCOMPARE(
+            job.observer.outcomes(),
+            (QList<FileOutcome>{FileOutcome::Failed, FileOutcome::Skipped, FileOutcome::Done}));
+        QVERIFY(job.observer.reports[0].reason.contains("does not end in \".enc\""));
+        QCOMPARE(job.observer.reports[1].reason, QStringLiteral("no such file"));
+        QCOMPARE(summary.done, 1);
+        QCOMPARE(summary.failed, 1);
+        QCOMPARE(filesIn(dir.path()), (QStringList{"good", "plain.txt"}));
+        QCOMPARE(TestFiles::read(dir.filePath("good")), QByteArray("good"));
+    }
+
+    void everyFileIsReportedInOrder_data()
     {
         QTest::addColumn<int>("count");
-        QTest::addColumn<QList<int>>("steps");
-        QTest::newRow("2") << 2 << QList<int>{0, 50, 100};
-        QTest::newRow("3") << 3 << QList<int>{0, 33, 67, 100};
-        QTest::newRow("8, halves to even") << 8 << QList<int>{0, 12, 25, 38, 50, 62, 75, 88, 100};
+        QTest::newRow("2") << 2;
+        QTest::newRow("8") << 8;
     }
 
-    void progressSteps()
+    void everyFileIsReportedInOrder()
     {
         QFETCH(int, count);
-        QFETCH(QList<int>, steps);
         QTemporaryDir dir;
-        FakeRunHost host;
-        host.folder = "  " + withSlash(dir.path()) + " "; // the runs trim it
+        QStringList names;
+        QList<int> indices;
         for (int k = 0; k < count; ++k) {
-            host.entries.append(QString::number(k));
-            QVERIFY(TestFiles::write(dir.filePath(QString::number(k)), "x"));
+            names.append(QString::number(k));
+            indices.append(k);
+            QVERIFY(TestFiles::write(dir.filePath(names.last()), "x"));
         }
-        FilePipeline pipeline(host);
-        pipeline.EncryptRun();
-        QCOMPARE(host.progress, steps);
-        QCOMPARE(host.label, QString::number(count) + " file(s) encrypted");
-        QCOMPARE(host.workCalls, count);
+        JobRun job;
+        QCOMPARE(job.encrypt(pathsIn(dir, names)).done, count);
+        QCOMPARE(job.observer.started, indices);
+        QCOMPARE(job.observer.reports.size(), count);
+        for (int k = 0; k < count; ++k)
+            QCOMPARE(job.observer.reports[k].index, k);
     }
 
     void vanishedFilesAreSkippedSilently()
     {
         QTemporaryDir dir;
-        FakeRunHost host;
-        host.folder = withSlash(dir.path());
-        host.entries = QStringList{"gone.txt", "also gone.txt"};
-        host.lang = 0;
-        FilePipeline pipeline(host);
-        pipeline.EncryptRun();
-        QCOMPARE(host.label, QStringLiteral("0 Datei(en) verschlüsselt"));
-        QVERIFY(host.encoded);
-        QCOMPARE(host.progress, QList<int>{0});
-        QVERIFY(host.prompts.messages.isEmpty());
-        QCOMPARE(host.workCalls, 0);
+        QVERIFY(QDir(dir.path()).mkdir("a folder"));
+        JobRun job;
+        job.options.language = Language::German;
+        const EncryptJobSummary summary =
+            job.encrypt(pathsIn(dir, {"gone.txt", "also gone.txt", "a folder"}));
+        QVERIFY(summary.started);
+        QCOMPARE(summary.done, 0);
+        QCOMPARE(summary.failed, 0);
+        QCOMPARE(
+            job.observer.outcomes(),
+            (QList<FileOutcome>{FileOutcome::Skipped, FileOutcome::Skipped, FileOutcome::Skipped}));
+        QCOMPARE(job.observer.reports[2].reason, QStringLiteral("is a folder"));
+        QVERIFY(job.prompter.messages.isEmpty());
+        QVERIFY(job.observer.started.isEmpty());
     }
 
-    // No to the question before a run changes nothing but the progress bar.
+    // No to the question before a run changes nothing.
     void answeringNoChangesNothing_data()
     {
         QTest::addColumn<bool>("decrypting");
-        QTest::addColumn<int>("language");
+        QTest::addColumn<Language>("language");
         QTest::addColumn<Message>("question");
         QTest::newRow("encrypt, English")
-            << false << 1
+            << false << Language::English
             << Message::box("Encrypt", "File(s) possibly already encrypted. Continue anyway?",
                             MessageIcon::Warning, MessageButtons::YesNo);
         QTest::newRow("decrypt, German")
-            << true << 0
+            << true << Language::German
             << Message::box("Decrypt", "Sind Sie sicher, dass diese Daten verschlüsselt sind?",
                             MessageIcon::Warning, MessageButtons::YesNo);
     }
@@ -395,50 +478,86 @@ private slots:
     void answeringNoChangesNothing()
     {
         QFETCH(bool, decrypting);
-        QFETCH(int, language);
+        QFETCH(Language, language);
         QFETCH(Message, question);
         QTemporaryDir dir;
         QVERIFY(TestFiles::write(dir.filePath("a.enc"), "bytes"));
-        FakeRunHost host;
-        host.folder = withSlash(dir.path());
-        host.entries = QStringList{"a.enc"};
-        host.encoded = !decrypting;
-        host.lang = language;
-        host.prompts.queueAnswers({MessageAnswer::No});
-        FilePipeline pipeline(host);
-        decrypting ? pipeline.DecryptRun() : pipeline.EncryptRun();
-        QCOMPARE(host.prompts.messages, QList<Message>{question});
-        QCOMPARE(host.progress, QList<int>{0});
-        QCOMPARE(host.encoded, !decrypting);
-        QCOMPARE(host.label, QStringLiteral("unchanged"));
+        JobRun job;
+        job.options.markedEncrypted = !decrypting;
+        job.options.language = language;
+        job.prompter.queueAnswers({MessageAnswer::No});
+        const EncryptJobSummary summary =
+            job.run(decrypting ? CipherDirection::Decrypt : CipherDirection::Encrypt,
+                    {dir.filePath("a.enc")});
+        QCOMPARE(job.prompter.messages, QList<Message>{question});
+        QVERIFY(!summary.started);
+        QVERIFY(job.observer.reports.isEmpty());
         QCOMPARE(filesIn(dir.path()), QStringList{"a.enc"});
     }
 
-    // One layer alone; a read error names the layer's input.
+    // cancel() lets the file in work finish and stops before the next one,
+    // from the job's own thread or another.
+    void cancelStopsAtTheNextFile_data()
+    {
+        QTest::addColumn<bool>("fromAnotherThread");
+        QTest::newRow("same thread") << false;
+        QTest::newRow("another thread") << true;
+    }
+
+    void cancelStopsAtTheNextFile()
+    {
+        QFETCH(bool, fromAnotherThread);
+        QTemporaryDir dir;
+        const QByteArray plain = TestFiles::randomBytes(1 << 20, 5);
+        for (const char *name : {"a", "b", "c"})
+            QVERIFY(TestFiles::write(dir.filePath(name), plain));
+        JobRun job;
+        job.options.direction = CipherDirection::Encrypt;
+        EncryptJob encryptJob(job.key, pathsIn(dir, {"a", "b", "c"}), job.options, job.observer,
+                              job.prompter);
+        job.observer.onFileDone = [&](const FileReport &) {
+            if (fromAnotherThread)
+                std::thread([&] { encryptJob.cancel(); }).join();
+            else
+                encryptJob.cancel();
+        };
+        const EncryptJobSummary summary = encryptJob.run();
+        QVERIFY(summary.stoppedEarly);
+        QVERIFY(!summary.stoppedAfterFailure);
+        QCOMPARE(summary.done, 1);
+        QCOMPARE(job.observer.outcomes(),
+                 (QList<FileOutcome>{FileOutcome::Done, FileOutcome::Cancelled,
+                                     FileOutcome::Cancelled}));
+        QCOMPARE(filesIn(dir.path()), (QStringList{"a.enc", "b", "c"}));
+        QCOMPARE(TestFiles::read(dir.filePath("a.enc")), twoLayers(job.key, plain, false));
+        QCOMPARE(TestFiles::read(dir.filePath("b")), plain);
+    }
+
+    // One layer of the chain alone; a read error names the layer's input.
     void singleLayer()
     {
         QTemporaryDir dir;
-        FakeRunHost host;
-        FilePipeline pipeline(host);
         QVERIFY(TestFiles::write(dir.filePath("in"), "layer input"));
-        QVERIFY(pipeline.DecryptLayer(dir.filePath("in"), dir.filePath("out"), true));
+        QVERIFY(
+            runLayerChain(DefaultKey, {LayerStep{dir.filePath("in"), dir.filePath("out"), true}})
+                .ok);
         Rc4 cipher;
-        cipher.InitStr(host.key, hashClass<Sha1>);
+        cipher.InitStr(DefaultKey, hashClass<Sha1>);
         QByteArray expected("layer input");
         cipher.Encrypt(expected.constData(), expected.data(),
                        static_cast<quint32>(expected.size()));
         QCOMPARE(TestFiles::read(dir.filePath("out")), expected);
 
         if (QFile::exists("/proc/self/mem")) {
-            QVERIFY(!pipeline.EncryptLayer("/proc/self/mem", dir.filePath("mem.out"), false));
-            QCOMPARE(host.prompts.messages,
-                     QList<Message>{Message::dialog(MessageIcon::Error,
-                                                    "Error encrypting file: /proc/self/mem")});
-            QVERIFY(!pipeline.lastOutcome().reason.isEmpty());
+            const FileWorkOutcome outcome = runLayerChain(
+                DefaultKey, {LayerStep{"/proc/self/mem", dir.filePath("mem.out"), false}});
+            QVERIFY(!outcome.ok);
+            QCOMPARE(outcome.failedInput, QStringLiteral("/proc/self/mem"));
+            QVERIFY(!outcome.reason.isEmpty());
             QCOMPARE(filesIn(dir.path()), (QStringList{"in", "out"}));
         }
     }
 };
 
-QTEST_GUILESS_MAIN(TestFilePipeline)
-#include "TestFilePipeline.moc"
+QTEST_GUILESS_MAIN(TestEncryptJob)
+#include "TestEncryptJob.moc"

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "jobs/FileJobObserver.h"
+#include "settings/Language.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+
+class Prompter;
+
+enum class CipherDirection { Encrypt, Decrypt };
+
+// What the job does after a file failed, once the failure is reported.
+enum class AfterFailure {
+    // The encrypt/decrypt window's way: encrypting shows "Error encrypting
+    // file!"; decrypting asks whether to cancel the run, and on Yes puts the
+    // copy of the encrypted file taken before back in its place and stops.
+    Ask,
+    // Reports the failure and goes on with the next file; no copy is taken.
+    GoOn,
+};
+
+struct EncryptJobOptions
+{
+    CipherDirection direction = CipherDirection::Encrypt;
+    // The user's guess that the files are encrypted already (the window's
+    // "Encrypted" box). Encrypting with it set, or decrypting without it,
+    // asks for a confirmation before the first file.
+    bool markedEncrypted = false;
+    AfterFailure afterFailure = AfterFailure::Ask;
+    Language language = Language::English;
+};
+
+struct EncryptJobSummary
+{
+    // False when nothing ran: the list was empty or the question before the
+    // run was answered No.
+    bool started = false;
+    int done = 0;   // files encrypted or decrypted
+    int failed = 0; // files that failed; each is left as it was
+    // The job ended before the end of the list: cancel() was called, or the
+    // user chose to cancel after a failed file (stoppedAfterFailure).
+    bool stoppedEarly = false;
+    bool stoppedAfterFailure = false;
+};
+
+// Encrypts (path -> path.enc) or decrypts (path.enc -> path) a list of files
+// in place with one key text: the question before the run, each file's work,
+// the messages after a failure and the reports to the observer, in the order
+// of the list.
+//
+// Every file gets one fileDone report: Skipped for a name that is no file
+// (reason "no such file" or "is a folder"), Done with the result's path,
+// Failed with the reason (the file is left as it was), and Cancelled for the
+// files after the job stopped. fileStarted and bytesDone come only for files
+// that are worked on. Questions and messages go through the prompter, in the
+// texts of the given language.
+//
+// run() works on the calling thread; cancel() may be called from any thread
+// and stops the job before the next file. A file in work is finished first.
+class EncryptJob
+{
+public:
+    EncryptJob(QString keyText, QStringList paths, EncryptJobOptions options,
+               FileJobObserver &observer, Prompter &prompter);
+
+    EncryptJobSummary run();
+    void cancel() { m_cancelled = true; }
+    bool isCancelled() const { return m_cancelled; }
+    // The summary of the last run(), on the thread that ran it.
+    const EncryptJobSummary &summary() const { return m_summary; }
+
+private:
+    bool confirmStart();
+    // Works on one existing file; false when the job is to stop.
+    bool workOn(int index, const QString &path);
+    void reportFailure(const QString &failedInput);
+    void reportRemainingAsCancelled(int from);
+    bool decrypting() const { return m_options.direction == CipherDirection::Decrypt; }
+
+    QString m_keyText;
+    QStringList m_paths;
+    EncryptJobOptions m_options;
+    FileJobObserver &m_observer;
+    Prompter &m_prompter;
+    std::atomic<bool> m_cancelled{false};
+    EncryptJobSummary m_summary;
+};
