@@ -44,6 +44,56 @@ void applyKeyStream(quint8 *S, const quint8 *in, quint8 *out, quint32 size)
     }
 }
 
+// Two generator runs from i = j = 0 at once, their streams combined.
+void applyTwoKeyStreams(quint8 *S, quint8 *T, const quint8 *in, quint8 *out, quint32 size)
+{
+    quint32 i = 0;
+    quint32 j = 0;
+    quint32 a = 0;
+    quint32 b = 0;
+    quint32 p = 0;
+    for (; p + 8 <= size; p += 8) {
+        quint64 stream = 0;
+#pragma GCC unroll 8
+        for (int k = 0; k < 8; ++k) {
+            i = (i + 1) & 0xFF;
+            const quint32 t = S[i];
+            j = (j + t) & 0xFF;
+            const quint32 u = S[j];
+            S[i] = static_cast<quint8>(u);
+            S[j] = static_cast<quint8>(t);
+            a = (a + 1) & 0xFF;
+            const quint32 x = T[a];
+            b = (b + x) & 0xFF;
+            const quint32 y = T[b];
+            T[a] = static_cast<quint8>(y);
+            T[b] = static_cast<quint8>(x);
+            stream |= static_cast<quint64>(S[(t + u) & 0xFF] ^ T[(x + y) & 0xFF]) << (8 * k);
+        }
+        quint64 word;
+        std::memcpy(&word, in + p, sizeof word);
+        if constexpr (std::endian::native == std::endian::big)
+            stream = __builtin_bswap64(stream);
+        word ^= stream;
+        std::memcpy(out + p, &word, sizeof word);
+    }
+    for (; p < size; ++p) {
+        i = (i + 1) & 0xFF;
+        const quint32 t = S[i];
+        j = (j + t) & 0xFF;
+        const quint32 u = S[j];
+        S[i] = static_cast<quint8>(u);
+        S[j] = static_cast<quint8>(t);
+        a = (a + 1) & 0xFF;
+        const quint32 x = T[a];
+        b = (b + x) & 0xFF;
+        const quint32 y = T[b];
+        T[a] = static_cast<quint8>(y);
+        T[b] = static_cast<quint8>(x);
+        out[p] = in[p] ^ S[(t + u) & 0xFF] ^ T[(x + y) & 0xFF];
+    }
+}
+
 } // namespace
 
 Rc4::~Rc4()
@@ -110,4 +160,12 @@ void Rc4::Encrypt(const void *InData, void *OutData, quint32 Size)
 void Rc4::Decrypt(const void *InData, void *OutData, quint32 Size)
 {
     Encrypt(InData, OutData, Size);
+}
+
+void Rc4::EncryptBoth(Rc4 &first, Rc4 &second, const void *InData, void *OutData, quint32 Size)
+{
+    if (!first.fInitialized || !second.fInitialized)
+        throw CipherError("Cipher not initialized");
+    applyTwoKeyStreams(first.KeyData.data(), second.KeyData.data(),
+                       static_cast<const quint8 *>(InData), static_cast<quint8 *>(OutData), Size);
 }
