@@ -215,12 +215,13 @@ public:
             return m_outcome;
         if (!m_output.create(m_transform.output))
             return refuseOutput(FileFailure::WriteFailed, m_output.errorText());
-        m_output.takeAttributes(m_input.identity());
         const StreamEnd end = streamLayers(m_ciphers, m_input, m_output, m_progress);
         if (end.failure == FileFailure::ReadFailed)
             return refuseInput(end.failure, end.detail);
         if (end.failure != FileFailure::None)
             return refuseOutput(end.failure, end.detail);
+        // Private while being written; the input's permissions once complete.
+        m_output.takeAttributes(m_input.identity());
         if (!m_output.flushToDisk())
             return refuseOutput(FileFailure::WriteFailed, m_output.errorText());
         return finish();
