@@ -10,7 +10,8 @@
 # Usage: bench/cipher/bench_cipher.sh [BIN_DIR] [WORK_DIR]
 #   BIN_DIR   folder of velmora2-cli (default: build/bin)
 #   WORK_DIR  folder on the disk to measure (default: the current folder)
-# Environment: SIZE_MIB (default 512), ROUNDS (default 3).
+# Environment: SIZE_MIB (default 512), ROUNDS (default 3); BASELINE_CLI, the
+# path of another velmora2-cli (an older build) to measure in the same rounds.
 # Targets: encrypt and decrypt each <= 0.7 x the two openssl passes and
 # <= 1.5 x (cp + flush); peak resident memory < 64 MiB.
 set -euo pipefail
@@ -77,6 +78,12 @@ for round in $(seq 1 "$rounds"); do
         echo "bench_cipher: the decrypted file differs from the original" >&2
         exit 1
     fi
+    if [[ -n "${BASELINE_CLI:-}" ]]; then
+        measure baseline-encrypt "$BASELINE_CLI" encrypt --key-stdin "$data" <"$work/key.txt"
+        cp "$data.enc" "$work/ours.enc"
+        measure baseline-decrypt "$BASELINE_CLI" decrypt --key-stdin "$data.enc" <"$work/key.txt"
+        rm -f "$work/ours.enc"
+    fi
 done
 
 median() { awk -v c="${2:-1}" '{print $c}' "$work/$1" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
@@ -99,6 +106,13 @@ printf '  %-34s %8s\n' "encrypt / openssl" "$(ratio "$enc_s" "$ossl_s")" \
     "decrypt / openssl" "$(ratio "$dec_s" "$ossl_s")" \
     "encrypt / (cp + flush)" "$(ratio "$enc_s" "$cp_s")" \
     "decrypt / (cp + flush)" "$(ratio "$dec_s" "$cp_s")"
+if [[ -n "${BASELINE_CLI:-}" ]]; then
+    echo "Baseline $BASELINE_CLI (seconds, ratio to openssl, ratio to cp + flush)"
+    for step in encrypt decrypt; do
+        b=$(median "baseline-$step")
+        printf '  %-34s %8s %6s %6s\n' "$step" "$b" "$(ratio "$b" "$ossl_s")" "$(ratio "$b" "$cp_s")"
+    done
+fi
 echo "CPU time of velmora2-cli (user + system; medians): encrypt $(median encrypt 3) s," \
     "decrypt $(median decrypt 3) s"
 echo "Load average at the end: $(cut -d' ' -f1-3 /proc/loadavg) (other work on the machine slows every tool)"
