@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev libgl-dev libx11-dev libxtst-dev
   qt6-qpa-plugins fonts-dejavu-core
   xvfb xauth xdotool xinput x11-utils x11-xserver-utils python3
-  openssl imagemagick
+  openssl imagemagick time
   libsodium-dev libmagic-dev libssl-dev age openbox
   qt6-svg-dev qt6-translations-l10n clang-format
   dpkg-dev file desktop-file-utils appstream groff-base man-db bash-completion librsvg2-bin

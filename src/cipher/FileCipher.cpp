@@ -1,73 +1,113 @@
 #include "cipher/FileCipher.h"
 
-#include <QFile>
+#include "cipher/FileRefusalTexts.h"
+#include "platform/ExclusiveNewFile.h"
+#include "platform/FileIdentity.h"
+#include "platform/FileLinks.h"
+#include "platform/LockedInputFile.h"
+
 #include <QFileInfo>
-#include <QSaveFile>
+
+#include <map>
+#include <mutex>
 
 namespace {
 
 const QString EncryptedSuffix = QStringLiteral(".enc");
-const QString IntermediateSuffix = QStringLiteral(".ec");
+constexpr int BackupNumbers = 1000;
 
 QString fileNameOf(const QString &path)
 {
     return QFileInfo(path).fileName();
 }
 
-// Copies through a temporary file and a rename, so that the target is
-// replaced only by a complete copy and never left half written.
+// The decrypt backups this process made, by name, with the file each names.
+// Only these are ever removed again, and only these count as our own names
+// of a file about to be decrypted.
+class BackupRegistry
+{
+public:
+    static BackupRegistry &instance()
+    {
+        static BackupRegistry registry;
+        return registry;
+    }
+
+    void add(const QString &backup, const FileIdentity &identity)
+    {
+        const std::lock_guard lock(m_mutex);
+        m_backups[backup] = identity;
+    }
+
+    std::optional<FileIdentity> take(const QString &backup)
+    {
+        const std::lock_guard lock(m_mutex);
+        const auto found = m_backups.find(backup);
+        if (found == m_backups.end())
+            return std::nullopt;
+        const FileIdentity identity = found->second;
+        m_backups.erase(found);
+        return identity;
+    }
+
+    std::optional<FileIdentity> find(const QString &backup) const
+    {
+        const std::lock_guard lock(m_mutex);
+        const auto found = m_backups.find(backup);
+        if (found == m_backups.end())
+            return std::nullopt;
+        return found->second;
+    }
+
+    // How many of our backups are further names of this very file.
+    quint64 namesOf(const FileIdentity &file) const
+    {
+        const std::lock_guard lock(m_mutex);
+        quint64 count = 0;
+        for (const auto &[name, identity] : m_backups) {
+            if (identity.sameFile(file) && FileIdentity::ofPath(name).sameFile(file))
+                ++count;
+        }
+        return count;
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    std::map<QString, FileIdentity> m_backups;
+};
+
+FileWorkOutcome refused(const QString &path, FileFailure failure)
+{
+    FileWorkOutcome outcome;
+    outcome.failedLayer = 0;
+    outcome.failedInput = path;
+    outcome.failure = failure;
+    outcome.reason = FileRefusalTexts::text(failure, Language::English);
+    return outcome;
+}
+
+// Puts a copy of `from` at `to` through a new file and a rename, so that
+// `to` is replaced only by a complete copy, and a link there only as a link.
 bool copyReplacing(const QString &from, const QString &to)
 {
-    QFile source(from);
-    if (!source.open(QIODevice::ReadOnly))
+    LockedInputFile source;
+    if (!source.open(from))
         return false;
-    QSaveFile target(to);
-    if (!target.open(QIODevice::WriteOnly))
+    ExclusiveNewFile target;
+    if (!target.create(to))
         return false;
-    QByteArray buffer;
+    target.takeAttributes(source.identity());
+    std::vector<char> buffer(1 << 20);
     for (;;) {
-        buffer = source.read(1 << 20);
-        if (buffer.isEmpty())
-            break;
-        if (target.write(buffer) != buffer.size()) {
-            target.cancelWriting();
+        const qint64 got = source.read(buffer);
+        if (got < 0)
             return false;
-        }
+        if (got == 0)
+            break;
+        if (!target.write({buffer.data(), size_t(got)}))
+            return false;
     }
-    if (source.error() != QFileDevice::NoError) {
-        target.cancelWriting();
-        return false;
-    }
-    target.setPermissions(source.permissions());
-    return target.commit();
-}
-
-// The backup copy of a file about to be decrypted: "bak" + its name in its
-// folder, or "bak1" + name, "bak2" + name, ... when a file of that name is
-// already there, so that no file of the user's is overwritten or, later,
-// deleted. The name is taken by creating the file empty; empty when no name
-// could be taken.
-QString reserveBackupName(const QString &folder, const QString &name)
-{
-    for (int number = 0; number < 1000; ++number) {
-        const QString prefix =
-            number == 0 ? QStringLiteral("bak") : QStringLiteral("bak%1").arg(number);
-        QFile candidate(folder + prefix + name);
-        if (candidate.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-            return candidate.fileName();
-        if (!candidate.exists())
-            return QString(); // not a clash: the folder takes no new files
-    }
-    return QString();
-}
-
-// After a file's layers succeeded: the input and the intermediate go;
-// failures to delete are not reported.
-void removeInputAndIntermediate(const QString &input, const QString &intermediate)
-{
-    if (QFileInfo::exists(input))
-        QFile::remove(input);
-    QFile::remove(intermediate);
+    return target.flushToDisk() && target.place(ExclusiveNewFile::Placing::ReplaceExisting);
 }
 
 } // namespace
@@ -84,21 +124,23 @@ std::optional<QString> decryptedPath(const QString &encryptedPath)
     return output;
 }
 
+// Both layers in one pass from the input straight to the result's new file;
+// no intermediate file is written (a file of the user's named like the old
+// intermediate, name + ".ec", is never touched). The locks: the run holds
+// an exclusive flock on its open input, on the file at the result's name
+// when one is there, and on its own new file, which becomes the result; a
+// second run, of this process or another, that wants any of these files as
+// its input or its result's name finds it locked and is refused. So an
+// encrypt of "a" and a decrypt of "a.enc" exclude each other whichever
+// starts first: each one's input is the other's result name.
 FileWorkOutcome encryptFile(const QString &path, const QString &keyText,
                             const ByteProgress &progress)
 {
-    const QString intermediate = path + IntermediateSuffix;
-    const QString output = path + EncryptedSuffix;
-    FileWorkOutcome outcome = runLayerChain(
-        keyText, {LayerStep{path, intermediate, false}, LayerStep{intermediate, output, true}},
-        progress);
-    // The result is on the disk once the layers are done; only then does the
-    // plain file go.
-    if (outcome.ok) {
-        removeInputAndIntermediate(path, intermediate);
-        outcome.result = output;
-    }
-    return outcome;
+    FileTransform transform;
+    transform.input = path;
+    transform.output = path + EncryptedSuffix;
+    transform.layersUseSha1 = {false, true};
+    return runFileTransform(keyText, transform, progress);
 }
 
 FileWorkOutcome decryptFile(const QString &path, const QString &keyText,
@@ -106,40 +148,74 @@ FileWorkOutcome decryptFile(const QString &path, const QString &keyText,
 {
     const std::optional<QString> output = decryptedPath(path);
     if (!output)
-        return FileWorkOutcome{
-            false, 0, path, QStringLiteral("The file name does not end in \".enc\"."), {}};
-    const QString intermediate = *output + IntermediateSuffix;
-    FileWorkOutcome outcome = runLayerChain(
-        keyText, {LayerStep{path, intermediate, true}, LayerStep{intermediate, *output, false}},
-        progress);
-    if (outcome.ok) {
-        removeInputAndIntermediate(path, intermediate);
-        outcome.result = *output;
-    }
-    return outcome;
+        return refused(path, FileFailure::NotEncryptedName);
+    FileTransform transform;
+    transform.input = path;
+    transform.output = *output;
+    transform.layersUseSha1 = {true, false};
+    transform.decrypting = true;
+    transform.ownNames = BackupRegistry::instance().namesOf(FileIdentity::ofPath(path));
+    return runFileTransform(keyText, transform, progress);
 }
 
+// The encrypted file is never changed in place (a run writes a new file and
+// renames it), so a second name for it keeps exactly the bytes a copy would,
+// at no cost. Where the file system has no hard links, a copy.
 QString makeDecryptBackup(const QString &path)
 {
-    const QFileInfo info(path);
-    const QString backup = reserveBackupName(info.path() + QLatin1Char('/'), info.fileName());
-    if (backup.isEmpty())
-        return backup;
-    if (!copyReplacing(path, backup)) {
-        QFile::remove(backup);
+    const FileIdentity original = FileIdentity::ofPath(path);
+    if (original.kind != FileIdentity::Kind::RegularFile)
         return QString();
+    const QFileInfo info(path);
+    const QString folder = info.path() + QLatin1Char('/');
+    for (int number = 0; number < BackupNumbers; ++number) {
+        const QString prefix =
+            number == 0 ? QStringLiteral("bak") : QStringLiteral("bak%1").arg(number);
+        const QString backup = folder + prefix + info.fileName();
+        FileLinks::Result made = FileLinks::addName(path, backup);
+        if (made == FileLinks::Result::NotHere)
+            made = FileLinks::copyToNewName(path, backup);
+        if (made == FileLinks::Result::NameTaken)
+            continue;
+        if (made != FileLinks::Result::Done)
+            return QString();
+        const FileIdentity identity = FileIdentity::ofPath(backup);
+        if (identity.kind != FileIdentity::Kind::RegularFile)
+            return QString();
+        BackupRegistry::instance().add(backup, identity);
+        return backup;
     }
-    return backup;
+    return QString();
 }
 
 bool restoreDecryptBackup(const QString &backup, const QString &path)
 {
+    const std::optional<FileIdentity> made = BackupRegistry::instance().find(backup);
+    if (!made || !FileIdentity::ofPath(backup).sameFile(*made))
+        return false;
+    const FileIdentity current = FileIdentity::ofPath(path);
+    if (current.sameFile(*made))
+        return true; // the encrypted file is still there, unchanged
+    if (current.kind == FileIdentity::Kind::Missing) {
+        const FileLinks::Result linked = FileLinks::addName(backup, path);
+        if (linked == FileLinks::Result::Done) {
+            ExclusiveNewFile::flushFolderOf(path);
+            return true;
+        }
+        if (linked != FileLinks::Result::NotHere)
+            return false;
+    } else if (current.kind != FileIdentity::Kind::RegularFile &&
+               current.kind != FileIdentity::Kind::Link) {
+        return false;
+    }
     return copyReplacing(backup, path);
 }
 
 void removeDecryptBackup(const QString &backup)
 {
-    QFile::remove(backup);
+    const std::optional<FileIdentity> made = BackupRegistry::instance().take(backup);
+    if (made && FileLinks::removeIfSame(backup, *made))
+        ExclusiveNewFile::flushFolderOf(backup);
 }
 
 } // namespace FileCipher

@@ -1,17 +1,15 @@
 #include "cipher/LayerChain.h"
 
+#include "cipher/FileRefusalTexts.h"
 #include "cipher/Rc4.h"
 #include "cipher/Sha1.h"
 #include "cipher/Sha256.h"
-#include "platform/FileSync.h"
-
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
+#include "platform/ExclusiveNewFile.h"
+#include "platform/FileLinks.h"
+#include "platform/LockedInputFile.h"
 
 #include <algorithm>
-#include <atomic>
+#include <cerrno>
 #include <condition_variable>
 #include <deque>
 #include <memory>
@@ -19,18 +17,12 @@
 #include <optional>
 #include <thread>
 
-#if defined(Q_OS_UNIX)
-#include <fcntl.h>
-#include <unistd.h>
-#endif
-
 namespace {
 
 // Blocks are whole numbers of cipher chunks, so that every chunk border
 // falls on a multiple of 8192 bytes of the file.
 constexpr qint64 BlockSize = 128 * qint64(StreamCipher::StreamChunkSize);
-constexpr int BlockCount = 6;
-constexpr int EndOfData = -1;
+constexpr int BlockCount = 8;
 
 struct Block
 {
@@ -38,160 +30,180 @@ struct Block
     qint64 size = 0;
 };
 
-// The hand-over between the layers: queue 0 holds the free blocks, queue k
-// the blocks waiting for layer k. One failure stops every layer.
-class ChainState
+// A queue of block numbers between the two threads of a run.
+class BlockQueue
 {
 public:
-    explicit ChainState(size_t layers)
-        : m_queues(layers)
-    {
-    }
-
-    void push(size_t queue, int block)
+    void push(int block)
     {
         {
             const std::lock_guard lock(m_mutex);
-            m_queues[queue].push_back(block);
+            m_blocks.push_back(block);
         }
         m_changed.notify_all();
     }
 
-    // Nothing once the chain has failed.
-    std::optional<int> pop(size_t queue)
+    // Nothing once the queue is closed and empty.
+    std::optional<int> pop()
     {
         std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, [&] { return m_failed || !m_queues[queue].empty(); });
-        if (m_failed)
+        m_changed.wait(lock, [&] { return m_closed || !m_blocks.empty(); });
+        if (m_blocks.empty())
             return std::nullopt;
-        const int block = m_queues[queue].front();
-        m_queues[queue].pop_front();
+        const int block = m_blocks.front();
+        m_blocks.pop_front();
         return block;
     }
 
-    // The earliest layer's failure is the one reported.
-    void fail(int layer, const QString &reason)
+    void close()
     {
         {
             const std::lock_guard lock(m_mutex);
-            if (!m_failed || layer < m_failedLayer) {
-                m_failedLayer = layer;
-                m_reason = reason;
-            }
-            m_failed = true;
+            m_closed = true;
         }
         m_changed.notify_all();
     }
 
-    bool failed(int &layer, QString &reason) const
-    {
-        const std::lock_guard lock(m_mutex);
-        layer = m_failedLayer;
-        reason = m_reason;
-        return m_failed;
-    }
-
-    std::atomic<quint64> finished{0};
-
-    // Writes from two layers at once to two files are several times slower
-    // on common Linux file systems than the same writes one after the other,
-    // so the layers take turns.
-    std::mutex writing;
-
 private:
-    mutable std::mutex m_mutex;
+    std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::vector<std::deque<int>> m_queues;
-    bool m_failed = false;
-    int m_failedLayer = -1;
-    QString m_reason;
+    std::deque<int> m_blocks;
+    bool m_closed = false;
 };
 
-void applyLayer(Rc4 &cipher, Block &block)
+// The key streams of all layers applied to a block, chunk by chunk. Two
+// layers (a whole file's run) go through both generators at once.
+void applyLayers(std::vector<Rc4> &ciphers, Block &block)
 {
     for (qint64 offset = 0; offset < block.size; offset += StreamCipher::StreamChunkSize) {
         const auto length = static_cast<quint32>(
             std::min<qint64>(StreamCipher::StreamChunkSize, block.size - offset));
-        cipher.Encrypt(block.data.get() + offset, block.data.get() + offset, length);
+        char *bytes = block.data.get() + offset;
+        if (ciphers.size() == 2) {
+            Rc4::EncryptBoth(ciphers[0], ciphers[1], bytes, bytes, length);
+            continue;
+        }
+        for (Rc4 &cipher : ciphers)
+            cipher.Encrypt(bytes, bytes, length);
     }
 }
 
-bool writeBlock(QFileDevice &file, const Block &block)
+struct StreamEnd
 {
-    return file.write(block.data.get(), block.size) == block.size;
-}
-
-// Starts writing the result to the disk while the work goes on, so that the
-// flush at the end has little left to wait for. Only a hint: the flush at
-// the end is what makes the result durable.
-class EarlyWriteback
-{
-public:
-    void written(QFileDevice &file, qint64 bytes)
-    {
-#if defined(Q_OS_LINUX)
-        m_pending += bytes;
-        if (m_pending < Stride)
-            return;
-        ::sync_file_range(file.handle(), m_started, m_pending, SYNC_FILE_RANGE_WRITE);
-        m_started += m_pending;
-        m_pending = 0;
-#else
-        Q_UNUSED(file);
-        Q_UNUSED(bytes);
-#endif
-    }
-
-private:
-    static constexpr qint64 Stride = 8 * BlockSize;
-    qint64 m_started = 0;
-    qint64 m_pending = 0;
+    FileFailure failure = FileFailure::None;
+    QString detail;
 };
 
-// Fills a block unless the input ends first; -1 on a read error.
-qint64 fillBlock(QFile &input, Block &block)
+// Reads, applies the layers and writes, pipelined over two threads: this
+// thread reads the input and writes the result (the system copies and the
+// disk's work), a second one applies the key streams. Blocks go round in
+// the order of the file.
+StreamEnd streamLayers(std::vector<Rc4> &ciphers, LockedInputFile &input, ExclusiveNewFile &output,
+                       const ByteProgress &progress)
 {
-    qint64 got = 0;
-    while (got < BlockSize) {
-        const qint64 part = input.read(block.data.get() + got, BlockSize - got);
-        if (part < 0)
-            return -1;
-        if (part == 0)
+    const quint64 total = static_cast<quint64>(std::max<qint64>(0, input.identity().size));
+    std::vector<Block> blocks(BlockCount);
+    BlockQueue toCipher;
+    BlockQueue toWrite;
+    std::thread worker([&] {
+        while (const std::optional<int> index = toCipher.pop()) {
+            applyLayers(ciphers, blocks[size_t(*index)]);
+            toWrite.push(*index);
+        }
+        toWrite.close();
+    });
+
+    StreamEnd end;
+    quint64 done = 0;
+    std::deque<int> free;
+    for (int k = 0; k < BlockCount; ++k)
+        free.push_back(k);
+    bool reading = true;
+    int inFlight = 0;
+    if (progress)
+        progress(0, total);
+    while (reading || inFlight > 0) {
+        while (reading && !free.empty() && end.failure == FileFailure::None) {
+            const int index = free.front();
+            free.pop_front();
+            Block &block = blocks[size_t(index)];
+            block.size = input.read({block.data.get(), size_t(BlockSize)});
+            if (block.size < 0) {
+                end = {FileFailure::ReadFailed, input.errorText()};
+                reading = false;
+                break;
+            }
+            if (block.size < BlockSize)
+                reading = false;
+            if (block.size == 0) {
+                free.push_back(index);
+                break;
+            }
+            toCipher.push(index);
+            ++inFlight;
+        }
+        if (!reading && inFlight == 0)
             break;
-        got += part;
+        const std::optional<int> index = toWrite.pop();
+        if (!index)
+            break;
+        --inFlight;
+        const Block &block = blocks[size_t(*index)];
+        if (end.failure == FileFailure::None) {
+            if (output.write({block.data.get(), size_t(block.size)})) {
+                done += quint64(block.size);
+                if (progress)
+                    progress(done, std::max(done, total));
+            } else {
+                end = {FileFailure::WriteFailed, output.errorText()};
+                reading = false;
+            }
+        }
+        free.push_back(*index);
     }
-    return got;
+    toCipher.close();
+    worker.join();
+    for (Block &block : blocks)
+        std::fill_n(block.data.get(), BlockSize, '\0');
+    return end;
 }
 
-// Makes a rename in the folder durable. Not every file system can flush a
-// folder; the file itself has been flushed already, so this is best effort.
-void flushFolder(const QString &path)
+FileFailure inputFailure(LockedInputFile::Failure failure)
 {
-#if defined(Q_OS_UNIX)
-    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
-    const int descriptor = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (descriptor >= 0) {
-        FileSync::flushToDisk(descriptor);
-        ::close(descriptor);
+    switch (failure) {
+    case LockedInputFile::Failure::None:
+        return FileFailure::None;
+    case LockedInputFile::Failure::NotFound:
+        return FileFailure::NotFound;
+    case LockedInputFile::Failure::Link:
+        return FileFailure::IsLink;
+    case LockedInputFile::Failure::Folder:
+        return FileFailure::IsFolder;
+    case LockedInputFile::Failure::NotRegular:
+        return FileFailure::NotRegularFile;
+    case LockedInputFile::Failure::InUse:
+        return FileFailure::InUse;
+    case LockedInputFile::Failure::AccessDenied:
+        return FileFailure::AccessDenied;
+    case LockedInputFile::Failure::Replaced:
+    case LockedInputFile::Failure::Other:
+        break;
     }
-#else
-    Q_UNUSED(path);
-#endif
+    return FileFailure::ReadFailed;
 }
 
-class LayerChainRun
+class FileTransformRun
 {
 public:
-    LayerChainRun(const QString &keyText, const std::vector<LayerStep> &layers,
-                  const ByteProgress &progress)
-        : m_key(keyText)
-        , m_layers(layers)
+    FileTransformRun(const QString &key, const FileTransform &transform,
+                     const ByteProgress &progress)
+        : m_key(key)
+        , m_transform(transform)
         , m_progress(progress)
-        , m_state(layers.size())
     {
     }
 
-    ~LayerChainRun()
+    ~FileTransformRun()
     {
         for (Rc4 &cipher : m_ciphers)
             cipher.Burn();
@@ -199,227 +211,162 @@ public:
 
     FileWorkOutcome run()
     {
-        if (m_layers.empty())
-            return {true, -1, QString(), QString(), QString()};
-        if (!open())
-            return outcome();
-        stream();
-        int layer = -1;
-        QString reason;
-        if (!m_state.failed(layer, reason))
-            commit();
-        return outcome();
+        if (!openInput() || !guardResultName() || !keyLayers())
+            return m_outcome;
+        if (!m_output.create(m_transform.output))
+            return refuseOutput(FileFailure::WriteFailed, m_output.errorText());
+        const StreamEnd end = streamLayers(m_ciphers, m_input, m_output, m_progress);
+        if (end.failure == FileFailure::ReadFailed)
+            return refuseInput(end.failure, end.detail);
+        if (end.failure != FileFailure::None)
+            return refuseOutput(end.failure, end.detail);
+        // Private while being written; the input's permissions once complete.
+        m_output.takeAttributes(m_input.identity());
+        if (!m_output.flushToDisk())
+            return refuseOutput(FileFailure::WriteFailed, m_output.errorText());
+        return finish();
     }
 
 private:
-    bool open()
+    bool openInput()
     {
-        const size_t count = m_layers.size();
-        m_ciphers = std::vector<Rc4>(count);
-        m_input.setFileName(m_layers.front().input);
-        if (QFileInfo(m_input.fileName()).isDir()) {
-            m_state.fail(0, QStringLiteral("Is a folder"));
-            return false;
+        if (!m_input.open(m_transform.input))
+            return refuseInput(inputFailure(m_input.failure()), m_input.errorText()), false;
+        const quint64 allowed = 1 + m_transform.ownNames;
+        if (m_transform.refuseFurtherNames && m_input.identity().links > allowed)
+            return refuseInput(FileFailure::MultipleNames, QString()), false;
+        m_input.adviseSequential();
+        return true;
+    }
+
+    // The result's name: free (the result may take it only while it stays
+    // free), a regular file (locked like an input, so that no other run
+    // works on it, and replaced by the rename), a link (replaced as a link
+    // by the rename, never written through), or anything else: refused.
+    bool guardResultName()
+    {
+        const FileIdentity existing = FileIdentity::ofPath(m_transform.output);
+        switch (existing.kind) {
+        case FileIdentity::Kind::Missing:
+            m_placing = ExclusiveNewFile::Placing::OnlyIfAbsent;
+            return true;
+        case FileIdentity::Kind::Link:
+            return true;
+        case FileIdentity::Kind::RegularFile:
+            if (m_resultName.open(m_transform.output))
+                return true;
+            if (m_resultName.failure() == LockedInputFile::Failure::InUse)
+                return refuseOutput(FileFailure::InUse, QString()), false;
+            // Gone or replaced by a link meanwhile: the rename handles both.
+            return true;
+        case FileIdentity::Kind::Folder:
+        case FileIdentity::Kind::Other:
+            return refuseOutput(FileFailure::ResultNameBlocked, QString()), false;
+        case FileIdentity::Kind::Unreadable:
+            break;
         }
-        if (!m_input.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-            m_state.fail(0, m_input.errorString());
-            return false;
-        }
-        m_total = static_cast<quint64>(std::max<qint64>(0, m_input.size()));
-        const QFileDevice::Permissions permissions = m_input.permissions();
-#if defined(Q_OS_LINUX)
-        ::posix_fadvise(m_input.handle(), 0, 0, POSIX_FADV_SEQUENTIAL);
-#endif
-        for (size_t k = 0; k < count; ++k) {
-            const int layer = static_cast<int>(k);
-            try {
-                if (m_layers[k].useSha1)
+        return refuseOutput(FileFailure::AccessDenied, QString()), false;
+    }
+
+    bool keyLayers()
+    {
+        m_ciphers = std::vector<Rc4>(m_transform.layersUseSha1.size());
+        try {
+            for (size_t k = 0; k < m_ciphers.size(); ++k) {
+                if (m_transform.layersUseSha1[k])
                     m_ciphers[k].InitStr(m_key, hashClass<Sha1>);
                 else
                     m_ciphers[k].InitStr(m_key, hashClass<Sha256>);
-            } catch (const CipherError &error) {
-                m_state.fail(layer, QString::fromUtf8(error.what()));
-                return false;
             }
-            if (k + 1 < count) {
-                auto intermediate = std::make_unique<QFile>(m_layers[k].output);
-                const bool opened = intermediate->open(QIODevice::WriteOnly | QIODevice::Truncate |
-                                                           QIODevice::Unbuffered,
-                                                       permissions);
-                if (!opened) {
-                    m_state.fail(layer, intermediate->errorString());
-                    return false;
-                }
-                intermediate->setPermissions(permissions);
-                m_created.push_back(m_layers[k].output);
-                m_outputs.push_back(std::move(intermediate));
-            } else {
-                m_final = std::make_unique<QSaveFile>(m_layers[k].output);
-                if (!m_final->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-                    m_state.fail(layer, m_final->errorString());
-                    return false;
-                }
-                m_final->setPermissions(permissions);
-            }
+        } catch (const CipherError &error) {
+            return refuseInput(FileFailure::KeyUnusable, QString::fromUtf8(error.what())), false;
         }
         return true;
     }
 
-    QFileDevice &output(size_t layer) const
+    FileFailure changed() const
     {
-        if (layer + 1 < m_layers.size())
-            return *m_outputs[layer];
-        return *m_final;
+        return m_transform.decrypting ? FileFailure::ChangedWhileDecrypted
+                                      : FileFailure::ChangedWhileEncrypted;
     }
 
-    // Layer 0 runs here and reads the input; every later layer has a thread.
-    void stream()
+    // The result goes in place only while the input is unchanged, and the
+    // input goes only while it is still unchanged after that.
+    FileWorkOutcome finish()
     {
-        std::vector<Block> blocks(BlockCount);
-        for (int k = 0; k < BlockCount; ++k)
-            m_state.push(0, k);
-        std::vector<std::thread> threads;
-        for (size_t k = 1; k < m_layers.size(); ++k)
-            threads.emplace_back([this, k, &blocks] { laterLayer(k, blocks); });
-
-        const size_t last = m_layers.size() - 1;
-        for (;;) {
-            const std::optional<int> index = m_state.pop(0);
-            if (!index)
-                break;
-            report();
-            Block &block = blocks[static_cast<size_t>(*index)];
-            block.size = fillBlock(m_input, block);
-            if (block.size < 0) {
-                m_state.fail(0, m_input.errorString());
-                break;
-            }
-            if (block.size > 0) {
-                applyLayer(m_ciphers[0], block);
-                if (!writeBlockInTurn(output(0), block)) {
-                    m_state.fail(0, output(0).errorString());
-                    break;
-                }
-                if (last == 0)
-                    m_writeback.written(output(0), block.size);
-            }
-            if (last == 0) {
-                m_state.finished += static_cast<quint64>(block.size);
-                m_state.push(0, *index);
-            } else if (block.size > 0) {
-                m_state.push(1, *index);
-            }
-            if (block.size < BlockSize) {
-                if (last > 0)
-                    m_state.push(1, EndOfData);
-                break;
-            }
+        if (!m_input.unchanged())
+            return refuseInput(changed(), QString());
+        if (!m_output.place(m_placing)) {
+            if (m_output.error() == EEXIST)
+                return refuseOutput(FileFailure::ResultNameAppeared, QString());
+            return refuseOutput(FileFailure::WriteFailed, m_output.errorText());
         }
-        for (std::thread &thread : threads)
-            thread.join();
-        report();
-    }
-
-    void laterLayer(size_t k, std::vector<Block> &blocks)
-    {
-        const bool last = k + 1 == m_layers.size();
-        for (;;) {
-            const std::optional<int> index = m_state.pop(k);
-            if (!index)
-                return;
-            if (*index == EndOfData) {
-                if (!last)
-                    m_state.push(k + 1, EndOfData);
-                return;
-            }
-            Block &block = blocks[static_cast<size_t>(*index)];
-            applyLayer(m_ciphers[k], block);
-            if (!writeBlockInTurn(output(k), block)) {
-                m_state.fail(static_cast<int>(k), output(k).errorString());
-                return;
-            }
-            if (last) {
-                m_writeback.written(output(k), block.size);
-                m_state.finished += static_cast<quint64>(block.size);
-                m_state.push(0, *index);
-            } else {
-                m_state.push(k + 1, *index);
-            }
+        if (!m_input.unchanged()) {
+            m_output.discard();
+            return refuseInput(changed(), QString());
         }
+        if (m_transform.removeInput &&
+            FileLinks::removeIfSame(m_transform.input, m_input.identity()))
+            ExclusiveNewFile::flushFolderOf(m_transform.input);
+        m_outcome.ok = true;
+        m_outcome.result = m_transform.output;
+        return m_outcome;
     }
 
-    bool writeBlockInTurn(QFileDevice &file, const Block &block)
+    FileWorkOutcome refuse(int layer, FileFailure failure, const QString &detail)
     {
-        const std::lock_guard lock(m_state.writing);
-        return writeBlock(file, block);
+        m_output.discard();
+        m_outcome = FileWorkOutcome{};
+        m_outcome.failedLayer = layer;
+        m_outcome.failedInput = m_transform.input;
+        m_outcome.failure = failure;
+        m_outcome.detail = detail;
+        m_outcome.reason = FileRefusalTexts::reason(failure, Language::English, detail);
+        return m_outcome;
     }
 
-    void report()
+    FileWorkOutcome refuseInput(FileFailure failure, const QString &detail)
     {
-        if (!m_progress)
-            return;
-        const quint64 done = m_state.finished.load();
-        m_progress(done, std::max(done, m_total));
+        return refuse(0, failure, detail);
     }
 
-    void commit()
+    FileWorkOutcome refuseOutput(FileFailure failure, const QString &detail)
     {
-        const int last = static_cast<int>(m_layers.size()) - 1;
-        for (const std::unique_ptr<QFile> &intermediate : m_outputs)
-            intermediate->close();
-        if (!FileSync::flushToDisk(*m_final)) {
-            m_state.fail(last, m_final->errorString());
-            return;
-        }
-        if (!m_final->commit()) {
-            m_state.fail(last, m_final->errorString());
-            return;
-        }
-        flushFolder(m_layers.back().output);
-        m_committed = true;
-    }
-
-    FileWorkOutcome outcome()
-    {
-        FileWorkOutcome result;
-        int layer = -1;
-        QString reason;
-        if (!m_state.failed(layer, reason) && m_committed) {
-            result.ok = true;
-            return result;
-        }
-        m_input.close();
-        if (m_final)
-            m_final->cancelWriting();
-        m_final.reset();
-        m_outputs.clear();
-        for (const QString &path : m_created)
-            QFile::remove(path);
-        result.failedLayer = layer;
-        result.failedInput = m_layers[static_cast<size_t>(std::max(layer, 0))].input;
-        result.reason = reason;
-        return result;
+        const int last = std::max(0, int(m_transform.layersUseSha1.size()) - 1);
+        return refuse(last, failure, detail);
     }
 
     const QString m_key;
-    const std::vector<LayerStep> &m_layers;
+    const FileTransform &m_transform;
     const ByteProgress &m_progress;
-    ChainState m_state;
     std::vector<Rc4> m_ciphers;
-    QFile m_input;
-    std::vector<std::unique_ptr<QFile>> m_outputs;
-    std::unique_ptr<QSaveFile> m_final;
-    std::vector<QString> m_created;
-    EarlyWriteback m_writeback;
-    quint64 m_total = 0;
-    bool m_committed = false;
+    LockedInputFile m_input;
+    LockedInputFile m_resultName; // held for the run: the lock is what counts
+    ExclusiveNewFile m_output;
+    ExclusiveNewFile::Placing m_placing = ExclusiveNewFile::Placing::ReplaceExisting;
+    FileWorkOutcome m_outcome;
 };
 
 } // namespace
 
+FileWorkOutcome runFileTransform(const QString &keyText, const FileTransform &transform,
+                                 const ByteProgress &progress)
+{
+    FileTransformRun run(keyText, transform, progress);
+    return run.run();
+}
+
 FileWorkOutcome runLayerChain(const QString &keyText, const std::vector<LayerStep> &layers,
                               const ByteProgress &progress)
 {
-    LayerChainRun run(keyText, layers, progress);
-    return run.run();
+    if (layers.empty())
+        return FileWorkOutcome{true, -1, QString(), QString(), QString()};
+    FileTransform transform;
+    transform.input = layers.front().input;
+    transform.output = layers.back().output;
+    for (const LayerStep &layer : layers)
+        transform.layersUseSha1.push_back(layer.useSha1);
+    transform.removeInput = false;
+    transform.refuseFurtherNames = false;
+    return runFileTransform(keyText, transform, progress);
 }

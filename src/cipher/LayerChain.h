@@ -14,15 +14,51 @@ struct LayerStep
     bool useSha1 = false;
 };
 
-// How the work on one file ended. When a layer failed, failedInput is that
-// layer's input file and reason the system's explanation.
+// Why the work on one file did not happen or did not finish. Every kind
+// leaves the user's files as they were (see FileRefusalTexts for the words).
+enum class FileFailure {
+    None,
+    NotFound,
+    NotEncryptedName,   // a decrypt of a name without ".enc"
+    IsLink,             // the input is a symbolic link
+    IsFolder,           // the input is a folder
+    NotRegularFile,     // the input is a pipe, socket or device
+    MultipleNames,      // the input has further hard links
+    InUse,              // another run holds the input or the result's name
+    ResultNameBlocked,  // a folder or special file has the result's name
+    ResultNameAppeared, // a file took the result's free name during the run
+    ChangedWhileEncrypted,
+    ChangedWhileDecrypted,
+    AccessDenied,
+    ReadFailed,
+    WriteFailed, // also a full disk
+    KeyUnusable
+};
+
+// How the work on one file ended. failedInput is the file the work read,
+// failedLayer 0 when the failure concerns the input, the last layer when it
+// concerns the result; reason is the English explanation (the words of
+// failure plus the system's detail), detail the system's own error text.
 struct FileWorkOutcome
 {
+    FileWorkOutcome() = default;
+    FileWorkOutcome(bool ok, int failedLayer, const QString &failedInput, const QString &reason,
+                    const QString &result)
+        : ok(ok)
+        , failedLayer(failedLayer)
+        , failedInput(failedInput)
+        , reason(reason)
+        , result(result)
+    {
+    }
+
     bool ok = false;
     int failedLayer = -1;
     QString failedInput;
     QString reason;
     QString result; // the file the work produced, after success
+    FileFailure failure = FileFailure::None;
+    QString detail;
 };
 
 // Called with the bytes finished so far and the expected total, from the
@@ -30,19 +66,29 @@ struct FileWorkOutcome
 using ByteProgress = std::function<void(quint64 done, quint64 total)>;
 
 // The heavy part of encrypting or decrypting one file, free of any user
-// interface so that it can run on a worker thread: a chain of layers in
-// which every layer after the first reads the previous layer's output.
-//
-// - Each layer streams the whole file in 8192-byte chunks, the key stream
-//   restarting at every chunk; 64-bit counts, no size limit.
-// - The layers run side by side on their own threads over large blocks, and
-//   a later layer takes the bytes its predecessor writes to the intermediate
-//   file straight from memory instead of reading the file back.
-// - The last output is written under a temporary name in the same folder,
-//   flushed to the disk and then renamed over the final name, so an existing
-//   file of that name stays whole until the new one is complete and on disk.
-// - Outputs take the first input's permissions.
-// - On failure every file the work created is removed; the inputs are never
-//   changed. Intermediates stay after success: the caller deletes them.
+// interface so that it can run on a worker thread: the layers, in order,
+// from the first layer's input straight to the last layer's output. The
+// bytes between layers never reach a file. The result is written under a
+// temporary name, flushed and renamed into place; the input is never
+// changed, and after a failure nothing the work created is left.
 FileWorkOutcome runLayerChain(const QString &keyText, const std::vector<LayerStep> &layers,
                               const ByteProgress &progress = {});
+
+// One file through the layers, with the safety rules of an in-place run:
+// the input must be a regular file of one name (apart from `ownNames`
+// further names the caller made itself), no other run may hold it or the
+// result's name, and the input is removed once the result is in place and
+// the input proved unchanged.
+struct FileTransform
+{
+    QString input;
+    QString output;
+    std::vector<bool> layersUseSha1;
+    bool decrypting = false;
+    bool removeInput = true;
+    bool refuseFurtherNames = true;
+    quint64 ownNames = 0;
+};
+
+FileWorkOutcome runFileTransform(const QString &keyText, const FileTransform &transform,
+                                 const ByteProgress &progress = {});

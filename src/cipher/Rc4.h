@@ -29,6 +29,13 @@ public:
     void Encrypt(const void *InData, void *OutData, quint32 Size) override;
     void Decrypt(const void *InData, void *OutData, quint32 Size) override;
 
+    // first.Encrypt and then second.Encrypt over the same bytes, in one pass:
+    // the two generators are independent, so running them interleaved lets
+    // one core work on both at nearly the speed of one. The same bytes and
+    // the same states afterwards as the two calls one after the other.
+    static void EncryptBoth(Rc4 &first, Rc4 &second, const void *InData, void *OutData,
+                            quint32 Size);
+
 private:
     std::array<quint8, 256> KeyData{}; // working permutation S
     std::array<quint8, 256> KeyOrg{};  // S right after the key schedule

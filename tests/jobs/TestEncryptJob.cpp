@@ -261,17 +261,15 @@ private slots:
                  QFileDevice::Permissions());
     }
 
-    // A layer that fails: its error box names its input, then the access
-    // box and the run's own message; the original stays, nothing half
-    // written is left behind, and the next file goes on.
+    // A file whose layers fail: its error box names the file, then the
+    // access box and the run's own message; the original stays, nothing half
+    // written is left behind, the entry keeps its name.
     void encryptFailures_data()
     {
         QTest::addColumn<QString>("blockedName"); // a folder where the layer writes
         QTest::addColumn<QString>("layerInput");
-        QTest::newRow("intermediate cannot be created") << "a.txt.ec"
-                                                        << "a.txt";
         QTest::newRow("output cannot be created") << "a.txt.enc"
-                                                  << "a.txt.ec";
+                                                  << "a.txt";
     }
 
     void encryptFailures()
@@ -337,10 +335,10 @@ private slots:
                                                    << ".enc" << true;
         QTest::newRow("output cannot be created, go on") << "a.txt.enc"
                                                          << "a.txt"
-                                                         << "a.txt.ec" << false;
+                                                         << "a.txt.enc" << false;
         QTest::newRow("output cannot be created, cancel") << "a.txt.enc"
                                                           << "a.txt"
-                                                          << "a.txt.ec" << true;
+                                                          << "a.txt.enc" << true;
     }
 
     void decryptFailures()

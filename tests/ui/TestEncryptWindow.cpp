@@ -458,8 +458,8 @@ void TestEncryptWindow::failingFileInTheMiddle()
     write(QStringLiteral("a.txt"), "first");
     write(QStringLiteral("b.txt"), "second");
     write(QStringLiteral("c.txt"), "third");
-    // A folder where b.txt's intermediate would go: its first layer fails.
-    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("b.txt.ec")));
+    // A folder with the name of b.txt's result: b.txt is refused.
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("b.txt.enc")));
     showTool();
     select({QStringLiteral("a.txt"), QStringLiteral("b.txt"), QStringLiteral("c.txt")});
     MessageBox::clearHistory();
@@ -477,7 +477,7 @@ void TestEncryptWindow::failingFileInTheMiddle()
                                     MessageIcon::Error));
     QCOMPARE(entries(), (QStringList{"a.txt.enc", "b.txt", "c.txt.enc"}));
     QCOMPARE(TestFiles::read(path(QStringLiteral("b.txt"))), QByteArray("second"));
-    QVERIFY(!QFileInfo::exists(path(QStringLiteral("b.txt.enc"))));
+    QVERIFY(QFileInfo(path(QStringLiteral("b.txt.enc"))).isDir());
     QVERIFY(QFileInfo::exists(path(QStringLiteral("c.txt.enc"))));
     QVERIFY(!QFileInfo::exists(path(QStringLiteral("c.txt"))));
     QCOMPARE(m_ui.result->text(), QStringLiteral("2 file(s) encrypted"));
@@ -490,8 +490,8 @@ void TestEncryptWindow::decryptFailureAnsweredYesRestoresAndStops()
     write(QStringLiteral("a.txt.enc"), encryptedBytes(OwnKey, "first"));
     write(QStringLiteral("b.txt.enc"), b);
     write(QStringLiteral("c.txt.enc"), encryptedBytes(OwnKey, "third"));
-    // A folder in the place of b's intermediate: its decryption fails.
-    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("b.txt.ec")));
+    // A folder with the name of b's result: its decryption is refused.
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("b.txt")));
     showTool();
     select({QStringLiteral("a.txt.enc"), QStringLiteral("b.txt.enc"), QStringLiteral("c.txt.enc")});
     m_ui.result->setText(QStringLiteral("before"));
@@ -513,7 +513,7 @@ void TestEncryptWindow::decryptFailureAnsweredYesRestoresAndStops()
     QCOMPARE(TestFiles::read(path(QStringLiteral("a.txt"))), QByteArray("first"));
     QCOMPARE(TestFiles::read(path(QStringLiteral("b.txt.enc"))), b);
     QCOMPARE(TestFiles::read(path(QStringLiteral("bakb.txt.enc"))), b);
-    QVERIFY(!QFileInfo::exists(path(QStringLiteral("b.txt"))));
+    QVERIFY(QFileInfo(path(QStringLiteral("b.txt"))).isDir());
     QVERIFY(QFileInfo::exists(path(QStringLiteral("c.txt.enc"))));
     QVERIFY(!QFileInfo::exists(path(QStringLiteral("c.txt"))));
     QCOMPARE(entries(), (QStringList{"a.txt", "b.txt.enc", "c.txt.enc"}));
