@@ -40,7 +40,8 @@ fresh_copy() {
     sync
 }
 
-run_velmora() { "$cli" shred --count 1 --yes "$target" > /dev/null; }
+# Its progress lines go to a file: the terminal would only slow the run.
+run_velmora() { "$cli" shred --count 1 --yes "$target" > /dev/null 2>>"$work/velmora.err"; }
 run_shred() { shred -n 2 --remove "$target"; }
 run_dd() {
     dd if=/dev/zero of="$target" bs=1M count="$size_mib" conv=notrunc,fsync status=none

@@ -72,9 +72,22 @@ bool ExclusiveFile::open(const QString &path, const FileAttributes &)
         fail(Failure::NotRegular, QStringLiteral("not a regular file"));
         return false;
     }
+    BY_HANDLE_FILE_INFORMATION information{};
+    m_links = GetFileInformationByHandle(handle, &information)
+                  ? static_cast<int>(information.nNumberOfLinks)
+                  : 1;
     m_handle = handle;
     m_size = size.QuadPart;
     return true;
+}
+
+qint64 ExclusiveFile::currentSize()
+{
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(m_handle, &size))
+        return size.QuadPart;
+    fail(Failure::Other, systemErrorText(GetLastError()));
+    return -1;
 }
 
 bool ExclusiveFile::writeAt(qint64 offset, const char *data, qint64 length)
@@ -208,7 +221,19 @@ bool ExclusiveFile::open(const QString &path, const FileAttributes &expected)
         return refuse(Failure::Other, systemErrorText(errno));
     m_fd = fd;
     m_size = static_cast<qint64>(info.st_size);
+    m_links = static_cast<int>(info.st_nlink);
     return true;
+}
+
+qint64 ExclusiveFile::currentSize()
+{
+    struct stat info
+    {
+    };
+    if (::fstat(m_fd, &info) == 0)
+        return static_cast<qint64>(info.st_size);
+    fail(Failure::Other, systemErrorText(errno));
+    return -1;
 }
 
 bool ExclusiveFile::writeAt(qint64 offset, const char *data, qint64 length)

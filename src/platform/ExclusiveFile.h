@@ -29,6 +29,12 @@ public:
     bool isOpen() const;
     // The file's length as it stood once the lock was held.
     qint64 size() const { return m_size; }
+    // The file's length now, asked of the open handle; -1 when the system
+    // cannot tell (errorText() says why).
+    qint64 currentSize();
+    // How many names (hard links) the file has, as it stood once the lock
+    // was held.
+    int linkCount() const { return m_links; }
 
     // Writes all `length` bytes at the 64-bit offset, never past what is asked.
     bool writeAt(qint64 offset, const char *data, qint64 length);
@@ -49,6 +55,7 @@ private:
     int m_fd = -1;
 #endif
     qint64 m_size = -1;
+    int m_links = 1;
     Failure m_failure = Failure::None;
     QString m_errorText;
 };

@@ -97,7 +97,7 @@ bool FileAttributes::setReadOnly(const QString &path)
     return SetFileAttributesW(native.c_str(), attributes | FILE_ATTRIBUTE_READONLY) != 0;
 }
 
-bool FileAttributes::remove(const QString &path, QString *errorText)
+bool FileAttributes::remove(const QString &path, QString *errorText, bool *denied)
 {
     const std::wstring native = nativePath(path);
     if (DeleteFileW(native.c_str()))
@@ -115,6 +115,8 @@ bool FileAttributes::remove(const QString &path, QString *errorText)
     }
     if (errorText != nullptr)
         *errorText = systemErrorText(error);
+    if (denied != nullptr)
+        *denied = error == ERROR_ACCESS_DENIED;
     return false;
 }
 
@@ -154,6 +156,7 @@ FileAttributes FileAttributes::query(const QString &path)
     } else if (S_ISREG(info.st_mode)) {
         result.kind = Kind::RegularFile;
         result.size = static_cast<qint64>(info.st_size);
+        result.links = static_cast<int>(info.st_nlink);
     } else {
         result.kind = Kind::Other;
         result.size = 0;
@@ -185,7 +188,7 @@ bool FileAttributes::setReadOnly(const QString &path)
     return ::chmod(native.constData(), (info.st_mode & 07777) & ~mode_t(S_IWUSR)) == 0;
 }
 
-bool FileAttributes::remove(const QString &path, QString *errorText)
+bool FileAttributes::remove(const QString &path, QString *errorText, bool *denied)
 {
     // unlink removes a link itself, also one that points to a folder.
     if (::unlink(nativePath(path).constData()) == 0)
@@ -195,6 +198,8 @@ bool FileAttributes::remove(const QString &path, QString *errorText)
         return true;
     if (errorText != nullptr)
         *errorText = systemErrorText(error);
+    if (denied != nullptr)
+        *denied = error == EACCES || error == EPERM || error == EROFS;
     return false;
 }
 

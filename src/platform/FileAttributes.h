@@ -32,13 +32,16 @@ public:
 
     // Removes the entry at the path itself: a file, or a link (also a link to
     // a folder) without touching what it points to. True when nothing is left
-    // at the path afterwards, also when nothing was there.
-    static bool remove(const QString &path, QString *errorText = nullptr);
+    // at the path afterwards, also when nothing was there. `denied`, when
+    // given, tells whether the system refused for want of permission (the
+    // folder does not allow it, or the file is immutable).
+    static bool remove(const QString &path, QString *errorText = nullptr, bool *denied = nullptr);
 
     Kind kind = Kind::Missing;
     qint64 size = -1; // bytes; -1 when unknown
     bool readOnly = false;
     bool linkToFolder = false;
+    int links = 1; // names (hard links) of a regular file
     // Identity of the file, to recognise it again once it is open.
     quint64 device = 0;
     quint64 inode = 0;

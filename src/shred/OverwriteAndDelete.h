@@ -8,8 +8,13 @@
 
 // Called after each pass has reached the disk and before the next one, with
 // the pass number (counting down from 2 × count to 1) and the byte written.
-// Lets a test look at the file between passes.
+// Lets a test look at (or change) the file between passes.
 using ShredPassObserver = std::function<void(int pass, unsigned char passByte)>;
+
+// Bytes of the whole run over one file written so far, out of the total
+// (the file's length × the number of passes; it follows the length when the
+// file grows).
+using ShredProgress = std::function<void(quint64 done, quint64 total)>;
 
 // 0x3E for an even pass number, 0xC1 for an odd one: the first of 2N passes
 // writes 0x3E and the last writes 0xC1.
@@ -19,15 +24,29 @@ unsigned char ShredPassByte(int pass);
 // same for any block size; a large block only saves system calls.
 constexpr qint64 ShredBlockSize = qint64(1) << 20;
 
-// Overwrites the file at `path` 2 × count times (count below 1 counts as 1),
-// every pass from the start over exactly the file's length and flushed to the
-// disk, then removes it. The length and the name never change.
+struct ShredPlan
+{
+    int count = 2; // overwrite count; below 1 counts as 1, above 10 as 10
+    // The user agreed that the file's other names (hard links) lose their
+    // data too; without it a file with more than one name is refused.
+    bool otherNamesConfirmed = false;
+    ShredPassObserver afterPass;
+    ShredProgress progress;
+    // Asked after each pass: true ends the work on the file there, leaving it
+    // partly overwritten (outcome Stopped).
+    std::function<bool()> stopRequested;
+};
+
+// Overwrites the regular file at `path` 2 × count times, every pass from the
+// start over exactly the file's length as it stands when the pass begins,
+// flushed to the disk, then removes it. The name never changes; the file is
+// never truncated.
 //
-// An empty file is removed without being opened. A link is removed as a link;
-// nothing is written through it. Raises EShredError when the file cannot be
-// opened for exclusive writing (nothing changed, nothing removed), when it is
-// a folder or a special file, when its attributes cannot be read, when a pass
-// fails (the file is closed and removed anyway), and when it cannot be removed
-// after the passes.
-ShredOutcome OverwriteAndDelete(const QString &path, int count,
-                                const ShredPassObserver &afterPass = {});
+// An empty file is removed without being opened. Only regular files are
+// touched: a symbolic link, folder, pipe, socket or device node is refused
+// without being opened (and a link is never followed). A file that cannot be
+// opened for exclusive writing is refused unchanged. When a pass fails, the
+// file is closed and removed as far as the system allows (outcome Failed);
+// when the removal after the passes fails, the outcome is
+// OverwrittenNotRemoved.
+ShredReport OverwriteAndDelete(const QString &path, const ShredPlan &plan);

@@ -4,15 +4,44 @@
 
 // What happened to one file handed to the secure delete engine.
 enum class ShredOutcome {
-    Overwritten,  // every pass written and flushed, then removed
-    RemovedEmpty, // an empty file, removed without being opened
-    RemovedLink,  // a link, removed as a link; what it points to is untouched
-    NotFound,     // nothing at the path (already gone)
-    Refused       // nothing done, or not finished; see the reason
+    Overwritten,           // every pass written and flushed, then removed
+    RemovedEmpty,          // an empty file, removed without being opened
+    NotFound,              // nothing at the path (already gone)
+    OverwrittenNotRemoved, // every pass written and flushed; the removal failed
+    Stopped,               // a stop request ended it between two passes: partly overwritten
+    Failed,                // a pass failed: partly overwritten, removed as far as possible
+    Refused                // nothing written, nothing removed
+};
+
+// Why a file was not destroyed as asked.
+enum class ShredProblem {
+    None,
+    Unreadable,   // its attributes could not be read
+    Folder,       // a folder
+    SymbolicLink, // a symbolic link (never followed, never removed)
+    SpecialFile,  // a pipe, socket or device node (never opened)
+    InUse,        // another program holds it
+    NoAccess,     // no permission to write it
+    Replaced,     // another file took its place while it was being opened
+    HardLink,     // it has another name that the user did not agree to destroy
+    CannotOpen,   // any other reason it could not be opened
+    WriteFailed,  // a pass could not be written or flushed
+    RemoveFailed, // it could not be removed after the passes
+    RemoveDenied  // the folder does not allow removing it
 };
 
 struct ShredReport
 {
     ShredOutcome outcome = ShredOutcome::Refused;
-    QString reason; // why a file was refused, for people
+    ShredProblem problem = ShredProblem::None;
+    QString systemText; // the system's own words for the problem, when it gave any
+    int passesDone = 0; // passes written and flushed
+    int passes = 0;     // passes planned
+
+    // Nothing left at the path: overwritten and removed, empty and removed, or gone.
+    bool gone() const
+    {
+        return outcome == ShredOutcome::Overwritten || outcome == ShredOutcome::RemovedEmpty ||
+               outcome == ShredOutcome::NotFound;
+    }
 };

@@ -413,8 +413,7 @@ void DashboardWindow::SpeedButton3Click()
     SecureDeleteWindow *window = m_windows.secureDeleteWindow;
     if (window == nullptr)
         return;
-    window->MyLanguage = Language;
-    window->exec();
+    window->open(SecureDeleteSession{languageFromStored(Language), {}});
 }
 
 void DashboardWindow::SpeedButton4Click()

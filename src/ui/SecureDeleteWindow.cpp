@@ -3,9 +3,11 @@
 #include "platform/TextTrim.h"
 #include "platform/gui/DesktopServices.h"
 #include "platform/gui/HelpFile.h"
-#include "shred/DeleteListedFiles.h"
+#include "shred/DeleteProgress.h"
+#include "shred/OverwriteCount.h"
+#include "shred/ShredTexts.h"
+#include "ui/BackgroundTask.h"
 #include "ui/FileDialog.h"
-#include "ui/FileWorkThread.h"
 #include "ui/FlatButton.h"
 #include "ui/GradientProgressBar.h"
 #include "ui/GradientWidget.h"
@@ -13,7 +15,6 @@
 #include "ui/RoundedPanel.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -23,7 +24,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
-#include <QScopeGuard>
 #include <QScreen>
 #include <QShowEvent>
 
@@ -55,11 +55,41 @@ QString withTrailingDelimiter(const QString &folder)
 
 } // namespace
 
+// Forwards the job's reports from its thread to the window's.
+class SecureDeleteWindow::RunObserver : public FileJobObserver
+{
+public:
+    RunObserver(SecureDeleteWindow &window, BackgroundTask &task)
+        : m_window(window)
+        , m_task(task)
+    {
+    }
+
+    void fileStarted(int index, const QString &) override
+    {
+        m_task.postToOwner([window = &m_window, index] { window->onFileStarted(index); });
+    }
+    void bytesDone(quint64 done, quint64 total) override
+    {
+        m_task.postToOwner([window = &m_window, done, total] { window->onBytesDone(done, total); });
+    }
+    void fileDone(const FileReport &report) override
+    {
+        m_task.postToOwner([window = &m_window, report] { window->onFileDone(report); });
+    }
+
+private:
+    SecureDeleteWindow &m_window;
+    BackgroundTask &m_task;
+};
+
 SecureDeleteWindow::SecureDeleteWindow(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint)
     , m_prompter(this)
+    , m_task(new BackgroundTask(this))
+    , m_observer(std::make_unique<RunObserver>(*this, *m_task))
 {
     setObjectName(QStringLiteral("FormDateien"));
     setWindowIcon(Icons::icon(Icons::Kind::Shred));
@@ -67,196 +97,244 @@ SecureDeleteWindow::SecureDeleteWindow(QWidget *parent)
     tahoma.setPixelSize(12);
     setFont(tahoma);
     buildLayout();
-    ApplyLanguage();
+    applyLanguage();
+    connect(m_task, &BackgroundTask::finished, this, &SecureDeleteWindow::finishRun);
 }
 
-SecureDeleteWindow::~SecureDeleteWindow() = default;
+SecureDeleteWindow::~SecureDeleteWindow()
+{
+    // The task waits for the job when it goes; the job must not wait for us.
+    if (m_job)
+        m_job->cancel();
+    if (m_threadPrompter)
+        m_threadPrompter->shutDown();
+    delete m_task;
+}
 
 void SecureDeleteWindow::buildLayout()
 {
     setFixedSize(ClientWidth, ClientHeight);
 
-    ToolBar1 = new GradientWidget(ToolBarTop, GradientBottom, ToolBarHeight, this);
-    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
-    ToolBar1->setGeometry(0, 0, ClientWidth, ToolBarHeight);
+    m_toolBar = new GradientWidget(ToolBarTop, GradientBottom, ToolBarHeight, this);
+    m_toolBar->setObjectName(QStringLiteral("ToolBar1"));
+    m_toolBar->setGeometry(0, 0, ClientWidth, ToolBarHeight);
     const auto makeToolButton = [this](const QString &name, Icons::Kind picture, int x) {
-        auto *button = new FlatButton(ToolBar1);
+        auto *button = new FlatButton(m_toolBar);
         button->setObjectName(name);
         button->setIcon(Icons::icon(picture));
         button->setIconSize(QSize(25, 25));
         button->setGeometry(x, 1, 27, 27);
         return button;
     };
-    ToolButton6 = makeToolButton(QStringLiteral("ToolButton6"), Icons::Kind::Delete, 2);
-    ToolButton11 = makeToolButton(QStringLiteral("ToolButton11"), Icons::Kind::Cancel, 31);
+    m_startButton = makeToolButton(QStringLiteral("ToolButton6"), Icons::Kind::Delete, 2);
+    m_cancelButton = makeToolButton(QStringLiteral("ToolButton11"), Icons::Kind::Cancel, 31);
 
-    Body = new GradientWidget(BodyTop, GradientBottom, 200, this);
-    Body->setObjectName(QStringLiteral("Body"));
-    Body->setGeometry(0, ToolBarHeight, ClientWidth, ClientHeight - ToolBarHeight);
+    m_body = new GradientWidget(BodyTop, GradientBottom, 200, this);
+    m_body->setObjectName(QStringLiteral("Body"));
+    m_body->setGeometry(0, ToolBarHeight, ClientWidth, ClientHeight - ToolBarHeight);
 
-    Label3 = new QLabel(Body);
-    Label3->setObjectName(QStringLiteral("Label3"));
-    Label3->setGeometry(ListLeft, 12, 250, 20);
+    m_countLabel = new QLabel(m_body);
+    m_countLabel->setObjectName(QStringLiteral("Label3"));
+    m_countLabel->setGeometry(ListLeft, 12, 250, 20);
 
-    Edit1 = new QLineEdit(QStringLiteral("2"), Body);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setGeometry(330, 11, 30, 21);
-    Edit1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_countField = new QLineEdit(QStringLiteral("2"), m_body);
+    m_countField->setObjectName(QStringLiteral("Edit1"));
+    m_countField->setGeometry(330, 11, 30, 21);
+    m_countField->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     // Digits only, and few enough that every value parses (and is then
     // brought into 1..10 by the run).
-    Edit1->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), Edit1));
-    Edit1->setMaxLength(9);
+    m_countField->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[0-9]*")), m_countField));
+    m_countField->setMaxLength(9);
 
-    Label1 = new QLabel(Body);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(366, 12, 120, 20);
+    m_countFieldLabel = new QLabel(m_body);
+    m_countFieldLabel->setObjectName(QStringLiteral("Label1"));
+    m_countFieldLabel->setGeometry(366, 12, 120, 20);
 
-    EditDir = new QLineEdit(Body);
-    EditDir->setObjectName(QStringLiteral("EditDir"));
-    EditDir->setGeometry(ListLeft, 40, ListWidth, 21);
-    EditDir->setReadOnly(true);
-    QPalette folderColours = EditDir->palette();
+    m_folderField = new QLineEdit(m_body);
+    m_folderField->setObjectName(QStringLiteral("EditDir"));
+    m_folderField->setGeometry(ListLeft, 40, ListWidth, 21);
+    m_folderField->setReadOnly(true);
+    QPalette folderColours = m_folderField->palette();
     folderColours.setColor(QPalette::Base, FolderBackground);
-    EditDir->setPalette(folderColours);
+    m_folderField->setPalette(folderColours);
 
-    ListBox1 = new QListWidget(Body);
-    ListBox1->setObjectName(QStringLiteral("ListBox1"));
-    ListBox1->setGeometry(ListLeft, 66, ListWidth, 245);
-    ListBox1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_fileList = new QListWidget(m_body);
+    m_fileList->setObjectName(QStringLiteral("ListBox1"));
+    m_fileList->setGeometry(ListLeft, 66, ListWidth, 245);
+    m_fileList->setSelectionMode(QAbstractItemView::ExtendedSelection);
 
-    PanelProgress = new GradientProgressBar(Body);
-    PanelProgress->setObjectName(QStringLiteral("PanelProgress"));
-    PanelProgress->setGeometry(ListLeft, 319, ListWidth, 20);
+    m_progressBar = new GradientProgressBar(m_body);
+    m_progressBar->setObjectName(QStringLiteral("PanelProgress"));
+    m_progressBar->setGeometry(ListLeft, 319, ListWidth, 20);
 
-    PanelResult = new RoundedPanel(Body);
-    PanelResult->setObjectName(QStringLiteral("PanelResult"));
-    PanelResult->setColor(ResultBackground);
-    PanelResult->setGeometry(ListLeft, 347, ListWidth, 28);
-    Label4 = new QLabel(PanelResult);
-    Label4->setObjectName(QStringLiteral("Label4"));
-    Label4->setGeometry(8, 0, ListWidth - 16, 28);
-    QPalette maroon = Label4->palette();
+    m_resultPanel = new RoundedPanel(m_body);
+    m_resultPanel->setObjectName(QStringLiteral("PanelResult"));
+    m_resultPanel->setColor(ResultBackground);
+    m_resultPanel->setGeometry(ListLeft, 347, ListWidth, 28);
+    m_resultLabel = new QLabel(m_resultPanel);
+    m_resultLabel->setObjectName(QStringLiteral("Label4"));
+    m_resultLabel->setGeometry(8, 0, ListWidth - 16, 28);
+    QPalette maroon = m_resultLabel->palette();
     maroon.setColor(QPalette::WindowText, Maroon);
-    Label4->setPalette(maroon);
+    m_resultLabel->setPalette(maroon);
 
-    ButtonClose = new QPushButton(Body);
-    ButtonClose->setObjectName(QStringLiteral("ButtonClose"));
-    ButtonClose->setGeometry((ClientWidth - 300) / 2, 392, 300, 30);
+    m_closeButton = new QPushButton(m_body);
+    m_closeButton->setObjectName(QStringLiteral("ButtonClose"));
+    m_closeButton->setGeometry((ClientWidth - 300) / 2, 392, 300, 30);
     // Enter in the count field must not close the window.
-    ButtonClose->setAutoDefault(false);
-    ButtonClose->setDefault(false);
+    m_closeButton->setAutoDefault(false);
+    m_closeButton->setDefault(false);
 
     const auto makePictureButton = [this](const QString &name, Icons::Kind picture, int y) {
-        auto *button = new FlatButton(Body);
+        auto *button = new FlatButton(m_body);
         button->setObjectName(name);
         button->setIcon(Icons::icon(picture));
         button->setIconSize(QSize(24, 24));
         button->setGeometry(ColumnLeft, y, 30, 30);
         return button;
     };
-    SpeedButton1 = makePictureButton(QStringLiteral("SpeedButton1"), Icons::Kind::SelectFiles, 40);
-    SpeedButton4 = makePictureButton(QStringLiteral("SpeedButton4"), Icons::Kind::ViewFile, 76);
-    SpeedButton3 = makePictureButton(QStringLiteral("SpeedButton3"), Icons::Kind::RemoveFile, 112);
-    SpeedButton2 = makePictureButton(QStringLiteral("SpeedButton2"), Icons::Kind::ClearList, 148);
+    m_selectButton =
+        makePictureButton(QStringLiteral("SpeedButton1"), Icons::Kind::SelectFiles, 40);
+    m_viewButton = makePictureButton(QStringLiteral("SpeedButton4"), Icons::Kind::ViewFile, 76);
+    m_removeButton =
+        makePictureButton(QStringLiteral("SpeedButton3"), Icons::Kind::RemoveFile, 112);
+    m_clearButton = makePictureButton(QStringLiteral("SpeedButton2"), Icons::Kind::ClearList, 148);
 
-    connect(ToolButton6, &FlatButton::clicked, this, &SecureDeleteWindow::ToolButton6Click);
-    connect(ToolButton11, &FlatButton::clicked, this, &SecureDeleteWindow::ToolButton11Click);
-    connect(SpeedButton1, &FlatButton::clicked, this, &SecureDeleteWindow::ToolButton2Click);
-    connect(SpeedButton2, &FlatButton::clicked, this, &SecureDeleteWindow::ToolButton1Click);
-    connect(SpeedButton3, &FlatButton::clicked, this, &SecureDeleteWindow::ToolButton3Click);
-    connect(SpeedButton4, &FlatButton::clicked, this, &SecureDeleteWindow::ToolButton4Click);
-    connect(ListBox1, &QListWidget::itemDoubleClicked, this, &SecureDeleteWindow::ToolButton4Click);
-    connect(ButtonClose, &QPushButton::clicked, this, &SecureDeleteWindow::ButtonQuitClick);
+    connect(m_startButton, &FlatButton::clicked, this, &SecureDeleteWindow::startRun);
+    connect(m_cancelButton, &FlatButton::clicked, this, &SecureDeleteWindow::cancelRun);
+    connect(m_selectButton, &FlatButton::clicked, this, &SecureDeleteWindow::selectFiles);
+    connect(m_clearButton, &FlatButton::clicked, this, &SecureDeleteWindow::clearList);
+    connect(m_removeButton, &FlatButton::clicked, this, &SecureDeleteWindow::removeSelected);
+    connect(m_viewButton, &FlatButton::clicked, this, &SecureDeleteWindow::viewSelected);
+    connect(m_fileList, &QListWidget::itemDoubleClicked, this, &SecureDeleteWindow::viewSelected);
+    connect(m_closeButton, &QPushButton::clicked, this, &SecureDeleteWindow::closeWindow);
 
     // Key preview: Esc and F1 reach the window before the focused control.
     for (QWidget *child : findChildren<QWidget *>())
         child->installEventFilter(this);
 }
 
-// ---------------------------------------------------------------- operations
+// ---------------------------------------------------------------- public calls
+
+void SecureDeleteWindow::open(const SecureDeleteSession &session)
+{
+    m_language = session.language;
+    m_initialFolder = session.initialFolder;
+    setWindowModality(Qt::ApplicationModal);
+    show();
+}
+
+bool SecureDeleteWindow::stopForQuit()
+{
+    if (!isRunning())
+        return true;
+    m_quitting = true;
+    if (m_threadPrompter)
+        m_threadPrompter->shutDown();
+    cancelRun();
+    return false;
+}
+
+bool SecureDeleteWindow::isRunning() const
+{
+    return m_job != nullptr;
+}
 
 QString SecureDeleteWindow::lastFolder()
 {
     return lastFolderStore();
 }
 
-QString SecureDeleteWindow::countSuffix() const
+// ---------------------------------------------------------------- operations
+
+QString SecureDeleteWindow::pick(const char *german, const char *english) const
 {
-    return MyLanguage == 0 ? QStringLiteral(" Datei(en) ausgewählt")
-                           : QStringLiteral(" file(s) selected");
+    return QString::fromUtf8(m_language == Language::German ? german : english);
 }
 
-void SecureDeleteWindow::ApplyLanguage()
+QString SecureDeleteWindow::countSuffix() const
 {
-    const bool german = MyLanguage == 0;
-    const auto pick = [german](const char *germanText, const char *englishText) {
-        return QString::fromUtf8(german ? germanText : englishText);
-    };
+    return pick(" Datei(en) ausgewählt", " file(s) selected");
+}
+
+void SecureDeleteWindow::applyLanguage()
+{
     setWindowTitle(pick("Sicheres Löschen", "Secure Delete"));
-    Label1->setText(pick("x überschreiben", "x overwrite"));
-    SpeedButton1->setHint(pick("Dateien auswählen", "Select files"));
-    SpeedButton2->setHint(pick("Neu", "New"));
-    SpeedButton3->setHint(pick("Datei aus der Liste entfernen", "Remove file from list"));
-    SpeedButton4->setHint(pick("Datei ansehen", "View file"));
-    ToolButton6->setHint(pick("Dateien löschen", "Delete files"));
-    ToolButton11->setHint(pick("Löschen abbrechen", "Cancel delete operation"));
-    ButtonClose->setText(pick("Schliessen", "Close"));
+    m_countFieldLabel->setText(pick("x überschreiben", "x overwrite"));
+    m_selectButton->setHint(pick("Dateien auswählen", "Select files"));
+    m_clearButton->setHint(pick("Neu", "New"));
+    m_removeButton->setHint(pick("Datei aus der Liste entfernen", "Remove file from list"));
+    m_viewButton->setHint(pick("Datei ansehen", "View file"));
+    m_startButton->setHint(pick("Dateien löschen", "Delete files"));
+    m_cancelButton->setHint(pick("Löschen abbrechen", "Cancel delete operation"));
+    m_closeButton->setText(pick("Schliessen", "Close"));
     updateCountLabel();
 }
 
 void SecureDeleteWindow::updateCountLabel()
 {
-    Label3->setText(QString::number(ListBox1->count()) + countSuffix());
+    m_countLabel->setText(QString::number(m_fileList->count()) + countSuffix());
 }
 
-void SecureDeleteWindow::ShowProgress(int percent)
+void SecureDeleteWindow::showProgress(int percent)
 {
-    PanelProgress->setProgress(percent, GradientProgressBar::EncryptStyle);
-    QCoreApplication::processEvents();
+    m_progressBar->setProgress(percent, GradientProgressBar::EncryptStyle);
 }
 
-void SecureDeleteWindow::CompactList()
+void SecureDeleteWindow::compactList()
 {
-    for (int i = 0; i < ListBox1->count();) {
-        if (TextTrim::trimmed(ListBox1->item(i)->text()).isEmpty())
-            delete ListBox1->takeItem(i);
+    for (int i = 0; i < m_fileList->count();) {
+        if (TextTrim::trimmed(m_fileList->item(i)->text()).isEmpty())
+            delete m_fileList->takeItem(i);
         else
             ++i;
     }
     updateCountLabel();
 }
 
-void SecureDeleteWindow::ViewFile(const QString &path)
+void SecureDeleteWindow::viewFile(const QString &path)
 {
     if (QFileInfo::exists(path))
         DesktopServices::ViewFile(path);
 }
 
+void SecureDeleteWindow::setRunning(bool running)
+{
+    for (QWidget *control :
+         {static_cast<QWidget *>(m_selectButton), static_cast<QWidget *>(m_clearButton),
+          static_cast<QWidget *>(m_removeButton), static_cast<QWidget *>(m_startButton),
+          static_cast<QWidget *>(m_countField), static_cast<QWidget *>(m_closeButton)})
+        control->setEnabled(!running);
+    m_cancelButton->setEnabled(true);
+}
+
 // ---------------------------------------------------------------- handlers
 
-void SecureDeleteWindow::FormShow()
+void SecureDeleteWindow::onShown()
 {
-    m_cancel = false;
-    ApplyLanguage();
-    ToolButton1Click();
+    applyLanguage();
+    if (!isRunning())
+        clearList();
 }
 
-void SecureDeleteWindow::ToolButton1Click()
+void SecureDeleteWindow::clearList()
 {
-    ListBox1->clear();
-    EditDir->clear();
-    Label4->clear();
+    m_fileList->clear();
+    m_folderField->clear();
+    m_resultLabel->clear();
     updateCountLabel();
-    ShowProgress(0);
+    showProgress(0);
 }
 
-void SecureDeleteWindow::ToolButton2Click()
+void SecureDeleteWindow::selectFiles()
 {
-    ToolButton1Click();
+    clearList();
 
     const QString last = lastFolderStore();
-    const QString start = !last.isEmpty() && QFileInfo(last).isDir() ? last : QString();
+    QString start = !last.isEmpty() && QFileInfo(last).isDir() ? last : QString();
+    if (last.isEmpty() && QFileInfo(m_initialFolder).isDir())
+        start = m_initialFolder;
     const QStringList files =
         FileDialog::getOpenFileNames(this, start, QStringLiteral("Alle|*.*"), true);
     if (files.isEmpty())
@@ -264,68 +342,150 @@ void SecureDeleteWindow::ToolButton2Click()
 
     const QString folder = QFileInfo(files.first()).absolutePath();
     lastFolderStore() = withTrailingDelimiter(folder);
-    EditDir->setText(lastFolderStore());
+    m_folderField->setText(lastFolderStore());
     for (const QString &file : files) {
         const QFileInfo info(file);
         // Every entry is a name in the folder field's folder; a file from
         // another folder would name a different file there, so it is left out.
         if (info.absolutePath() != folder)
             continue;
-        ListBox1->addItem(info.fileName());
+        m_fileList->addItem(info.fileName());
     }
     updateCountLabel();
 }
 
-void SecureDeleteWindow::ToolButton3Click()
+void SecureDeleteWindow::removeSelected()
 {
-    const QList<QListWidgetItem *> selected = ListBox1->selectedItems();
+    const QList<QListWidgetItem *> selected = m_fileList->selectedItems();
     for (QListWidgetItem *item : selected)
-        delete ListBox1->takeItem(ListBox1->row(item));
+        delete m_fileList->takeItem(m_fileList->row(item));
     updateCountLabel();
-    ShowProgress(0);
+    showProgress(0);
 }
 
-void SecureDeleteWindow::ToolButton4Click()
+void SecureDeleteWindow::viewSelected()
 {
-    if (ListBox1->count() == 0)
+    if (m_fileList->count() == 0)
         return;
-    if (ListBox1->selectedItems().isEmpty())
-        ListBox1->setCurrentRow(0, QItemSelectionModel::ClearAndSelect);
-    QListWidgetItem *item = ListBox1->currentItem();
+    if (m_fileList->selectedItems().isEmpty())
+        m_fileList->setCurrentRow(0, QItemSelectionModel::ClearAndSelect);
+    QListWidgetItem *item = m_fileList->currentItem();
     if (item == nullptr || !item->isSelected())
-        item = ListBox1->selectedItems().first();
-    ViewFile(EditDir->text() + item->text());
+        item = m_fileList->selectedItems().first();
+    viewFile(m_folderField->text() + item->text());
 }
 
-void SecureDeleteWindow::ToolButton6Click()
+void SecureDeleteWindow::startRun()
 {
-    if (m_running)
+    if (isRunning())
         return;
-    m_cancel = false;
+    // A blank entry names no file; it goes before the run counts the list.
+    compactList();
+    showProgress(0);
+
+    const QString folder = m_folderField->text();
+    QStringList paths;
+    m_runItems.clear();
+    for (int i = 0; i < m_fileList->count(); ++i) {
+        QListWidgetItem *item = m_fileList->item(i);
+        // The entry names the file exactly: trimming it could name another
+        // file in the same folder (" notes.txt" is not "notes.txt").
+        paths.append(folder + item->text());
+        m_runItems.append(item);
+    }
+    const std::optional<int> count = OverwriteCount::parse(m_countField->text());
+    m_countValid = count.has_value();
+
+    m_result = ShredJobResult();
+    m_currentFile = 0;
+    m_progressBase = 0;
+    m_stopping = false;
+    m_quitting = false;
+    m_threadPrompter = std::make_unique<ThreadPrompter>(this, m_prompter);
+    m_job = std::make_unique<ShredJob>(paths, count, m_language, *m_threadPrompter, *m_observer);
     setRunning(true);
-    // The controls come back whatever way the run ends, an error included.
-    const auto restore = qScopeGuard([this] { setRunning(false); });
-    DeleteListedFiles(*this);
+    ShredJob *job = m_job.get();
+    m_task->start([this, job] { m_result = job->run(); });
 }
 
-void SecureDeleteWindow::ToolButton11Click()
+void SecureDeleteWindow::cancelRun()
 {
-    m_cancel = true;
+    if (!isRunning() || m_stopping)
+        return;
+    m_stopping = true;
+    m_job->cancel();
+    m_cancelButton->setEnabled(false);
+    m_resultLabel->setText(pick("Wird nach dem laufenden Durchgang abgebrochen …",
+                                "Stopping after the pass being written …"));
 }
 
-void SecureDeleteWindow::ButtonQuitClick()
+void SecureDeleteWindow::closeWindow()
 {
     close();
 }
 
-void SecureDeleteWindow::setRunning(bool running)
+// ---------------------------------------------------------------- the run's reports
+
+void SecureDeleteWindow::onFileStarted(int index)
 {
-    m_running = running;
-    for (QWidget *control :
-         {static_cast<QWidget *>(SpeedButton1), static_cast<QWidget *>(SpeedButton2),
-          static_cast<QWidget *>(SpeedButton3), static_cast<QWidget *>(ToolButton6),
-          static_cast<QWidget *>(Edit1), static_cast<QWidget *>(ButtonClose)})
-        control->setEnabled(!running);
+    m_currentFile = index;
+}
+
+void SecureDeleteWindow::onBytesDone(quint64 done, quint64 total)
+{
+    showProgress(DeleteProgress::percentWithinFile(
+        m_currentFile, static_cast<int>(m_runItems.size()), done, total));
+}
+
+void SecureDeleteWindow::onFileDone(const FileReport &report)
+{
+    const bool deleted =
+        report.outcome == FileOutcome::Done || report.outcome == FileOutcome::Skipped;
+    QListWidgetItem *item = m_runItems.value(report.index);
+    if (deleted) {
+        m_progressBase = DeleteProgress::percentAfterFiles(report.index + 1,
+                                                           static_cast<int>(m_runItems.size()));
+        if (item != nullptr)
+            item->setText(QStringLiteral("  "));
+    } else if (item != nullptr) {
+        // The file stays in the list; its hint says why.
+        item->setToolTip(report.reason);
+    }
+    showProgress(m_progressBase);
+    Q_EMIT fileProcessed(report.index, deleted);
+}
+
+void SecureDeleteWindow::finishRun()
+{
+    if (const std::exception_ptr failure = m_task->takeFailure()) {
+        try {
+            std::rethrow_exception(failure);
+        } catch (const std::exception &error) {
+            MessageBox::error(this, QString::fromLocal8Bit(error.what()));
+        } catch (...) {
+        }
+    }
+    if (m_result.overwriteCount > 0 && m_countValid)
+        m_countField->setText(QString::number(m_result.overwriteCount));
+    if (m_result.cancelled) {
+        m_resultLabel->setText(
+            m_result.partlyOverwritten.isEmpty()
+                ? QString()
+                : ShredTexts::partlyOverwritten(m_language,
+                                                QFileInfo(m_result.partlyOverwritten).fileName(),
+                                                m_result.passesDone, m_result.passes));
+    } else if (m_result.done > 0) {
+        m_resultLabel->setText(ShredTexts::deleted(m_language, m_result.done));
+    }
+    compactList();
+    m_runItems.clear();
+    m_job.reset();
+    m_threadPrompter.reset();
+    m_stopping = false;
+    setRunning(false);
+    Q_EMIT runFinished();
+    if (std::exchange(m_quitting, false))
+        Q_EMIT stopped();
 }
 
 // ---------------------------------------------------------------- events
@@ -341,20 +501,20 @@ void SecureDeleteWindow::showEvent(QShowEvent *event)
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());
     }
-    FormShow();
+    onShown();
 }
 
 void SecureDeleteWindow::closeEvent(QCloseEvent *event)
 {
     // Closing returns the dashboard's modal call; the run must be over first.
-    if (m_running) {
+    if (isRunning()) {
         event->ignore();
         return;
     }
     QDialog::closeEvent(event);
 }
 
-bool SecureDeleteWindow::FormKeyDown(int key)
+bool SecureDeleteWindow::handleKey(int key)
 {
     if (key == Qt::Key_Escape) {
         showMinimized();
@@ -370,7 +530,7 @@ bool SecureDeleteWindow::FormKeyDown(int key)
 void SecureDeleteWindow::keyPressEvent(QKeyEvent *event)
 {
     // Replaces the dialog's own Esc (which would close the window).
-    if (FormKeyDown(event->key())) {
+    if (handleKey(event->key())) {
         event->accept();
         return;
     }
@@ -379,83 +539,7 @@ void SecureDeleteWindow::keyPressEvent(QKeyEvent *event)
 
 bool SecureDeleteWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::KeyPress && FormKeyDown(static_cast<QKeyEvent *>(event)->key()))
+    if (event->type() == QEvent::KeyPress && handleKey(static_cast<QKeyEvent *>(event)->key()))
         return true;
     return QDialog::eventFilter(watched, event);
-}
-
-// ---------------------------------------------------------------- the run's host
-
-int SecureDeleteWindow::entryCount() const
-{
-    return ListBox1->count();
-}
-
-QString SecureDeleteWindow::entry(int index) const
-{
-    return ListBox1->item(index)->text();
-}
-
-void SecureDeleteWindow::setEntry(int index, const QString &text)
-{
-    ListBox1->item(index)->setText(text);
-}
-
-QString SecureDeleteWindow::folderText() const
-{
-    return EditDir->text();
-}
-
-QString SecureDeleteWindow::overwriteCountText() const
-{
-    return Edit1->text();
-}
-
-void SecureDeleteWindow::setOverwriteCountText(const QString &text)
-{
-    Edit1->setText(text);
-}
-
-void SecureDeleteWindow::setResultText(const QString &text)
-{
-    Label4->setText(text);
-}
-
-Prompter &SecureDeleteWindow::prompter()
-{
-    return m_prompter;
-}
-
-int SecureDeleteWindow::language() const
-{
-    return MyLanguage;
-}
-
-bool SecureDeleteWindow::takeCancelRequest()
-{
-    const bool requested = m_cancel;
-    m_cancel = false;
-    return requested;
-}
-
-void SecureDeleteWindow::processPendingEvents()
-{
-    QCoreApplication::processEvents();
-}
-
-bool SecureDeleteWindow::runFileWork(const std::function<bool()> &work)
-{
-    m_fileWorkRunning = true;
-    const auto over = qScopeGuard([this] { m_fileWorkRunning = false; });
-    return runFileWorkOnThread(work);
-}
-
-void SecureDeleteWindow::fileFinished(int index, const QString &path, const ShredReport &report)
-{
-    Q_UNUSED(path);
-    const bool deleted = report.outcome != ShredOutcome::Refused;
-    // A refused file stays in the list; its hint says why.
-    if (!deleted && index < ListBox1->count())
-        ListBox1->item(index)->setToolTip(report.reason);
-    Q_EMIT fileProcessed(index, deleted);
 }

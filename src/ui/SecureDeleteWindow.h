@@ -1,31 +1,47 @@
 #pragma once
 
-#include "shred/SecureDeleteHost.h"
+#include "jobs/ShredJob.h"
+#include "settings/Language.h"
 #include "ui/MessageBox.h"
 
 #include <QDialog>
+#include <QList>
 #include <QString>
 
+#include <memory>
+
+class BackgroundTask;
 class FlatButton;
 class GradientProgressBar;
 class GradientWidget;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QListWidgetItem;
 class QPushButton;
 class RoundedPanel;
+class ThreadPrompter;
+
+// What the opener hands over each time it shows the secure delete window.
+struct SecureDeleteSession
+{
+    Language language = Language::German;
+    // Where the file dialog starts while no files have been picked in this
+    // run of the program; empty for the dialog's own choice.
+    QString initialFolder;
+};
 
 // The secure delete window: the user picks files from one folder, reviews the
 // list, chooses how often each file is overwritten and destroys them with
-// progress and a cancel button. The dashboard sets MyLanguage and shows it
-// modally; every showing starts with an empty list.
+// progress and a cancel button. Every showing starts with an empty list.
 //
-// The batch run is DeleteListedFiles over this window. Each file's passes run
-// on a worker thread while the window keeps repainting and taking input; the
-// run's order, its messages and the cancel flag stay on this thread, and the
-// flag is looked at between files only. While a run goes on, the controls
-// that change the list (and start, close and the count field) are disabled.
-class SecureDeleteWindow : public QDialog, private SecureDeleteHost
+// A run is a ShredJob on a background task: the window keeps handling events,
+// the progress bar moves within each file's passes, and the questions of the
+// run are asked here while the job waits. Cancel shows at once that it was
+// taken; the job stops once the pass being written has reached the disk.
+// While a run goes on, the controls that change the list (and start, close
+// and the count field) are disabled.
+class SecureDeleteWindow : public QDialog
 {
     Q_OBJECT
 
@@ -33,62 +49,32 @@ public:
     explicit SecureDeleteWindow(QWidget *parent = nullptr);
     ~SecureDeleteWindow() override;
 
-    // 0 German, any other value English.
-    int MyLanguage = 0;
+    using QDialog::open;
+    // Shows the window application-modal for the session and returns at once.
+    void open(const SecureDeleteSession &session);
 
-    // Controls.
-    GradientWidget *ToolBar1 = nullptr;
-    FlatButton *ToolButton6 = nullptr;  // start
-    FlatButton *ToolButton11 = nullptr; // cancel
-    GradientWidget *Body = nullptr;
-    QLabel *Label3 = nullptr;     // count of entries
-    QLineEdit *Edit1 = nullptr;   // overwrite count
-    QLabel *Label1 = nullptr;     // "x overwrite"
-    QLineEdit *EditDir = nullptr; // folder of the listed files
-    QListWidget *ListBox1 = nullptr;
-    GradientProgressBar *PanelProgress = nullptr;
-    RoundedPanel *PanelResult = nullptr;
-    QLabel *Label4 = nullptr; // result of the last run
-    QPushButton *ButtonClose = nullptr;
-    FlatButton *SpeedButton1 = nullptr; // select files
-    FlatButton *SpeedButton4 = nullptr; // view file
-    FlatButton *SpeedButton3 = nullptr; // remove from list
-    FlatButton *SpeedButton2 = nullptr; // clear
+    // For quitting the program: true when no run is going on. Otherwise the
+    // run is told to stop after the pass being written (its questions are
+    // answered No/Cancel from now on), false is returned and stopped() follows
+    // once the run is over.
+    bool stopForQuit();
 
-    // Handlers.
-    void FormShow();
-    void ToolButton1Click();  // clear
-    void ToolButton2Click();  // select files
-    void ToolButton3Click();  // remove the selected entries
-    void ToolButton4Click();  // view the selected (or first) entry
-    void ToolButton6Click();  // start
-    void ToolButton11Click(); // cancel
-    void ButtonQuitClick();
-
-    // Operations.
-    void ApplyLanguage();
-    void ShowProgress(int percent) override;
-    void CompactList() override;
-    // Opens the file with the program the desktop associates with it, when
-    // the file exists.
-    static void ViewFile(const QString &path);
+    bool isRunning() const;
 
     // The folder the file dialog starts in: the folder of the last selection
     // in this run of the program.
     static QString lastFolder();
-    // " file(s) selected" / " Datei(en) ausgewählt".
-    QString countSuffix() const;
-
-    bool isRunning() const { return m_running; }
-    // True while a file's passes run on the worker thread.
-    bool fileWorkRunning() const { return m_fileWorkRunning; }
 
     static constexpr int ClientWidth = 509;
     static constexpr int ClientHeight = 471;
 
 Q_SIGNALS:
-    // A file of the run is over: deleted (or already gone) or refused.
+    // A file of the run is over: deleted (or already gone), or still there.
     void fileProcessed(int index, bool deleted);
+    // A run is over and the window shows its result.
+    void runFinished();
+    // The run that stopForQuit() stopped is over.
+    void stopped();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -97,29 +83,68 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    class RunObserver;
+
     void buildLayout();
+    void applyLanguage();
+    QString pick(const char *german, const char *english) const;
+    QString countSuffix() const;
     void updateCountLabel();
+    void showProgress(int percent);
+    // Removes the entries that are blank once trimmed and shows the count.
+    void compactList();
     void setRunning(bool running);
     // Esc minimises, F1 opens the help; true when the key was one of them.
-    bool FormKeyDown(int key);
+    bool handleKey(int key);
+    static void viewFile(const QString &path);
 
-    // SecureDeleteHost
-    int entryCount() const override;
-    QString entry(int index) const override;
-    void setEntry(int index, const QString &text) override;
-    QString folderText() const override;
-    QString overwriteCountText() const override;
-    void setOverwriteCountText(const QString &text) override;
-    void setResultText(const QString &text) override;
-    Prompter &prompter() override;
-    int language() const override;
-    bool takeCancelRequest() override;
-    void processPendingEvents() override;
-    bool runFileWork(const std::function<bool()> &work) override;
-    void fileFinished(int index, const QString &path, const ShredReport &report) override;
+    // Handlers.
+    void onShown();
+    void clearList();
+    void selectFiles();
+    void removeSelected();
+    void viewSelected();
+    void startRun();
+    void cancelRun();
+    void closeWindow();
 
+    // The run's reports, on this thread.
+    void onFileStarted(int index);
+    void onBytesDone(quint64 done, quint64 total);
+    void onFileDone(const FileReport &report);
+    void finishRun();
+
+    GradientWidget *m_toolBar = nullptr;
+    FlatButton *m_startButton = nullptr;
+    FlatButton *m_cancelButton = nullptr;
+    GradientWidget *m_body = nullptr;
+    QLabel *m_countLabel = nullptr;
+    QLineEdit *m_countField = nullptr;
+    QLabel *m_countFieldLabel = nullptr;
+    QLineEdit *m_folderField = nullptr;
+    QListWidget *m_fileList = nullptr;
+    GradientProgressBar *m_progressBar = nullptr;
+    RoundedPanel *m_resultPanel = nullptr;
+    QLabel *m_resultLabel = nullptr;
+    QPushButton *m_closeButton = nullptr;
+    FlatButton *m_selectButton = nullptr;
+    FlatButton *m_viewButton = nullptr;
+    FlatButton *m_removeButton = nullptr;
+    FlatButton *m_clearButton = nullptr;
+
+    Language m_language = Language::German;
+    QString m_initialFolder;
     WidgetPrompter m_prompter;
-    bool m_cancel = false;
-    bool m_running = false;
-    bool m_fileWorkRunning = false;
+
+    BackgroundTask *m_task = nullptr;
+    std::unique_ptr<RunObserver> m_observer;
+    std::unique_ptr<ThreadPrompter> m_threadPrompter;
+    std::unique_ptr<ShredJob> m_job;
+    ShredJobResult m_result;
+    bool m_countValid = false;
+    QList<QListWidgetItem *> m_runItems; // the run's entries, in the job's order
+    int m_currentFile = 0;
+    int m_progressBase = 0; // percent after the last file that went
+    bool m_stopping = false;
+    bool m_quitting = false;
 };

@@ -1,5 +1,5 @@
-#include "CliTestRun.h"
 #include "CliCommand.h"
+#include "CliTestRun.h"
 #include "TestFiles.h"
 
 #include <QDir>
@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
 #include <sys/file.h>
 
 namespace {
@@ -119,17 +120,71 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(free));
     }
 
-    void linkIsRemovedAndSaysSo()
+    void linkIsRefusedAndSaysSo()
     {
         const QString target = make(QStringLiteral("target.bin"));
         const QString link = path(QStringLiteral("link.bin"));
         QVERIFY(QFile::link(target, link));
         const QByteArray content = TestFiles::read(target);
         const CliRun run = runShred({QStringLiteral("--yes"), link});
-        QCOMPARE(run.code, 0);
-        QVERIFY(run.err.contains(QStringLiteral("removed the link only")));
-        QVERIFY(!QFileInfo(link).isSymLink());
+        QCOMPARE(run.code, 1);
+        QVERIFY2(run.err.contains(link + QStringLiteral(": is a symbolic link: refused")),
+                 qPrintable(run.err));
+        QVERIFY(QFileInfo(link).isSymLink());
         QCOMPARE(TestFiles::read(target), content);
+        QVERIFY(QFile::remove(link));
+    }
+
+    void interruptFinishesThePassAndRestoresTheMode_data()
+    {
+        QTest::addColumn<int>("signalNumber");
+        QTest::newRow("SIGINT") << int(SIGINT);
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+    }
+
+    void interruptFinishesThePassAndRestoresTheMode()
+    {
+        QFETCH(int, signalNumber);
+        const QString program = QStringLiteral(VELMORA_BIN_DIR "/velmora2-cli");
+        if (!QFileInfo(program).isExecutable())
+            QSKIP("velmora2-cli is not built");
+        // Large enough that ten times two passes take far longer than it
+        // takes to send the signal.
+        const qint64 size = qint64(64) << 20;
+        const QString file = path(QStringLiteral("interrupted.bin"));
+        {
+            QFile out(file);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            QVERIFY(out.write(QByteArray(size, 'p')) == size);
+        }
+        QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup));
+
+        QProcess child;
+        child.setReadChannel(QProcess::StandardError);
+        child.start(program, {QStringLiteral("shred"), QStringLiteral("--count"),
+                              QStringLiteral("10"), QStringLiteral("--yes"), file});
+        QVERIFY(child.waitForStarted());
+        // The line that says the work on the file has begun.
+        QByteArray err;
+        while (!err.contains("overwriting") && child.waitForReadyRead(30000))
+            err += child.readAllStandardError();
+        QVERIFY2(err.contains("overwriting"), err.constData());
+        QCOMPARE(::kill(child.processId(), signalNumber), 0);
+        QVERIFY(child.waitForFinished(120000));
+        err += child.readAllStandardError();
+
+        QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(child.exitCode(), 1);
+        QVERIFY2(err.contains(file.toUtf8() + " is partly overwritten"), err.constData());
+        QCOMPARE(QFileInfo(file).size(), size);
+        QCOMPARE(QFile::permissions(file) & (QFile::WriteOwner | QFile::ReadOwner),
+                 QFile::ReadOwner);
+        // Whole passes only: every byte is the same pass byte.
+        const QByteArray content = TestFiles::read(file);
+        const char first = content.at(0);
+        QVERIFY(first == char(0x3E) || first == char(0xC1));
+        QCOMPARE(content.count(first), size);
+        QVERIFY(QFile::remove(file));
     }
 
     void usageErrors_data()

@@ -19,6 +19,42 @@ START="15 14"         # first tool-bar button: delete files
 CLOSE="254 436"       # the close button
 DASH_CLOSE="430 17"   # the dashboard's X panel
 
+# wait_until SECONDS COMMAND...: runs the test command every 50 ms until it
+# holds; false when it still does not after the time.
+wait_until() {
+    local limit=$1 i
+    shift
+    for i in $(seq 1 $((limit * 20))); do
+        "$@" && return 0
+        sleep 0.05
+    done
+    return 1
+}
+
+# wait_settled ID: waits until two pictures of the window in a row are the
+# same, that is until it has painted what it was given (a folder's files, a
+# filled list, a result).
+SETTLED_PREVIOUS=""
+window_unchanged() {
+    local now
+    now=$(import -window "$1" rgb:- 2>/dev/null | md5sum)
+    [ -n "$SETTLED_PREVIOUS" ] && [ "$now" = "$SETTLED_PREVIOUS" ] && return 0
+    SETTLED_PREVIOUS=$now
+    return 1
+}
+wait_settled() {
+    SETTLED_PREVIOUS=""
+    wait_until 10 window_unchanged "$1" || vm_fail "window $1 kept changing"
+}
+
+files_gone() {
+    local name
+    for name in "$@"; do
+        [ -e "$name" ] && return 1
+    done
+    return 0
+}
+
 # One session of the program on a fresh data folder.
 #   $1 language (en/de), $2 window title as a pattern: the program's plain
 #   WM_NAME carries the title's UTF-8 bytes, so "." would not match an "ö";
@@ -52,11 +88,11 @@ session() {
     # Into the folder first, then the three names at once.
     vm_type "$dialog" "$files/"
     vm_key "$dialog" Return
-    sleep 0.3
+    wait_settled "$dialog"
     vm_type "$dialog" '"report.txt" "photo.jpg" "notes.odt"'
     vm_key "$dialog" Return
     vm_wait_window_gone "$open"
-    sleep 0.5
+    wait_settled "$window"
     vm_screenshot "$window" "$SHOTS/delete-$language.png"
 
     # Start; the confirmation's default button is Yes ("&Ja").
@@ -65,17 +101,13 @@ session() {
     vm_key "$confirm" Return
     vm_wait_window_gone "Best.*tigen"
 
-    local i
-    for i in $(seq 1 100); do
-        [ -e "$files/report.txt" ] || [ -e "$files/photo.jpg" ] || [ -e "$files/notes.odt" ] || break
-        sleep 0.1
-    done
+    wait_until 20 files_gone "$files/report.txt" "$files/photo.jpg" "$files/notes.odt"
     for name in report.txt photo.jpg notes.odt; do
         vm_check "$language: $name is gone" test ! -e "$files/$name"
     done
     vm_check "$language: the unlisted file is untouched" test "$(cat "$files/keep.txt")" = "keep me"
     vm_check "$language: no box is left open" test -z "$(vm_find_window "Informationen")"
-    sleep 0.5
+    wait_settled "$window"
     vm_screenshot "$window" "$SHOTS/delete-$language-done.png"
 
     # Close the window, then the dashboard: the program ends with 0.

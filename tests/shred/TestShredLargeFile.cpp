@@ -49,7 +49,9 @@ private Q_SLOTS:
         }
 
         QList<int> passes;
-        const ShredOutcome outcome = OverwriteAndDelete(path, 1, [&](int pass, unsigned char byte) {
+        ShredPlan plan;
+        plan.count = 1;
+        plan.afterPass = [&](int pass, unsigned char byte) {
             passes.append(pass);
             QFile file(path);
             QVERIFY(file.open(QIODevice::ReadOnly));
@@ -59,8 +61,8 @@ private Q_SLOTS:
                 QCOMPARE(bytesAt(file, offset, length),
                          QByteArray(length, static_cast<char>(byte)));
             }
-        });
-        QCOMPARE(outcome, ShredOutcome::Overwritten);
+        };
+        QCOMPARE(OverwriteAndDelete(path, plan).outcome, ShredOutcome::Overwritten);
         QCOMPARE(passes, (QList<int>{2, 1}));
         QVERIFY(!QFileInfo::exists(path));
     }

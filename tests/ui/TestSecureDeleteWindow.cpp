@@ -15,6 +15,8 @@
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
+#include <QSet>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -49,6 +51,56 @@ private:
     bool m_locked = false;
 };
 
+template <typename Widget> Widget *child(const SecureDeleteWindow &window, const char *name)
+{
+    Widget *widget = window.findChild<Widget *>(QString::fromLatin1(name));
+    if (widget == nullptr)
+        qFatal("no widget %s", name);
+    return widget;
+}
+
+QListWidget *fileList(const SecureDeleteWindow &w)
+{
+    return child<QListWidget>(w, "ListBox1");
+}
+QLineEdit *countField(const SecureDeleteWindow &w)
+{
+    return child<QLineEdit>(w, "Edit1");
+}
+QLineEdit *folderField(const SecureDeleteWindow &w)
+{
+    return child<QLineEdit>(w, "EditDir");
+}
+QLabel *countLabel(const SecureDeleteWindow &w)
+{
+    return child<QLabel>(w, "Label3");
+}
+QLabel *resultLabel(const SecureDeleteWindow &w)
+{
+    return child<QLabel>(w, "Label4");
+}
+GradientProgressBar *progressBar(const SecureDeleteWindow &w)
+{
+    return child<GradientProgressBar>(w, "PanelProgress");
+}
+FlatButton *button(const SecureDeleteWindow &w, const char *name)
+{
+    return child<FlatButton>(w, name);
+}
+
+void openIn(SecureDeleteWindow &window, Language language)
+{
+    window.open(SecureDeleteSession{language, {}});
+}
+
+// Presses start and waits until the run is over.
+bool runToEnd(SecureDeleteWindow &window)
+{
+    QSignalSpy finished(&window, &SecureDeleteWindow::runFinished);
+    button(window, "ToolButton6")->click();
+    return finished.count() > 0 || finished.wait(60000);
+}
+
 QStringList entries(const QListWidget *list)
 {
     QStringList texts;
@@ -76,7 +128,10 @@ private Q_SLOTS:
     void viewOpensSelectedOrFirstEntry();
     void removeTakesSelectedEntriesOnly();
     void runLeavesRefusedFilesListed();
-    void cancelDuringRunStopsBeforeNextFile();
+    void cancelShowsAtOnceAndStopsAtThePassBoundary();
+    void barMovesWithinOneLargeFile();
+    void stopForQuitEndsTheRun();
+    void blankEntriesTouchNoFile();
     void overwriteCountField_data();
     void overwriteCountField();
     void escapeMinimisesAndF1OpensHelp();
@@ -127,7 +182,7 @@ QStringList TestSecureDeleteWindow::makeFiles(const QStringList &names, qsizetyp
 void TestSecureDeleteWindow::selectFiles(SecureDeleteWindow &window, const QStringList &paths)
 {
     FileDialog::setNextResult(paths);
-    window.SpeedButton1->click();
+    button(window, "SpeedButton1")->click();
 }
 
 void TestSecureDeleteWindow::texts_data()
@@ -169,23 +224,21 @@ void TestSecureDeleteWindow::texts()
     QFETCH(QStringList, expected);
     SecureDeleteWindow window;
     // The window is reused: the language of each showing counts.
-    window.MyLanguage = language == 0 ? 1 : 0;
-    window.show();
+    openIn(window, language == 0 ? Language::English : Language::German);
     window.hide();
-    window.MyLanguage = language;
-    window.show();
-    window.ToolButton6->click();
+    openIn(window, languageFromStored(language));
+    QVERIFY(runToEnd(window));
 
     const QStringList shown{window.windowTitle(),
-                            window.Label1->text(),
-                            window.Label3->text(),
-                            window.SpeedButton1->hint(),
-                            window.SpeedButton2->hint(),
-                            window.SpeedButton3->hint(),
-                            window.SpeedButton4->hint(),
-                            window.ToolButton6->hint(),
-                            window.ToolButton11->hint(),
-                            window.ButtonClose->text(),
+                            child<QLabel>(window, "Label1")->text(),
+                            countLabel(window)->text(),
+                            button(window, "SpeedButton1")->hint(),
+                            button(window, "SpeedButton2")->hint(),
+                            button(window, "SpeedButton3")->hint(),
+                            button(window, "SpeedButton4")->hint(),
+                            button(window, "ToolButton6")->hint(),
+                            button(window, "ToolButton11")->hint(),
+                            child<QPushButton>(window, "ButtonClose")->text(),
                             MessageBox::shownTexts().value(0)};
     QCOMPARE(shown, expected);
     QCOMPARE(MessageBox::shownTexts().size(), 1);
@@ -194,32 +247,32 @@ void TestSecureDeleteWindow::texts()
 void TestSecureDeleteWindow::showingTwiceStartsEmpty()
 {
     SecureDeleteWindow window;
-    window.MyLanguage = 1;
-    QCOMPARE(window.size(), QSize(SecureDeleteWindow::ClientWidth, SecureDeleteWindow::ClientHeight));
-    QCOMPARE(window.ListBox1->size(), QSize(389, 245));
-    QCOMPARE(window.Edit1->text(), QStringLiteral("2"));
-    QVERIFY(window.Edit1->alignment() & Qt::AlignRight);
-    QVERIFY(window.EditDir->isReadOnly());
-    QCOMPARE(window.ListBox1->selectionMode(), QAbstractItemView::ExtendedSelection);
+    QCOMPARE(window.size(),
+             QSize(SecureDeleteWindow::ClientWidth, SecureDeleteWindow::ClientHeight));
+    QCOMPARE(fileList(window)->size(), QSize(389, 245));
+    QCOMPARE(countField(window)->text(), QStringLiteral("2"));
+    QVERIFY(countField(window)->alignment() & Qt::AlignRight);
+    QVERIFY(folderField(window)->isReadOnly());
+    QCOMPARE(fileList(window)->selectionMode(), QAbstractItemView::ExtendedSelection);
 
-    window.show();
+    openIn(window, Language::English);
     selectFiles(window, makeFiles({"twice-1.txt", "twice-2.txt"}));
-    window.ToolButton6->click();
-    QCOMPARE(window.Label4->text(), QStringLiteral("2 file(s) deleted"));
-    QCOMPARE(window.PanelProgress->percent(), 100);
+    QVERIFY(runToEnd(window));
+    QCOMPARE(resultLabel(window)->text(), QStringLiteral("2 file(s) deleted"));
+    QCOMPARE(progressBar(window)->percent(), 100);
     selectFiles(window, makeFiles({"twice-3.txt"}));
-    QCOMPARE(window.ListBox1->count(), 1);
-    window.ButtonClose->click();
+    QCOMPARE(fileList(window)->count(), 1);
+    child<QPushButton>(window, "ButtonClose")->click();
     QVERIFY(!window.isVisible());
 
-    window.show();
-    QCOMPARE(window.ListBox1->count(), 0);
-    QCOMPARE(window.Label3->text(), QStringLiteral("0 file(s) selected"));
-    QCOMPARE(window.EditDir->text(), QString());
-    QCOMPARE(window.Label4->text(), QString());
-    QCOMPARE(window.PanelProgress->percent(), 0);
+    openIn(window, Language::English);
+    QCOMPARE(fileList(window)->count(), 0);
+    QCOMPARE(countLabel(window)->text(), QStringLiteral("0 file(s) selected"));
+    QCOMPARE(folderField(window)->text(), QString());
+    QCOMPARE(resultLabel(window)->text(), QString());
+    QCOMPARE(progressBar(window)->percent(), 0);
     // The count field keeps what the last run used.
-    QCOMPARE(window.Edit1->text(), QStringLiteral("2"));
+    QCOMPARE(countField(window)->text(), QStringLiteral("2"));
     QVERIFY(QFileInfo::exists(m_dir.filePath("twice-3.txt")));
 }
 
@@ -232,22 +285,21 @@ void TestSecureDeleteWindow::selectStartsInLastFolderAndClearsFirst()
     QVERIFY(TestFiles::write(second.filePath("b.txt"), "b"));
 
     SecureDeleteWindow window;
-    window.MyLanguage = 1;
-    window.show();
+    openIn(window, Language::English);
     selectFiles(window, {first.filePath("a.txt"), first.filePath(".hidden")});
     const QString firstFolder = QDir::toNativeSeparators(first.path()) + QDir::separator();
-    QCOMPARE(window.EditDir->text(), firstFolder);
-    QCOMPARE(entries(window.ListBox1), (QStringList{"a.txt", ".hidden"}));
-    QCOMPARE(window.Label3->text(), QStringLiteral("2 file(s) selected"));
+    QCOMPARE(folderField(window)->text(), firstFolder);
+    QCOMPARE(entries(fileList(window)), (QStringList{"a.txt", ".hidden"}));
+    QCOMPARE(countLabel(window)->text(), QStringLiteral("2 file(s) selected"));
 
     // The next dialog starts in that folder; cancelling it leaves nothing.
     selectFiles(window, {});
-    QCOMPARE(window.ListBox1->count(), 0);
-    QCOMPARE(window.EditDir->text(), QString());
-    QCOMPARE(window.Label3->text(), QStringLiteral("0 file(s) selected"));
+    QCOMPARE(fileList(window)->count(), 0);
+    QCOMPARE(folderField(window)->text(), QString());
+    QCOMPARE(countLabel(window)->text(), QStringLiteral("0 file(s) selected"));
 
     selectFiles(window, {second.filePath("b.txt")});
-    QCOMPARE(entries(window.ListBox1), QStringList{"b.txt"});
+    QCOMPARE(entries(fileList(window)), QStringList{"b.txt"});
 
     const QList<FileDialogRequest> requests = FileDialog::requests();
     QCOMPARE(requests.size(), 3);
@@ -277,12 +329,11 @@ void TestSecureDeleteWindow::selectKeepsOnlyFilesOfTheFirstFolder()
     QVERIFY(TestFiles::write(other.filePath("same-name.txt"), "elsewhere"));
 
     SecureDeleteWindow window;
-    window.MyLanguage = 1;
-    window.show();
+    openIn(window, Language::English);
     selectFiles(window, {m_dir.filePath("mine.txt"), other.filePath("same-name.txt")});
-    QCOMPARE(entries(window.ListBox1), QStringList{"mine.txt"});
+    QCOMPARE(entries(fileList(window)), QStringList{"mine.txt"});
 
-    window.ToolButton6->click();
+    QVERIFY(runToEnd(window));
     QVERIFY(!QFileInfo::exists(m_dir.filePath("mine.txt")));
     QVERIFY(QFileInfo::exists(m_dir.filePath("same-name.txt")));
     QVERIFY(QFileInfo::exists(other.filePath("same-name.txt")));
@@ -292,27 +343,26 @@ void TestSecureDeleteWindow::viewOpensSelectedOrFirstEntry()
 {
     const QStringList paths = makeFiles({"view-1.txt", "view-2.txt", "view-3.txt"});
     SecureDeleteWindow window;
-    window.MyLanguage = 1;
-    window.show();
+    openIn(window, Language::English);
 
     // An empty list opens nothing.
-    window.SpeedButton4->click();
+    button(window, "SpeedButton4")->click();
     QVERIFY(DesktopServices::openedUrls().isEmpty());
 
     selectFiles(window, paths);
-    QVERIFY(window.ListBox1->selectedItems().isEmpty());
-    window.SpeedButton4->click();
+    QVERIFY(fileList(window)->selectedItems().isEmpty());
+    button(window, "SpeedButton4")->click();
     QCOMPARE(DesktopServices::openedUrls(), QList<QUrl>{QUrl::fromLocalFile(paths.at(0))});
-    QCOMPARE(window.ListBox1->selectedItems().size(), 1);
-    QCOMPARE(window.ListBox1->currentRow(), 0);
+    QCOMPARE(fileList(window)->selectedItems().size(), 1);
+    QCOMPARE(fileList(window)->currentRow(), 0);
 
-    window.ListBox1->setCurrentRow(2, QItemSelectionModel::ClearAndSelect);
-    window.SpeedButton4->click();
+    fileList(window)->setCurrentRow(2, QItemSelectionModel::ClearAndSelect);
+    button(window, "SpeedButton4")->click();
     QCOMPARE(DesktopServices::openedUrls().last(), QUrl::fromLocalFile(paths.at(2)));
 
     // A file that is gone is not opened.
     QVERIFY(QFile::remove(paths.at(2)));
-    window.SpeedButton4->click();
+    button(window, "SpeedButton4")->click();
     QCOMPARE(DesktopServices::openedUrls().size(), 2);
 }
 
@@ -320,15 +370,14 @@ void TestSecureDeleteWindow::removeTakesSelectedEntriesOnly()
 {
     const QStringList paths = makeFiles({"rm-1.txt", "rm-2.txt", "rm-3.txt", "rm-4.txt"});
     SecureDeleteWindow window;
-    window.MyLanguage = 1;
-    window.show();
+    openIn(window, Language::English);
     selectFiles(window, paths);
-    window.ListBox1->item(1)->setSelected(true);
-    window.ListBox1->item(3)->setSelected(true);
-    window.SpeedButton3->click();
+    fileList(window)->item(1)->setSelected(true);
+    fileList(window)->item(3)->setSelected(true);
+    button(window, "SpeedButton3")->click();
 
-    QCOMPARE(entries(window.ListBox1), (QStringList{"rm-1.txt", "rm-3.txt"}));
-    QCOMPARE(window.Label3->text(), QStringLiteral("2 file(s) selected"));
+    QCOMPARE(entries(fileList(window)), (QStringList{"rm-1.txt", "rm-3.txt"}));
+    QCOMPARE(countLabel(window)->text(), QStringLiteral("2 file(s) selected"));
     for (const QString &path : paths)
         QVERIFY(QFileInfo::exists(path));
 }
@@ -353,20 +402,19 @@ void TestSecureDeleteWindow::runLeavesRefusedFilesListed()
     });
 
     SecureDeleteWindow window;
-    window.MyLanguage = 1;
-    window.show();
+    openIn(window, Language::English);
     selectFiles(window, paths);
-    window.ToolButton6->click();
+    QVERIFY(runToEnd(window));
 
     QCOMPARE(MessageBox::shownTexts(),
              (QStringList{"5 file(s) selected. Really delete these file(s)?",
                           "2 file(s) access denied! Could not delete files!"}));
-    QCOMPARE(entries(window.ListBox1), (QStringList{"run-b.txt", "run-d.txt"}));
-    QVERIFY(window.Label3->text().startsWith(QLatin1String("2")));
-    QCOMPARE(window.Label4->text(), QStringLiteral("3 file(s) deleted"));
-    QCOMPARE(window.PanelProgress->percent(), 100);
+    QCOMPARE(entries(fileList(window)), (QStringList{"run-b.txt", "run-d.txt"}));
+    QVERIFY(countLabel(window)->text().startsWith(QLatin1String("2")));
+    QCOMPARE(resultLabel(window)->text(), QStringLiteral("3 file(s) deleted"));
+    QCOMPARE(progressBar(window)->percent(), 100);
     // A refused entry's hint says why.
-    QVERIFY(!window.ListBox1->item(0)->toolTip().isEmpty());
+    QVERIFY(!fileList(window)->item(0)->toolTip().isEmpty());
 
     QVERIFY(!QFileInfo::exists(paths.at(0)));
     QVERIFY(!QFileInfo::exists(paths.at(2)));
@@ -375,70 +423,121 @@ void TestSecureDeleteWindow::runLeavesRefusedFilesListed()
     QCOMPARE(TestFiles::read(paths.at(3)), contentD);
 
     QVERIFY(!window.isRunning());
-    QVERIFY(window.ToolButton6->isEnabled());
-    QVERIFY(window.SpeedButton1->isEnabled());
-    QVERIFY(window.ButtonClose->isEnabled());
+    QVERIFY(button(window, "ToolButton6")->isEnabled());
+    QVERIFY(button(window, "SpeedButton1")->isEnabled());
+    QVERIFY(child<QPushButton>(window, "ButtonClose")->isEnabled());
 }
 
-void TestSecureDeleteWindow::cancelDuringRunStopsBeforeNextFile()
+void TestSecureDeleteWindow::cancelShowsAtOnceAndStopsAtThePassBoundary()
 {
-    // The first file is large enough that its passes take a while on the
-    // worker; the window keeps handling events meanwhile.
+    // The first file is large and overwritten 20 times; cancel is pressed as
+    // soon as the bar moves inside it.
     const QStringList paths =
-        makeFiles({"cancel-1.bin"}, 8 << 20) + makeFiles({"cancel-2.txt", "cancel-3.txt"});
+        makeFiles({"cancel-1.bin"}, 16 << 20) + makeFiles({"cancel-2.txt", "cancel-3.txt"});
     SecureDeleteWindow window;
-    window.MyLanguage = 1;
-    window.show();
+    openIn(window, Language::English);
     selectFiles(window, paths);
-    window.Edit1->setText(QStringLiteral("1"));
+    countField(window)->setText(QStringLiteral("10"));
 
     struct Seen
     {
         bool duringWork = false;
         bool listControlsDisabled = false;
-        bool cancelEnabled = false;
         bool stayedOpen = false;
+        bool cancelDisabledAtOnce = false;
+        QString labelAtOnce;
     } seen;
     QTimer watcher;
     watcher.setInterval(0);
     connect(&watcher, &QTimer::timeout, &window, [&] {
-        if (seen.duringWork || !window.fileWorkRunning())
+        if (seen.duringWork || !window.isRunning() || progressBar(window)->percent() == 0)
             return;
         seen.duringWork = true;
-        seen.listControlsDisabled =
-            !window.SpeedButton1->isEnabled() && !window.SpeedButton2->isEnabled() &&
-            !window.SpeedButton3->isEnabled() && !window.ToolButton6->isEnabled() &&
-            !window.Edit1->isEnabled() && !window.ButtonClose->isEnabled();
-        seen.cancelEnabled = window.ToolButton11->isEnabled();
+        seen.listControlsDisabled = !button(window, "SpeedButton1")->isEnabled() &&
+                                    !button(window, "SpeedButton2")->isEnabled() &&
+                                    !button(window, "SpeedButton3")->isEnabled() &&
+                                    !button(window, "ToolButton6")->isEnabled() &&
+                                    !countField(window)->isEnabled() &&
+                                    !child<QPushButton>(window, "ButtonClose")->isEnabled();
         // Closing now would return the modal call in the middle of the run.
         window.close();
         seen.stayedOpen = window.isVisible();
-        window.ToolButton11->click();
+        button(window, "ToolButton11")->click();
+        seen.cancelDisabledAtOnce = !button(window, "ToolButton11")->isEnabled();
+        seen.labelAtOnce = resultLabel(window)->text();
     });
     watcher.start();
-    window.ToolButton6->click();
+    QVERIFY(runToEnd(window));
     watcher.stop();
 
-    QVERIFY2(seen.duringWork, "no event was handled while the first file was overwritten");
+    QVERIFY2(seen.duringWork, "the bar did not move while the first file was overwritten");
     QVERIFY(seen.listControlsDisabled);
-    QVERIFY(seen.cancelEnabled);
     QVERIFY(seen.stayedOpen);
+    QVERIFY(seen.cancelDisabledAtOnce);
+    QCOMPARE(seen.labelAtOnce, QStringLiteral("Stopping after the pass being written …"));
 
-    QVERIFY(!QFileInfo::exists(paths.at(0)));
-    QVERIFY(QFileInfo::exists(paths.at(1)));
-    QVERIFY(QFileInfo::exists(paths.at(2)));
-    QCOMPARE(entries(window.ListBox1), (QStringList{"cancel-2.txt", "cancel-3.txt"}));
-    QCOMPARE(window.Label3->text(), QStringLiteral("2 file(s) selected"));
-    QCOMPARE(window.Label4->text(), QString());
+    // The first file holds whole passes only and stays listed; the others
+    // were not started.
+    const QByteArray first = TestFiles::read(paths.at(0));
+    QCOMPARE(first.count(first.at(0)), first.size());
+    QVERIFY(first.at(0) == char(0x3E) || first.at(0) == char(0xC1));
+    QVERIFY(QFileInfo::exists(paths.at(1)) && QFileInfo::exists(paths.at(2)));
+    QCOMPARE(entries(fileList(window)),
+             (QStringList{"cancel-1.bin", "cancel-2.txt", "cancel-3.txt"}));
+    QVERIFY2(resultLabel(window)->text().startsWith(
+                 QStringLiteral("Cancelled: cancel-1.bin is only partly overwritten (")),
+             qPrintable(resultLabel(window)->text()));
     QCOMPARE(MessageBox::shownTexts(),
              QStringList{"3 file(s) selected. Really delete these file(s)?"});
-    QVERIFY(window.ToolButton6->isEnabled());
-    QVERIFY(window.ButtonClose->isEnabled());
+    QVERIFY(button(window, "ToolButton6")->isEnabled());
+    QVERIFY(button(window, "ToolButton11")->isEnabled());
 
-    // The flag was used up: the next run goes through.
-    window.ToolButton6->click();
-    QCOMPARE(window.ListBox1->count(), 0);
-    QCOMPARE(window.Label4->text(), QStringLiteral("2 file(s) deleted"));
+    // The next run goes through.
+    countField(window)->setText(QStringLiteral("1"));
+    QVERIFY(runToEnd(window));
+    QCOMPARE(fileList(window)->count(), 0);
+    QCOMPARE(resultLabel(window)->text(), QStringLiteral("3 file(s) deleted"));
+}
+
+void TestSecureDeleteWindow::barMovesWithinOneLargeFile()
+{
+    const QStringList paths = makeFiles({"large.bin"}, 32 << 20);
+    SecureDeleteWindow window;
+    openIn(window, Language::German);
+    selectFiles(window, paths);
+    QSet<int> percents;
+    QTimer watcher;
+    watcher.setInterval(0);
+    connect(&watcher, &QTimer::timeout, &window,
+            [&] { percents.insert(progressBar(window)->percent()); });
+    watcher.start();
+    QVERIFY(runToEnd(window));
+    watcher.stop();
+
+    QList<int> between;
+    for (const int percent : std::as_const(percents))
+        if (percent > 0 && percent < 100)
+            between.append(percent);
+    QVERIFY2(between.size() >= 2, "the bar did not move inside the file's passes");
+    QCOMPARE(progressBar(window)->percent(), 100);
+    QCOMPARE(resultLabel(window)->text(), QStringLiteral("1 Datei(en) gelöscht"));
+}
+
+void TestSecureDeleteWindow::stopForQuitEndsTheRun()
+{
+    const QStringList paths = makeFiles({"quit.bin"}, 16 << 20);
+    SecureDeleteWindow window;
+    openIn(window, Language::English);
+    QVERIFY(window.stopForQuit()); // nothing running
+    selectFiles(window, paths);
+    countField(window)->setText(QStringLiteral("10"));
+    QSignalSpy stopped(&window, &SecureDeleteWindow::stopped);
+    button(window, "ToolButton6")->click();
+    QTRY_VERIFY(progressBar(window)->percent() > 0);
+    QVERIFY(!window.stopForQuit());
+    QVERIFY(stopped.wait(60000));
+    QVERIFY(!window.isRunning());
+    QVERIFY(QFileInfo::exists(paths.at(0)));
 }
 
 void TestSecureDeleteWindow::overwriteCountField_data()
@@ -473,20 +572,35 @@ void TestSecureDeleteWindow::overwriteCountField()
 
     const QStringList paths = makeFiles({"count.txt"});
     SecureDeleteWindow window;
-    window.MyLanguage = 1;
-    window.show();
+    openIn(window, Language::English);
     selectFiles(window, paths);
-    window.Edit1->clear();
-    QTest::keyClicks(window.Edit1, typed);
-    QCOMPARE(window.Edit1->text(), field);
+    countField(window)->clear();
+    QTest::keyClicks(countField(window), typed);
+    QCOMPARE(countField(window)->text(), field);
 
-    window.ToolButton6->click();
-    QCOMPARE(window.Edit1->text(), afterRun);
+    QVERIFY(runToEnd(window));
+    QCOMPARE(countField(window)->text(), afterRun);
     QCOMPARE(
         MessageBox::shownTexts().contains(QStringLiteral("Invalid number. Will use default=2")),
         invalid);
     QVERIFY(!QFileInfo::exists(paths.at(0)));
-    QCOMPARE(window.Label4->text(), QStringLiteral("1 file(s) deleted"));
+    QCOMPARE(resultLabel(window)->text(), QStringLiteral("1 file(s) deleted"));
+}
+
+void TestSecureDeleteWindow::blankEntriesTouchNoFile()
+{
+    // A file named with blanks is listed as a blank entry, which the run
+    // takes for one already done: it goes from the list, the file stays.
+    const QStringList paths = makeFiles({"  ", "real.txt"});
+    SecureDeleteWindow window;
+    openIn(window, Language::English);
+    selectFiles(window, paths);
+    QVERIFY(runToEnd(window));
+    QCOMPARE(MessageBox::shownTexts().value(0),
+             QStringLiteral("1 file(s) selected. Really delete these file(s)?"));
+    QCOMPARE(fileList(window)->count(), 0);
+    QVERIFY(QFileInfo::exists(paths.at(0)));
+    QVERIFY(!QFileInfo::exists(paths.at(1)));
 }
 
 void TestSecureDeleteWindow::escapeMinimisesAndF1OpensHelp()
@@ -496,20 +610,19 @@ void TestSecureDeleteWindow::escapeMinimisesAndF1OpensHelp()
     HelpFile::setApplicationHelpFile(help);
 
     SecureDeleteWindow window;
-    window.MyLanguage = 1;
-    window.show();
+    openIn(window, Language::English);
     selectFiles(window, makeFiles({"keys.txt"}));
 
     // Keys reach the window whichever control has the focus.
-    QTest::keyClick(window.Edit1, Qt::Key_F1);
+    QTest::keyClick(countField(window), Qt::Key_F1);
     QCOMPARE(DesktopServices::openedUrls(), QList<QUrl>{HelpFile::contextUrl(help, 20)});
 
-    QTest::keyClick(window.ListBox1, Qt::Key_Escape);
+    QTest::keyClick(fileList(window), Qt::Key_Escape);
     QVERIFY(window.isMinimized());
     QVERIFY(window.isVisible());
     // Brought back, it still holds its list.
     window.showNormal();
-    QCOMPARE(entries(window.ListBox1), QStringList{"keys.txt"});
+    QCOMPARE(entries(fileList(window)), QStringList{"keys.txt"});
     HelpFile::setApplicationHelpFile(QString());
 }
 

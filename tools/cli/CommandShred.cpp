@@ -1,13 +1,15 @@
 #include "CliCommand.h"
 
+#include "jobs/ShredJob.h"
 #include "platform/FileAttributes.h"
 #include "platform/Prompter.h"
-#include "shred/DeleteListedFiles.h"
+#include "platform/StopSignals.h"
 #include "shred/OverwriteCount.h"
-#include "shred/SecureDeleteHost.h"
 
 #include <QDir>
 #include <QRegularExpression>
+
+#include <optional>
 
 namespace {
 
@@ -48,48 +50,76 @@ private:
     bool m_assumeYes;
 };
 
-// The batch run's window, made of the command line: the files as entries
-// (each a path of its own, so the folder is empty), the count as the field.
-class CommandLineHost : public SecureDeleteHost
+// Tells the terminal about the run: one line per file that was not deleted,
+// and for large files a line when the work on them starts (with the
+// percentage on a terminal). Once the first file starts, Ctrl+C and SIGTERM
+// no longer end the process at once: they stop the run after the pass being
+// written, so that the file is left in a known state.
+class TerminalObserver : public FileJobObserver
 {
 public:
-    CommandLineHost(CliIo &io, const QStringList &paths, int count, bool assumeYes)
+    static constexpr qint64 LargeFile = qint64(32) << 20;
+
+    explicit TerminalObserver(CliIo &io)
         : m_io(io)
-        , m_entries(paths)
-        , m_countText(QString::number(count))
-        , m_prompter(io, assumeYes)
     {
     }
 
-    int entryCount() const override { return static_cast<int>(m_entries.size()); }
-    QString entry(int index) const override { return m_entries.at(index); }
-    void setEntry(int index, const QString &text) override { m_entries[index] = text; }
-    void CompactList() override {}
-    QString folderText() const override { return QString(); }
-    QString overwriteCountText() const override { return m_countText; }
-    void setOverwriteCountText(const QString &text) override { m_countText = text; }
-    void ShowProgress(int) override {}
-    void setResultText(const QString &) override {}
-    Prompter &prompter() override { return m_prompter; }
-    int language() const override { return 1; }
-    bool takeCancelRequest() override { return false; }
-    void processPendingEvents() override {}
+    void attach(ShredJob &job) { m_job = &job; }
+    bool interrupted() const { return m_signals && m_signals->stopRequested(); }
 
-    void fileFinished(int, const QString &path, const ShredReport &report) override
+    void fileStarted(int, const QString &path) override
     {
-        if (report.outcome == ShredOutcome::Refused)
-            m_io.err << Prefix << path << ": " << report.reason << '\n';
-        else if (report.outcome == ShredOutcome::RemovedLink)
-            m_io.err << Prefix << path
-                     << ": removed the link only; the file it points to was not overwritten\n";
+        if (!m_signals)
+            m_signals.emplace();
+        stopIfAsked();
+        m_path = path;
+        m_lastPercent = -1;
+        const FileAttributes attributes = FileAttributes::query(path);
+        m_large =
+            attributes.kind == FileAttributes::Kind::RegularFile && attributes.size >= LargeFile;
+        if (m_large) {
+            m_io.err << Prefix << path << ": overwriting " << attributes.size << " bytes\n";
+            m_io.err.flush();
+        }
+    }
+
+    void bytesDone(quint64 done, quint64 total) override
+    {
+        stopIfAsked();
+        if (!m_large || !m_io.errIsTerminal || total == 0)
+            return;
+        const int percent = static_cast<int>(done * 100 / total);
+        if (percent == m_lastPercent)
+            return;
+        m_lastPercent = percent;
+        m_io.err << '\r' << Prefix << percent << "% " << (percent == 100 ? "\n" : "");
+        m_io.err.flush();
+    }
+
+    void fileDone(const FileReport &report) override
+    {
+        stopIfAsked();
+        if (m_large && m_io.errIsTerminal && m_lastPercent >= 0 && m_lastPercent < 100)
+            m_io.err << '\n';
+        if (report.outcome == FileOutcome::Failed || report.outcome == FileOutcome::Cancelled)
+            m_io.err << Prefix << report.path << ": " << report.reason << '\n';
         m_io.err.flush();
     }
 
 private:
+    void stopIfAsked()
+    {
+        if (m_job != nullptr && interrupted())
+            m_job->cancel();
+    }
+
     CliIo &m_io;
-    QStringList m_entries;
-    QString m_countText;
-    TerminalPrompter m_prompter;
+    ShredJob *m_job = nullptr;
+    std::optional<StopSignals> m_signals;
+    QString m_path;
+    bool m_large = false;
+    int m_lastPercent = -1;
 };
 
 class CommandShred : public CliCommand
@@ -106,18 +136,24 @@ public:
             "Usage: velmora2-cli shred [--count N] [--yes] [--] FILE...\n\n"
             "Overwrites each file 2 x N times over its whole length, alternating the\n"
             "bytes 0x3E and 0xC1 (the last pass writes 0xC1), forces every pass to the\n"
-            "disk and then deletes the file. An empty file is deleted at once; a link\n"
-            "is deleted as a link and what it points to is left alone. Folders and\n"
-            "special files are refused, and so is a file that another program holds\n"
-            "locked (flock or a POSIX record lock): it stays as it was.\n\n"
+            "disk and then deletes the file. An empty file is deleted at once. Only\n"
+            "regular files are touched: symbolic links (never followed), folders,\n"
+            "pipes, sockets and devices are refused, and so is a file that another\n"
+            "program holds locked (flock or a POSIX record lock): it stays as it was.\n"
+            "When a file has further names (hard links), the question says so: its\n"
+            "data is lost under those names too.\n\n"
             "  --count N   overwrite count, 1 to 10 (default 2); other values are\n"
             "              brought into that range\n"
             "  --yes, -y   do not ask; needed when standard input is not a terminal\n\n"
             "Without --yes the command asks \"N file(s) selected. Really delete these\n"
             "file(s)?\" and goes on only for y or yes.\n\n"
             "Prints how many files were deleted and how many were refused.\n"
+            "Ctrl+C or SIGTERM stops the run once the pass being written has reached\n"
+            "the disk; the command names the file left partly overwritten, gives a\n"
+            "read-only file its mode back and exits with 1.\n"
             "Exit codes: 0 all deleted (or the question answered no), 1 a file was\n"
-            "refused or not found, 2 usage error or no terminal to ask on.\n\n"
+            "refused or not found, or the run was interrupted, 2 usage error or no\n"
+            "terminal to ask on.\n\n"
             "Overwriting cannot reach old copies that copy-on-write or journaling file\n"
             "systems, SSD wear levelling, snapshots, backups or network shares keep.\n");
     }
@@ -175,29 +211,44 @@ public:
         }
 
         int refused = 0;
-        QStringList entries;
+        QStringList paths;
         for (const QString &file : files) {
             if (file.isEmpty() || !FileAttributes::query(file).exists()) {
                 io.err << Prefix << file << ": no such file\n";
                 ++refused;
                 continue;
             }
-            // A relative path gets "./" so that no entry is ever blank, which
-            // the run would take for one already done.
-            entries.append(QDir::isRelativePath(file) ? QStringLiteral("./") + file : file);
+            // Absolute, without resolving links: the job refuses a link
+            // itself rather than the file it points to.
+            paths.append(QDir::current().absoluteFilePath(file));
         }
 
         int deleted = 0;
-        if (!entries.isEmpty()) {
+        if (!paths.isEmpty()) {
             io.err.flush();
-            CommandLineHost host(io, entries, count, assumeYes);
-            const DeleteRunResult result = DeleteListedFiles(host);
+            TerminalPrompter prompter(io, assumeYes);
+            TerminalObserver observer(io);
+            ShredJob job(paths, count, Language::English, prompter, observer);
+            observer.attach(job);
+            const ShredJobResult result = job.run();
             if (!result.confirmed) {
                 io.err << Prefix << "nothing deleted\n";
                 return refused > 0 ? ExitFailed : ExitOk;
             }
             deleted = result.done;
-            refused += result.failed();
+            refused += result.notDeleted();
+            if (result.cancelled) {
+                const int left = result.total - result.done - result.notDeleted() -
+                                 (result.partlyOverwritten.isEmpty() ? 0 : 1);
+                io.err << Prefix << "interrupted";
+                if (!result.partlyOverwritten.isEmpty())
+                    io.err << "; " << result.partlyOverwritten << " is partly overwritten ("
+                           << result.passesDone << " of " << result.passes
+                           << " passes) and was not deleted";
+                io.err << "; " << left << " file(s) not started\n";
+                io.out << deleted << " file(s) deleted, " << refused << " file(s) refused\n";
+                return ExitFailed;
+            }
         }
         io.out << deleted << " file(s) deleted, " << refused << " file(s) refused\n";
         return refused > 0 ? ExitFailed : ExitOk;

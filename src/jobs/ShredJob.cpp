@@ -1,0 +1,184 @@
+#include "jobs/ShredJob.h"
+
+#include "platform/FileAttributes.h"
+#include "platform/Prompter.h"
+#include "shred/ClearReadOnly.h"
+#include "shred/OverwriteCount.h"
+#include "shred/ShredTexts.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+FileOutcome fileOutcome(ShredOutcome outcome)
+{
+    switch (outcome) {
+    case ShredOutcome::Overwritten:
+    case ShredOutcome::RemovedEmpty:
+        return FileOutcome::Done;
+    case ShredOutcome::NotFound:
+        return FileOutcome::Skipped;
+    case ShredOutcome::Stopped:
+        return FileOutcome::Cancelled;
+    case ShredOutcome::OverwrittenNotRemoved:
+    case ShredOutcome::Failed:
+    case ShredOutcome::Refused:
+        break;
+    }
+    return FileOutcome::Failed;
+}
+
+bool notRegular(ShredProblem problem)
+{
+    return problem == ShredProblem::SymbolicLink || problem == ShredProblem::Folder ||
+           problem == ShredProblem::SpecialFile || problem == ShredProblem::HardLink;
+}
+
+} // namespace
+
+ShredJob::ShredJob(QStringList paths, std::optional<int> overwriteCount, Language language,
+                   Prompter &prompter, FileJobObserver &observer)
+    : m_paths(std::move(paths))
+    , m_requestedCount(overwriteCount)
+    , m_language(language)
+    , m_prompter(prompter)
+    , m_observer(observer)
+{
+}
+
+void ShredJob::cancel()
+{
+    m_cancel = true;
+}
+
+bool ShredJob::cancelRequested() const
+{
+    return m_cancel;
+}
+
+void ShredJob::setPassObserver(ShredPassObserver afterPass)
+{
+    m_afterPass = std::move(afterPass);
+}
+
+void ShredJob::inform(const QString &text)
+{
+    m_prompter.ask(Message::dialog(MessageIcon::Information, text, MessageButtons::Ok));
+}
+
+ShredJobResult ShredJob::run()
+{
+    ShredJobResult result;
+    result.total = static_cast<int>(m_paths.size());
+    if (result.total == 0) {
+        inform(ShredTexts::noFilesSelected(m_language));
+        return result;
+    }
+
+    // A file with further names loses its data under those names too: the
+    // question says so before anything is written.
+    QStringList withOtherNames;
+    for (const QString &path : std::as_const(m_paths)) {
+        const FileAttributes attributes = FileAttributes::query(path);
+        if (attributes.kind == FileAttributes::Kind::RegularFile && attributes.links > 1)
+            withOtherNames.append(QDir::toNativeSeparators(path));
+    }
+    const Message question = Message::dialog(
+        MessageIcon::Question, ShredTexts::confirmation(m_language, result.total, withOtherNames),
+        MessageButtons::YesNo);
+    if (m_prompter.ask(question) != MessageAnswer::Yes)
+        return result;
+    result.confirmed = true;
+
+    if (m_requestedCount) {
+        m_count = OverwriteCount::clamped(*m_requestedCount);
+    } else {
+        inform(ShredTexts::invalidCount(m_language));
+        m_count = OverwriteCount::Default;
+    }
+    result.overwriteCount = m_count;
+
+    QString removalReason;
+    for (int i = 0; i < result.total; ++i) {
+        if (m_cancel) {
+            result.cancelled = true;
+            return result;
+        }
+        const QString &path = m_paths.at(i);
+        destroy(i, path, withOtherNames.contains(QDir::toNativeSeparators(path)), result,
+                removalReason);
+        if (!result.partlyOverwritten.isEmpty()) {
+            result.cancelled = true;
+            return result;
+        }
+    }
+
+    if (result.refused > 0)
+        inform(ShredTexts::accessDenied(m_language, result.refused));
+    if (result.notRegular > 0)
+        inform(ShredTexts::notRegularFiles(m_language, result.notRegular));
+    if (result.overwrittenNotRemoved > 0)
+        inform(ShredTexts::overwrittenNotRemoved(m_language, result.overwrittenNotRemoved,
+                                                 removalReason));
+    return result;
+}
+
+void ShredJob::destroy(int index, const QString &path, bool otherNamesConfirmed,
+                       ShredJobResult &result, QString &removalReason)
+{
+    m_observer.fileStarted(index, path);
+
+    const bool wasReadOnly = FileAttributes::query(path).readOnly;
+    ClearReadOnly(path);
+
+    ShredPlan plan;
+    plan.count = m_count;
+    plan.otherNamesConfirmed = otherNamesConfirmed;
+    plan.afterPass = m_afterPass;
+    plan.progress = [this](quint64 done, quint64 total) { m_observer.bytesDone(done, total); };
+    plan.stopRequested = [this] { return m_cancel.load(); };
+    const ShredReport shredded = OverwriteAndDelete(path, plan);
+
+    // A file that stays keeps its read-only attribute.
+    if (!shredded.gone() && wasReadOnly && FileAttributes::query(path).exists())
+        FileAttributes::setReadOnly(path);
+
+    FileReport report;
+    report.index = index;
+    report.path = path;
+    report.outcome = fileOutcome(shredded.outcome);
+    report.reason = ShredTexts::problem(m_language, shredded);
+
+    switch (shredded.outcome) {
+    case ShredOutcome::Overwritten:
+    case ShredOutcome::RemovedEmpty:
+    case ShredOutcome::NotFound:
+        ++result.done;
+        break;
+    case ShredOutcome::Stopped:
+        result.partlyOverwritten = path;
+        result.passesDone = shredded.passesDone;
+        result.passes = shredded.passes;
+        report.result = path;
+        report.reason = ShredTexts::partlyOverwritten(m_language, QFileInfo(path).fileName(),
+                                                      shredded.passesDone, shredded.passes);
+        break;
+    case ShredOutcome::OverwrittenNotRemoved:
+        ++result.overwrittenNotRemoved;
+        report.result = path;
+        if (removalReason.isEmpty())
+            removalReason = report.reason;
+        break;
+    case ShredOutcome::Failed:
+    case ShredOutcome::Refused:
+        if (notRegular(shredded.problem))
+            ++result.notRegular;
+        else
+            ++result.refused;
+        if (FileAttributes::query(path).exists())
+            report.result = path;
+        break;
+    }
+    m_observer.fileDone(report);
+}
