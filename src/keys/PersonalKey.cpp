@@ -23,10 +23,19 @@ QString GenerateUserKey()
     return GenerateUserKey(random);
 }
 
+KeyFileWriteResult ExportPersonalKey(const QString &keyFilePath, const QByteArray &textKey,
+                                     const QString &personalKey)
+{
+    return WriteKeyFile(keyFilePath, textKey, QStringList{personalKey});
+}
+
 bool ExportPersonalKey(const QString &keyFilePath, const QByteArray &textKey, const QString &personalKey,
                        QString *error)
 {
-    return WriteKeyFile(keyFilePath, textKey, QStringList{personalKey}, error);
+    const KeyFileWriteResult result = ExportPersonalKey(keyFilePath, textKey, personalKey);
+    if (!result.ok() && error)
+        *error = result.message(Language::English);
+    return result.ok();
 }
 
 std::optional<QString> RestorePersonalKey(const QString &keyFilePath, const QByteArray &textKey, QString *error)

@@ -43,6 +43,18 @@ QByteArray fromUnicode(const QString &text)
     return bytes;
 }
 
+std::optional<char32_t> firstUnrepresentable(const QString &text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar unit = text.at(i);
+        if (unit.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            return QChar::surrogateToUcs4(unit, text.at(i + 1));
+        if (byteOf(unit.unicode()) == '?' && unit != QLatin1Char('?'))
+            return unit.unicode();
+    }
+    return std::nullopt;
+}
+
 QString toUnicode(const QByteArray &bytes)
 {
     QString text;

@@ -3,6 +3,7 @@
 #include "platform/Prompter.h"
 #include "platform/TextTrim.h"
 #include "settings/BackupWindow.h"
+#include "settings/DataRestore.h"
 #include "settings/FolderCopy.h"
 
 #include <QFileInfo>
@@ -95,9 +96,16 @@ int RestoreData(BackupWindow &window)
                      MessageIcon::Question, MessageButtons::OkCancel));
     if (answer != MessageAnswer::Ok)
         return -1;
-    const int count = FolderCopy::copyListed(source, *names, window.dataFolder());
-    window.prompter().ask(Message::dialog(
-        MessageIcon::Information,
-        QString::number(count) + text(window, " Dateien wiederhergestellt.", " files restored.")));
-    return count;
+    const RestoreOutcome outcome = DataRestore::run(source, *names, window.dataFolder());
+    const Language language = languageFromStored(window.language());
+    if (outcome.refused()) {
+        window.prompter().ask(Message::dialog(MessageIcon::Error, outcome.refusalText(language)));
+        return -1;
+    }
+    QString report =
+        QString::number(outcome.restored) + text(window, " Dateien wiederhergestellt.", " files restored.");
+    if (!outcome.keptText(language).isEmpty())
+        report += QLatin1Char('\n') + outcome.keptText(language);
+    window.prompter().ask(Message::dialog(MessageIcon::Information, report));
+    return outcome.restored;
 }

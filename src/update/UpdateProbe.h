@@ -39,7 +39,9 @@ public:
     void StartUpdateProbe();
     // One look. Throws VersionCompare::ConversionError for a version text that
     // is not made of decimal numbers and std::runtime_error for a probe file
-    // that cannot be read; the timer then stays on.
+    // that cannot be read; the timer then stays on, except for a probe file
+    // that is refused (a link, pipe, socket or device, or a file of another
+    // user or writable by others), which ends the looks.
     void TimerUpdateTimer();
 
     QTimer &TimerUpdate() { return m_timer; }
@@ -60,7 +62,7 @@ Q_SIGNALS:
 
 private:
     void onTimer();
-    QString readFirstLine() const;
+    QString readFirstLine();
 
     QTimer m_timer;
     Launcher m_launcher;
