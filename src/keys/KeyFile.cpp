@@ -20,9 +20,11 @@ QString describe(char32_t character)
 
 } // namespace
 
-std::optional<QStringList> ReadKeyFile(const QString &path, const QByteArray &textKey, QString *error)
+std::optional<QStringList> ReadKeyFile(const QString &path, const QByteArray &textKey,
+                                       QString *error)
 {
-    const std::optional<QByteArray> bytes = FileBytes::read(path, FileBytes::MaxStoredTextFile, error);
+    const std::optional<QByteArray> bytes =
+        FileBytes::read(path, FileBytes::MaxStoredTextFile, error);
     if (!bytes)
         return std::nullopt;
     const QByteArray plain = VigenereCodec().DecodeString(textKey, *bytes);
@@ -36,21 +38,24 @@ QString KeyFileWriteResult::message(Language language) const
     case Status::Written:
         return QString();
     case Status::CharacterOutsideCodePage:
-        return german ? QStringLiteral("Das Zeichen %1 kann in einer Schlüsseldatei nicht gespeichert werden "
-                                       "(Zeichensatz Windows-1252). Die Schlüsseldatei wurde nicht geschrieben.")
-                            .arg(describe(character))
-                      : QStringLiteral("The character %1 cannot be stored in a key file (code page "
-                                       "Windows-1252). The key file was not written.")
-                            .arg(describe(character));
+        return german
+                   ? QStringLiteral(
+                         "Das Zeichen %1 kann in einer Schlüsseldatei nicht gespeichert werden "
+                         "(Zeichensatz Windows-1252). Die Schlüsseldatei wurde nicht geschrieben.")
+                         .arg(describe(character))
+                   : QStringLiteral("The character %1 cannot be stored in a key file (code page "
+                                    "Windows-1252). The key file was not written.")
+                         .arg(describe(character));
     case Status::FileNotWritten:
         return (german ? QStringLiteral("Die Schlüsseldatei wurde nicht geschrieben: ")
-                       : QStringLiteral("The key file was not written: "))
-            + file.text(language);
+                       : QStringLiteral("The key file was not written: ")) +
+               file.text(language);
     }
     return QString();
 }
 
-KeyFileWriteResult WriteKeyFile(const QString &path, const QByteArray &textKey, const QStringList &lines)
+KeyFileWriteResult WriteKeyFile(const QString &path, const QByteArray &textKey,
+                                const QStringList &lines)
 {
     KeyFileWriteResult result;
     const QString text = lines.join(QLatin1String("\r\n"));

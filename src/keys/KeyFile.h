@@ -49,4 +49,5 @@ struct KeyFileWriteResult
 // Writes the lines joined by CR LF, coded, nothing after them. Refuses lines
 // with a character outside the code page. The file is replaced atomically
 // (new file, flush, rename) and readable by its owner only.
-KeyFileWriteResult WriteKeyFile(const QString &path, const QByteArray &textKey, const QStringList &lines);
+KeyFileWriteResult WriteKeyFile(const QString &path, const QByteArray &textKey,
+                                const QStringList &lines);

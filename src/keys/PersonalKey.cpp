@@ -29,8 +29,8 @@ KeyFileWriteResult ExportPersonalKey(const QString &keyFilePath, const QByteArra
     return WriteKeyFile(keyFilePath, textKey, QStringList{personalKey});
 }
 
-bool ExportPersonalKey(const QString &keyFilePath, const QByteArray &textKey, const QString &personalKey,
-                       QString *error)
+bool ExportPersonalKey(const QString &keyFilePath, const QByteArray &textKey,
+                       const QString &personalKey, QString *error)
 {
     const KeyFileWriteResult result = ExportPersonalKey(keyFilePath, textKey, personalKey);
     if (!result.ok() && error)
@@ -38,7 +38,8 @@ bool ExportPersonalKey(const QString &keyFilePath, const QByteArray &textKey, co
     return result.ok();
 }
 
-std::optional<QString> RestorePersonalKey(const QString &keyFilePath, const QByteArray &textKey, QString *error)
+std::optional<QString> RestorePersonalKey(const QString &keyFilePath, const QByteArray &textKey,
+                                          QString *error)
 {
     const std::optional<QStringList> lines = ReadKeyFile(keyFilePath, textKey, error);
     if (!lines)

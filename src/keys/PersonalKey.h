@@ -26,8 +26,8 @@ QString GenerateUserKey();
 KeyFileWriteResult ExportPersonalKey(const QString &keyFilePath, const QByteArray &textKey,
                                      const QString &personalKey);
 // The same, with the English message in *error on failure.
-bool ExportPersonalKey(const QString &keyFilePath, const QByteArray &textKey, const QString &personalKey,
-                       QString *error);
+bool ExportPersonalKey(const QString &keyFilePath, const QByteArray &textKey,
+                       const QString &personalKey, QString *error);
 
 // Restore: the first line of the key file, trimmed. An empty text when that
 // line is blank (the caller then changes nothing); nothing,

@@ -15,7 +15,9 @@ bool disableForThisProcess()
 {
     bool ok = true;
 #if !defined(Q_OS_WIN)
-    struct rlimit none {};
+    struct rlimit none
+    {
+    };
     none.rlim_cur = 0;
     none.rlim_max = 0;
     ok = ::setrlimit(RLIMIT_CORE, &none) == 0;

@@ -46,7 +46,9 @@ QString path()
 FileProblem check(const QString &folder)
 {
     const QString target = withoutTrailingDelimiters(folder);
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (::stat(QFile::encodeName(target).constData(), &info) != 0)
         return FileProblem::system(target, errno);
     if (!S_ISDIR(info.st_mode))
@@ -79,9 +81,10 @@ FileProblem prepare(const QString &folder)
 
 QString refusalText(const FileProblem &problem, Language language)
 {
-    return (language == Language::German ? QStringLiteral("Der Datenordner kann nicht verwendet werden: ")
-                                         : QStringLiteral("The data folder cannot be used: "))
-        + problem.text(language);
+    return (language == Language::German
+                ? QStringLiteral("Der Datenordner kann nicht verwendet werden: ")
+                : QStringLiteral("The data folder cannot be used: ")) +
+           problem.text(language);
 }
 
 bool ensureExists(const QString &folder)

@@ -59,8 +59,8 @@ ssize_t writeAll(int fd, const char *data, qsizetype size)
     return done;
 }
 
-std::optional<QByteArray> readUpTo(const QString &path, qint64 maxSize, bool tooLargeFails, FileProblem *problem,
-                                   Owner owner)
+std::optional<QByteArray> readUpTo(const QString &path, qint64 maxSize, bool tooLargeFails,
+                                   FileProblem *problem, Owner owner)
 {
     std::optional<ReadHandle> handle = openForReading(path, problem, owner);
     if (!handle)
@@ -123,16 +123,21 @@ qint64 ReadHandle::read(char *buffer, qint64 size)
 
 FileProblem::Kind kindAt(const QString &path)
 {
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
-        return errno == ENOENT || errno == ENOTDIR ? FileProblem::Kind::Missing : FileProblem::Kind::System;
+        return errno == ENOENT || errno == ENOTDIR ? FileProblem::Kind::Missing
+                                                   : FileProblem::Kind::System;
     return kindOf(info);
 }
 
 std::optional<ReadHandle> openForReading(const QString &path, FileProblem *problem, Owner owner)
 {
     const QByteArray native = QFile::encodeName(path);
-    struct stat before {};
+    struct stat before
+    {
+    };
     if (::lstat(native.constData(), &before) != 0) {
         const int error = errno;
         report(problem, error == ENOENT ? FileProblem{FileProblem::Kind::Missing, 0, path}
@@ -145,7 +150,8 @@ std::optional<ReadHandle> openForReading(const QString &path, FileProblem *probl
     }
     // O_NONBLOCK: a pipe put in the file's place between lstat and open does
     // not make the program wait for a writer.
-    const int fd = ::open(native.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int fd =
+        ::open(native.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         const int error = errno;
         report(problem, error == ELOOP ? FileProblem{FileProblem::Kind::Link, 0, path}
@@ -153,7 +159,9 @@ std::optional<ReadHandle> openForReading(const QString &path, FileProblem *probl
         return std::nullopt;
     }
     ReadHandle handle(fd);
-    struct stat opened {};
+    struct stat opened
+    {
+    };
     if (::fstat(fd, &opened) != 0) {
         report(problem, FileProblem::system(path, errno));
         return std::nullopt;
@@ -180,12 +188,14 @@ std::optional<ReadHandle> openForReading(const QString &path, FileProblem *probl
     return handle;
 }
 
-std::optional<QByteArray> readAll(const QString &path, qint64 maxSize, FileProblem *problem, Owner owner)
+std::optional<QByteArray> readAll(const QString &path, qint64 maxSize, FileProblem *problem,
+                                  Owner owner)
 {
     return readUpTo(path, maxSize, true, problem, owner);
 }
 
-std::optional<QByteArray> readStart(const QString &path, qint64 maxSize, FileProblem *problem, Owner owner)
+std::optional<QByteArray> readStart(const QString &path, qint64 maxSize, FileProblem *problem,
+                                    Owner owner)
 {
     return readUpTo(path, maxSize, false, problem, owner);
 }
@@ -204,8 +214,8 @@ bool Replacement::begin(const QString &target, FileProblem *problem)
     m_target = target;
     // mkostemp creates with O_CREAT | O_EXCL and mode 0600: a name that
     // exists already, a link included, is never opened.
-    m_temporary = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName()
-                                    + QStringLiteral(".XXXXXX"));
+    m_temporary = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName() +
+                                    QStringLiteral(".XXXXXX"));
     m_fd = ::mkostemp(m_temporary.data(), O_CLOEXEC);
     if (m_fd < 0) {
         const int error = errno;

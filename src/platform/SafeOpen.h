@@ -44,7 +44,8 @@ private:
 
 // Opens a regular file for reading. With Owner::CurrentUser a file of
 // another user, or one that others may write to, is refused as well.
-std::optional<ReadHandle> openForReading(const QString &path, FileProblem *problem, Owner owner = Owner::Anyone);
+std::optional<ReadHandle> openForReading(const QString &path, FileProblem *problem,
+                                         Owner owner = Owner::Anyone);
 
 // All bytes of a regular file; refused when larger than maxSize.
 std::optional<QByteArray> readAll(const QString &path, qint64 maxSize, FileProblem *problem,

@@ -5,8 +5,14 @@
 namespace {
 
 // The GNU strerror_r returns the text; the XSI one fills the buffer.
-[[maybe_unused]] const char *pickText(const char *text, const char *) { return text; }
-[[maybe_unused]] const char *pickText(int result, const char *buffer) { return result == 0 ? buffer : nullptr; }
+[[maybe_unused]] const char *pickText(const char *text, const char *)
+{
+    return text;
+}
+[[maybe_unused]] const char *pickText(int result, const char *buffer)
+{
+    return result == 0 ? buffer : nullptr;
+}
 
 } // namespace
 

@@ -30,8 +30,8 @@ RestoreOutcome checkSource(const QString &sourceFolder)
     QString error;
     const std::optional<QStringList> lines =
         ReadSettingsLines(outcome.sourceSettings, QByteArray(ApplicationTextKey), &error);
-    const bool hasKey = lines && lines->size() > SettingsLine::PersonalKey
-                        && !TextTrim::trimmed(lines->at(SettingsLine::PersonalKey)).isEmpty();
+    const bool hasKey = lines && lines->size() > SettingsLine::PersonalKey &&
+                        !TextTrim::trimmed(lines->at(SettingsLine::PersonalKey)).isEmpty();
     if (!hasKey)
         outcome.status = RestoreOutcome::Status::SourceWithoutKey;
     return outcome;
@@ -40,13 +40,14 @@ RestoreOutcome checkSource(const QString &sourceFolder)
 // A new, owner-only folder for the files about to be replaced.
 QString makeKeptFolder(const QString &dataFolder, const QDateTime &now, FileProblem *problem)
 {
-    const QString stem = dataFolder + QLatin1String(DataRestore::KeptFolderPrefix)
-                         + now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString stem = dataFolder + QLatin1String(DataRestore::KeptFolderPrefix) +
+                         now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
     for (int attempt = 1; attempt < 1000; ++attempt) {
         const QString folder = attempt == 1 ? stem : stem + QStringLiteral("-%1").arg(attempt);
         if (SafeOpen::createPrivateFolder(folder, problem))
             return folder + QLatin1Char('/');
-        if (problem && !(problem->kind == FileProblem::Kind::System && problem->systemError == EEXIST))
+        if (problem &&
+            !(problem->kind == FileProblem::Kind::System && problem->systemError == EEXIST))
             return QString();
     }
     return QString();
@@ -63,20 +64,23 @@ QString RestoreOutcome::refusalText(Language language) const
     case Status::Restored:
         return QString();
     case Status::SourceWithoutKey:
-        return (german ? QStringLiteral("Die Sicherung enthält keinen persönlichen Schlüssel (%1 ohne "
-                                        "Schlüsselzeile); sie würde den vorhandenen Schlüssel löschen.")
-                       : QStringLiteral("The backup holds no personal key (%1 has no key line); it would "
-                                        "delete the current key."))
-                   .arg(QDir::toNativeSeparators(sourceSettings))
-            + nothing;
+        return (german ? QStringLiteral(
+                             "Die Sicherung enthält keinen persönlichen Schlüssel (%1 ohne "
+                             "Schlüsselzeile); sie würde den vorhandenen Schlüssel löschen.")
+                       : QStringLiteral(
+                             "The backup holds no personal key (%1 has no key line); it would "
+                             "delete the current key."))
+                   .arg(QDir::toNativeSeparators(sourceSettings)) +
+               nothing;
     case Status::SourceSettingsUnreadable:
-        return (german ? QStringLiteral("Die Einstellungsdatei der Sicherung kann nicht gelesen werden: ")
-                       : QStringLiteral("The backup's settings file cannot be read: "))
-            + problem.text(language) + nothing;
+        return (german ? QStringLiteral(
+                             "Die Einstellungsdatei der Sicherung kann nicht gelesen werden: ")
+                       : QStringLiteral("The backup's settings file cannot be read: ")) +
+               problem.text(language) + nothing;
     case Status::PreviousFilesNotKept:
         return (german ? QStringLiteral("Die bisherigen Dateien konnten nicht aufbewahrt werden: ")
-                       : QStringLiteral("The current files could not be kept: "))
-            + problem.text(language) + nothing;
+                       : QStringLiteral("The current files could not be kept: ")) +
+               problem.text(language) + nothing;
     }
     return QString();
 }
@@ -86,8 +90,8 @@ QString RestoreOutcome::keptText(Language language) const
     if (keptFolder.isEmpty())
         return QString();
     return (language == Language::German ? QStringLiteral("Die bisherigen Dateien liegen in: ")
-                                         : QStringLiteral("The previous files are kept in: "))
-        + QDir::toNativeSeparators(keptFolder);
+                                         : QStringLiteral("The previous files are kept in: ")) +
+           QDir::toNativeSeparators(keptFolder);
 }
 
 namespace DataRestore {
@@ -111,7 +115,8 @@ RestoreOutcome run(const QString &sourceFolder, const QStringList &names, const 
             return outcome;
         }
         for (const QString &name : std::as_const(replaced)) {
-            if (!FolderCopy::copyReplacing(dataFolder + name, outcome.keptFolder + name, &outcome.problem)) {
+            if (!FolderCopy::copyReplacing(dataFolder + name, outcome.keptFolder + name,
+                                           &outcome.problem)) {
                 outcome.status = RestoreOutcome::Status::PreviousFilesNotKept;
                 return outcome;
             }

@@ -20,14 +20,15 @@ struct RestoreOutcome
 {
     enum class Status {
         Restored,
-        SourceWithoutKey,          // the backup's settings file holds no personal key
-        SourceSettingsUnreadable,  // problem says why
-        PreviousFilesNotKept,      // problem says why
+        SourceWithoutKey,         // the backup's settings file holds no personal key
+        SourceSettingsUnreadable, // problem says why
+        PreviousFilesNotKept,     // problem says why
     };
 
     Status status = Status::Restored;
-    int restored = 0;     // files copied into the data folder
-    QString keptFolder;   // where the replaced files are, with trailing "/"; empty when none was replaced
+    int restored = 0; // files copied into the data folder
+    QString
+        keptFolder; // where the replaced files are, with trailing "/"; empty when none was replaced
     QStringList failures; // one English text for each file that could not be restored
     QString sourceSettings;
     FileProblem problem;

@@ -14,7 +14,8 @@ std::optional<QStringList> listFiles(const QString &folder, QString *error)
     const QFileInfo info(folder);
     if (!info.isDir()) {
         if (error)
-            *error = QStringLiteral("The folder %1 cannot be found.").arg(QDir::toNativeSeparators(folder));
+            *error = QStringLiteral("The folder %1 cannot be found.")
+                         .arg(QDir::toNativeSeparators(folder));
         return std::nullopt;
     }
     // Without QDir::Hidden and QDir::System: no dot files, no special files.

@@ -5,7 +5,6 @@
 #include "platform/TextTrim.h"
 #include "update/VersionCompare.h"
 
-
 #include <stdexcept>
 
 namespace {

@@ -28,10 +28,10 @@ public:
     // How the checker is started (the desktop's detached start in the program).
     void setLauncher(Launcher launcher);
 
-    QString checkerPath;      // program folder + "checkup" ("checkup.exe" on Windows)
-    QString probeFilePath;    // temporary folder + program file name with ".dat"
-    QString programFileName;  // handed to the checker
-    QString currentVersion;   // the running program's version text
+    QString checkerPath;     // program folder + "checkup" ("checkup.exe" on Windows)
+    QString probeFilePath;   // temporary folder + program file name with ".dat"
+    QString programFileName; // handed to the checker
+    QString currentVersion;  // the running program's version text
 
     // Timer off and the tick counter back to 0.
     void clear();

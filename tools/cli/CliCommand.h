@@ -41,8 +41,7 @@ public:
     static std::vector<CliCommand *> all(); // sorted by name
 };
 
-template <typename Command>
-struct CliRegistration
+template <typename Command> struct CliRegistration
 {
     CliRegistration() { CliRegistry::add(std::make_unique<Command>()); }
 };

@@ -55,7 +55,10 @@ class CommandBackup : public CliCommand
 {
 public:
     QString name() const override { return QStringLiteral("backup"); }
-    QString summary() const override { return QStringLiteral("copy the data folder's files into a folder"); }
+    QString summary() const override
+    {
+        return QStringLiteral("copy the data folder's files into a folder");
+    }
     QString usage() const override
     {
         return QStringLiteral(
@@ -78,7 +81,8 @@ public:
         }
         const FileProblem unsafe = DataFolder::check(DataFolder::path());
         if (!unsafe.isNone()) {
-            io.err << "velmora2-cli: " << DataFolder::refusalText(unsafe, Language::English) << '\n';
+            io.err << "velmora2-cli: " << DataFolder::refusalText(unsafe, Language::English)
+                   << '\n';
             return ExitFailed;
         }
         return copyFolder(DataFolder::path(), folder, " file(s) saved.", io);
@@ -89,7 +93,10 @@ class CommandRestore : public CliCommand
 {
 public:
     QString name() const override { return QStringLiteral("restore"); }
-    QString summary() const override { return QStringLiteral("copy a backup's files back into the data folder"); }
+    QString summary() const override
+    {
+        return QStringLiteral("copy a backup's files back into the data folder");
+    }
     QString usage() const override
     {
         return QStringLiteral(
@@ -112,7 +119,8 @@ public:
         const QString dataFolder = DataFolder::path();
         const FileProblem unsafe = DataFolder::prepare(dataFolder);
         if (!unsafe.isNone()) {
-            io.err << "velmora2-cli: " << DataFolder::refusalText(unsafe, Language::English) << '\n';
+            io.err << "velmora2-cli: " << DataFolder::refusalText(unsafe, Language::English)
+                   << '\n';
             return ExitFailed;
         }
         QString error;

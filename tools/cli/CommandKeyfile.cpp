@@ -57,8 +57,8 @@ private:
         }
         const QString path = args.takeFirst();
         for (const QString &fileName : args) {
-            if (fileName.contains(QLatin1Char('/')) || fileName.contains(QLatin1Char('\\'))
-                || fileName.contains(QLatin1Char('\r')) || fileName.contains(QLatin1Char('\n'))) {
+            if (fileName.contains(QLatin1Char('/')) || fileName.contains(QLatin1Char('\\')) ||
+                fileName.contains(QLatin1Char('\r')) || fileName.contains(QLatin1Char('\n'))) {
                 io.err << "velmora2-cli: keyfile write: \"" << fileName
                        << "\" is not a bare file name\n";
                 return ExitUsage;
@@ -68,7 +68,8 @@ private:
             io.err << "velmora2-cli: keyfile write: the key must be a single line\n";
             return ExitUsage;
         }
-        const KeyFileWriteResult result = WriteKeyFile(path, QByteArray(ApplicationTextKey), QStringList{*key} + args);
+        const KeyFileWriteResult result =
+            WriteKeyFile(path, QByteArray(ApplicationTextKey), QStringList{*key} + args);
         switch (result.status) {
         case KeyFileWriteResult::Status::Written:
             return ExitOk;
@@ -89,7 +90,8 @@ private:
             return ExitUsage;
         }
         QString error;
-        const std::optional<QStringList> lines = ReadKeyFile(args.first(), QByteArray(ApplicationTextKey), &error);
+        const std::optional<QStringList> lines =
+            ReadKeyFile(args.first(), QByteArray(ApplicationTextKey), &error);
         if (!lines) {
             io.err << "velmora2-cli: cannot read the key file " << error << '\n';
             return ExitUsage;

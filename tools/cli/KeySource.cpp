@@ -43,7 +43,8 @@ std::optional<QString> takeKeyFileOption(QStringList &args, bool *missingPath)
 std::optional<QString> keyFromKeyFile(const QString &path, CliIo &io)
 {
     QString error;
-    const std::optional<QStringList> lines = ReadKeyFile(path, QByteArray(ApplicationTextKey), &error);
+    const std::optional<QStringList> lines =
+        ReadKeyFile(path, QByteArray(ApplicationTextKey), &error);
     if (!lines) {
         io.err << "velmora2-cli: cannot read the key file " << error << '\n';
         return std::nullopt;
@@ -76,7 +77,8 @@ std::optional<QString> personalKeyFromSettings(const QString &iniPath, CliIo &io
         return std::nullopt;
     }
     QString error;
-    const std::optional<QStringList> lines = ReadSettingsLines(iniPath, QByteArray(ApplicationTextKey), &error);
+    const std::optional<QStringList> lines =
+        ReadSettingsLines(iniPath, QByteArray(ApplicationTextKey), &error);
     if (!lines) {
         io.err << "velmora2-cli: cannot read the settings file " << error << '\n';
         return std::nullopt;
@@ -97,7 +99,8 @@ std::optional<QString> takeKeyText(QStringList &args, CliIo &io)
     // Only the words before "--" are options.
     bool fromStdin = false;
     for (qsizetype at = args.indexOf(QStringLiteral("--key-stdin"));
-         at >= 0 && at < optionWords(args).size(); at = args.indexOf(QStringLiteral("--key-stdin"))) {
+         at >= 0 && at < optionWords(args).size();
+         at = args.indexOf(QStringLiteral("--key-stdin"))) {
         args.removeAt(at);
         fromStdin = true;
     }
