@@ -30,7 +30,9 @@ RestoreOutcome checkSource(const QString &sourceFolder)
     QString error;
     const std::optional<QStringList> lines =
         ReadSettingsLines(outcome.sourceSettings, QByteArray(ApplicationTextKey), &error);
-    const bool hasKey = lines && lines->size() > SettingsLine::PersonalKey &&
+    // The last line is the decoded form of the file's final line break, never
+    // a setting: a file that ends right after line 1 has no key line.
+    const bool hasKey = lines && lines->size() > SettingsLine::PersonalKey + 1 &&
                         !TextTrim::trimmed(lines->at(SettingsLine::PersonalKey)).isEmpty();
     if (!hasKey)
         outcome.status = RestoreOutcome::Status::SourceWithoutKey;
