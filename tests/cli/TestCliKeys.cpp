@@ -193,6 +193,23 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(dir.filePath(name + ".enc")));
     }
 
+    // shred parses its own options; the shared parser must not take "-h"
+    // after "--" as a request for help either.
+    void shredTakesAFileNamedLikeAnOptionAfterTheDoubleDash()
+    {
+        QTemporaryDir dir;
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(dir.path()));
+        QVERIFY(TestFiles::write("-h", "to be destroyed"));
+        QVERIFY(TestFiles::write("kept", "stays"));
+        const CliRun run = runCommand({"shred", "--yes", "--", "-h"});
+        QDir::setCurrent(previous);
+        QVERIFY2(run.code == 0, qPrintable(run.err));
+        QVERIFY(!run.out.contains(QStringLiteral("Usage")));
+        QVERIFY(!QFileInfo::exists(dir.filePath("-h")));
+        QCOMPARE(TestFiles::read(dir.filePath("kept")), QByteArray("stays"));
+    }
+
     void helpIsStillAnOptionBeforeTheDoubleDash()
     {
         const CliRun run = runCommand({"encrypt", "-h", "--", "file"});
