@@ -8,13 +8,16 @@
 
 namespace {
 
-// "U+20AC" and, when it can be shown, the character in quotes.
-QString describe(char32_t character)
+// "U+0141" and, when it can be shown, the character in the language's quotes.
+QString describe(char32_t character, Language language)
 {
     QString text = QStringLiteral("U+%1").arg(uint(character), 4, 16, QLatin1Char('0')).toUpper();
-    const QString shown = QString::fromUcs4(&character, 1);
-    if (QChar::isPrint(character))
-        text = QStringLiteral("\u201E%1\u201C (%2)").arg(shown, text);
+    if (QChar::isPrint(character)) {
+        const QString shown = QString::fromUcs4(&character, 1);
+        text = (language == Language::German ? QStringLiteral("\u201E%1\u201C (%2)")
+                                             : QStringLiteral("\u201C%1\u201D (%2)"))
+                   .arg(shown, text);
+    }
     return text;
 }
 
@@ -42,10 +45,10 @@ QString KeyFileWriteResult::message(Language language) const
                    ? QStringLiteral(
                          "Das Zeichen %1 kann in einer Schlüsseldatei nicht gespeichert werden "
                          "(Zeichensatz Windows-1252). Die Schlüsseldatei wurde nicht geschrieben.")
-                         .arg(describe(character))
+                         .arg(describe(character, language))
                    : QStringLiteral("The character %1 cannot be stored in a key file (code page "
                                     "Windows-1252). The key file was not written.")
-                         .arg(describe(character));
+                         .arg(describe(character, language));
     case Status::FileNotWritten:
         return (german ? QStringLiteral("Die Schlüsseldatei wurde nicht geschrieben: ")
                        : QStringLiteral("The key file was not written: ")) +

@@ -77,6 +77,33 @@ private Q_SLOTS:
         QCOMPARE(runCommand({"settings", "--file"}).code, 2);
     }
 
+    void settingsRefusesWhatIsNoRegularFile_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("named pipe") << "fifo" << QStringLiteral("not a regular file");
+        QTest::newRow("link") << "link" << QStringLiteral("symbolic link");
+    }
+
+    // Returns at once: a pipe is not waited on.
+    void settingsRefusesWhatIsNoRegularFile()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("velmora.ini");
+        QVERIFY(WriteSettingsLines(dir.filePath("real.ini"), appKey, {"digest", " ", "key"}));
+        if (kind == QLatin1String("fifo"))
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else
+            QVERIFY(QFile::link(dir.filePath("real.ini"), path));
+        const CliRun run = runCommand({"settings", "--file", path});
+        QCOMPARE(run.code, 2);
+        QVERIFY2(run.err.contains(message), qPrintable(run.err));
+        QCOMPARE(ReadSettingsLines(dir.filePath("real.ini"), appKey)->value(2),
+                 QStringLiteral("key"));
+    }
+
     void backupCopiesTheDataFolderFiles()
     {
         QDir().mkpath(dataFolder() + "sub");
