@@ -27,13 +27,13 @@ RestoreOutcome checkSource(const QString &sourceFolder)
         outcome.status = RestoreOutcome::Status::SourceSettingsUnreadable;
         return outcome;
     }
-    QString error;
-    const std::optional<QStringList> lines =
-        ReadSettingsLines(outcome.sourceSettings, QByteArray(ApplicationTextKey), &error);
+    // A backup may lie on a drive that others can write to: its settings file
+    // is read as a copy, the data folder's rules are not asked of it.
+    const QStringList lines = DecodeSettingsBytes(*bytes, QByteArray(ApplicationTextKey));
     // The last line is the decoded form of the file's final line break, never
     // a setting: a file that ends right after line 1 has no key line.
-    const bool hasKey = lines && lines->size() > SettingsLine::PersonalKey + 1 &&
-                        !TextTrim::trimmed(lines->at(SettingsLine::PersonalKey)).isEmpty();
+    const bool hasKey = lines.size() > SettingsLine::PersonalKey + 1 &&
+                        !TextTrim::trimmed(lines.at(SettingsLine::PersonalKey)).isEmpty();
     if (!hasKey)
         outcome.status = RestoreOutcome::Status::SourceWithoutKey;
     return outcome;
