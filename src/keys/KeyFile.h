@@ -18,7 +18,7 @@
 // The decoded lines, split at CR LF, a lone CR or a lone LF; a line break at
 // the very end makes no extra line. Returns nothing, with the reason in
 // *error, when the file cannot be read; links, pipes, sockets and devices are
-// refused without being opened for long.
+// refused without waiting on them.
 std::optional<QStringList> ReadKeyFile(const QString &path, const QByteArray &textKey,
                                        QString *error = nullptr);
 
