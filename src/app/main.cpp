@@ -1,3 +1,4 @@
+#include "platform/CoreDumps.h"
 #include "ui/ProgramWindows.h"
 #include "ui/DashboardWindow.h"
 #include "ui/VelmoraApplication.h"
@@ -7,6 +8,7 @@
 // The desktop program. It reads no command-line arguments.
 int main(int argc, char *argv[])
 {
+    CoreDumps::disableForThisProcess();
     VelmoraApplication app(argc, argv);
     VelmoraApplication::setApplicationName(QStringLiteral("velmora2"));
     VelmoraApplication::setDesktopFileName(QStringLiteral("example.velmora.Velmora2"));

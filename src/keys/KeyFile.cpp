@@ -6,17 +6,69 @@
 #include "settings/FileBytes.h"
 #include "settings/TextLines.h"
 
-std::optional<QStringList> ReadKeyFile(const QString &path, const QByteArray &textKey, QString *error)
+namespace {
+
+// "U+0141" and, when it can be shown, the character in the language's quotes.
+QString describe(char32_t character, Language language)
 {
-    const std::optional<QByteArray> bytes = FileBytes::read(path, FileBytes::MaxStoredTextFile, error);
+    QString text = QStringLiteral("U+%1").arg(uint(character), 4, 16, QLatin1Char('0')).toUpper();
+    if (QChar::isPrint(character)) {
+        const QString shown = QString::fromUcs4(&character, 1);
+        text = (language == Language::German ? QStringLiteral("\u201E%1\u201C (%2)")
+                                             : QStringLiteral("\u201C%1\u201D (%2)"))
+                   .arg(shown, text);
+    }
+    return text;
+}
+
+} // namespace
+
+std::optional<QStringList> ReadKeyFile(const QString &path, const QByteArray &textKey,
+                                       QString *error)
+{
+    const std::optional<QByteArray> bytes =
+        FileBytes::read(path, FileBytes::MaxStoredTextFile, error);
     if (!bytes)
         return std::nullopt;
     const QByteArray plain = VigenereCodec().DecodeString(textKey, *bytes);
     return TextLines::split(AnsiCodePage::toUnicode(plain));
 }
 
-bool WriteKeyFile(const QString &path, const QByteArray &textKey, const QStringList &lines, QString *error)
+QString KeyFileWriteResult::message(Language language) const
 {
-    const QByteArray plain = AnsiCodePage::fromUnicode(lines.join(QLatin1String("\r\n")));
-    return AtomicFile::write(path, VigenereCodec().EncodeString(textKey, plain), error);
+    const bool german = language == Language::German;
+    switch (status) {
+    case Status::Written:
+        return QString();
+    case Status::CharacterOutsideCodePage:
+        return german
+                   ? QStringLiteral(
+                         "Das Zeichen %1 kann in einer Schlüsseldatei nicht gespeichert werden "
+                         "(Zeichensatz Windows-1252). Die Schlüsseldatei wurde nicht geschrieben.")
+                         .arg(describe(character, language))
+                   : QStringLiteral("The character %1 cannot be stored in a key file (code page "
+                                    "Windows-1252). The key file was not written.")
+                         .arg(describe(character, language));
+    case Status::FileNotWritten:
+        return (german ? QStringLiteral("Die Schlüsseldatei wurde nicht geschrieben: ")
+                       : QStringLiteral("The key file was not written: ")) +
+               file.text(language);
+    }
+    return QString();
+}
+
+KeyFileWriteResult WriteKeyFile(const QString &path, const QByteArray &textKey,
+                                const QStringList &lines)
+{
+    KeyFileWriteResult result;
+    const QString text = lines.join(QLatin1String("\r\n"));
+    if (const std::optional<char32_t> character = AnsiCodePage::firstUnrepresentable(text)) {
+        result.status = KeyFileWriteResult::Status::CharacterOutsideCodePage;
+        result.character = *character;
+        return result;
+    }
+    const QByteArray plain = AnsiCodePage::fromUnicode(text);
+    if (!AtomicFile::write(path, VigenereCodec().EncodeString(textKey, plain), &result.file))
+        result.status = KeyFileWriteResult::Status::FileNotWritten;
+    return result;
 }

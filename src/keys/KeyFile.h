@@ -1,5 +1,8 @@
 #pragma once
 
+#include "platform/FileProblem.h"
+#include "settings/Language.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -14,13 +17,37 @@
 
 // The decoded lines, split at CR LF, a lone CR or a lone LF; a line break at
 // the very end makes no extra line. Returns nothing, with the reason in
-// *error, when the file cannot be read.
+// *error, when the file cannot be read; links, pipes, sockets and devices are
+// refused without waiting on them.
 std::optional<QStringList> ReadKeyFile(const QString &path, const QByteArray &textKey,
                                        QString *error = nullptr);
 
-// Writes the lines joined by CR LF, coded, nothing after them. The file is
-// replaced atomically (temporary file, flush, rename) and readable by its
-// owner only. Returns false, with the reason in *error, on failure; an older
-// file of that name is then left whole.
-bool WriteKeyFile(const QString &path, const QByteArray &textKey, const QStringList &lines,
-                  QString *error = nullptr);
+// The outcome of writing a key file.
+struct KeyFileWriteResult
+{
+    enum class Status {
+        Written,
+        // A character of the lines lies outside the key file's code page
+        // (Windows-1252): stored as "?", it would silently make another key.
+        // Nothing is written.
+        CharacterOutsideCodePage,
+        // The file could not be written; `file` says why. An older file of
+        // that name is left whole.
+        FileNotWritten,
+    };
+
+    Status status = Status::Written;
+    char32_t character = 0; // for CharacterOutsideCodePage
+    FileProblem file;       // for FileNotWritten
+
+    bool ok() const { return status == Status::Written; }
+    explicit operator bool() const { return ok(); }
+    // The message for the user, naming the character or the file's problem.
+    QString message(Language language) const;
+};
+
+// Writes the lines joined by CR LF, coded, nothing after them. Refuses lines
+// with a character outside the code page. The file is replaced atomically
+// (new file, flush, rename) and readable by its owner only.
+KeyFileWriteResult WriteKeyFile(const QString &path, const QByteArray &textKey,
+                                const QStringList &lines);

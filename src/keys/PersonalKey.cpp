@@ -23,13 +23,23 @@ QString GenerateUserKey()
     return GenerateUserKey(random);
 }
 
-bool ExportPersonalKey(const QString &keyFilePath, const QByteArray &textKey, const QString &personalKey,
-                       QString *error)
+KeyFileWriteResult ExportPersonalKey(const QString &keyFilePath, const QByteArray &textKey,
+                                     const QString &personalKey)
 {
-    return WriteKeyFile(keyFilePath, textKey, QStringList{personalKey}, error);
+    return WriteKeyFile(keyFilePath, textKey, QStringList{personalKey});
 }
 
-std::optional<QString> RestorePersonalKey(const QString &keyFilePath, const QByteArray &textKey, QString *error)
+bool ExportPersonalKey(const QString &keyFilePath, const QByteArray &textKey,
+                       const QString &personalKey, QString *error)
+{
+    const KeyFileWriteResult result = ExportPersonalKey(keyFilePath, textKey, personalKey);
+    if (!result.ok() && error)
+        *error = result.message(Language::English);
+    return result.ok();
+}
+
+std::optional<QString> RestorePersonalKey(const QString &keyFilePath, const QByteArray &textKey,
+                                          QString *error)
 {
     const std::optional<QStringList> lines = ReadKeyFile(keyFilePath, textKey, error);
     if (!lines)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "keys/KeyFile.h"
 #include "keys/RandomSource.h"
 
 #include <QByteArray>
@@ -19,9 +20,14 @@ QString GenerateUserKey(RandomSource &random);
 QString GenerateUserKey();
 
 // Export: writes personalKey as the single line of a key file (no line break),
-// atomically and owner-only. Returns false, with the reason in *error.
-bool ExportPersonalKey(const QString &keyFilePath, const QByteArray &textKey, const QString &personalKey,
-                       QString *error = nullptr);
+// atomically and owner-only. A key with a character outside the key file's
+// code page is refused (the result names the character); the window shows
+// result.message(language) when !result.ok().
+KeyFileWriteResult ExportPersonalKey(const QString &keyFilePath, const QByteArray &textKey,
+                                     const QString &personalKey);
+// The same, with the English message in *error on failure.
+bool ExportPersonalKey(const QString &keyFilePath, const QByteArray &textKey,
+                       const QString &personalKey, QString *error);
 
 // Restore: the first line of the key file, trimmed. An empty text when that
 // line is blank (the caller then changes nothing); nothing,

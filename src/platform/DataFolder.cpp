@@ -1,15 +1,30 @@
 #include "platform/DataFolder.h"
 
+#include "platform/SafeOpen.h"
+
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QtGlobal>
 
-#if !defined(Q_OS_WIN)
+#include <cerrno>
 #include <sys/stat.h>
 #include <sys/types.h>
-#endif
+#include <unistd.h>
 
 namespace DataFolder {
+
+namespace {
+
+QString withoutTrailingDelimiters(QString folder)
+{
+    folder = QDir::fromNativeSeparators(folder);
+    while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
+        folder.chop(1);
+    return folder;
+}
+
+} // namespace
 
 QString path()
 {
@@ -28,25 +43,53 @@ QString path()
     return QDir::toNativeSeparators(base + QStringLiteral("/velmora/"));
 }
 
+FileProblem check(const QString &folder)
+{
+    const QString target = withoutTrailingDelimiters(folder);
+    struct stat info
+    {
+    };
+    if (::stat(QFile::encodeName(target).constData(), &info) != 0)
+        return FileProblem::system(target, errno);
+    if (!S_ISDIR(info.st_mode))
+        return FileProblem::system(target, ENOTDIR);
+    if (info.st_uid != ::geteuid())
+        return FileProblem{FileProblem::Kind::NotOwned, 0, target};
+    if ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+        return FileProblem{FileProblem::Kind::OpenToOthers, 0, target};
+    return FileProblem{};
+}
+
+FileProblem prepare(const QString &folder)
+{
+    const QString target = QDir::cleanPath(QDir::fromNativeSeparators(folder));
+    // Every missing folder on the way is made owner-only: a parent made with
+    // the umask's permissions would let others see or replace what is below.
+    const QStringList parts = target.split(QLatin1Char('/'));
+    QString current;
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        current += parts.at(i);
+        if (!current.isEmpty() && !QFileInfo(current).isDir()) {
+            FileProblem problem;
+            if (!SafeOpen::createPrivateFolder(current, &problem) && !QFileInfo(current).isDir())
+                return problem;
+        }
+        current += QLatin1Char('/');
+    }
+    return check(target);
+}
+
+QString refusalText(const FileProblem &problem, Language language)
+{
+    return (language == Language::German
+                ? QStringLiteral("Der Datenordner kann nicht verwendet werden: ")
+                : QStringLiteral("The data folder cannot be used: ")) +
+           problem.text(language);
+}
+
 bool ensureExists(const QString &folder)
 {
-    QDir dir(folder);
-    if (dir.exists())
-        return true;
-#if defined(Q_OS_WIN)
-    return QDir().mkdir(folder);
-#else
-    // Created owner-only from the start: the folder holds the personal key.
-    QString target = folder;
-    while (target.size() > 1 && target.endsWith(QLatin1Char('/')))
-        target.chop(1);
-    const QByteArray native = QFile::encodeName(target);
-    if (::mkdir(native.constData(), S_IRWXU) == 0) {
-        ::chmod(native.constData(), S_IRWXU); // whatever the umask took away
-        return true;
-    }
-    return dir.exists();
-#endif
+    return prepare(folder).isNone();
 }
 
 } // namespace DataFolder

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "platform/FileProblem.h"
+#include "settings/Language.h"
+
 #include <QString>
 
 // The per-user folder that holds the settings file, with a trailing "/".
@@ -10,9 +13,21 @@ namespace DataFolder {
 
 QString path();
 
-// Creates the folder (one level, as the parent is expected to exist) with
-// owner-only permissions where the platform has them. Returns false when it
-// neither exists nor could be created.
+// Makes the folder ready for the settings file: creates it and every missing
+// folder above it with owner-only permissions (0700, whatever the umask), then
+// checks it (check()). The result is None when the folder can be used.
+FileProblem prepare(const QString &folder);
+
+// An existing folder is used only when it belongs to the user and no one else
+// may write to it: otherwise another user could put a settings file with a
+// key of their choosing in it. Kind NotOwned or OpenToOthers, or System
+// (ENOENT, ENOTDIR) when there is no folder.
+FileProblem check(const QString &folder);
+
+// The message for a refused data folder, German or English.
+QString refusalText(const FileProblem &problem, Language language);
+
+// prepare(folder) succeeded.
 bool ensureExists(const QString &folder);
 
 } // namespace DataFolder

@@ -3,6 +3,7 @@
 #include "platform/Prompter.h"
 #include "platform/TextTrim.h"
 #include "settings/BackupWindow.h"
+#include "settings/DataRestore.h"
 #include "settings/FolderCopy.h"
 
 #include <QFileInfo>
@@ -22,9 +23,9 @@ void ChooseBackupFolder(BackupWindow &window)
     const QString chosen = window.chooseFolder(current);
     if (chosen.isEmpty() || chosen == current)
         return;
-    const MessageAnswer answer = window.prompter().ask(
-        Message::box(QStringLiteral("Velmora"), text(window, "Neuen Pfad übernehmen?", "Resume new path?"),
-                     MessageIcon::Question, MessageButtons::OkCancel));
+    const MessageAnswer answer = window.prompter().ask(Message::box(
+        QStringLiteral("Velmora"), text(window, "Neuen Pfad übernehmen?", "Resume new path?"),
+        MessageIcon::Question, MessageButtons::OkCancel));
     if (answer != MessageAnswer::Ok)
         return;
     window.setBackupField(chosen);
@@ -36,8 +37,8 @@ int BackupData(BackupWindow &window)
     QString target = TextTrim::trimmed(window.backupField());
     if (target.isEmpty()) {
         window.prompter().ask(Message::dialog(
-            MessageIcon::Warning,
-            text(window, "Bitte zuerst ein Backupverzeichnis auswählen!", "Select the target directory first!")));
+            MessageIcon::Warning, text(window, "Bitte zuerst ein Backupverzeichnis auswählen!",
+                                       "Select the target directory first!")));
         ChooseBackupFolder(window);
         return -1;
     }
@@ -48,10 +49,10 @@ int BackupData(BackupWindow &window)
         window.prompter().ask(Message::box(QStringLiteral("Velmora2"), error, MessageIcon::Error));
         return -1;
     }
-    const MessageAnswer answer = window.prompter().ask(Message::box(
-        QStringLiteral("Velmora"),
-        text(window, "Starte Datenbackup nach: ", "Create backup to: ") + target, MessageIcon::Question,
-        MessageButtons::OkCancel));
+    const MessageAnswer answer = window.prompter().ask(
+        Message::box(QStringLiteral("Velmora"),
+                     text(window, "Starte Datenbackup nach: ", "Create backup to: ") + target,
+                     MessageIcon::Question, MessageButtons::OkCancel));
     if (answer != MessageAnswer::Ok)
         return -1;
     if (!QFileInfo(target).isDir())
@@ -59,8 +60,8 @@ int BackupData(BackupWindow &window)
     target = FolderCopy::withTrailingDelimiter(target);
     const int count = FolderCopy::copyListed(dataFolder, *names, target);
     window.prompter().ask(Message::box(QStringLiteral("Velmora2"),
-                                       QString::number(count)
-                                           + text(window, " Datei(en) gesichert.", " file(s) saved."),
+                                       QString::number(count) +
+                                           text(window, " Datei(en) gesichert.", " file(s) saved."),
                                        MessageIcon::Information));
     if (window.backupField() != target) {
         window.setBackupField(target);
@@ -73,8 +74,9 @@ int RestoreData(BackupWindow &window)
 {
     QString source = TextTrim::trimmed(window.backupField());
     if (source.isEmpty()) {
-        window.prompter().ask(Message::dialog(
-            MessageIcon::Information, text(window, "Kein Backupordner gespeichert.", "No backup path available.")));
+        window.prompter().ask(
+            Message::dialog(MessageIcon::Information, text(window, "Kein Backupordner gespeichert.",
+                                                           "No backup path available.")));
         return -1;
     }
     QString error;
@@ -85,19 +87,27 @@ int RestoreData(BackupWindow &window)
     }
     source = FolderCopy::withTrailingDelimiter(source);
     if (names->isEmpty()) {
-        window.prompter().ask(Message::dialog(
-            MessageIcon::Information,
-            text(window, "Keine Dateien im Backupordner!", "No files in backup folder!")));
+        window.prompter().ask(
+            Message::dialog(MessageIcon::Information, text(window, "Keine Dateien im Backupordner!",
+                                                           "No files in backup folder!")));
         return -1;
     }
     const MessageAnswer answer = window.prompter().ask(
-        Message::box(QStringLiteral("Velmora2"), text(window, "Daten jetzt wiederherstellen?", "Restore data now?"),
+        Message::box(QStringLiteral("Velmora2"),
+                     text(window, "Daten jetzt wiederherstellen?", "Restore data now?"),
                      MessageIcon::Question, MessageButtons::OkCancel));
     if (answer != MessageAnswer::Ok)
         return -1;
-    const int count = FolderCopy::copyListed(source, *names, window.dataFolder());
-    window.prompter().ask(Message::dialog(
-        MessageIcon::Information,
-        QString::number(count) + text(window, " Dateien wiederhergestellt.", " files restored.")));
-    return count;
+    const RestoreOutcome outcome = DataRestore::run(source, *names, window.dataFolder());
+    const Language language = languageFromStored(window.language());
+    if (outcome.refused()) {
+        window.prompter().ask(Message::dialog(MessageIcon::Error, outcome.refusalText(language)));
+        return -1;
+    }
+    QString report = QString::number(outcome.restored) +
+                     text(window, " Dateien wiederhergestellt.", " files restored.");
+    if (!outcome.keptText(language).isEmpty())
+        report += QLatin1Char('\n') + outcome.keptText(language);
+    window.prompter().ask(Message::dialog(MessageIcon::Information, report));
+    return outcome.restored;
 }

@@ -16,6 +16,9 @@ void ChooseBackupFolder(BackupWindow &window);
 // ended before copying (no folder set, cancelled, folder missing).
 int BackupData(BackupWindow &window);
 
-// Copies the backup folder's files back into the data folder and reports the
-// count. Returns the number restored, or -1 when the run ended before copying.
+// Copies the backup folder's files back into the data folder (DataRestore:
+// a backup without a personal key is refused, the replaced files are kept in
+// a dated folder inside the data folder) and reports the count and where the
+// previous files are. Returns the number restored, or -1 when the run ended
+// before copying.
 int RestoreData(BackupWindow &window);

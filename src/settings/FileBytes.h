@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FileProblem.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -12,8 +14,10 @@ namespace FileBytes {
 // memory.
 inline constexpr qint64 MaxStoredTextFile = 16 * 1024 * 1024;
 
-// All bytes of a file, exactly as stored. Returns nothing, with the reason in
-// *error, when it cannot be opened or read or is larger than maxSize.
+// All bytes of a regular file, exactly as stored. Links, pipes, sockets and
+// devices are refused without waiting on them (SafeOpen). Returns nothing,
+// with the reason, when it cannot be opened or read or is larger than maxSize.
+std::optional<QByteArray> read(const QString &path, qint64 maxSize, FileProblem *problem);
 std::optional<QByteArray> read(const QString &path, qint64 maxSize, QString *error = nullptr);
 
 } // namespace FileBytes

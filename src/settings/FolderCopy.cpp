@@ -1,11 +1,11 @@
 #include "settings/FolderCopy.h"
 
-#include "platform/FileSync.h"
+#include "platform/SafeOpen.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+
+#include <cerrno>
 
 namespace FolderCopy {
 
@@ -14,51 +14,45 @@ std::optional<QStringList> listFiles(const QString &folder, QString *error)
     const QFileInfo info(folder);
     if (!info.isDir()) {
         if (error)
-            *error = QStringLiteral("The folder %1 cannot be found.").arg(QDir::toNativeSeparators(folder));
+            *error = QStringLiteral("The folder %1 cannot be found.")
+                         .arg(QDir::toNativeSeparators(folder));
         return std::nullopt;
     }
     // Without QDir::Hidden and QDir::System: no dot files, no special files.
     return QDir(folder).entryList(QDir::Files, QDir::Name);
 }
 
-bool copyReplacing(const QString &source, const QString &target, QString *error)
+bool copyReplacing(const QString &source, const QString &target, FileProblem *problem)
 {
-    const auto fail = [&](const QString &reason) {
-        if (error)
-            *error = reason;
+    std::optional<SafeOpen::ReadHandle> in = SafeOpen::openForReading(source, problem);
+    if (!in)
         return false;
-    };
-    if (QFileInfo(target).isDir())
-        return fail(QStringLiteral("%1 is a folder").arg(QDir::toNativeSeparators(target)));
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(source), in.errorString()));
-    QSaveFile out(target);
-    out.setDirectWriteFallback(false);
-    if (!out.open(QIODevice::WriteOnly))
-        return fail(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(target), out.errorString()));
-    out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    SafeOpen::Replacement out;
+    if (!out.begin(target, problem))
+        return false;
     char block[65536];
     for (;;) {
-        const qint64 got = in.read(block, sizeof block);
-        if (got < 0 || (got > 0 && out.write(block, got) != got)) {
-            const QString reason = got < 0 ? in.errorString() : out.errorString();
-            out.cancelWriting();
-            out.commit();
-            return fail(reason);
+        const qint64 got = in->read(block, sizeof block);
+        if (got < 0) {
+            if (problem)
+                *problem = FileProblem::system(source, errno);
+            return false;
         }
         if (got == 0)
             break;
+        if (!out.write(QByteArrayView(block, got), problem))
+            return false;
     }
-    if (!FileSync::flushToDisk(out)) {
-        out.cancelWriting();
-        out.commit();
-        return fail(QStringLiteral("%1: the copy could not be flushed to the disk")
-                        .arg(QDir::toNativeSeparators(target)));
-    }
-    if (!out.commit())
-        return fail(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(target), out.errorString()));
-    return true;
+    return out.commit(problem);
+}
+
+bool copyReplacing(const QString &source, const QString &target, QString *error)
+{
+    FileProblem problem;
+    const bool ok = copyReplacing(source, target, &problem);
+    if (!ok && error)
+        *error = problem.text(Language::English);
+    return ok;
 }
 
 int copyListed(const QString &fromFolder, const QStringList &names, const QString &toFolder)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FileProblem.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -14,11 +16,14 @@ namespace FolderCopy {
 // folder cannot be listed.
 std::optional<QStringList> listFiles(const QString &folder, QString *error = nullptr);
 
-// Copies source over target, replacing it whole: the content goes to a
-// temporary file next to target, which is flushed and renamed over it, so a
-// failed copy leaves an older target as it was. The copy is readable by its
-// owner only (the data folder's files hold the personal key). The content is
-// streamed, never read whole into memory.
+// Copies source over target, replacing it whole: the content goes to a new
+// file created exclusively next to target, which is flushed and renamed over
+// it, so a failed copy leaves an older target as it was and a link at target
+// is replaced, never written through. Only a regular source is read: a link,
+// pipe, socket or device is refused without waiting on it. The copy is
+// readable by its owner only (the data folder's files hold the personal key).
+// The content is streamed, never read whole into memory.
+bool copyReplacing(const QString &source, const QString &target, FileProblem *problem);
 bool copyReplacing(const QString &source, const QString &target, QString *error = nullptr);
 
 // Copies each named file of fromFolder that still exists into toFolder; both

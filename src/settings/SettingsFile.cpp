@@ -2,6 +2,7 @@
 
 #include "cipher/VigenereCodec.h"
 #include "platform/AnsiCodePage.h"
+#include "platform/DataFolder.h"
 #include "platform/TextTrim.h"
 #include "settings/AtomicFile.h"
 #include "settings/FileBytes.h"
@@ -15,23 +16,48 @@ const QString blankLine = QStringLiteral(" ");
 
 } // namespace
 
-std::optional<QStringList> ReadSettingsLines(const QString &Path, const QByteArray &Key, QString *error)
+namespace {
+
+// The folder of a settings file must be the user's own and closed to others.
+bool folderIsSafe(const QString &path, QString *error)
 {
-    const std::optional<QByteArray> bytes = FileBytes::read(Path, FileBytes::MaxStoredTextFile, error);
-    if (!bytes)
-        return std::nullopt;
+    const FileProblem problem = DataFolder::check(QFileInfo(path).absolutePath());
+    if (problem.isNone())
+        return true;
+    if (error)
+        *error = DataFolder::refusalText(problem, Language::English);
+    return false;
+}
+
+} // namespace
+
+QStringList DecodeSettingsBytes(const QByteArray &bytes, const QByteArray &Key)
+{
     // The final uncoded CR LF is decoded along with the rest (see the header).
-    const QByteArray plain = VigenereCodec().DecodeString(Key, *bytes);
+    const QByteArray plain = VigenereCodec().DecodeString(Key, bytes);
     return TextLines::split(AnsiCodePage::toUnicode(plain));
 }
 
-bool WriteSettingsLines(const QString &Path, const QByteArray &Key, const QStringList &Lines, QString *error)
+std::optional<QStringList> ReadSettingsLines(const QString &Path, const QByteArray &Key,
+                                             QString *error)
+{
+    const std::optional<QByteArray> bytes =
+        FileBytes::read(Path, FileBytes::MaxStoredTextFile, error);
+    if (!bytes || !folderIsSafe(Path, error))
+        return std::nullopt;
+    return DecodeSettingsBytes(*bytes, Key);
+}
+
+bool WriteSettingsLines(const QString &Path, const QByteArray &Key, const QStringList &Lines,
+                        QString *error)
 {
     QString text;
     for (const QString &line : Lines) {
         text += line;
         text += QLatin1String("\r\n");
     }
+    if (!folderIsSafe(Path, error))
+        return false;
     QByteArray bytes = VigenereCodec().EncodeString(Key, AnsiCodePage::fromUnicode(text));
     bytes.append("\r\n", 2);
     return AtomicFile::write(Path, bytes, error);
@@ -39,7 +65,8 @@ bool WriteSettingsLines(const QString &Path, const QByteArray &Key, const QStrin
 
 namespace SettingsLines {
 
-std::optional<QStringList> forRewrite(const QString &path, const QByteArray &key, int blankLines, QString *error)
+std::optional<QStringList> forRewrite(const QString &path, const QByteArray &key, int blankLines,
+                                      QString *error)
 {
     QStringList lines;
     if (QFileInfo::exists(path)) {

@@ -1,11 +1,9 @@
 #include "update/UpdateProbe.h"
 
 #include "platform/AnsiCodePage.h"
+#include "platform/SafeOpen.h"
 #include "platform/TextTrim.h"
 #include "update/VersionCompare.h"
-
-#include <QFile>
-#include <QFileInfo>
 
 #include <stdexcept>
 
@@ -64,7 +62,7 @@ void UpdateProbe::TimerUpdateTimer()
         m_timer.stop();
         return;
     }
-    if (!QFileInfo::exists(probeFilePath))
+    if (SafeOpen::kindAt(probeFilePath) == FileProblem::Kind::Missing)
         return;
     const QString newest = TextTrim::trimmed(readFirstLine());
     switch (VersionCompare::compare(currentVersion, newest)) {
@@ -80,22 +78,38 @@ void UpdateProbe::TimerUpdateTimer()
     }
 }
 
-QString UpdateProbe::readFirstLine() const
+QString UpdateProbe::readFirstLine()
 {
-    QFile file(probeFilePath);
-    if (!file.open(QIODevice::ReadOnly))
+    // The temporary folder is shared with other users: only a regular file of
+    // our own is read, and a pipe or link planted under the probe's name is
+    // refused without waiting on it. Such a file will not change into a
+    // usable one, so the look ends there.
+    FileProblem problem;
+    const std::optional<QByteArray> head =
+        SafeOpen::readStart(probeFilePath, MaxFirstLine, &problem, SafeOpen::Owner::CurrentUser);
+    if (!head) {
+        switch (problem.kind) {
+        case FileProblem::Kind::Link:
+        case FileProblem::Kind::Special:
+        case FileProblem::Kind::NotOwned:
+        case FileProblem::Kind::OpenToOthers:
+            m_timer.stop();
+            break;
+        default:
+            break;
+        }
         throw std::runtime_error(QStringLiteral("Cannot open file \"%1\". %2")
-                                     .arg(probeFilePath, file.errorString())
+                                     .arg(probeFilePath, problem.text(Language::English))
                                      .toStdString());
-    const QByteArray head = file.read(MaxFirstLine);
-    qsizetype end = head.size();
-    for (qsizetype i = 0; i < head.size(); ++i) {
-        if (head.at(i) == '\r' || head.at(i) == '\n') {
+    }
+    qsizetype end = head->size();
+    for (qsizetype i = 0; i < head->size(); ++i) {
+        if (head->at(i) == '\r' || head->at(i) == '\n') {
             end = i;
             break;
         }
     }
-    return AnsiCodePage::toUnicode(head.left(end));
+    return AnsiCodePage::toUnicode(head->left(end));
 }
 
 void UpdateProbe::onTimer()

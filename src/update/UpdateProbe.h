@@ -28,10 +28,10 @@ public:
     // How the checker is started (the desktop's detached start in the program).
     void setLauncher(Launcher launcher);
 
-    QString checkerPath;      // program folder + "checkup" ("checkup.exe" on Windows)
-    QString probeFilePath;    // temporary folder + program file name with ".dat"
-    QString programFileName;  // handed to the checker
-    QString currentVersion;   // the running program's version text
+    QString checkerPath;     // program folder + "checkup" ("checkup.exe" on Windows)
+    QString probeFilePath;   // temporary folder + program file name with ".dat"
+    QString programFileName; // handed to the checker
+    QString currentVersion;  // the running program's version text
 
     // Timer off and the tick counter back to 0.
     void clear();
@@ -39,7 +39,9 @@ public:
     void StartUpdateProbe();
     // One look. Throws VersionCompare::ConversionError for a version text that
     // is not made of decimal numbers and std::runtime_error for a probe file
-    // that cannot be read; the timer then stays on.
+    // that cannot be read; the timer then stays on, except for a probe file
+    // that is refused (a link, pipe, socket or device, or a file of another
+    // user or writable by others), which ends the looks.
     void TimerUpdateTimer();
 
     QTimer &TimerUpdate() { return m_timer; }
@@ -60,7 +62,7 @@ Q_SIGNALS:
 
 private:
     void onTimer();
-    QString readFirstLine() const;
+    QString readFirstLine();
 
     QTimer m_timer;
     Launcher m_launcher;

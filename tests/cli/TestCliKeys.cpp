@@ -1,5 +1,6 @@
-#include "CliTestRun.h"
 #include "CliCommand.h"
+#include "CliTestRun.h"
+#include "FullDisk.h"
 #include "KeySource.h"
 #include "TestFiles.h"
 
@@ -57,7 +58,8 @@ private:
     void storePersonalKey(const QString &key)
     {
         QDir().mkpath(dataFolder());
-        QVERIFY(WriteSettingsLines(settingsPath(), appKey, {"", "", key, "1", "", "", "", "", "", "", ""}));
+        QVERIFY(WriteSettingsLines(settingsPath(), appKey,
+                                   {"", "", key, "1", "", "", "", "", "", "", ""}));
     }
 
 private Q_SLOTS:
@@ -73,11 +75,13 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString keyFile = dir.filePath("friend.key");
-        const CliRun write = runCommand({"keyfile", "write", "--key-stdin", keyFile, "a.txt.enc", "b.enc"},
-                                        QStringLiteral("Schl\u00FCssel 1\n"));
+        const CliRun write =
+            runCommand({"keyfile", "write", "--key-stdin", keyFile, "a.txt.enc", "b.enc"},
+                       QStringLiteral("Schl\u00FCssel 1\n"));
         QCOMPARE(write.err, QString());
         QCOMPARE(write.code, 0);
-        QCOMPARE(*ReadKeyFile(keyFile, appKey), (QStringList{QStringLiteral("Schl\u00FCssel 1"), "a.txt.enc", "b.enc"}));
+        QCOMPARE(*ReadKeyFile(keyFile, appKey),
+                 (QStringList{QStringLiteral("Schl\u00FCssel 1"), "a.txt.enc", "b.enc"}));
         QCOMPARE(TestFiles::read(keyFile).size(), qsizetype(11 + 2 + 9 + 2 + 5));
 #if !defined(Q_OS_WIN)
         QCOMPARE(QFile::permissions(keyFile) & (QFileDevice::ReadGroup | QFileDevice::ReadOther),
@@ -93,15 +97,18 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("message");
-        QTest::newRow("name with a folder") << QStringList{"keyfile", "write", "--key-stdin", "<dir>/k.key", "sub/a.enc"}
-                                            << QStringLiteral("key\n") << QStringLiteral("not a bare file name");
-        QTest::newRow("no key file path") << QStringList{"keyfile", "write", "--key-stdin"} << QStringLiteral("key\n")
-                                          << QStringLiteral("missing");
-        QTest::newRow("no key on stdin") << QStringList{"keyfile", "write", "--key-stdin", "<dir>/k.key"} << QString()
-                                         << QStringLiteral("no key text");
-        QTest::newRow("read a missing file") << QStringList{"keyfile", "read", "<dir>/none.key"} << QString()
-                                             << QStringLiteral("none.key");
-        QTest::newRow("unknown action") << QStringList{"keyfile", "show"} << QString() << QStringLiteral("show");
+        QTest::newRow("name with a folder")
+            << QStringList{"keyfile", "write", "--key-stdin", "<dir>/k.key", "sub/a.enc"}
+            << QStringLiteral("key\n") << QStringLiteral("not a bare file name");
+        QTest::newRow("no key file path") << QStringList{"keyfile", "write", "--key-stdin"}
+                                          << QStringLiteral("key\n") << QStringLiteral("missing");
+        QTest::newRow("no key on stdin")
+            << QStringList{"keyfile", "write", "--key-stdin", "<dir>/k.key"} << QString()
+            << QStringLiteral("no key text");
+        QTest::newRow("read a missing file") << QStringList{"keyfile", "read", "<dir>/none.key"}
+                                             << QString() << QStringLiteral("none.key");
+        QTest::newRow("unknown action")
+            << QStringList{"keyfile", "show"} << QString() << QStringLiteral("show");
     }
 
     void keyfileRefusesBadInput()
@@ -117,6 +124,117 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(dir.filePath("k.key")));
     }
 
+    void keyfileRefusesACharacterOutsideTheCodePage_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("Polish letter")
+            << QStringLiteral("\u0141\u00F3d\u017A") << QStringLiteral("U+0141");
+        QTest::newRow("emoji") << QStringLiteral("key \U0001F511") << QStringLiteral("U+1F511");
+    }
+
+    // A key written as "?" would be another key: the file is not written.
+    void keyfileRefusesACharacterOutsideTheCodePage()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, named);
+        QTemporaryDir dir;
+        const QString keyFile = dir.filePath("friend.key");
+        const CliRun run = runCommand({"keyfile", "write", "--key-stdin", keyFile}, key + "\n");
+        QCOMPARE(run.code, 2);
+        QVERIFY2(run.err.contains(named) && run.err.contains(QStringLiteral("not written")),
+                 qPrintable(run.err));
+        QVERIFY(!QFileInfo::exists(keyFile));
+    }
+
+    void keyfileOnAFullDiskSaysSo()
+    {
+        FullDisk disk;
+        if (!disk.isReady())
+            QSKIP(qPrintable(disk.reason()));
+        const CliRun run =
+            runCommand({"keyfile", "write", "--key-stdin", disk.path() + "/friend.key"},
+                       QStringLiteral("key\n"));
+        QCOMPARE(run.code, 1);
+        QVERIFY2(run.err.contains(QStringLiteral("No space left on device")), qPrintable(run.err));
+        QVERIFY(!run.err.contains(QStringLiteral("Unknown error")));
+        QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"filler"});
+    }
+
+    void wordsAfterTheDoubleDashAreFiles_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("-h") << QStringLiteral("-h");
+        QTest::newRow("--help") << QStringLiteral("--help");
+        QTest::newRow("--key-stdin") << QStringLiteral("--key-stdin");
+        QTest::newRow("--key-file=x") << QStringLiteral("--key-file=x");
+    }
+
+    // A file whose name looks like an option is encrypted and decrypted when
+    // it follows "--": no help text, no option taken from it, the file back.
+    void wordsAfterTheDoubleDashAreFiles()
+    {
+        QFETCH(QString, name);
+        QTemporaryDir dir;
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(dir.path()));
+        const QByteArray plain = TestFiles::randomBytes(5000, 11);
+        QVERIFY(TestFiles::write(name, plain));
+
+        const CliRun encrypt =
+            runCommand({"encrypt", "--key-stdin", "--", name}, QStringLiteral("k\n"));
+        const CliRun decrypt =
+            runCommand({"decrypt", "--key-stdin", "--", name + ".enc"}, QStringLiteral("k\n"));
+        QDir::setCurrent(previous);
+        QCOMPARE(encrypt.out, QString());
+        QVERIFY2(encrypt.code == 0, qPrintable(encrypt.err));
+        QVERIFY2(decrypt.code == 0, qPrintable(decrypt.err));
+        QCOMPARE(TestFiles::read(dir.filePath(name)), plain);
+        QVERIFY(!QFileInfo::exists(dir.filePath(name + ".enc")));
+    }
+
+    // shred parses its own options; the shared parser must not take "-h"
+    // after "--" as a request for help either.
+    void shredTakesAFileNamedLikeAnOptionAfterTheDoubleDash()
+    {
+        QTemporaryDir dir;
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(dir.path()));
+        QVERIFY(TestFiles::write("-h", "to be destroyed"));
+        QVERIFY(TestFiles::write("kept", "stays"));
+        const CliRun run = runCommand({"shred", "--yes", "--", "-h"});
+        QDir::setCurrent(previous);
+        QVERIFY2(run.code == 0, qPrintable(run.err));
+        QVERIFY(!run.out.contains(QStringLiteral("Usage")));
+        QVERIFY(!QFileInfo::exists(dir.filePath("-h")));
+        QCOMPARE(TestFiles::read(dir.filePath("kept")), QByteArray("stays"));
+    }
+
+    void helpIsStillAnOptionBeforeTheDoubleDash()
+    {
+        const CliRun run = runCommand({"encrypt", "-h", "--", "file"});
+        QCOMPARE(run.code, 0);
+        QVERIFY(run.out.startsWith(QStringLiteral("Usage: velmora2-cli encrypt")));
+    }
+
+    // A settings file in a folder that others may change could hold their
+    // key: it is not used.
+    void personalKeyFromAnOpenDataFolderIsRefused()
+    {
+        storePersonalKey(QStringLiteral("personal%!+oKarnwyb"));
+        QVERIFY(QFile::setPermissions(dataFolder(),
+                                      QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                          QFileDevice::ExeOwner | QFileDevice::WriteOther |
+                                          QFileDevice::ReadOther | QFileDevice::ExeOther));
+        const KeyTaken taken = take({"file"});
+        QVERIFY(QFile::setPermissions(dataFolder(), QFileDevice::ReadOwner |
+                                                        QFileDevice::WriteOwner |
+                                                        QFileDevice::ExeOwner));
+        QVERIFY(!taken.key);
+        QVERIFY2(taken.err.contains(QStringLiteral("The data folder cannot be used")),
+                 qPrintable(taken.err));
+    }
+
     void keyFromAKeyFile_data()
     {
         QTest::addColumn<QStringList>("lines");
@@ -125,11 +243,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("warning");
         QTest::newRow("line 1 is the key") << QStringList{" key with blanks ", "a.enc"} << true
                                            << QStringLiteral(" key with blanks ") << QString();
-        QTest::newRow("--key-file=PATH") << QStringList{"k"} << false << QStringLiteral("k") << QString();
-        QTest::newRow("empty line 1 is the default key") << QStringList{"", "a.enc"} << true << QString()
-                                                         << QStringLiteral("No key specified! Will use default key!");
-        QTest::newRow("empty file is the default key") << QStringList{} << true << QString()
-                                                       << QStringLiteral("No key specified! Will use default key!");
+        QTest::newRow("--key-file=PATH")
+            << QStringList{"k"} << false << QStringLiteral("k") << QString();
+        QTest::newRow("empty line 1 is the default key")
+            << QStringList{"", "a.enc"} << true << QString()
+            << QStringLiteral("No key specified! Will use default key!");
+        QTest::newRow("empty file is the default key")
+            << QStringList{} << true << QString()
+            << QStringLiteral("No key specified! Will use default key!");
     }
 
     void keyFromAKeyFile()
@@ -166,15 +287,17 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("storedKey"); // null: no settings file
         QTest::addColumn<QString>("message");
-        QTest::newRow("no settings file") << QStringList{"f"} << QString() << QStringLiteral("no key given");
-        QTest::newRow("settings without key") << QStringList{"f"} << QStringLiteral(" ")
-                                              << QStringLiteral("holds no personal key");
-        QTest::newRow("both options") << QStringList{"--key-stdin", "--key-file", "k.key"} << QString()
-                                      << QStringLiteral("not both");
-        QTest::newRow("--key-file without path") << QStringList{"--key-file"} << QString()
-                                                 << QStringLiteral("needs the path");
-        QTest::newRow("unreadable key file") << QStringList{"--key-file", "/no/such/k.key"} << QString()
-                                             << QStringLiteral("cannot read the key file");
+        QTest::newRow("no settings file")
+            << QStringList{"f"} << QString() << QStringLiteral("no key given");
+        QTest::newRow("settings without key")
+            << QStringList{"f"} << QStringLiteral(" ") << QStringLiteral("holds no personal key");
+        QTest::newRow("both options") << QStringList{"--key-stdin", "--key-file", "k.key"}
+                                      << QString() << QStringLiteral("not both");
+        QTest::newRow("--key-file without path")
+            << QStringList{"--key-file"} << QString() << QStringLiteral("needs the path");
+        QTest::newRow("unreadable key file")
+            << QStringList{"--key-file", "/no/such/k.key"} << QString()
+            << QStringLiteral("cannot read the key file");
     }
 
     void noKeySourceIsAnError()
@@ -203,7 +326,8 @@ private Q_SLOTS:
         for (qsizetype i = 0; i < sources.size(); ++i) {
             const QString file = dir.filePath(QStringLiteral("f%1.bin").arg(i));
             QVERIFY(TestFiles::write(file, plain));
-            const CliRun run = runCommand(QStringList{"encrypt"} + sources.at(i) + QStringList{file}, keyText + "\n");
+            const CliRun run = runCommand(
+                QStringList{"encrypt"} + sources.at(i) + QStringList{file}, keyText + "\n");
             QVERIFY2(run.code == 0, qPrintable(run.err));
             results.append(TestFiles::read(file + ".enc"));
         }

@@ -1,5 +1,6 @@
-#include "CliTestRun.h"
 #include "CliCommand.h"
+#include "CliTestRun.h"
+#include "FullDisk.h"
 #include "TestFiles.h"
 
 #include "keys/ApplicationTextKey.h"
@@ -21,6 +22,15 @@ const QByteArray appKey(ApplicationTextKey);
 CliRun runCommand(const QStringList &args)
 {
     return runCliInProcess(args);
+}
+
+// The coded bytes of a settings file whose line 2 is key.
+QByteArray settingsWithKey(const QString &key)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("velmora.ini");
+    WriteSettingsLines(path, appKey, {"", " ", key, "1", "", " ", " ", " ", "false", "", ""});
+    return TestFiles::read(path);
 }
 
 } // namespace
@@ -49,7 +59,8 @@ private Q_SLOTS:
         const CliRun run = runCommand({"settings"});
         QCOMPARE(run.code, 0);
         const QStringList lines = run.out.split(QLatin1Char('\n'));
-        QCOMPARE(lines.mid(0, 4), (QStringList{"0: digest", "1:  ", QStringLiteral("2: K\u00E9y"), "3: 1"}));
+        QCOMPARE(lines.mid(0, 4),
+                 (QStringList{"0: digest", "1:  ", QStringLiteral("2: K\u00E9y"), "3: 1"}));
         QVERIFY(lines.at(4).startsWith(QStringLiteral("4: "))); // the decoded final line break
         QCOMPARE(lines.at(4).size(), 5);
         QCOMPARE(lines.size(), 6);
@@ -66,6 +77,33 @@ private Q_SLOTS:
         QCOMPARE(runCommand({"settings", "--file"}).code, 2);
     }
 
+    void settingsRefusesWhatIsNoRegularFile_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("named pipe") << "fifo" << QStringLiteral("not a regular file");
+        QTest::newRow("link") << "link" << QStringLiteral("symbolic link");
+    }
+
+    // Returns at once: a pipe is not waited on.
+    void settingsRefusesWhatIsNoRegularFile()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("velmora.ini");
+        QVERIFY(WriteSettingsLines(dir.filePath("real.ini"), appKey, {"digest", " ", "key"}));
+        if (kind == QLatin1String("fifo"))
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else
+            QVERIFY(QFile::link(dir.filePath("real.ini"), path));
+        const CliRun run = runCommand({"settings", "--file", path});
+        QCOMPARE(run.code, 2);
+        QVERIFY2(run.err.contains(message), qPrintable(run.err));
+        QCOMPARE(ReadSettingsLines(dir.filePath("real.ini"), appKey)->value(2),
+                 QStringLiteral("key"));
+    }
+
     void backupCopiesTheDataFolderFiles()
     {
         QDir().mkpath(dataFolder() + "sub");
@@ -78,7 +116,8 @@ private Q_SLOTS:
         const CliRun run = runCommand({"backup", backup.path()});
         QCOMPARE(run.code, 0);
         QCOMPARE(run.out, QStringLiteral("2 file(s) saved.\n"));
-        QCOMPARE(QDir(backup.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
+        QCOMPARE(QDir(backup.path())
+                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
                  (QStringList{"other.dat", "velmora.ini"}));
         QCOMPARE(TestFiles::read(backup.filePath("velmora.ini")), QByteArray("settings"));
     }
@@ -104,20 +143,118 @@ private Q_SLOTS:
     void restoreCreatesTheDataFolderAndCopiesBack()
     {
         QTemporaryDir backup;
-        TestFiles::write(backup.filePath("velmora.ini"), "restored");
+        const QByteArray settings = settingsWithKey(QStringLiteral("restored key"));
+        TestFiles::write(backup.filePath("velmora.ini"), settings);
         TestFiles::write(backup.filePath(".hidden"), "no");
         QDir(backup.path()).mkdir("sub");
 
         const CliRun run = runCommand({"restore", backup.path()});
         QCOMPARE(run.code, 0);
         QCOMPARE(run.out, QStringLiteral("1 files restored.\n"));
-        QCOMPARE(TestFiles::read(dataFolder() + "velmora.ini"), QByteArray("restored"));
+        QCOMPARE(TestFiles::read(dataFolder() + "velmora.ini"), settings);
         QVERIFY(!QFileInfo::exists(dataFolder() + ".hidden"));
 #if !defined(Q_OS_WIN)
-        struct stat info {};
+        struct stat info
+        {
+        };
         QCOMPARE(::stat(QFile::encodeName(dataFolder()).constData(), &info), 0);
         QCOMPARE(int(info.st_mode & 07777), 0700);
 #endif
+    }
+
+    void restoreKeepsTheFilesItReplaces()
+    {
+        QDir().mkpath(dataFolder());
+        const QByteArray current = settingsWithKey(QStringLiteral("current key"));
+        TestFiles::write(dataFolder() + "velmora.ini", current);
+        QTemporaryDir backup;
+        TestFiles::write(backup.filePath("velmora.ini"),
+                         settingsWithKey(QStringLiteral("older key")));
+
+        const CliRun run = runCommand({"restore", backup.path()});
+        QCOMPARE(run.code, 0);
+        const QStringList kept = QDir(dataFolder()).entryList({"before-restore-*"}, QDir::Dirs);
+        QCOMPARE(kept.size(), 1);
+        QCOMPARE(TestFiles::read(dataFolder() + kept.first() + "/velmora.ini"), current);
+        QVERIFY(run.out.contains(QStringLiteral("The previous files are kept in: ") + dataFolder() +
+                                 kept.first()));
+    }
+
+    void restoreRefusesABackupWithoutAKey_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no key line") << "no key" << QStringLiteral("holds no personal key");
+        QTest::newRow("settings file is a named pipe")
+            << "fifo" << QStringLiteral("not a regular file");
+    }
+
+    void restoreRefusesABackupWithoutAKey()
+    {
+        QFETCH(QString, source);
+        QFETCH(QString, message);
+        QDir().mkpath(dataFolder());
+        const QByteArray current = settingsWithKey(QStringLiteral("current key"));
+        TestFiles::write(dataFolder() + "velmora.ini", current);
+        QTemporaryDir backup;
+        if (source == QLatin1String("fifo"))
+            QCOMPARE(::mkfifo(QFile::encodeName(backup.filePath("velmora.ini")).constData(), 0600),
+                     0);
+        else
+            QVERIFY(WriteSettingsLines(backup.filePath("velmora.ini"), appKey, {"digest", " "}));
+        TestFiles::write(backup.filePath("other.dat"), "other");
+
+        const CliRun run = runCommand({"restore", backup.path()});
+        QCOMPARE(run.code, 1);
+        QVERIFY2(run.err.contains(message) &&
+                     run.err.contains(QStringLiteral("Nothing was restored.")),
+                 qPrintable(run.err));
+        QCOMPARE(TestFiles::read(dataFolder() + "velmora.ini"), current);
+        QVERIFY(!QFileInfo::exists(dataFolder() + "other.dat"));
+    }
+
+    void anOpenDataFolderIsRefused_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("backup") << "backup";
+        QTest::newRow("restore") << "restore";
+    }
+
+    void anOpenDataFolderIsRefused()
+    {
+        QFETCH(QString, command);
+        QDir().mkpath(dataFolder());
+        const QByteArray current = settingsWithKey(QStringLiteral("current key"));
+        TestFiles::write(dataFolder() + "velmora.ini", current);
+        QCOMPARE(::chmod(QFile::encodeName(dataFolder()).constData(), 0777), 0);
+        QTemporaryDir backup;
+        TestFiles::write(backup.filePath("velmora.ini"),
+                         settingsWithKey(QStringLiteral("older key")));
+
+        const CliRun run = runCommand({command, backup.path()});
+        QCOMPARE(run.code, 1);
+        QVERIFY2(run.err.contains(QStringLiteral("The data folder cannot be used")),
+                 qPrintable(run.err));
+        QCOMPARE(TestFiles::read(dataFolder() + "velmora.ini"), current);
+        QCOMPARE(TestFiles::read(backup.filePath("velmora.ini")),
+                 settingsWithKey(QStringLiteral("older key")));
+    }
+
+    void backupOntoAFullDiskSaysSo()
+    {
+        FullDisk disk;
+        if (!disk.isReady())
+            QSKIP(qPrintable(disk.reason()));
+        QDir().mkpath(dataFolder());
+        TestFiles::write(dataFolder() + "velmora.ini",
+                         settingsWithKey(QStringLiteral("current key")));
+        const CliRun run = runCommand({"backup", disk.path()});
+        QCOMPARE(run.code, 1);
+        QCOMPARE(run.out, QStringLiteral("0 file(s) saved.\n"));
+        QVERIFY2(run.err.contains(QStringLiteral("velmora.ini: No space left on device")),
+                 qPrintable(run.err));
+        QVERIFY(!run.err.contains(QStringLiteral("Unknown error")));
+        QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"filler"});
     }
 
     void restoreFromAnEmptyOrMissingFolder()

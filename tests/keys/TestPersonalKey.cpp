@@ -7,6 +7,7 @@
 #include "ScriptedPrompter.h"
 #include "TestFiles.h"
 
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -83,7 +84,8 @@ private Q_SLOTS:
             QVERIFY(key.endsWith(QStringLiteral("%!+oKarnwyb")));
             for (int i = 0; i < 13; ++i) {
                 const int code = key.at(i).unicode();
-                QVERIFY2(code >= 33 && code <= 219 + i, qPrintable(QStringLiteral("char %1 code %2").arg(i).arg(code)));
+                QVERIFY2(code >= 33 && code <= 219 + i,
+                         qPrintable(QStringLiteral("char %1 code %2").arg(i).arg(code)));
                 ++counts[code];
             }
         }
@@ -103,13 +105,14 @@ private Q_SLOTS:
         const QString ini = dir.filePath("velmora.ini");
         ScriptedPrompter prompter;
         DashboardSettings values;
-        values.personalKey = QString(QChar(0x80)) + QChar(0x81) + QChar(0x9F) + QChar(0xE7) + QStringLiteral("%!+oKarnwyb");
+        values.personalKey = QString(QChar(0x80)) + QChar(0x81) + QChar(0x9F) + QChar(0xE7) +
+                             QStringLiteral("%!+oKarnwyb");
         QVERIFY(SaveSettings(ini, appKey, values, prompter));
         DashboardSettings read;
         SettingsValues shared;
         QCOMPARE(LoadSettings(ini, appKey, QString(), read, shared), SettingsLoad::Loaded);
-        QCOMPARE(read.personalKey, QString(QLatin1Char('?')) + QChar(0x81) + QLatin1Char('?') + QChar(0xE7)
-                                       + QStringLiteral("%!+oKarnwyb"));
+        QCOMPARE(read.personalKey, QString(QLatin1Char('?')) + QChar(0x81) + QLatin1Char('?') +
+                                       QChar(0xE7) + QStringLiteral("%!+oKarnwyb"));
     }
 
     void exportThenRestoreGivesTheSameKey()
@@ -123,15 +126,34 @@ private Q_SLOTS:
         QCOMPARE(*RestorePersonalKey(path, appKey), key);
     }
 
+    // The settings window's export: a key the key file cannot hold is refused
+    // with the character named, and the window shows result.message().
+    void exportRefusesAKeyTheKeyFileCannotHold()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("velmora.key");
+        const KeyFileWriteResult result =
+            ExportPersonalKey(path, appKey, QStringLiteral("abc\u0394%!+oKarnwyb"));
+        QCOMPARE(result.status, KeyFileWriteResult::Status::CharacterOutsideCodePage);
+        QCOMPARE(result.character, char32_t(0x0394));
+        QVERIFY(!QFileInfo::exists(path));
+        QString error;
+        QVERIFY(!ExportPersonalKey(path, appKey, QStringLiteral("abc\u0394"), &error));
+        QVERIFY(error.contains(QStringLiteral("U+0394")));
+    }
+
     void restoreTakesTheFirstLineTrimmed_data()
     {
         QTest::addColumn<QStringList>("lines");
         QTest::addColumn<QString>("restored");
-        QTest::newRow("key and file names") << QStringList{"the key", "a.enc", "b.enc"} << QStringLiteral("the key");
-        QTest::newRow("blanks around the key") << QStringList{"  the key \t"} << QStringLiteral("the key");
+        QTest::newRow("key and file names")
+            << QStringList{"the key", "a.enc", "b.enc"} << QStringLiteral("the key");
+        QTest::newRow("blanks around the key")
+            << QStringList{"  the key \t"} << QStringLiteral("the key");
         QTest::newRow("blank text restores nothing") << QStringList{" ", "\t"} << QString();
         // An empty key would be replaced by a new random one at the next start.
-        QTest::newRow("blank first line restores nothing") << QStringList{"", "later text"} << QString();
+        QTest::newRow("blank first line restores nothing")
+            << QStringList{"", "later text"} << QString();
     }
 
     void restoreTakesTheFirstLineTrimmed()

@@ -26,8 +26,10 @@ private Q_SLOTS:
         QTest::newRow("euro and quotes")
             << QStringLiteral("\u20AC\u201E\u201C") << QByteArray("\x80\x84\x93");
         QTest::newRow("unassigned bytes as controls")
-            << QStringLiteral("\u0081\u008D\u008F\u0090\u009D") << QByteArray("\x81\x8D\x8F\x90\x9D");
-        QTest::newRow("outside the code page") << QStringLiteral("a\u0100b\u4E2D") << QByteArray("a?b?");
+            << QStringLiteral("\u0081\u008D\u008F\u0090\u009D")
+            << QByteArray("\x81\x8D\x8F\x90\x9D");
+        QTest::newRow("outside the code page")
+            << QStringLiteral("a\u0100b\u4E2D") << QByteArray("a?b?");
         QTest::newRow("other C1 control") << QStringLiteral("\u0085") << QByteArray("?");
         QTest::newRow("surrogate pair is one character")
             << QString::fromUcs4(U"x\U0001F600y") << QByteArray("x?y");

@@ -19,9 +19,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("xdg");
         QTest::addColumn<QString>("expected");
         QTest::newRow("set") << QStringLiteral("/tmp/cfg") << QStringLiteral("/tmp/cfg/velmora/");
-        QTest::newRow("trailing slash") << QStringLiteral("/tmp/cfg/") << QStringLiteral("/tmp/cfg/velmora/");
+        QTest::newRow("trailing slash")
+            << QStringLiteral("/tmp/cfg/") << QStringLiteral("/tmp/cfg/velmora/");
         QTest::newRow("unset") << QString() << QStringLiteral("<home>/.config/velmora/");
-        QTest::newRow("relative is ignored") << QStringLiteral("cfg") << QStringLiteral("<home>/.config/velmora/");
+        QTest::newRow("relative is ignored")
+            << QStringLiteral("cfg") << QStringLiteral("<home>/.config/velmora/");
     }
 
     void followsXdgConfigHome()
@@ -41,23 +43,70 @@ private Q_SLOTS:
         QCOMPARE(DataFolder::path(), expected);
     }
 
+    void createdOwnerOnlyWhateverTheUmask_data()
+    {
+        QTest::addColumn<int>("umask");
+        QTest::newRow("umask 0") << 0;
+        QTest::newRow("umask 022") << 022;
+    }
+
+    // The folder and every missing folder above it.
     void createdOwnerOnlyWhateverTheUmask()
     {
-#if defined(Q_OS_WIN)
-        QSKIP("POSIX permissions");
-#else
+        QFETCH(int, umask);
+        QTemporaryDir parent;
+        const QString folder = parent.path() + QStringLiteral("/missing/config/velmora/");
+        const mode_t previous = ::umask(mode_t(umask));
+        const FileProblem problem = DataFolder::prepare(folder);
+        ::umask(previous);
+        QVERIFY2(problem.isNone(), qPrintable(problem.text(Language::English)));
+        for (const QString &made : {QStringLiteral("/missing"), QStringLiteral("/missing/config"),
+                                    QStringLiteral("/missing/config/velmora")}) {
+            struct stat info
+            {
+            };
+            QCOMPARE(::stat(QFile::encodeName(parent.path() + made).constData(), &info), 0);
+            QCOMPARE(int(info.st_mode & 07777), 0700);
+        }
+        QVERIFY(DataFolder::ensureExists(folder)); // exists already
+    }
+
+    void aFolderOthersCanChangeIsRefused_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("otherOwner");
+        QTest::addColumn<int>("refusal");
+        QTest::newRow("0700") << 0700 << false << int(FileProblem::Kind::None);
+        QTest::newRow("0755") << 0755 << false << int(FileProblem::Kind::None);
+        QTest::newRow("group may write") << 0770 << false << int(FileProblem::Kind::OpenToOthers);
+        QTest::newRow("all may write, sticky")
+            << 01777 << false << int(FileProblem::Kind::OpenToOthers);
+        QTest::newRow("another user's") << 0700 << true << int(FileProblem::Kind::NotOwned);
+    }
+
+    void aFolderOthersCanChangeIsRefused()
+    {
+        QFETCH(int, mode);
+        QFETCH(bool, otherOwner);
+        QFETCH(int, refusal);
+        if (otherOwner && ::geteuid() != 0)
+            QSKIP("giving a folder to another user needs root");
         QTemporaryDir parent;
         const QString folder = parent.path() + QStringLiteral("/velmora/");
-        const mode_t previous = ::umask(0);
-        const bool created = DataFolder::ensureExists(folder);
-        ::umask(previous);
-        QVERIFY(created);
-        struct stat info {};
-        QCOMPARE(::stat(QFile::encodeName(folder).constData(), &info), 0);
-        QCOMPARE(int(info.st_mode & 07777), 0700);
-        QVERIFY(DataFolder::ensureExists(folder)); // exists already
-        QVERIFY(!DataFolder::ensureExists(parent.path() + QStringLiteral("/missing/parent/")));
-#endif
+        const QByteArray native = QFile::encodeName(folder);
+        QCOMPARE(::mkdir(native.constData(), 0700), 0);
+        QCOMPARE(::chmod(native.constData(), mode_t(mode)), 0);
+        if (otherOwner)
+            QCOMPARE(::chown(native.constData(), 65534, 65534), 0);
+        const FileProblem problem = DataFolder::prepare(folder);
+        QCOMPARE(int(problem.kind), refusal);
+        if (refusal != int(FileProblem::Kind::None)) {
+            QVERIFY(DataFolder::refusalText(problem, Language::English)
+                        .startsWith("The data folder cannot be used: "));
+            QVERIFY(
+                DataFolder::refusalText(problem, Language::German).startsWith("Der Datenordner"));
+            QVERIFY(!DataFolder::ensureExists(folder));
+        }
     }
 };
 

@@ -1,6 +1,8 @@
+#include "keys/ApplicationTextKey.h"
 #include "settings/BackupRestore.h"
 #include "settings/BackupWindow.h"
 #include "settings/FolderCopy.h"
+#include "settings/SettingsFile.h"
 
 #include "ScriptedPrompter.h"
 #include "TestFiles.h"
@@ -8,6 +10,8 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -57,9 +61,30 @@ struct Fixture
     QString backupPath() const { return backup.path() + QLatin1Char('/'); }
     QStringList backupEntries() const
     {
-        return QDir(backup.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+        return QDir(backup.path())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
     }
 };
+
+const QByteArray appKey(ApplicationTextKey);
+
+// The coded bytes of a settings file whose line 2 is key.
+QByteArray settingsWithKey(const QString &key)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("velmora.ini");
+    WriteSettingsLines(path, appKey, {"", " ", key, "1", "", " ", " ", " ", "false", "", ""});
+    return TestFiles::read(path);
+}
+
+// The one folder a restore made in the data folder, with trailing "/".
+QString keptFolder(const Fixture &f)
+{
+    const QStringList folders =
+        QDir(f.data.path())
+            .entryList({QStringLiteral("before-restore-*")}, QDir::Dirs | QDir::NoDotAndDotDot);
+    return folders.size() == 1 ? f.data.filePath(folders.first()) + QLatin1Char('/') : QString();
+}
 
 } // namespace
 
@@ -86,8 +111,8 @@ private Q_SLOTS:
         QCOMPARE(TestFiles::read(f.backup.filePath("velmora.ini")), QByteArray("settings"));
         QCOMPARE(f.window.scripted.messages,
                  (QList<Message>{
-                     Message::box("Velmora", "Create backup to: " + f.backup.path(), MessageIcon::Question,
-                                  MessageButtons::OkCancel),
+                     Message::box("Velmora", "Create backup to: " + f.backup.path(),
+                                  MessageIcon::Question, MessageButtons::OkCancel),
                      Message::box("Velmora2", "2 file(s) saved.", MessageIcon::Information)}));
         QCOMPARE(f.window.field, f.backupPath());
         QVERIFY(f.window.dataChanged);
@@ -104,7 +129,8 @@ private Q_SLOTS:
     {
         Fixture f;
         TestFiles::write(f.data.filePath("third.txt"), "third");
-        QVERIFY(QDir(f.backup.path()).mkdir("notes.txt")); // a folder stands where the copy should go
+        QVERIFY(
+            QDir(f.backup.path()).mkdir("notes.txt")); // a folder stands where the copy should go
         f.window.field = f.backupPath();
         f.window.lang = 0;
         QCOMPARE(BackupData(f.window), 2);
@@ -161,19 +187,103 @@ private Q_SLOTS:
     void restoreCopiesBackIntoTheDataFolder()
     {
         Fixture f;
-        TestFiles::write(f.backup.filePath("velmora.ini"), "restored settings");
+        const QByteArray restored = settingsWithKey(QStringLiteral("restored key"));
+        TestFiles::write(f.backup.filePath("velmora.ini"), restored);
         TestFiles::write(f.backup.filePath("extra.txt"), "extra");
         TestFiles::write(f.backup.filePath(".hidden"), "not restored");
         f.window.field = f.backup.path();
 
         QCOMPARE(RestoreData(f.window), 2);
-        QCOMPARE(TestFiles::read(f.data.filePath("velmora.ini")), QByteArray("restored settings"));
+        QCOMPARE(TestFiles::read(f.data.filePath("velmora.ini")), restored);
         QCOMPARE(TestFiles::read(f.data.filePath(".hidden")), QByteArray("hidden"));
-        QCOMPARE(f.window.scripted.messages,
-                 (QList<Message>{Message::box("Velmora2", "Restore data now?", MessageIcon::Question,
-                                              MessageButtons::OkCancel),
-                                 Message::dialog(MessageIcon::Information, "2 files restored.")}));
+        const QString kept = keptFolder(f);
+        QCOMPARE(
+            f.window.scripted.messages,
+            (QList<Message>{
+                Message::box("Velmora2", "Restore data now?", MessageIcon::Question,
+                             MessageButtons::OkCancel),
+                Message::dialog(MessageIcon::Information,
+                                "2 files restored.\nThe previous files are kept in: " + kept)}));
         QVERIFY(!f.window.dataChanged);
+    }
+
+    // The personal key of the data folder is never lost by a restore: the
+    // files it replaces are kept in a dated folder inside the data folder.
+    void restoreKeepsTheReplacedFiles()
+    {
+        Fixture f;
+        TestFiles::write(f.backup.filePath("velmora.ini"),
+                         settingsWithKey(QStringLiteral("older key")));
+        TestFiles::write(f.backup.filePath("notes.txt"), "older notes");
+        f.window.field = f.backup.path();
+        f.window.lang = 0;
+
+        QCOMPARE(RestoreData(f.window), 2);
+        const QString kept = keptFolder(f);
+        QVERIFY(QDir(kept).dirName().startsWith(QStringLiteral("before-restore-")));
+        QCOMPARE(TestFiles::read(kept + "velmora.ini"), QByteArray("settings"));
+        QCOMPARE(TestFiles::read(kept + "notes.txt"), QByteArray("notes"));
+        QVERIFY(f.window.scripted.messages.last().text.endsWith(
+            QStringLiteral("Die bisherigen Dateien liegen in: ") + kept));
+        // A backup taken now leaves the kept folder out (it is a subfolder).
+        QVERIFY(!FolderCopy::listFiles(f.data.path())->contains(QDir(kept).dirName()));
+    }
+
+    void restoreRefusesABackupThatWouldLoseTheKey_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("settings without a key line")
+            << "no key" << QStringLiteral("holds no personal key");
+        QTest::newRow("settings with a blank key line")
+            << "blank key" << QStringLiteral("holds no personal key");
+        QTest::newRow("settings file is a named pipe") << "fifo" << QStringLiteral("pipe");
+        QTest::newRow("settings file is a link") << "link" << QStringLiteral("symbolic link");
+    }
+
+    void restoreRefusesABackupThatWouldLoseTheKey()
+    {
+        QFETCH(QString, source);
+        QFETCH(QString, named);
+        Fixture f;
+        const QString ini = f.backup.filePath("velmora.ini");
+        if (source == QLatin1String("no key")) {
+            QVERIFY(WriteSettingsLines(ini, appKey, {"digest", " "}));
+        } else if (source == QLatin1String("blank key")) {
+            QVERIFY(WriteSettingsLines(ini, appKey, {"digest", " ", "   ", "1"}));
+        } else if (source == QLatin1String("fifo")) {
+            QCOMPARE(::mkfifo(QFile::encodeName(ini).constData(), 0600), 0);
+        } else {
+            TestFiles::write(f.backup.filePath("elsewhere"), settingsWithKey(QStringLiteral("k")));
+            QVERIFY(QFile::link(f.backup.filePath("elsewhere"), ini));
+        }
+        TestFiles::write(f.backup.filePath("notes.txt"), "older notes");
+        f.window.field = f.backup.path();
+
+        QCOMPARE(RestoreData(f.window), -1);
+        QCOMPARE(f.window.scripted.messages.size(), 2);
+        QCOMPARE(f.window.scripted.messages.last().icon, MessageIcon::Error);
+        QVERIFY2(f.window.scripted.messages.last().text.contains(named),
+                 qPrintable(f.window.scripted.messages.last().text));
+        QVERIFY(f.window.scripted.messages.last().text.endsWith(
+            QStringLiteral("Nothing was restored.")));
+        QCOMPARE(TestFiles::read(f.data.filePath("velmora.ini")), QByteArray("settings"));
+        QCOMPARE(TestFiles::read(f.data.filePath("notes.txt")), QByteArray("notes"));
+    }
+
+    // A link planted in the backup folder under a data file's name is
+    // replaced by the copy; the file it points to stays as it was.
+    void backupNeverWritesThroughALink()
+    {
+        Fixture f;
+        QTemporaryDir elsewhere;
+        TestFiles::write(elsewhere.filePath("victim"), "the user's file");
+        QVERIFY(QFile::link(elsewhere.filePath("victim"), f.backup.filePath("velmora.ini")));
+        f.window.field = f.backup.path();
+        QCOMPARE(BackupData(f.window), 2);
+        QCOMPARE(TestFiles::read(elsewhere.filePath("victim")), QByteArray("the user's file"));
+        QVERIFY(!QFileInfo(f.backup.filePath("velmora.ini")).isSymLink());
+        QCOMPARE(TestFiles::read(f.backup.filePath("velmora.ini")), QByteArray("settings"));
     }
 
     void restoreWithNothingToRestore_data()
@@ -181,11 +291,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("field");
         QTest::addColumn<qint32>("language");
         QTest::addColumn<QString>("message");
-        QTest::newRow("no folder set") << QString() << 1 << QStringLiteral("No backup path available.");
-        QTest::newRow("no folder set, German") << QStringLiteral(" ") << 0 << QStringLiteral("Kein Backupordner gespeichert.");
-        QTest::newRow("empty folder") << QStringLiteral("<backup>") << 1 << QStringLiteral("No files in backup folder!");
+        QTest::newRow("no folder set")
+            << QString() << 1 << QStringLiteral("No backup path available.");
+        QTest::newRow("no folder set, German")
+            << QStringLiteral(" ") << 0 << QStringLiteral("Kein Backupordner gespeichert.");
+        QTest::newRow("empty folder")
+            << QStringLiteral("<backup>") << 1 << QStringLiteral("No files in backup folder!");
         QTest::newRow("only a subfolder, German")
-            << QStringLiteral("<backup with subfolder>") << 0 << QStringLiteral("Keine Dateien im Backupordner!");
+            << QStringLiteral("<backup with subfolder>") << 0
+            << QStringLiteral("Keine Dateien im Backupordner!");
     }
 
     void restoreWithNothingToRestore()
@@ -201,7 +315,8 @@ private Q_SLOTS:
         f.window.field = field;
         f.window.lang = language;
         QCOMPARE(RestoreData(f.window), -1);
-        QCOMPARE(f.window.scripted.messages, QList<Message>{Message::dialog(MessageIcon::Information, message)});
+        QCOMPARE(f.window.scripted.messages,
+                 QList<Message>{Message::dialog(MessageIcon::Information, message)});
         QCOMPARE(TestFiles::read(f.data.filePath("velmora.ini")), QByteArray("settings"));
     }
 
@@ -224,12 +339,13 @@ private Q_SLOTS:
         QVERIFY(FolderCopy::copyReplacing(dir.filePath("source"), dir.filePath("target")));
         QCOMPARE(TestFiles::read(dir.filePath("target")), big);
 #if !defined(Q_OS_WIN)
-        QCOMPARE(QFileInfo(dir.filePath("target")).permissions()
-                     & (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteOther),
+        QCOMPARE(QFileInfo(dir.filePath("target")).permissions() &
+                     (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteOther),
                  QFileDevice::Permissions());
 #endif
         QString error;
-        QVERIFY(!FolderCopy::copyReplacing(dir.filePath("missing"), dir.filePath("target"), &error));
+        QVERIFY(
+            !FolderCopy::copyReplacing(dir.filePath("missing"), dir.filePath("target"), &error));
         QVERIFY(!error.isEmpty());
         QCOMPARE(TestFiles::read(dir.filePath("target")), big);
     }

@@ -8,8 +8,8 @@
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTest>
 
 #if !defined(Q_OS_WIN)
@@ -55,7 +55,9 @@ QString charactersCodingTo(const QByteArray &coded, qsizetype start)
 int unixMode(const QString &path)
 {
 #if !defined(Q_OS_WIN)
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)
         return -1;
     return int(info.st_mode & 07777);
@@ -79,9 +81,12 @@ private Q_SLOTS:
         QTest::newRow("empty") << QString() << QStringList();
         QTest::newRow("no break") << QStringLiteral("a") << QStringList{"a"};
         QTest::newRow("final CR LF makes no line") << QStringLiteral("a\r\n") << QStringList{"a"};
-        QTest::newRow("mixed breaks") << QStringLiteral("a\rb\nc\r\nd") << QStringList{"a", "b", "c", "d"};
-        QTest::newRow("LF CR is two breaks") << QStringLiteral("a\n\rb") << QStringList{"a", "", "b"};
-        QTest::newRow("empty lines kept") << QStringLiteral("\r\n\r\nx\r\n\r\n") << QStringList{"", "", "x", ""};
+        QTest::newRow("mixed breaks")
+            << QStringLiteral("a\rb\nc\r\nd") << QStringList{"a", "b", "c", "d"};
+        QTest::newRow("LF CR is two breaks")
+            << QStringLiteral("a\n\rb") << QStringList{"a", "", "b"};
+        QTest::newRow("empty lines kept")
+            << QStringLiteral("\r\n\r\nx\r\n\r\n") << QStringList{"", "", "x", ""};
         QTest::newRow("lone CR at the end") << QStringLiteral("a\r") << QStringList{"a"};
     }
 
@@ -152,7 +157,8 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath("velmora.ini");
-        QVERIFY(WriteSettingsLines(path, appKey, {QStringLiteral("Schl\u00FCssel \u20AC \u0100\u4E2D")}));
+        QVERIFY(WriteSettingsLines(path, appKey,
+                                   {QStringLiteral("Schl\u00FCssel \u20AC \u0100\u4E2D")}));
         const std::optional<QStringList> read = ReadSettingsLines(path, appKey);
         QVERIFY(read);
         QCOMPARE(read->first(), QStringLiteral("Schl\u00FCssel \u20AC ??"));
@@ -194,7 +200,8 @@ private Q_SLOTS:
         QVERIFY(!error.isEmpty());
         QCOMPARE(TestFiles::read(path), before);
         // No temporary file is left behind.
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"velmora.ini"});
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"velmora.ini"});
 
         QVERIFY(WriteSettingsLines(path, appKey, longer)); // the seam is gone again
         QCOMPARE(ReadSettingsLines(path, appKey)->mid(0, 40), longer);
@@ -208,10 +215,11 @@ private Q_SLOTS:
         QSKIP("needs Linux mounts");
 #else
         QTemporaryDir mountPoint;
-        if (::geteuid() != 0
-            || ::mount("tmpfs", QFile::encodeName(mountPoint.path()).constData(), "tmpfs", 0, "size=64k") != 0)
+        if (::geteuid() != 0 || ::mount("tmpfs", QFile::encodeName(mountPoint.path()).constData(),
+                                        "tmpfs", 0, "size=64k,mode=0700") != 0)
             QSKIP("cannot mount a small file system here (needs root)");
-        const auto unmount = qScopeGuard([&] { ::umount2(QFile::encodeName(mountPoint.path()).constData(), MNT_DETACH); });
+        const auto unmount = qScopeGuard(
+            [&] { ::umount2(QFile::encodeName(mountPoint.path()).constData(), MNT_DETACH); });
 
         const QString path = mountPoint.filePath("velmora.ini");
         QVERIFY(WriteSettingsLines(path, appKey, {"old digest", " ", "old key"}));
@@ -230,8 +238,35 @@ private Q_SLOTS:
         QVERIFY(!WriteSettingsLines(path, appKey, longer, &error));
         QVERIFY(!error.isEmpty());
         QCOMPARE(TestFiles::read(path), before);
-        QCOMPARE(QDir(mountPoint.path()).entryList(QDir::Files | QDir::Hidden), (QStringList{"filler", "velmora.ini"}));
+        QCOMPARE(QDir(mountPoint.path()).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{"filler", "velmora.ini"}));
 #endif
+    }
+
+    void aFolderOthersMayChangeIsRefused_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("group may write") << 0770;
+        QTest::newRow("all may write, sticky like /tmp") << 01777;
+    }
+
+    // Whoever may write to the folder could put a settings file with their
+    // own key in it: neither read nor written, and the file stays as it was.
+    void aFolderOthersMayChangeIsRefused()
+    {
+        QFETCH(int, mode);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("velmora.ini");
+        QVERIFY(WriteSettingsLines(path, appKey, {"digest", " ", "key"}));
+        const QByteArray before = TestFiles::read(path);
+        QCOMPARE(::chmod(QFile::encodeName(dir.path()).constData(), mode_t(mode)), 0);
+        QString error;
+        QVERIFY(!ReadSettingsLines(path, appKey, &error));
+        QVERIFY2(error.startsWith(QStringLiteral("The data folder cannot be used: ")),
+                 qPrintable(error));
+        QVERIFY(!WriteSettingsLines(path, appKey, {"other", " ", "their key"}, &error));
+        QCOMPARE(TestFiles::read(path), before);
+        ::chmod(QFile::encodeName(dir.path()).constData(), 0700);
     }
 
     void writtenFilesAreOwnerOnly()
@@ -242,8 +277,8 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath("velmora.ini");
         QVERIFY(TestFiles::write(path, "old"));
-        QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                                | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+        QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                QFileDevice::ReadGroup | QFileDevice::ReadOther));
         QVERIFY(WriteSettingsLines(path, appKey, {"x"}));
         QCOMPARE(unixMode(path), 0600);
 

@@ -199,7 +199,12 @@ void TestSettingsThroughDashboard::dashboardTakesWhatTheWindowLeaves()
         }
     });
 
-    QCOMPARE(MessageBox::shownTexts(), asked);
+    // First lines only: the restore's report goes on with where the replaced
+    // files are kept.
+    QStringList shownFirstLines;
+    for (const QString &text : MessageBox::shownTexts())
+        shownFirstLines.append(text.section(QLatin1Char('\n'), 0, 0));
+    QCOMPARE(shownFirstLines, asked);
     QCOMPARE(main.Language, language);
     QCOMPARE(main.values.personalKey, key);
     QCOMPARE(main.height(), language == 1 ? DashboardWindow::EnglishHeight : DashboardWindow::GermanHeight);

@@ -2,11 +2,15 @@
 #include "update/VersionCompare.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using VersionCompare::Verdict;
 
@@ -39,6 +43,8 @@ private Q_SLOTS:
     void fourthTickOnlySwitchesOff();
     void failedLooksAreReportedEachTickByTheTimer();
     void unreadableProbeFileIsAnError();
+    void aPlantedProbeFileIsRefusedWithoutWaiting_data();
+    void aPlantedProbeFileIsRefusedWithoutWaiting();
 
 private:
     void prepare(UpdateProbe &probe, const QString &current = QStringLiteral("2.1.0.0"));
@@ -64,24 +70,40 @@ void TestUpdateProbe::compare_data()
     QTest::addColumn<QString>("current");
     QTest::addColumn<QString>("candidate");
     QTest::addColumn<Verdict>("verdict");
-    QTest::newRow("last number higher") << "1.2.3.4" << "1.2.3.5" << Verdict::Newer;
-    QTest::newRow("shorter candidate, missing is 0") << "1.2.3.4" << "1.2.4" << Verdict::Newer;
-    QTest::newRow("two-digit last number") << "1.2.3.4" << "1.2.3.10" << Verdict::Newer;
-    QTest::newRow("same") << "1.2.3.4" << "1.2.3.4" << Verdict::NotNewer;
-    QTest::newRow("older") << "1.2.3.4" << "1.2.3.3" << Verdict::NotNewer;
+    QTest::newRow("last number higher") << "1.2.3.4"
+                                        << "1.2.3.5" << Verdict::Newer;
+    QTest::newRow("shorter candidate, missing is 0") << "1.2.3.4"
+                                                     << "1.2.4" << Verdict::Newer;
+    QTest::newRow("two-digit last number") << "1.2.3.4"
+                                           << "1.2.3.10" << Verdict::Newer;
+    QTest::newRow("same") << "1.2.3.4"
+                          << "1.2.3.4" << Verdict::NotNewer;
+    QTest::newRow("older") << "1.2.3.4"
+                           << "1.2.3.3" << Verdict::NotNewer;
     // Joining the digits would call 2900 newer than 2100 padded to 21000:
     // number by number it is older.
-    QTest::newRow("2.9 is older than 2.10") << "2.10.0.0" << "2.9.0.0" << Verdict::NotNewer;
-    QTest::newRow("2.10 is newer than 2.9") << "2.9.0.0" << "2.10.0.0" << Verdict::Newer;
-    QTest::newRow("shorter and equal") << "2.1.0.0" << "2.1" << Verdict::NotNewer;
-    QTest::newRow("longer candidate") << "2.1" << "2.1.0.1" << Verdict::Newer;
-    QTest::newRow("leading zeros") << "2.1.0.0" << "02.01.00.01" << Verdict::Newer;
-    QTest::newRow("major wins over minor") << "1.99.99.99" << "2.0.0.0" << Verdict::Newer;
-    QTest::newRow("empty candidate") << "2.1.0.0" << "" << Verdict::NoVersion;
-    QTest::newRow("only dots") << "2.1.0.0" << "..." << Verdict::NoVersion;
-    QTest::newRow("dots and blanks") << "2.1.0.0" << " . . " << Verdict::NoVersion;
-    QTest::newRow("empty current") << "" << "2.1.0.0" << Verdict::NoVersion;
-    QTest::newRow("largest number") << "2147483646" << "2147483647" << Verdict::Newer;
+    QTest::newRow("2.9 is older than 2.10") << "2.10.0.0"
+                                            << "2.9.0.0" << Verdict::NotNewer;
+    QTest::newRow("2.10 is newer than 2.9") << "2.9.0.0"
+                                            << "2.10.0.0" << Verdict::Newer;
+    QTest::newRow("shorter and equal") << "2.1.0.0"
+                                       << "2.1" << Verdict::NotNewer;
+    QTest::newRow("longer candidate") << "2.1"
+                                      << "2.1.0.1" << Verdict::Newer;
+    QTest::newRow("leading zeros") << "2.1.0.0"
+                                   << "02.01.00.01" << Verdict::Newer;
+    QTest::newRow("major wins over minor") << "1.99.99.99"
+                                           << "2.0.0.0" << Verdict::Newer;
+    QTest::newRow("empty candidate") << "2.1.0.0"
+                                     << "" << Verdict::NoVersion;
+    QTest::newRow("only dots") << "2.1.0.0"
+                               << "..." << Verdict::NoVersion;
+    QTest::newRow("dots and blanks") << "2.1.0.0"
+                                     << " . . " << Verdict::NoVersion;
+    QTest::newRow("empty current") << ""
+                                   << "2.1.0.0" << Verdict::NoVersion;
+    QTest::newRow("largest number") << "2147483646"
+                                    << "2147483647" << Verdict::Newer;
 }
 
 void TestUpdateProbe::compare()
@@ -96,12 +118,18 @@ void TestUpdateProbe::compareRejectsWhatIsNoNumber_data()
 {
     QTest::addColumn<QString>("current");
     QTest::addColumn<QString>("candidate");
-    QTest::newRow("running version undefined") << "undefined" << "2.1.0.0";
-    QTest::newRow("letters") << "2.1.0.0" << "2.1.x.0";
-    QTest::newRow("inner blank") << "2.1.0.0" << "2.1 .0.0";
-    QTest::newRow("sign") << "2.1.0.0" << "2.-1.0.0";
-    QTest::newRow("beyond 32 bits") << "2.1.0.0" << "2147483648";
-    QTest::newRow("eleven digits") << "2.1.0.0" << "2.1.0.99999999999";
+    QTest::newRow("running version undefined") << "undefined"
+                                               << "2.1.0.0";
+    QTest::newRow("letters") << "2.1.0.0"
+                             << "2.1.x.0";
+    QTest::newRow("inner blank") << "2.1.0.0"
+                                 << "2.1 .0.0";
+    QTest::newRow("sign") << "2.1.0.0"
+                          << "2.-1.0.0";
+    QTest::newRow("beyond 32 bits") << "2.1.0.0"
+                                    << "2147483648";
+    QTest::newRow("eleven digits") << "2.1.0.0"
+                                   << "2.1.0.99999999999";
 }
 
 void TestUpdateProbe::compareRejectsWhatIsNoNumber()
@@ -112,7 +140,8 @@ void TestUpdateProbe::compareRejectsWhatIsNoNumber()
         VersionCompare::compare(current, candidate);
         QFAIL("no error");
     } catch (const VersionCompare::ConversionError &error) {
-        QVERIFY(QString::fromUtf8(error.what()).contains(QStringLiteral("is not a valid integer value")));
+        QVERIFY(QString::fromUtf8(error.what())
+                    .contains(QStringLiteral("is not a valid integer value")));
     }
 }
 
@@ -122,11 +151,14 @@ void TestUpdateProbe::fakeCheckerGetsFileNameAndNewerVersionIsAnnouncedOnce()
     UpdateProbe probe;
     prepare(probe);
     const QString argsFile = m_dir->filePath(QStringLiteral("args"));
-    writeFile(probe.checkerPath,
-              QStringLiteral("#!/bin/sh\nprintf '%s|' \"$@\" > '%1'\nprintf '2.1.0.1\\r\\nmore\\r\\n' > '%2'\n")
-                  .arg(argsFile, probe.probeFilePath)
-                  .toUtf8());
-    QFile::setPermissions(probe.checkerPath, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    writeFile(
+        probe.checkerPath,
+        QStringLiteral(
+            "#!/bin/sh\nprintf '%s|' \"$@\" > '%1'\nprintf '2.1.0.1\\r\\nmore\\r\\n' > '%2'\n")
+            .arg(argsFile, probe.probeFilePath)
+            .toUtf8());
+    QFile::setPermissions(probe.checkerPath,
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     probe.setLauncher([](const QString &program, const QStringList &arguments) {
         return QProcess::startDetached(program, arguments);
     });
@@ -155,7 +187,8 @@ void TestUpdateProbe::looks_data()
     QTest::addColumn<int>("noticeAt");
     QTest::addColumn<int>("offAt");
     QTest::newRow("no checker, no file") << QStringList{"-", "-", "-"} << 0 << 0;
-    QTest::newRow("own version every time") << QStringList{"2.1.0.0", "2.1.0.0\r\n", " 2.1.0.0 "} << 0 << 0;
+    QTest::newRow("own version every time")
+        << QStringList{"2.1.0.0", "2.1.0.0\r\n", " 2.1.0.0 "} << 0 << 0;
     QTest::newRow("newer at the second look")
         << QStringList{"2.1.0.0", "2.2.0.0\r\n", "2.3.0.0"} << 2 << 2;
     QTest::newRow("empty first line") << QStringList{"\r\n2.2.0.0"} << 0 << 1;
@@ -177,7 +210,8 @@ void TestUpdateProbe::looks()
     for (int look = 1; look <= 3; ++look) {
         if (!probe.TimerUpdate().isActive())
             break;
-        const QString content = look <= contents.size() ? contents.at(look - 1) : QStringLiteral("-");
+        const QString content =
+            look <= contents.size() ? contents.at(look - 1) : QStringLiteral("-");
         if (content == QLatin1String("-"))
             QFile::remove(probe.probeFilePath);
         else
@@ -238,6 +272,52 @@ void TestUpdateProbe::unreadableProbeFileIsAnError()
     probe.StartUpdateProbe();
     QVERIFY_THROWS_EXCEPTION(std::runtime_error, probe.TimerUpdateTimer());
     QVERIFY(probe.TimerUpdate().isActive());
+}
+
+void TestUpdateProbe::aPlantedProbeFileIsRefusedWithoutWaiting_data()
+{
+    QTest::addColumn<QString>("planted");
+    QTest::newRow("named pipe") << "fifo";
+    QTest::newRow("link to a version file") << "link";
+    QTest::newRow("another user's file") << "other user";
+    QTest::newRow("a file all may write") << "writable";
+}
+
+// The temporary folder is shared: another user can put anything under the
+// probe file's name before the program looks. The look ends at once, without
+// a notice and without hanging the window, and the timer is off.
+void TestUpdateProbe::aPlantedProbeFileIsRefusedWithoutWaiting()
+{
+    QFETCH(QString, planted);
+    if (planted == QLatin1String("other user") && ::geteuid() != 0)
+        QSKIP("giving a file to another user needs root");
+    UpdateProbe probe;
+    prepare(probe);
+    const QByteArray native = QFile::encodeName(probe.probeFilePath);
+    const QString newer = m_dir->filePath(QStringLiteral("newer.txt"));
+    writeFile(newer, "9.9.9.9\n");
+    if (planted == QLatin1String("fifo")) {
+        QCOMPARE(::mkfifo(native.constData(), 0600), 0);
+    } else if (planted == QLatin1String("link")) {
+        QVERIFY(QFile::link(newer, probe.probeFilePath));
+    } else {
+        writeFile(probe.probeFilePath, "9.9.9.9\n");
+        if (planted == QLatin1String("other user"))
+            QCOMPARE(::chown(native.constData(), 65534, 65534), 0);
+        else
+            QCOMPARE(::chmod(native.constData(), 0666), 0);
+    }
+    QSignalSpy notices(&probe, &UpdateProbe::newerVersionFound);
+    QSignalSpy failures(&probe, &UpdateProbe::lookFailed);
+    probe.StartUpdateProbe();
+    QElapsedTimer clock;
+    clock.start();
+    probe.TimerUpdate().setInterval(10);
+    QTRY_VERIFY(!probe.TimerUpdate().isActive());
+    QVERIFY(clock.elapsed() < 2000);
+    QCOMPARE(notices.count(), 0);
+    QCOMPARE(failures.count(), 1);
+    QVERIFY(failures.first().first().toString().contains(probe.probeFilePath));
 }
 
 QTEST_GUILESS_MAIN(TestUpdateProbe)

@@ -23,6 +23,12 @@ void printOverview(QTextStream &stream)
 
 } // namespace
 
+QStringList optionWords(const QStringList &args)
+{
+    const qsizetype end = args.indexOf(QStringLiteral("--"));
+    return end < 0 ? args : args.first(end);
+}
+
 void CliRegistry::add(std::unique_ptr<CliCommand> command)
 {
     commands().push_back(std::move(command));
@@ -77,7 +83,10 @@ int runCli(const QStringList &args, CliIo &io)
         return ExitUsage;
     }
     const QStringList rest = args.mid(1);
-    if (rest.contains(QStringLiteral("--help")) || rest.contains(QStringLiteral("-h"))) {
+    // After "--" every word is a file: a file named "-h" is worked on, not
+    // taken as a request for help.
+    const QStringList options = optionWords(rest);
+    if (options.contains(QStringLiteral("--help")) || options.contains(QStringLiteral("-h"))) {
         io.out << command->usage();
         return ExitOk;
     }

@@ -41,11 +41,14 @@ public:
     static std::vector<CliCommand *> all(); // sorted by name
 };
 
-template <typename Command>
-struct CliRegistration
+template <typename Command> struct CliRegistration
 {
     CliRegistration() { CliRegistry::add(std::make_unique<Command>()); }
 };
+
+// The words before the first "--": only these may be options. Every word
+// after "--" is a file, whatever it looks like ("-h", "--key-stdin").
+QStringList optionWords(const QStringList &args);
 
 // Runs the companion with its arguments (without the program name).
 int runCli(const QStringList &args, CliIo &io);

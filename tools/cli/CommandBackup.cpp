@@ -1,6 +1,7 @@
 #include "CliCommand.h"
 
 #include "platform/DataFolder.h"
+#include "settings/DataRestore.h"
 #include "settings/FolderCopy.h"
 
 #include <QDir>
@@ -8,9 +9,9 @@
 
 namespace {
 
-// Shared by "backup" and "restore": copies the files that lie directly in one
-// folder (no subfolders, no hidden files) into another, each replacing an
-// older copy, and prints the count.
+// The backup: copies the files that lie directly in one folder (no
+// subfolders, no hidden files) into another, each replacing an older copy,
+// and prints the count.
 int copyFolder(const QString &from, const QString &to, const char *doneText, CliIo &io)
 {
     QString error;
@@ -54,7 +55,10 @@ class CommandBackup : public CliCommand
 {
 public:
     QString name() const override { return QStringLiteral("backup"); }
-    QString summary() const override { return QStringLiteral("copy the data folder's files into a folder"); }
+    QString summary() const override
+    {
+        return QStringLiteral("copy the data folder's files into a folder");
+    }
     QString usage() const override
     {
         return QStringLiteral(
@@ -75,6 +79,12 @@ public:
                    << " does not exist\n";
             return ExitUsage;
         }
+        const FileProblem unsafe = DataFolder::check(DataFolder::path());
+        if (!unsafe.isNone()) {
+            io.err << "velmora2-cli: " << DataFolder::refusalText(unsafe, Language::English)
+                   << '\n';
+            return ExitFailed;
+        }
         return copyFolder(DataFolder::path(), folder, " file(s) saved.", io);
     }
 };
@@ -83,16 +93,22 @@ class CommandRestore : public CliCommand
 {
 public:
     QString name() const override { return QStringLiteral("restore"); }
-    QString summary() const override { return QStringLiteral("copy a backup's files back into the data folder"); }
+    QString summary() const override
+    {
+        return QStringLiteral("copy a backup's files back into the data folder");
+    }
     QString usage() const override
     {
         return QStringLiteral(
             "Usage: velmora2-cli restore FOLDER\n\n"
             "Copies every file that lies directly in FOLDER into the data folder,\n"
             "replacing the files there (the settings file with it: the personal key,\n"
-            "password and language of the backup take effect). Subfolders and hidden\n"
-            "files are left out. The data folder is created when missing. Prints the\n"
-            "number of files restored; exit code 1 when a file could not be copied.\n");
+            "password and language of the backup take effect). The files it replaces\n"
+            "are first copied into a new folder before-restore-YYYYMMDD-HHMMSS inside\n"
+            "the data folder. A backup whose settings file holds no personal key is\n"
+            "refused. Subfolders, hidden files, links, pipes and devices are left out.\n"
+            "The data folder is created when missing (owner-only). Prints the number of\n"
+            "files restored; exit code 1 when a file could not be copied.\n");
     }
 
     int run(const QStringList &args, CliIo &io) override
@@ -101,13 +117,34 @@ public:
         if (folder.isEmpty())
             return ExitUsage;
         const QString dataFolder = DataFolder::path();
-        QDir().mkpath(QFileInfo(QDir::cleanPath(dataFolder)).absolutePath());
-        if (!DataFolder::ensureExists(dataFolder)) {
-            io.err << "velmora2-cli: cannot create the data folder " << QDir::toNativeSeparators(dataFolder)
+        const FileProblem unsafe = DataFolder::prepare(dataFolder);
+        if (!unsafe.isNone()) {
+            io.err << "velmora2-cli: " << DataFolder::refusalText(unsafe, Language::English)
                    << '\n';
             return ExitFailed;
         }
-        return copyFolder(folder, dataFolder, " files restored.", io);
+        QString error;
+        const std::optional<QStringList> names = FolderCopy::listFiles(folder, &error);
+        if (!names) {
+            io.err << "velmora2-cli: " << error << '\n';
+            return ExitUsage;
+        }
+        if (names->isEmpty()) {
+            io.err << "velmora2-cli: No files in " << QDir::toNativeSeparators(folder) << '\n';
+            return ExitFailed;
+        }
+        const RestoreOutcome outcome =
+            DataRestore::run(FolderCopy::withTrailingDelimiter(folder), *names, dataFolder);
+        if (outcome.refused()) {
+            io.err << "velmora2-cli: " << outcome.refusalText(Language::English) << '\n';
+            return ExitFailed;
+        }
+        for (const QString &failure : outcome.failures)
+            io.err << "velmora2-cli: not copied: " << failure << '\n';
+        io.out << outcome.restored << " files restored.\n";
+        if (!outcome.keptFolder.isEmpty())
+            io.out << outcome.keptText(Language::English) << '\n';
+        return outcome.failures.isEmpty() ? ExitOk : ExitFailed;
     }
 };
 

@@ -25,7 +25,8 @@ public:
             "       else the personal key of the settings file. The file is replaced\n"
             "       whole and is readable by its owner only.\n"
             "read   prints the decoded lines of KEYFILE, one per line, in UTF-8.\n\n"
-            "Characters outside the Windows-1252 code page are stored as \"?\".\n");
+            "A key or name with a character outside the Windows-1252 code page is\n"
+            "refused: the key file could not hold it, and another key would result.\n");
     }
 
     int run(const QStringList &arguments, CliIo &io) override
@@ -56,8 +57,8 @@ private:
         }
         const QString path = args.takeFirst();
         for (const QString &fileName : args) {
-            if (fileName.contains(QLatin1Char('/')) || fileName.contains(QLatin1Char('\\'))
-                || fileName.contains(QLatin1Char('\r')) || fileName.contains(QLatin1Char('\n'))) {
+            if (fileName.contains(QLatin1Char('/')) || fileName.contains(QLatin1Char('\\')) ||
+                fileName.contains(QLatin1Char('\r')) || fileName.contains(QLatin1Char('\n'))) {
                 io.err << "velmora2-cli: keyfile write: \"" << fileName
                        << "\" is not a bare file name\n";
                 return ExitUsage;
@@ -67,12 +68,19 @@ private:
             io.err << "velmora2-cli: keyfile write: the key must be a single line\n";
             return ExitUsage;
         }
-        QString error;
-        if (!WriteKeyFile(path, QByteArray(ApplicationTextKey), QStringList{*key} + args, &error)) {
-            io.err << "velmora2-cli: cannot write the key file " << error << '\n';
+        const KeyFileWriteResult result =
+            WriteKeyFile(path, QByteArray(ApplicationTextKey), QStringList{*key} + args);
+        switch (result.status) {
+        case KeyFileWriteResult::Status::Written:
+            return ExitOk;
+        case KeyFileWriteResult::Status::CharacterOutsideCodePage:
+            io.err << "velmora2-cli: " << result.message(Language::English) << '\n';
+            return ExitUsage;
+        case KeyFileWriteResult::Status::FileNotWritten:
+            io.err << "velmora2-cli: " << result.message(Language::English) << '\n';
             return ExitFailed;
         }
-        return ExitOk;
+        return ExitFailed;
     }
 
     int read(QStringList &args, CliIo &io) const
@@ -82,7 +90,8 @@ private:
             return ExitUsage;
         }
         QString error;
-        const std::optional<QStringList> lines = ReadKeyFile(args.first(), QByteArray(ApplicationTextKey), &error);
+        const std::optional<QStringList> lines =
+            ReadKeyFile(args.first(), QByteArray(ApplicationTextKey), &error);
         if (!lines) {
             io.err << "velmora2-cli: cannot read the key file " << error << '\n';
             return ExitUsage;

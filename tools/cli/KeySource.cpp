@@ -3,6 +3,7 @@
 #include "keys/ApplicationTextKey.h"
 #include "keys/KeyFile.h"
 #include "platform/DataFolder.h"
+#include "platform/SafeOpen.h"
 #include "platform/TextTrim.h"
 #include "settings/SettingsFile.h"
 
@@ -16,10 +17,11 @@ namespace {
 std::optional<QString> takeKeyFileOption(QStringList &args, bool *missingPath)
 {
     *missingPath = false;
-    for (qsizetype i = 0; i < args.size(); ++i) {
+    const qsizetype optionCount = optionWords(args).size();
+    for (qsizetype i = 0; i < optionCount; ++i) {
         const QString &arg = args.at(i);
         if (arg == QLatin1String("--key-file")) {
-            if (i + 1 >= args.size()) {
+            if (i + 1 >= optionCount) {
                 *missingPath = true;
                 args.removeAt(i);
                 return QString();
@@ -41,7 +43,8 @@ std::optional<QString> takeKeyFileOption(QStringList &args, bool *missingPath)
 std::optional<QString> keyFromKeyFile(const QString &path, CliIo &io)
 {
     QString error;
-    const std::optional<QStringList> lines = ReadKeyFile(path, QByteArray(ApplicationTextKey), &error);
+    const std::optional<QStringList> lines =
+        ReadKeyFile(path, QByteArray(ApplicationTextKey), &error);
     if (!lines) {
         io.err << "velmora2-cli: cannot read the key file " << error << '\n';
         return std::nullopt;
@@ -62,13 +65,20 @@ QString defaultSettingsPath()
 std::optional<QString> personalKeyFromSettings(const QString &iniPath, CliIo &io)
 {
     const QString shown = QDir::toNativeSeparators(iniPath);
-    if (!QFileInfo::exists(iniPath)) {
+    if (SafeOpen::kindAt(iniPath) == FileProblem::Kind::Missing) {
         io.err << "velmora2-cli: no key given and no settings file " << shown
                << " with a personal key (use --key-file or --key-stdin)\n";
         return std::nullopt;
     }
+    // A key from a folder that others may write to could be theirs.
+    const FileProblem folder = DataFolder::check(QFileInfo(iniPath).absolutePath());
+    if (!folder.isNone()) {
+        io.err << "velmora2-cli: " << DataFolder::refusalText(folder, Language::English) << '\n';
+        return std::nullopt;
+    }
     QString error;
-    const std::optional<QStringList> lines = ReadSettingsLines(iniPath, QByteArray(ApplicationTextKey), &error);
+    const std::optional<QStringList> lines =
+        ReadSettingsLines(iniPath, QByteArray(ApplicationTextKey), &error);
     if (!lines) {
         io.err << "velmora2-cli: cannot read the settings file " << error << '\n';
         return std::nullopt;
@@ -86,7 +96,14 @@ std::optional<QString> personalKeyFromSettings(const QString &iniPath, CliIo &io
 
 std::optional<QString> takeKeyText(QStringList &args, CliIo &io)
 {
-    const bool fromStdin = args.removeAll(QStringLiteral("--key-stdin")) > 0;
+    // Only the words before "--" are options.
+    bool fromStdin = false;
+    for (qsizetype at = args.indexOf(QStringLiteral("--key-stdin"));
+         at >= 0 && at < optionWords(args).size();
+         at = args.indexOf(QStringLiteral("--key-stdin"))) {
+        args.removeAt(at);
+        fromStdin = true;
+    }
     bool missingPath = false;
     const std::optional<QString> keyFile = takeKeyFileOption(args, &missingPath);
     if (missingPath) {

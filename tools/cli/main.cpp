@@ -1,4 +1,5 @@
 #include "CliCommand.h"
+#include "platform/CoreDumps.h"
 
 #include <QCoreApplication>
 #include <QStringConverter>
@@ -8,6 +9,7 @@
 
 int main(int argc, char *argv[])
 {
+    CoreDumps::disableForThisProcess();
     QCoreApplication app(argc, argv);
     QTextStream in(stdin);
     QTextStream out(stdout);

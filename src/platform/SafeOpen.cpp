@@ -1,0 +1,293 @@
+#include "platform/SafeOpen.h"
+
+#include "platform/FileSync.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <utility>
+
+namespace SafeOpen {
+
+namespace {
+
+bool report(FileProblem *problem, FileProblem value)
+{
+    if (problem)
+        *problem = std::move(value);
+    return false;
+}
+
+bool report(FileProblem *problem, FileProblem::Kind kind, const QString &path)
+{
+    return report(problem, FileProblem{kind, 0, path});
+}
+
+FileProblem::Kind kindOf(const struct stat &info)
+{
+    if (S_ISLNK(info.st_mode))
+        return FileProblem::Kind::Link;
+    if (S_ISDIR(info.st_mode))
+        return FileProblem::Kind::Folder;
+    if (!S_ISREG(info.st_mode))
+        return FileProblem::Kind::Special;
+    return FileProblem::Kind::None;
+}
+
+ssize_t writeAll(int fd, const char *data, qsizetype size)
+{
+    qsizetype done = 0;
+    while (done < size) {
+        const ssize_t written = ::write(fd, data + done, static_cast<size_t>(size - done));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return -1;
+        }
+        if (written == 0) {
+            errno = ENOSPC;
+            return -1;
+        }
+        done += written;
+    }
+    return done;
+}
+
+std::optional<QByteArray> readUpTo(const QString &path, qint64 maxSize, bool tooLargeFails,
+                                   FileProblem *problem, Owner owner)
+{
+    std::optional<ReadHandle> handle = openForReading(path, problem, owner);
+    if (!handle)
+        return std::nullopt;
+    QByteArray bytes;
+    char block[65536];
+    for (;;) {
+        const qint64 got = handle->read(block, sizeof block);
+        if (got < 0) {
+            report(problem, FileProblem::system(path, errno));
+            return std::nullopt;
+        }
+        if (got == 0)
+            break;
+        if (bytes.size() + got > maxSize) {
+            if (tooLargeFails) {
+                report(problem, FileProblem::Kind::TooLarge, path);
+                return std::nullopt;
+            }
+            bytes.append(block, maxSize - bytes.size());
+            break;
+        }
+        bytes.append(block, got);
+    }
+    return bytes;
+}
+
+} // namespace
+
+ReadHandle::~ReadHandle()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+ReadHandle::ReadHandle(ReadHandle &&other) noexcept
+    : m_fd(std::exchange(other.m_fd, -1))
+{
+}
+
+ReadHandle &ReadHandle::operator=(ReadHandle &&other) noexcept
+{
+    if (this != &other) {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = std::exchange(other.m_fd, -1);
+    }
+    return *this;
+}
+
+qint64 ReadHandle::read(char *buffer, qint64 size)
+{
+    for (;;) {
+        const ssize_t got = ::read(m_fd, buffer, static_cast<size_t>(size));
+        if (got < 0 && errno == EINTR)
+            continue;
+        return got;
+    }
+}
+
+FileProblem::Kind kindAt(const QString &path)
+{
+    struct stat info
+    {
+    };
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? FileProblem::Kind::Missing
+                                                   : FileProblem::Kind::System;
+    return kindOf(info);
+}
+
+std::optional<ReadHandle> openForReading(const QString &path, FileProblem *problem, Owner owner)
+{
+    const QByteArray native = QFile::encodeName(path);
+    struct stat before
+    {
+    };
+    if (::lstat(native.constData(), &before) != 0) {
+        const int error = errno;
+        report(problem, error == ENOENT ? FileProblem{FileProblem::Kind::Missing, 0, path}
+                                        : FileProblem::system(path, error));
+        return std::nullopt;
+    }
+    if (const FileProblem::Kind kind = kindOf(before); kind != FileProblem::Kind::None) {
+        report(problem, kind, path);
+        return std::nullopt;
+    }
+    // O_NONBLOCK: a pipe put in the file's place between lstat and open does
+    // not make the program wait for a writer.
+    const int fd =
+        ::open(native.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        report(problem, error == ELOOP ? FileProblem{FileProblem::Kind::Link, 0, path}
+                                       : FileProblem::system(path, error));
+        return std::nullopt;
+    }
+    ReadHandle handle(fd);
+    struct stat opened
+    {
+    };
+    if (::fstat(fd, &opened) != 0) {
+        report(problem, FileProblem::system(path, errno));
+        return std::nullopt;
+    }
+    if (const FileProblem::Kind kind = kindOf(opened); kind != FileProblem::Kind::None) {
+        report(problem, kind, path);
+        return std::nullopt;
+    }
+    if (opened.st_dev != before.st_dev || opened.st_ino != before.st_ino) {
+        report(problem, FileProblem::Kind::Changed, path);
+        return std::nullopt;
+    }
+    if (owner == Owner::CurrentUser) {
+        if (opened.st_uid != ::geteuid()) {
+            report(problem, FileProblem::Kind::NotOwned, path);
+            return std::nullopt;
+        }
+        if ((opened.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+            report(problem, FileProblem::Kind::OpenToOthers, path);
+            return std::nullopt;
+        }
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return handle;
+}
+
+std::optional<QByteArray> readAll(const QString &path, qint64 maxSize, FileProblem *problem,
+                                  Owner owner)
+{
+    return readUpTo(path, maxSize, true, problem, owner);
+}
+
+std::optional<QByteArray> readStart(const QString &path, qint64 maxSize, FileProblem *problem,
+                                    Owner owner)
+{
+    return readUpTo(path, maxSize, false, problem, owner);
+}
+
+Replacement::~Replacement()
+{
+    discard();
+}
+
+bool Replacement::begin(const QString &target, FileProblem *problem)
+{
+    discard();
+    if (kindAt(target) == FileProblem::Kind::Folder)
+        return report(problem, FileProblem::Kind::Folder, target);
+    const QFileInfo info(target);
+    m_target = target;
+    // mkostemp creates with O_CREAT | O_EXCL and mode 0600: a name that
+    // exists already, a link included, is never opened.
+    m_temporary = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName() +
+                                    QStringLiteral(".XXXXXX"));
+    m_fd = ::mkostemp(m_temporary.data(), O_CLOEXEC);
+    if (m_fd < 0) {
+        const int error = errno;
+        m_temporary.clear();
+        return report(problem, FileProblem::system(target, error));
+    }
+    ::fchmod(m_fd, S_IRUSR | S_IWUSR);
+    return true;
+}
+
+bool Replacement::write(QByteArrayView bytes, FileProblem *problem)
+{
+    if (writeAll(m_fd, bytes.data(), bytes.size()) < 0) {
+        const int error = errno;
+        discard();
+        return report(problem, FileProblem::system(m_target, error));
+    }
+    return true;
+}
+
+bool Replacement::commit(FileProblem *problem)
+{
+    auto fail = [&](int error) {
+        discard();
+        return report(problem, FileProblem::system(m_target, error));
+    };
+    if (!FileSync::flushToDisk(m_fd))
+        return fail(errno);
+    const int fd = std::exchange(m_fd, -1);
+    if (::close(fd) != 0)
+        return fail(errno);
+    if (::rename(m_temporary.constData(), QFile::encodeName(m_target).constData()) != 0)
+        return fail(errno);
+    m_temporary.clear();
+    // The folder's new entry must reach the disk as well.
+    const QByteArray folder = QFile::encodeName(QFileInfo(m_target).absolutePath());
+    const int folderFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd >= 0) {
+        FileSync::flushToDisk(folderFd);
+        ::close(folderFd);
+    }
+    return true;
+}
+
+void Replacement::discard()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    if (!m_temporary.isEmpty()) {
+        ::unlink(m_temporary.constData());
+        m_temporary.clear();
+    }
+}
+
+bool createPrivateFolder(const QString &path, FileProblem *problem)
+{
+    const QByteArray native = QFile::encodeName(path);
+    if (::mkdir(native.constData(), S_IRWXU) != 0)
+        return report(problem, FileProblem::system(path, errno));
+    // mkdir applies the umask; chmod does not. The folder is ours and new,
+    // but it is changed through a descriptor so that nothing else is.
+    const int fd = ::open(native.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0 || ::fchmod(fd, S_IRWXU) != 0) {
+        const int error = errno;
+        if (fd >= 0)
+            ::close(fd);
+        return report(problem, FileProblem::system(path, error));
+    }
+    ::close(fd);
+    return true;
+}
+
+} // namespace SafeOpen
