@@ -403,11 +403,12 @@ void SettingsWindow::centreOnDesktop()
     const QScreen *desktop = screen();
     if (desktop == nullptr)
         return;
-    // The window's frame, as far as it is known, is centred: the same place
-    // at every opening.
-    QRect outer = frameGeometry();
-    outer.moveCenter(desktop->availableGeometry().center());
-    move(outer.topLeft());
+    // The window's own area is centred, which does not depend on whether
+    // the frame a window manager adds is known yet: the same place at every
+    // opening.
+    QRect area(QPoint(0, 0), size());
+    area.moveCenter(desktop->availableGeometry().center());
+    setGeometry(area);
 }
 
 void SettingsWindow::fillFromFile()
