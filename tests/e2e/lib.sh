@@ -211,6 +211,19 @@ vm_geometry() {
     VM_H=$(echo "$out" | sed -n 's/^ *Height: *//p')
 }
 
+# vm_frame_geometry ID: like vm_geometry, with the frame of the window
+# manager (if any) included.
+vm_frame_geometry() {
+    local extents left=0 right=0 top=0 bottom=0
+    vm_geometry "$1"
+    extents=$(xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= //p' | tr -d ' ')
+    if [ -n "$extents" ]; then
+        IFS=, read -r left right top bottom <<<"$extents"
+    fi
+    VM_X=$((VM_X - left)) VM_Y=$((VM_Y - top))
+    VM_W=$((VM_W + left + right)) VM_H=$((VM_H + top + bottom))
+}
+
 # vm_raise ID: puts a window above the others (with a window manager by
 # asking it to activate the window, without one directly).
 vm_raise() {

@@ -156,11 +156,18 @@ echo "run 2: fourth wrong entry ended the program with exit code 1, settings unt
 
 # ---- 3. Cancel
 start_program 3
+vm_click "$PROMPT" 335 71   # the keyboard button: the decoy log opens below
+LOG=$(vm_wait_window "Send to Keylogger" 10)
+vm_frame_geometry "$PROMPT"
+prompt_bottom=$((VM_Y + VM_H)) prompt_x=$VM_X
+vm_frame_geometry "$LOG"
+[ "$VM_Y" -eq $((prompt_bottom + 10)) ] && [ "$VM_X" -eq "$prompt_x" ] \
+    || fail "run 3: the decoy log at $VM_X,$VM_Y, not 10 pixels below the prompt ($prompt_x,$prompt_bottom)"
 vm_click "$PROMPT" 311 107  # "Cancel"
 wait_for_program_end
 [ "$EXIT_CODE" = 1 ] || fail "run 3: exit code $EXIT_CODE after Cancel, expected 1"
 [ "$(md5sum "$SETTINGS")" = "$BEFORE" ] || fail "run 3: the settings file changed"
-echo "run 3: Cancel ended the program with exit code 1"
+echo "run 3: the decoy log opened 10 pixels below the prompt; Cancel ended the program with exit code 1"
 
 # ---- 4. Forgotten password: the reset lets the user in for this run
 start_program 4

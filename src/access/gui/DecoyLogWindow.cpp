@@ -60,8 +60,11 @@ void DecoyLogWindow::changeEvent(QEvent *event)
 
 void DecoyLogWindow::placeBelowPrompt()
 {
-    int left = x();
+    // The window's own area is placed: a window manager's frame is not known
+    // before the first showing.
+    QRect area(QPoint(0, 0), size());
     if (const QScreen *desktop = screen())
-        left = desktop->availableGeometry().center().x() - frameGeometry().width() / 2;
-    move(left, m_top);
+        area.moveCenter(desktop->availableGeometry().center());
+    area.moveTop(m_top);
+    setGeometry(area);
 }

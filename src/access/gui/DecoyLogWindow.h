@@ -14,15 +14,14 @@ class DecoyLogWindow : public QDialog
 public:
     explicit DecoyLogWindow(QWidget *parent = nullptr);
 
-    // Shows the log with the window's top at `top`, without taking the
-    // keyboard from the prompt.
+    // Shows the log with the top of the window's own area (inside any
+    // frame) at `top`, without taking the keyboard from the prompt.
     void showLog(const QString &log, int top);
     void setLog(const QString &log);
     // Empties the log and closes the window.
     void clearAndClose();
 
     QString log() const;
-    int requestedTop() const { return m_top; }
 
 protected:
     void showEvent(QShowEvent *event) override;

@@ -279,10 +279,13 @@ void PasswordPrompt::startShowing()
     m_wrongEntries.reset();
     applyLanguage();
 
+    // The window's own area is centred: a window manager's frame is not
+    // known before the first showing, and every showing lands on the same
+    // place.
     if (const QScreen *desktop = screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(desktop->availableGeometry().center());
-        move(frame.topLeft());
+        QRect area(QPoint(0, 0), size());
+        area.moveCenter(desktop->availableGeometry().center());
+        setGeometry(area);
     }
     raise();
     activateWindow();
@@ -416,8 +419,11 @@ void PasswordPrompt::forgotPasswordClicked()
 
 void PasswordPrompt::showDecoyLogClicked()
 {
-    const QRect prompt = frameGeometry();
-    decoyLogWindow()->showLog(m_logMemo->toPlainText(), prompt.top() + prompt.height() + 10);
+    // 10 pixels between the two frames; the log window gets a frame like
+    // the prompt's, above its own area.
+    const QRect frame = frameGeometry();
+    const int frameTop = geometry().top() - frame.top();
+    decoyLogWindow()->showLog(m_logMemo->toPlainText(), frame.bottom() + 1 + 10 + frameTop);
 }
 
 void PasswordPrompt::done(int result)

@@ -240,8 +240,10 @@ void TestPasswordPrompt::keyMemWindowFollowsTheLogAndOkClosesIt()
     DecoyLogWindow *keyMem = prompt->decoyLogWindow();
     QVERIFY(keyMem->isVisible());
     QCOMPARE(keyMem->windowTitle(), QStringLiteral("Send to Keylogger"));
-    QCOMPARE(keyMem->requestedTop(),
-             prompt->frameGeometry().top() + prompt->frameGeometry().height() + 10);
+    // 10 pixels between the frames of the two windows, the log centred like
+    // the prompt.
+    QCOMPARE(keyMem->frameGeometry().top(), prompt->frameGeometry().bottom() + 1 + 10);
+    QCOMPARE(keyMem->frameGeometry().left(), prompt->frameGeometry().left());
     QCOMPARE(keyMem->log(), prompt->decoyLog());
 
     type(QStringLiteral("c")); // every key release refreshes the open window
