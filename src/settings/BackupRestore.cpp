@@ -12,7 +12,7 @@ namespace {
 
 QString text(const BackupWindow &window, const char *german, const char *english)
 {
-    return QString::fromUtf8(window.language() == 0 ? german : english);
+    return QString::fromUtf8(window.language() == Language::German ? german : english);
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/Language.h"
+
 #include <QString>
 
 class Prompter;
@@ -19,7 +21,6 @@ public:
     virtual QString chooseFolder(const QString &current) = 0;
     // The folder of the settings file, with trailing delimiter.
     virtual QString dataFolder() const = 0;
-    // 0 German, other English.
-    virtual qint32 language() const = 0;
+    virtual Language language() const = 0;
     virtual Prompter &prompter() = 0;
 };

@@ -6,10 +6,12 @@
 
 #include <QFileInfo>
 
-SettingsLoad LoadSettings(const QString &iniPath, const QByteArray &key, const QString &systemLanguageName,
-                          DashboardSettings &values, SettingsValues &shared, QString *error)
+SettingsLoad LoadSettings(const QString &iniPath, const QByteArray &key,
+                          const QString &systemLanguageName, DashboardSettings &values,
+                          SettingsValues &shared, QString *error)
 {
-    values.Language = systemLanguageName.contains(QStringLiteral("Deutsch")) ? 0 : 1;
+    values.language = systemLanguageName.contains(QStringLiteral("Deutsch")) ? Language::German
+                                                                             : Language::English;
     if (!QFileInfo::exists(iniPath))
         return SettingsLoad::NoFile;
     const std::optional<QStringList> read = ReadSettingsLines(iniPath, key, error);
@@ -35,7 +37,8 @@ SettingsLoad LoadSettings(const QString &iniPath, const QByteArray &key, const Q
     if (!TextTrim::trimmed(language).isEmpty()) {
         // Leading blanks are skipped as by the number parser; anything else
         // that is not a number gives English.
-        values.Language = SettingsLines::parseInteger(TextTrim::trimmedLeft(language)).value_or(1);
+        values.language = languageFromStored(
+            SettingsLines::parseInteger(TextTrim::trimmedLeft(language)).value_or(1));
     }
     return SettingsLoad::Loaded;
 }
@@ -47,11 +50,13 @@ bool SaveSettings(const QString &iniPath, const QByteArray &key, const Dashboard
     bool ok = lines.has_value();
     if (ok) {
         SettingsLines::set(*lines, SettingsLine::PersonalKey, values.personalKey);
-        SettingsLines::set(*lines, SettingsLine::Language, QString::number(values.Language));
+        SettingsLines::set(*lines, SettingsLine::Language,
+                           QString::number(storedLanguage(values.language)));
         SettingsLines::set(*lines, SettingsLine::CarriedValue, values.carriedValue);
         ok = WriteSettingsLines(iniPath, key, *lines);
     }
     if (!ok)
-        prompter.ask(Message::dialog(MessageIcon::Error, QString::fromUtf8(DashboardSaveErrorText)));
+        prompter.ask(
+            Message::dialog(MessageIcon::Error, QString::fromUtf8(DashboardSaveErrorText)));
     return ok;
 }

@@ -29,7 +29,9 @@ IniLoad LoadIni(const QString &IniDatei, const QByteArray &Ccode, SettingsValues
 
     if (!has(SettingsLine::Language))
         return IniLoad::Loaded;
-    fields.PLanguage = SettingsLines::parseInteger(TextTrim::trimmed(lines.at(SettingsLine::Language))).value_or(1);
+    fields.language = languageFromStored(
+        SettingsLines::parseInteger(TextTrim::trimmed(lines.at(SettingsLine::Language)))
+            .value_or(1));
 
     if (!has(SettingsLine::DataPath))
         return IniLoad::Loaded;
@@ -59,14 +61,18 @@ bool SaveIni(const QString &IniDatei, const QByteArray &Ccode, const SettingsVal
     if (ok) {
         SettingsLines::set(*lines, SettingsLine::Password, values.acceptedPassword);
         SettingsLines::set(*lines, SettingsLine::PersonalKey, TextTrim::trimmed(fields.keyField));
-        SettingsLines::set(*lines, SettingsLine::Language, QString::number(fields.PLanguage));
+        SettingsLines::set(*lines, SettingsLine::Language,
+                           QString::number(storedLanguage(fields.language)));
         SettingsLines::set(*lines, SettingsLine::DataPath, fields.dataPathField);
         SettingsLines::set(*lines, SettingsLine::FalseMarker, QStringLiteral("false"));
-        SettingsLines::set(*lines, SettingsLine::BackupFolder, TextTrim::trimmed(fields.backupField));
-        SettingsLines::set(*lines, SettingsLine::CarriedValue, TextTrim::trimmed(values.carriedValue));
+        SettingsLines::set(*lines, SettingsLine::BackupFolder,
+                           TextTrim::trimmed(fields.backupField));
+        SettingsLines::set(*lines, SettingsLine::CarriedValue,
+                           TextTrim::trimmed(values.carriedValue));
         ok = WriteSettingsLines(IniDatei, Ccode, *lines);
     }
     if (!ok)
-        prompter.ask(Message::dialog(MessageIcon::Error, QString::fromUtf8(SettingsWindowSaveErrorText)));
+        prompter.ask(
+            Message::dialog(MessageIcon::Error, QString::fromUtf8(SettingsWindowSaveErrorText)));
     return ok;
 }

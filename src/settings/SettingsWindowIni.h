@@ -1,5 +1,6 @@
 #pragma once
 
+#include "settings/Language.h"
 #include "settings/SettingsValues.h"
 
 #include <QByteArray>
@@ -11,7 +12,7 @@ class Prompter;
 // reads it.
 struct SettingsWindowFields
 {
-    qint32 PLanguage = 0;
+    Language language = Language::German;
     QString passwordField; // MaskEdit1: the accepted password (digest)
     QString keyField;      // Edit1: the personal key
     QString dataPathField; // Edit3
@@ -27,7 +28,8 @@ enum class IniLoad {
 
 // Reads the settings file into the window, in this order: accepted password
 // (line 0, trimmed, also the password field), personal key (line 2, trimmed,
-// also the key field), PLanguage (line 3, trimmed; 1 when it does not parse),
+// also the key field), the language (line 3, trimmed: 0 German, any other
+// number or a text that does not parse English),
 // DataPath (line 4 as stored when it names an existing folder, else the data
 // folder), the backup field (line 9 as stored), carried value (line 10,
 // trimmed) and the data-path field := DataPath.
@@ -35,7 +37,8 @@ IniLoad LoadIni(const QString &IniDatei, const QByteArray &Ccode, SettingsValues
                 SettingsWindowFields &fields, QString *error = nullptr);
 
 // Clears DataChanged, then rewrites the file (a missing file starts as 11
-// blank lines): line 0 accepted password, 2 key field, 3 PLanguage, 4
+// blank lines): line 0 accepted password, 2 key field, 3 the language
+// (0 German, 1 English), 4
 // data-path field, 8 "false", 9 backup field, 10 carried value. On failure
 // shows the error dialog "Fehler beim Speichern der INI-Datei! Zugriff
 // verweigert." and returns false. A file that exists but cannot be read is

@@ -7,7 +7,10 @@
 #include "ui/LinkLabel.h"
 #include "ui/RoundedPanel.h"
 
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
+#include <QShowEvent>
 #include <QUrl>
 
 namespace {
@@ -43,87 +46,115 @@ AboutDialog::AboutDialog(QWidget *parent)
     white.setColor(QPalette::Window, Qt::white);
     setPalette(white);
 
-    Panel1 = new RoundedPanel(this);
-    Panel1->setGeometry(0, 0, 250, 240);
-    Panel1->setGradient(QColor(245, 241, 238), QColor(170, 170, 187), 200);
-    Panel1->setBevel(RoundedPanel::Bevel::Soft);
+    m_panel = new RoundedPanel(this);
+    m_panel->setObjectName(QStringLiteral("Panel1"));
+    m_panel->setGeometry(0, 0, 250, 240);
+    m_panel->setGradient(QColor(245, 241, 238), QColor(170, 170, 187), 200);
+    m_panel->setBevel(RoundedPanel::Bevel::Soft);
 
-    ProgramIcon = new LinkLabel(Panel1);
-    ProgramIcon->setGeometry(27, 10, 195, 65);
-    ProgramIcon->setPixmap(Icons::logo(QSize(195, 65)));
-    ProgramIcon->setAlignment(Qt::AlignCenter);
+    m_logo = new LinkLabel(m_panel);
+    m_logo->setObjectName(QStringLiteral("ProgramIcon"));
+    m_logo->setGeometry(27, 10, 195, 65);
+    m_logo->setPixmap(Icons::logo(QSize(195, 65)));
+    m_logo->setAlignment(Qt::AlignCenter);
 
     QFont title = fontOf(QStringLiteral("Century Gothic"), 21);
     title.setBold(true);
-    ProductName = centredLabel(Panel1, QStringLiteral("Velmora2 SW"), title, QColor(79, 0, 79));
-    ProductName->setGeometry(0, 80, 250, 30);
+    m_productName = centredLabel(m_panel, QStringLiteral("Velmora2 SW"), title, QColor(79, 0, 79));
+    m_productName->setObjectName(QStringLiteral("ProductName"));
+    m_productName->setGeometry(0, 80, 250, 30);
 
     const QFont plain = fontOf(QStringLiteral("Arial"), 13);
-    LabelRelease = new QLabel(QStringLiteral("Release"), Panel1);
-    LabelRelease->setFont(plain);
-    LabelRelease->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    LabelRelease->setGeometry(0, 114, 122, 18);
-    LabelVersion = new QLabel(Panel1);
-    LabelVersion->setObjectName(QStringLiteral("LabelVersion"));
-    LabelVersion->setFont(plain);
-    LabelVersion->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    LabelVersion->setGeometry(128, 114, 122, 18);
+    m_releaseLabel = new QLabel(QStringLiteral("Release"), m_panel);
+    m_releaseLabel->setObjectName(QStringLiteral("LabelRelease"));
+    m_releaseLabel->setFont(plain);
+    m_releaseLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_releaseLabel->setGeometry(0, 114, 122, 18);
+    m_version = new QLabel(m_panel);
+    m_version->setObjectName(QStringLiteral("LabelVersion"));
+    m_version->setFont(plain);
+    m_version->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_version->setGeometry(128, 114, 122, 18);
 
-    Copyright = centredLabel(Panel1, QString::fromUtf8(AppConfig::CopyrightLine), plain, Qt::black);
-    Copyright->setGeometry(0, 136, 250, 18);
+    m_copyright =
+        centredLabel(m_panel, QString::fromUtf8(AppConfig::CopyrightLine), plain, Qt::black);
+    m_copyright->setObjectName(QStringLiteral("Copyright"));
+    m_copyright->setGeometry(0, 136, 250, 18);
 
-    Label5 = new LinkLabel(Panel1);
-    Label5->setObjectName(QStringLiteral("Label5"));
-    Label5->setFont(fontOf(QStringLiteral("Arial"), 13, true));
-    Label5->setAlignment(Qt::AlignCenter);
-    Label5->setGeometry(0, 160, 250, 20);
+    m_link = new LinkLabel(m_panel);
+    m_link->setObjectName(QStringLiteral("Label5"));
+    m_link->setFont(fontOf(QStringLiteral("Arial"), 13, true));
+    m_link->setAlignment(Qt::AlignCenter);
+    m_link->setGeometry(0, 160, 250, 20);
 
-    PanelClose = new RoundedPanel(Panel1);
-    PanelClose->setTransparent();
-    PanelClose->setBevel(RoundedPanel::Bevel::Soft);
-    PanelClose->setGeometry(28, 200, 193, 28);
-    ButtonClose = new FlatButton(PanelClose);
-    ButtonClose->setObjectName(QStringLiteral("ButtonClose"));
-    ButtonClose->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    ButtonClose->setText(QStringLiteral("Ok"));
-    ButtonClose->setFont(plain);
-    ButtonClose->setGeometry(2, 2, 189, 24);
+    m_closePanel = new RoundedPanel(m_panel);
+    m_closePanel->setTransparent();
+    m_closePanel->setBevel(RoundedPanel::Bevel::Soft);
+    m_closePanel->setGeometry(28, 200, 193, 28);
+    m_closeButton = new FlatButton(m_closePanel);
+    m_closeButton->setObjectName(QStringLiteral("ButtonClose"));
+    m_closeButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    m_closeButton->setText(QStringLiteral("Ok"));
+    m_closeButton->setFont(plain);
+    m_closeButton->setGeometry(2, 2, 189, 24);
 
-    connect(Label5, &LinkLabel::clicked, this, &AboutDialog::Label5Click);
-    connect(ProgramIcon, &LinkLabel::clicked, this, &AboutDialog::Label5Click);
-    connect(ButtonClose, &FlatButton::clicked, this, &AboutDialog::SpeedButton1Click);
+    connect(m_link, &LinkLabel::clicked, this, &AboutDialog::linkClicked);
+    connect(m_logo, &LinkLabel::clicked, this, &AboutDialog::linkClicked);
+    connect(m_closeButton, &FlatButton::clicked, this, &AboutDialog::close);
+    applyLanguage();
 }
 
-QString AboutDialog::makerSite(int language)
+void AboutDialog::showAbout(Language language, const QString &version, const QWidget *over)
 {
-    return QString::fromUtf8(language == 0 ? AppConfig::MakerSiteGerman
-                                           : AppConfig::MakerSiteEnglish);
+    m_language = language;
+    m_over = over;
+    m_version->setText(version);
+    exec();
 }
 
-void AboutDialog::OpenUrl(const QString &url)
+QString AboutDialog::makerSite(Language language)
+{
+    return QString::fromUtf8(language == Language::German ? AppConfig::MakerSiteGerman
+                                                          : AppConfig::MakerSiteEnglish);
+}
+
+void AboutDialog::openUrl(const QString &url)
 {
     DesktopServices::openUrl(QUrl(url));
     close();
 }
 
-void AboutDialog::FormShow()
+void AboutDialog::applyLanguage()
 {
-    setWindowTitle(ALanguage == 0 ? QStringLiteral("Über...") : QStringLiteral("About..."));
-    Label5->setText(makerSite(ALanguage));
+    setWindowTitle(m_language == Language::German ? QStringLiteral("Über...")
+                                                  : QStringLiteral("About..."));
+    m_link->setText(makerSite(m_language));
 }
 
-void AboutDialog::Label5Click()
+void AboutDialog::linkClicked()
 {
-    OpenUrl(QStringLiteral("https://") + Label5->text());
-}
-
-void AboutDialog::SpeedButton1Click()
-{
-    close();
+    openUrl(QStringLiteral("https://") + m_link->text());
 }
 
 void AboutDialog::showEvent(QShowEvent *event)
 {
-    FormShow();
+    applyLanguage();
+    if (!event->spontaneous())
+        centreOverOwner();
     QDialog::showEvent(event);
+}
+
+void AboutDialog::centreOverOwner()
+{
+    // The box has no frame of its own; only the owner's frame counts.
+    QPoint centre;
+    if (!m_over.isNull())
+        centre = m_over->frameGeometry().center();
+    else if (const QScreen *desktop = QGuiApplication::primaryScreen())
+        centre = desktop->availableGeometry().center();
+    else
+        return;
+    QRect box(QPoint(0, 0), size());
+    box.moveCenter(centre);
+    move(box.topLeft());
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "settings/Language.h"
+
 #include <QDialog>
+#include <QPointer>
 #include <QString>
 
 class FlatButton;
@@ -9,7 +12,8 @@ class QLabel;
 class RoundedPanel;
 
 // The about box: product title, version, year and maker, and a link to the
-// maker's web site. OpenUrl also serves the dashboard for opening the site.
+// maker's web site. It opens centred over the window that asks for it.
+// openUrl also serves the dashboard for opening the site.
 class AboutDialog : public QDialog
 {
     Q_OBJECT
@@ -17,28 +21,33 @@ class AboutDialog : public QDialog
 public:
     explicit AboutDialog(QWidget *parent = nullptr);
 
-    int ALanguage = 0;
-
-    RoundedPanel *Panel1 = nullptr;
-    LinkLabel *ProgramIcon = nullptr; // the logo, a link as well
-    QLabel *ProductName = nullptr;
-    QLabel *LabelRelease = nullptr;
-    QLabel *LabelVersion = nullptr;
-    QLabel *Copyright = nullptr;
-    LinkLabel *Label5 = nullptr;
-    RoundedPanel *PanelClose = nullptr;
-    FlatButton *ButtonClose = nullptr;
+    // Modal: the box in a language with a version text, centred over
+    // `over` (the desktop when there is none).
+    void showAbout(Language language, const QString &version, const QWidget *over);
 
     // Opens the address in the default browser, then closes the box
     // (harmless when it is not shown).
-    void OpenUrl(const QString &url);
+    void openUrl(const QString &url);
     // The maker's site for a language, without scheme.
-    static QString makerSite(int language);
-
-    void FormShow();
-    void Label5Click();
-    void SpeedButton1Click();
+    static QString makerSite(Language language);
 
 protected:
     void showEvent(QShowEvent *event) override;
+
+private:
+    void applyLanguage();
+    void centreOverOwner();
+    void linkClicked();
+
+    Language m_language = Language::German;
+    QPointer<const QWidget> m_over;
+    RoundedPanel *m_panel = nullptr;
+    LinkLabel *m_logo = nullptr; // a link as well
+    QLabel *m_productName = nullptr;
+    QLabel *m_releaseLabel = nullptr;
+    QLabel *m_version = nullptr;
+    QLabel *m_copyright = nullptr;
+    LinkLabel *m_link = nullptr;
+    RoundedPanel *m_closePanel = nullptr;
+    FlatButton *m_closeButton = nullptr;
 };

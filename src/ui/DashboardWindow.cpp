@@ -2,35 +2,30 @@
 
 #include "access/gui/PasswordPrompt.h"
 #include "keys/ApplicationTextKey.h"
-#include "keys/PersonalKey.h"
-#include "platform/DataFolder.h"
 #include "platform/ProgramInfo.h"
 #include "platform/TextTrim.h"
 #include "platform/gui/DesktopServices.h"
 #include "platform/gui/HelpFile.h"
 #include "platform/gui/WindowShadow.h"
-#include "settings/SettingsFile.h"
-#include "settings/SettingsValues.h"
+#include "ui/AboutDialog.h"
 #include "ui/AppConfig.h"
+#include "ui/EncryptWindow.h"
 #include "ui/FlatButton.h"
 #include "ui/GeneralErrorReport.h"
 #include "ui/GradientWidget.h"
 #include "ui/Icons.h"
 #include "ui/LinkLabel.h"
 #include "ui/MessageBox.h"
-#include "ui/AboutDialog.h"
 #include "ui/RoundedPanel.h"
 #include "ui/StockTranslation.h"
 #include "ui/TitleBarPanel.h"
 #include "ui/SecureDeleteWindow.h"
-#include "ui/EncryptWindow.h"
 #include "ui/SettingsWindow.h"
+#include "ui/TitleBarPanel.h"
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -38,8 +33,6 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QWindow>
-
-#include <stdexcept>
 
 namespace {
 
@@ -50,27 +43,45 @@ const QColor ButtonText(50, 0, 100);
 
 constexpr int ClientWidth = 445;
 constexpr int TitleHeight = 35;
+constexpr int BannerHeight = 60;
 
-QByteArray textKey()
+// The dashboard's texts in one language.
+struct DashboardTexts
 {
-    return QByteArray(ApplicationTextKey);
+    const char *encrypt;
+    const char *secureDelete;
+    const char *settings;
+    const char *quit;
+    const char *noPersonalKey;
+};
+
+constexpr DashboardTexts German{"Verschlüsseln", "Sicheres Löschen", "Einstellungen", "Beenden",
+                                "Bitte legen Sie zuerst einen persönlichen Schlüssel an!"};
+constexpr DashboardTexts English{"Encrypt", "Secure Delete", "Settings", "Quit",
+                                 "Create your personal key first!"};
+
+const DashboardTexts &textsFor(Language language)
+{
+    return language == Language::German ? German : English;
 }
 
 } // namespace
 
 DashboardWindow::DashboardWindow(QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
+    , m_startup(QByteArray(ApplicationTextKey))
+    , m_passwordCheck(askStartupPassword)
 {
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(QStringLiteral("Velmora2"));
     setWindowIcon(Icons::icon(Icons::Kind::App));
     buildLayout();
 
-    Probe.setLauncher([](const QString &program, const QStringList &arguments) {
+    m_probe.setLauncher([](const QString &program, const QStringList &arguments) {
         return DesktopServices::RunHidden(program, arguments);
     });
-    connect(&Probe, &UpdateProbe::newerVersionFound, this, &DashboardWindow::showUpdateNotice);
-    connect(&Probe, &UpdateProbe::lookFailed, this, &GeneralErrorReport::show);
+    connect(&m_probe, &UpdateProbe::newerVersionFound, this, &DashboardWindow::showUpdateNotice);
+    connect(&m_probe, &UpdateProbe::lookFailed, this, &GeneralErrorReport::show);
 }
 
 DashboardWindow::~DashboardWindow() = default;
@@ -78,6 +89,14 @@ DashboardWindow::~DashboardWindow() = default;
 void DashboardWindow::setWindows(const DashboardWindows &windows)
 {
     m_windows = windows;
+    if (m_windows.settingsWindow != nullptr)
+        connect(m_windows.settingsWindow, &SettingsWindow::closed, this,
+                &DashboardWindow::settingsWindowClosed, Qt::UniqueConnection);
+}
+
+void DashboardWindow::setPasswordCheck(PasswordCheck check)
+{
+    m_passwordCheck = std::move(check);
 }
 
 void DashboardWindow::buildLayout()
@@ -88,48 +107,49 @@ void DashboardWindow::buildLayout()
     colours.setColor(QPalette::Window, TitleColour);
     setPalette(colours);
 
-    Panel1 = new QWidget(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setGeometry(0, 0, ClientWidth, TitleHeight);
-    Panel1->installEventFilter(this);
+    m_titleBar = new QWidget(this);
+    m_titleBar->setObjectName(QStringLiteral("Panel1"));
+    m_titleBar->setGeometry(0, 0, ClientWidth, TitleHeight);
+    m_titleBar->installEventFilter(this);
 
-    Label1 = new QLabel(QStringLiteral("Velmora2"), Panel1);
+    m_title = new QLabel(QStringLiteral("Velmora2"), m_titleBar);
+    m_title->setObjectName(QStringLiteral("Label1"));
     QFont titleFont(QStringLiteral("Arial"));
     titleFont.setPixelSize(16);
-    Label1->setFont(titleFont);
-    QPalette white = Label1->palette();
+    m_title->setFont(titleFont);
+    QPalette white = m_title->palette();
     white.setColor(QPalette::WindowText, Qt::white);
-    Label1->setPalette(white);
-    Label1->setAlignment(Qt::AlignCenter);
-    Label1->setGeometry(35, 0, ClientWidth - 35 - 60, TitleHeight);
+    m_title->setPalette(white);
+    m_title->setAlignment(Qt::AlignCenter);
+    m_title->setGeometry(35, 0, ClientWidth - 35 - 60, TitleHeight);
     // Pressing the title text drags the window like the bar itself.
-    Label1->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_title->setAttribute(Qt::WA_TransparentForMouseEvents);
 
-    PanelImage = new TitleBarPanel(TitleColour, PanelHover, Panel1);
-    PanelImage->setObjectName(QStringLiteral("PanelImage"));
-    PanelImage->setGeometry(0, 0, 35, TitleHeight);
-    Image1 = PanelImage->setPicture(Icons::pixmap(Icons::Kind::App, 24));
-    PanelImage->setCursor(Qt::PointingHandCursor);
+    m_iconPanel = new TitleBarPanel(TitleColour, PanelHover, m_titleBar);
+    m_iconPanel->setObjectName(QStringLiteral("PanelImage"));
+    m_iconPanel->setGeometry(0, 0, 35, TitleHeight);
+    m_iconPanel->setPicture(Icons::pixmap(Icons::Kind::App, 24));
+    m_iconPanel->setCursor(Qt::PointingHandCursor);
 
-    PanelMini = new TitleBarPanel(TitleColour, PanelHover, Panel1);
-    PanelMini->setObjectName(QStringLiteral("PanelMini"));
-    PanelMini->setGeometry(ClientWidth - 60, 0, 30, TitleHeight);
-    PanelMini->setCaption(QStringLiteral("-"), 18);
+    m_minimisePanel = new TitleBarPanel(TitleColour, PanelHover, m_titleBar);
+    m_minimisePanel->setObjectName(QStringLiteral("PanelMini"));
+    m_minimisePanel->setGeometry(ClientWidth - 60, 0, 30, TitleHeight);
+    m_minimisePanel->setCaption(QStringLiteral("-"), 18);
 
-    PanelClose = new TitleBarPanel(TitleColour, CloseHover, Panel1);
-    PanelClose->setObjectName(QStringLiteral("PanelClose"));
-    PanelClose->setGeometry(ClientWidth - 30, 0, 30, TitleHeight);
-    PanelClose->setCaption(QStringLiteral("X"), 14);
+    m_closePanel = new TitleBarPanel(TitleColour, CloseHover, m_titleBar);
+    m_closePanel->setObjectName(QStringLiteral("PanelClose"));
+    m_closePanel->setGeometry(ClientWidth - 30, 0, 30, TitleHeight);
+    m_closePanel->setCaption(QStringLiteral("X"), 14);
 
-    Body = new GradientWidget(QColor(245, 241, 238), QColor(170, 170, 187), 200, this);
-    Body->setObjectName(QStringLiteral("Body"));
-    Body->setGeometry(0, TitleHeight, ClientWidth, GermanHeight - TitleHeight);
+    m_body = new GradientWidget(QColor(245, 241, 238), QColor(170, 170, 187), 200, this);
+    m_body->setObjectName(QStringLiteral("Body"));
+    m_body->setGeometry(0, TitleHeight, ClientWidth, GermanHeight - TitleHeight);
 
     QFont buttonFont(QStringLiteral("Arial"));
     buttonFont.setPixelSize(16);
     const auto makeButton = [&](const QString &name, Icons::Kind picture, int x, int y) {
         // Each button sits on a raised bevel of its own.
-        auto *bevel = new RoundedPanel(Body);
+        auto *bevel = new RoundedPanel(m_body);
         bevel->setTransparent();
         bevel->setBevel(RoundedPanel::Bevel::Raised);
         bevel->setGeometry(x, y, 204, 64);
@@ -144,88 +164,75 @@ void DashboardWindow::buildLayout()
         return button;
     };
     // Body coordinates: the English layout leaves 210 pixels below the bar.
-    SpeedButton1 = makeButton(QStringLiteral("SpeedButton1"), Icons::Kind::Encrypt, 12, 22);
-    SpeedButton2 = makeButton(QStringLiteral("SpeedButton2"), Icons::Kind::Shred, 229, 22);
-    SpeedButton3 = makeButton(QStringLiteral("SpeedButton3"), Icons::Kind::Settings, 120, 112);
+    m_encryptButton = makeButton(QStringLiteral("SpeedButton1"), Icons::Kind::Encrypt, 12, 22);
+    m_secureDeleteButton = makeButton(QStringLiteral("SpeedButton2"), Icons::Kind::Shred, 229, 22);
+    m_settingsButton = makeButton(QStringLiteral("SpeedButton3"), Icons::Kind::Settings, 120, 112);
 
-    Banner = new LinkLabel(this);
-    Banner->setObjectName(QStringLiteral("Banner"));
-    Banner->setGeometry(0, EnglishHeight, ClientWidth, 60);
-    Banner->setPixmap(Icons::banner(QSize(ClientWidth, 60)));
-    Banner->setScaledContents(true);
+    m_banner = new LinkLabel(this);
+    m_banner->setObjectName(QStringLiteral("Banner"));
+    m_banner->setGeometry(0, EnglishHeight, ClientWidth, BannerHeight);
+    m_banner->setPixmap(Icons::banner(QSize(ClientWidth, BannerHeight)));
+    m_banner->setScaledContents(true);
 
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    Updates1 = PopupMenu1->addAction(QStringLiteral("Updates"));
-    PopupMenu1->addSeparator();
-    ber1 = PopupMenu1->addAction(QStringLiteral("Info"));
-    Beenden1 = PopupMenu1->addAction(QStringLiteral("Beenden"));
+    m_menu = new QMenu(this);
+    m_menu->setObjectName(QStringLiteral("PopupMenu1"));
+    m_updatesEntry = m_menu->addAction(QStringLiteral("Updates"));
+    m_updatesEntry->setObjectName(QStringLiteral("Updates1"));
+    m_menu->addSeparator();
+    m_infoEntry = m_menu->addAction(QStringLiteral("Info"));
+    m_infoEntry->setObjectName(QStringLiteral("ber1"));
+    m_quitEntry = m_menu->addAction(QStringLiteral("Beenden"));
+    m_quitEntry->setObjectName(QStringLiteral("Beenden1"));
     // The menu opens from the icon only, never as a context menu.
     setContextMenuPolicy(Qt::NoContextMenu);
 
-    connect(SpeedButton1, &FlatButton::clicked, this, &DashboardWindow::SpeedButton1Click);
-    connect(SpeedButton2, &FlatButton::clicked, this, &DashboardWindow::SpeedButton3Click);
-    connect(SpeedButton3, &FlatButton::clicked, this, &DashboardWindow::SpeedButton4Click);
-    connect(PanelImage, &TitleBarPanel::clicked, this, &DashboardWindow::Image1Click);
-    connect(PanelMini, &TitleBarPanel::clicked, this, &DashboardWindow::PanelMiniClick);
-    connect(PanelClose, &TitleBarPanel::clicked, this, &DashboardWindow::PanelCloseClick);
-    connect(Updates1, &QAction::triggered, this, &DashboardWindow::Updates1Click);
-    connect(ber1, &QAction::triggered, this, &DashboardWindow::ber1Click);
-    connect(Beenden1, &QAction::triggered, this, &DashboardWindow::Beenden1Click);
-    connect(Banner, &LinkLabel::clicked, this, &DashboardWindow::BannerClick);
+    connect(m_encryptButton, &FlatButton::clicked, this, &DashboardWindow::encryptClicked);
+    connect(m_secureDeleteButton, &FlatButton::clicked, this,
+            &DashboardWindow::secureDeleteClicked);
+    connect(m_settingsButton, &FlatButton::clicked, this, &DashboardWindow::settingsClicked);
+    connect(m_iconPanel, &TitleBarPanel::clicked, this, &DashboardWindow::iconClicked);
+    connect(m_minimisePanel, &TitleBarPanel::clicked, this, &DashboardWindow::minimiseClicked);
+    connect(m_closePanel, &TitleBarPanel::clicked, this, &DashboardWindow::close);
+    connect(m_updatesEntry, &QAction::triggered, this, &DashboardWindow::updatesChosen);
+    connect(m_infoEntry, &QAction::triggered, this, &DashboardWindow::infoChosen);
+    connect(m_quitEntry, &QAction::triggered, this, &DashboardWindow::close);
+    connect(m_banner, &LinkLabel::clicked, this, &DashboardWindow::bannerClicked);
 }
 
-// ---------------------------------------------------------------- operations
+// ---------------------------------------------------------------- language and layout
 
-QString DashboardWindow::SystemLanguageName()
+void DashboardWindow::applyLanguage()
 {
-    return ProgramInfo::SystemLanguageName();
+    const Language language = m_startup.language();
+    const DashboardTexts &t = textsFor(language);
+    StockTranslation::apply(language);
+    HelpFile::setApplicationHelpFile(
+        HelpFile::pageFor(ProgramInfo::programFolder(), storedLanguage(language)));
+    m_encryptButton->setText(QString::fromUtf8(t.encrypt));
+    m_secureDeleteButton->setText(QString::fromUtf8(t.secureDelete));
+    m_settingsButton->setText(QString::fromUtf8(t.settings));
+    m_quitEntry->setText(QString::fromUtf8(t.quit));
 }
 
-QString DashboardWindow::ProgramVersion()
+// The English layout is lower and has no banner; the shape follows.
+void DashboardWindow::applyLayout()
 {
-    return ProgramInfo::ProgramVersion();
+    const bool english = m_startup.language() == Language::English;
+    setFixedSize(ClientWidth, english ? EnglishHeight : GermanHeight);
+    m_body->setGeometry(0, TitleHeight, ClientWidth,
+                        height() - TitleHeight - (english ? 0 : BannerHeight));
+    m_banner->setVisible(!english);
+    setMask(RoundedPanel::roundRectRegion(size(), QSize(40, 40)));
 }
 
-bool DashboardWindow::LoadSettings()
+void DashboardWindow::startUpdateProbe()
 {
-    QString error;
-    const SettingsLoad result = ::LoadSettings(IniPath, textKey(), SystemLanguageName(), values,
-                                               settingsValues(), &error);
-    Language = values.Language;
-    m_settingsUsable = result != SettingsLoad::Unreadable;
-    if (result == SettingsLoad::Unreadable) {
-        GeneralErrorReport::show(error.isEmpty() ? QStringLiteral("Cannot read file \"%1\".").arg(IniPath)
-                                                 : error);
-        return false;
-    }
-    return true;
-}
-
-bool DashboardWindow::SaveSettings()
-{
-    values.Language = Language;
-    WidgetPrompter prompter(this);
-    return ::SaveSettings(IniPath, textKey(), values, prompter);
-}
-
-void DashboardWindow::ApplyLanguage()
-{
-    const bool german = Language == 0;
-    StockTranslation::apply(Language);
-    HelpFile::setApplicationHelpFile(HelpFile::pageFor(ProgPath, Language));
-    SpeedButton1->setText(german ? QStringLiteral("Verschlüsseln") : QStringLiteral("Encrypt"));
-    SpeedButton2->setText(german ? QStringLiteral("Sicheres Löschen")
-                                 : QStringLiteral("Secure Delete"));
-    SpeedButton3->setText(german ? QStringLiteral("Einstellungen") : QStringLiteral("Settings"));
-    Beenden1->setText(german ? QStringLiteral("Beenden") : QStringLiteral("Quit"));
-}
-
-void DashboardWindow::StartUpdateProbe()
-{
-    Probe.currentVersion = ProgramVersion();
-    Probe.programFileName = ProgramFileName;
-    Probe.StartUpdateProbe();
+    const StartupPlaces &places = m_startup.places();
+    m_probe.probeFilePath = places.probeFile;
+    m_probe.checkerPath = places.checkerPath;
+    m_probe.programFileName = places.programFileName;
+    m_probe.currentVersion = ProgramInfo::ProgramVersion();
+    m_probe.StartUpdateProbe();
 }
 
 QPoint DashboardWindow::menuPosition() const
@@ -235,94 +242,56 @@ QPoint DashboardWindow::menuPosition() const
 
 // ---------------------------------------------------------------- start-up
 
-void DashboardWindow::FormShow()
+void DashboardWindow::runStartupSequence()
 {
-    GeneralErrorReport::guard([this] { runStartupSequence(); });
+    m_probe.clear();
+    WidgetPrompter prompter(this);
+    const StartupState state = m_startup.run(prompter);
+    applyLanguage();
+    switch (state) {
+    case StartupState::DataFolderFailed:
+    case StartupState::SettingsNotWritten:
+    case StartupState::SettingsUnreadable:
+        GeneralErrorReport::show(m_startup.error());
+        return;
+    case StartupState::ReminderDue:
+        MessageBox::show(nullptr,
+                         Message::box(QString::fromLatin1(StartupSequence::ReminderCaption),
+                                      StartupSequence::reminderText(m_startup.language()),
+                                      MessageIcon::Warning));
+        return;
+    case StartupState::PasswordRequired:
+        if (!askForPassword())
+            return;
+        break;
+    case StartupState::PasswordAccepted:
+        m_startup.passwordAccepted();
+        break;
+    }
+    startUpdateProbe();
 }
 
-bool DashboardWindow::runStartupSequence()
+bool DashboardWindow::askForPassword()
 {
-    // 1. Values of an earlier run are forgotten.
-    values.storedPassword.clear();
-    values.carriedValue.clear();
-    Probe.clear();
-    Probe.probeFilePath.clear();
-
-    // 2.-5. Where the program, its data and its probe file are.
-    ProgPath = ProgramInfo::programFolder();
-    ProgramFileName = ProgramInfo::programFileName();
-    DatenPfad = DataFolder::path();
-    ProgramDrive = ProgPath.left(2);
-    Probe.probeFilePath = QDir::toNativeSeparators(
-        ProgramInfo::temporaryFolder() + QLatin1Char('/')
-        + ProgramInfo::replaceExtension(ProgramFileName, QStringLiteral(".dat")));
-    Probe.checkerPath = ProgPath + UpdateProbe::checkerFileName();
-
-    // Captions in the system's language, so that the window reads right even
-    // when a step below fails; the settings may choose another one in step 8.
-    Language = SystemLanguageName().contains(QStringLiteral("Deutsch")) ? 0 : 1;
-    ApplyLanguage();
-
-    // 6. The data folder. Its parent (the user's configuration folder) is not
-    // guaranteed to exist on a fresh account, so it is made as well.
-    if (!QFileInfo(DatenPfad).isDir()) {
-        QString folder = QDir::fromNativeSeparators(DatenPfad);
-        while (folder.endsWith(QLatin1Char('/')))
-            folder.chop(1);
-        QDir().mkpath(QFileInfo(folder).absolutePath());
-        if (!DataFolder::ensureExists(DatenPfad))
-            throw std::runtime_error(
-                QStringLiteral("Cannot create directory \"%1\".").arg(DatenPfad).toStdString());
-    }
-
-    // 7.-8. The settings and the language.
-    IniPath = DatenPfad + QString::fromLatin1(SettingsFileName);
-    if (!LoadSettings())
-        return false;
-    ApplyLanguage();
-
-    // 9. First start: a personal key is made and stored.
-    if (TextTrim::trimmed(values.personalKey).isEmpty()) {
-        values.personalKey = GenerateUserKey();
-        SaveSettings();
-        if (!LoadSettings())
-            return false;
-    }
-
-    // 10. Without a password the user is reminded to set one, and that is all.
-    if (TextTrim::trimmed(values.storedPassword).isEmpty()) {
-        MessageBox::show(nullptr, Message::box(QStringLiteral("Velmora"),
-                                               Language == 0
-                                                   ? QStringLiteral("Bitte legen Sie zuerst ein Passwort an (Einstellungen)!")
-                                                   : QStringLiteral("Please create a password first (settings)!"),
-                                               MessageIcon::Warning));
-        return true;
-    }
-
-    // 11. The password.
-    SettingsValues &shared = settingsValues();
     if (m_windows.passwordPrompt == nullptr)
         throw std::logic_error("The password prompt is missing.");
-    switch (StartupCheck(*m_windows.passwordPrompt, values.storedPassword, shared.acceptedPassword,
-                         Language)) {
+    switch (m_passwordCheck(*m_windows.passwordPrompt, m_startup.values().storedPassword,
+                            m_startup.language())) {
     case StartupCheckResult::Accepted:
-        break;
+        m_startup.passwordAccepted();
+        return true;
     case StartupCheckResult::Reset:
-        values.storedPassword.clear(); // for this run only; the file keeps line 0
-        break;
+        m_startup.passwordReset(); // for this run only; the file keeps line 0
+        return true;
     case StartupCheckResult::Failed:
-        m_startupFailed = true;
-        // The window must not appear any more, not even for a moment.
-        setAttribute(Qt::WA_DontShowOnScreen);
-        Probe.clear();
-        Q_EMIT startupRejected();
-        return false;
+        break;
     }
-    shared.acceptedPassword = values.storedPassword;
-
-    // 12. The look for a newer version.
-    StartUpdateProbe();
-    return true;
+    m_startupFailed = true;
+    // The window must not appear any more, not even for a moment.
+    setAttribute(Qt::WA_DontShowOnScreen);
+    m_probe.clear();
+    Q_EMIT startupRejected();
+    return false;
 }
 
 void DashboardWindow::showEvent(QShowEvent *event)
@@ -335,26 +304,17 @@ void DashboardWindow::showEvent(QShowEvent *event)
             move(desk.center() - QPoint(ClientWidth / 2, GermanHeight / 2));
         }
         WindowShadow::enable(this);
-        FormShow();
+        GeneralErrorReport::guard([this] { runStartupSequence(); });
         if (!m_startupFailed)
-            FormActivate();
+            applyLayout();
     }
     QWidget::showEvent(event);
-}
-
-void DashboardWindow::FormActivate()
-{
-    const bool english = Language > 0;
-    setFixedSize(ClientWidth, english ? EnglishHeight : GermanHeight);
-    Body->setGeometry(0, TitleHeight, ClientWidth, height() - TitleHeight - (english ? 0 : 60));
-    Banner->setVisible(!english);
-    setMask(RoundedPanel::roundRectRegion(size(), QSize(40, 40)));
 }
 
 bool DashboardWindow::event(QEvent *event)
 {
     if (event->type() == QEvent::WindowActivate && m_shownOnce && !m_startupFailed)
-        FormActivate();
+        applyLayout();
     return QWidget::event(event);
 }
 
@@ -362,149 +322,167 @@ bool DashboardWindow::event(QEvent *event)
 
 void DashboardWindow::closeEvent(QCloseEvent *event)
 {
-    // A run in the encrypt window stops after its file; the dashboard closes
-    // once it has.
+    // A run in the encrypt or secure delete window stops after its file or
+    // pass; the dashboard closes once it has.
     if (m_windows.encryptWindow != nullptr && m_windows.encryptWindow->stopForQuit()) {
         connect(m_windows.encryptWindow, &EncryptWindow::stopped, this, &QWidget::close,
                 Qt::UniqueConnection);
         event->ignore();
         return;
     }
-    Probe.clear();
+    if (m_windows.secureDeleteWindow != nullptr && !m_windows.secureDeleteWindow->stopForQuit()) {
+        connect(m_windows.secureDeleteWindow, &SecureDeleteWindow::stopped, this, &QWidget::close,
+                Qt::UniqueConnection);
+        event->ignore();
+        return;
+    }
+    m_probe.clear();
     if (m_startupFailed) {
         event->accept();
         return;
     }
-    // A settings file that could not be read is left as it is.
-    if (m_settingsUsable && !IniPath.isEmpty()) {
-        try {
-            SaveSettings();
-        } catch (const std::exception &) {
-            MessageBox::show(this, Message::box(QStringLiteral("Velmora2"),
-                                                QStringLiteral("Error saving INI file!"),
-                                                MessageIcon::Warning));
-        }
+    try {
+        WidgetPrompter prompter(this);
+        m_startup.saveSettings(prompter);
+    } catch (const std::exception &) {
+        MessageBox::show(this, Message::box(QStringLiteral("Velmora2"),
+                                            QStringLiteral("Error saving INI file!"),
+                                            MessageIcon::Warning));
     }
-    if (!Probe.probeFilePath.isEmpty())
-        QFile::remove(Probe.probeFilePath);
+    // The checker of an earlier run may have left its file as well.
+    const QString probeFile = m_startup.places().probeFile;
+    if (!probeFile.isEmpty())
+        QFile::remove(probeFile);
     event->accept();
     Q_EMIT programEnds();
 }
 
-// ---------------------------------------------------------------- actions
+// ---------------------------------------------------------------- tools
 
-void DashboardWindow::SpeedButton1Click()
+void DashboardWindow::encryptClicked()
 {
-    if (TextTrim::trimmed(values.personalKey).isEmpty()) {
-        MessageBox::error(this, Language == 0
-                                    ? QStringLiteral("Bitte legen Sie zuerst einen persönlichen Schlüssel an!")
-                                    : QStringLiteral("Create your personal key first!"));
+    if (TextTrim::trimmed(m_startup.values().personalKey).isEmpty()) {
+        MessageBox::error(this, QString::fromUtf8(textsFor(m_startup.language()).noPersonalKey));
         return;
     }
+    openEncryptWindow();
+}
+
+// The encrypt window opens modeless: the dashboard stays usable.
+void DashboardWindow::openEncryptWindow()
+{
     EncryptWindow *window = m_windows.encryptWindow;
     if (window == nullptr)
         return;
-    window->openWith(EncryptSession{TextTrim::trimmed(values.personalKey),
-                                    languageFromStored(Language), textKey()});
+    window->openWith(EncryptSession{TextTrim::trimmed(m_startup.values().personalKey),
+                                    m_startup.language(), m_startup.textKey()});
 }
 
-void DashboardWindow::SpeedButton3Click()
+void DashboardWindow::secureDeleteClicked()
+{
+    openSecureDeleteWindow();
+}
+
+// The secure delete window opens modal.
+void DashboardWindow::openSecureDeleteWindow()
 {
     SecureDeleteWindow *window = m_windows.secureDeleteWindow;
     if (window == nullptr)
         return;
-    window->open(SecureDeleteSession{languageFromStored(Language), {}});
+    window->open(SecureDeleteSession{m_startup.language(), {}});
 }
 
-void DashboardWindow::SpeedButton4Click()
+void DashboardWindow::settingsClicked()
 {
     SettingsWindow *window = m_windows.settingsWindow;
     if (window == nullptr)
         return;
-    window->IniDatei = IniPath;
-    window->PLanguage = Language;
-    window->Ccode = textKey();
-    window->InitLF = ProgramDrive;
-    window->CallSelf = false;
-    window->exec();
-    LoadSettings();
-    ApplyLanguage();
-    FormActivate();
+    window->open(SettingsSession{m_startup.places().settingsFile, m_startup.textKey(),
+                                 m_startup.language()});
 }
 
-void DashboardWindow::Panel1MouseDown(const QPoint &globalPress)
+// A language chosen in the settings window takes effect at once.
+void DashboardWindow::settingsWindowClosed()
 {
+    if (!m_startup.reloadSettings())
+        GeneralErrorReport::show(m_startup.error());
+    applyLanguage();
+    applyLayout();
+}
+
+// ---------------------------------------------------------------- title bar
+
+void DashboardWindow::titleBarPressed(const QMouseEvent &press)
+{
+    // The window manager's move follows the left button only: it would not
+    // end on the release of another one.
     QWindow *window = windowHandle();
-    if (window != nullptr && window->startSystemMove())
+    if (press.button() == Qt::LeftButton && window != nullptr && window->startSystemMove())
         return;
-    // Without a window manager that moves windows, the window follows the
-    // mouse itself until the button is released.
-    m_dragging = true;
-    m_dragOffset = globalPress - frameGeometry().topLeft();
+    m_dragButton = press.button();
+    m_dragOffset = press.globalPosition().toPoint() - frameGeometry().topLeft();
 }
 
 bool DashboardWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == Panel1) {
-        switch (event->type()) {
-        case QEvent::MouseButtonPress:
-            Panel1MouseDown(static_cast<QMouseEvent *>(event)->globalPosition().toPoint());
-            return true;
-        case QEvent::MouseMove:
-            if (m_dragging) {
-                move(static_cast<QMouseEvent *>(event)->globalPosition().toPoint() - m_dragOffset);
-                return true;
-            }
+    if (watched != m_titleBar)
+        return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        if (m_dragButton == Qt::NoButton)
+            titleBarPressed(*static_cast<QMouseEvent *>(event));
+        return true;
+    case QEvent::MouseMove: {
+        const auto *move = static_cast<QMouseEvent *>(event);
+        if (m_dragButton == Qt::NoButton)
             break;
-        case QEvent::MouseButtonRelease:
-            m_dragging = false;
-            break;
-        default:
+        if (!move->buttons().testFlag(m_dragButton)) {
+            // The release went elsewhere: the drag is over.
+            m_dragButton = Qt::NoButton;
             break;
         }
+        this->move(move->globalPosition().toPoint() - m_dragOffset);
+        return true;
+    }
+    case QEvent::MouseButtonRelease:
+        if (static_cast<QMouseEvent *>(event)->button() == m_dragButton)
+            m_dragButton = Qt::NoButton;
+        return true;
+    default:
+        break;
     }
     return QWidget::eventFilter(watched, event);
 }
 
-void DashboardWindow::PanelCloseClick()
-{
-    close();
-}
-
-void DashboardWindow::PanelMiniClick()
+void DashboardWindow::minimiseClicked()
 {
     showMinimized();
 }
 
-void DashboardWindow::Image1Click()
+void DashboardWindow::iconClicked()
 {
-    PopupMenu1->popup(menuPosition());
+    m_menu->popup(menuPosition());
 }
 
-void DashboardWindow::Updates1Click()
+// ---------------------------------------------------------------- menu and banner
+
+void DashboardWindow::updatesChosen()
 {
-    if (m_windows.AboutBox != nullptr)
-        m_windows.AboutBox->OpenUrl(QStringLiteral("https://") + AboutDialog::makerSite(Language));
+    const QString site = QStringLiteral("https://") + AboutDialog::makerSite(m_startup.language());
+    if (m_windows.aboutDialog != nullptr)
+        m_windows.aboutDialog->openUrl(site);
     else
-        DesktopServices::openUrl(QUrl(QStringLiteral("https://") + AboutDialog::makerSite(Language)));
+        DesktopServices::openUrl(QUrl(site));
 }
 
-void DashboardWindow::ber1Click()
+void DashboardWindow::infoChosen()
 {
-    AboutDialog *box = m_windows.AboutBox;
-    if (box == nullptr)
-        return;
-    box->ALanguage = Language;
-    box->LabelVersion->setText(ProgramVersion());
-    box->exec();
+    if (m_windows.aboutDialog != nullptr)
+        m_windows.aboutDialog->showAbout(m_startup.language(), ProgramInfo::ProgramVersion(), this);
 }
 
-void DashboardWindow::Beenden1Click()
-{
-    close();
-}
-
-void DashboardWindow::BannerClick()
+void DashboardWindow::bannerClicked()
 {
     DesktopServices::openUrl(QUrl(QString::fromUtf8(AppConfig::BannerLink)));
 }
@@ -521,8 +499,9 @@ void DashboardWindow::keyPressEvent(QKeyEvent *event)
 
 void DashboardWindow::showUpdateNotice()
 {
-    MessageBox::show(this, Message::box(QString::fromLatin1(UpdateProbe::NoticeCaption),
-                                        UpdateProbe::NoticeText(Language),
-                                        MessageIcon::Information));
-    Updates1Click();
+    MessageBox::show(this,
+                     Message::box(QString::fromLatin1(UpdateProbe::NoticeCaption),
+                                  UpdateProbe::NoticeText(storedLanguage(m_startup.language())),
+                                  MessageIcon::Information));
+    updatesChosen();
 }

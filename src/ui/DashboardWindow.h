@@ -1,7 +1,8 @@
 #pragma once
 
 #include "access/gui/StartupPasswordCheck.h"
-#include "settings/DashboardSettings.h"
+#include "settings/Language.h"
+#include "settings/StartupSequence.h"
 #include "update/UpdateProbe.h"
 
 #include <QPoint>
@@ -16,7 +17,6 @@ class LinkLabel;
 class QAction;
 class QLabel;
 class QMenu;
-class RoundedPanel;
 class AboutDialog;
 class SecureDeleteWindow;
 class PasswordPrompt;
@@ -31,7 +31,7 @@ struct DashboardWindows
     EncryptWindow *encryptWindow = nullptr;
     SecureDeleteWindow *secureDeleteWindow = nullptr;
     PasswordPrompt *passwordPrompt = nullptr;
-    AboutDialog *AboutBox = nullptr;
+    AboutDialog *aboutDialog = nullptr;
 };
 
 // The main window: a borderless window with a drawn title bar and a rounded
@@ -44,69 +44,21 @@ class DashboardWindow : public QWidget
     Q_OBJECT
 
 public:
+    // How the stored password is asked for at start-up; the prompt unless
+    // replaced.
+    using PasswordCheck =
+        std::function<StartupCheckResult(PasswordPrompt &, const QString &stored, Language)>;
+
     explicit DashboardWindow(QWidget *parent = nullptr);
     ~DashboardWindow() override;
 
     void setWindows(const DashboardWindows &windows);
+    void setPasswordCheck(PasswordCheck check);
 
-    // User-interface language: 0 German, other English; only a value above 0
-    // gives the English layout.
-    qint32 Language = 1;
-    QString DatenPfad; // data folder, trailing delimiter
-    QString ProgPath;  // program folder, trailing delimiter
-
-    // Process-wide values held by the dashboard.
-    DashboardSettings values;  // stored password, personal key, carried value, language
-    QString IniPath;           // DatenPfad + "velmora.ini"
-    QString ProgramFileName;
-    QString ProgramDrive;      // first two characters of ProgPath
-    UpdateProbe Probe;         // probe file path, checker path, tick counter, TimerUpdate
-
-    // The check of step 11; tests put their own in its place.
-    std::function<StartupCheckResult(PasswordPrompt &, const QString &, const QString &, int)>
-        StartupCheck = RunStartupPasswordCheck;
-
-    // Controls.
-    QWidget *Panel1 = nullptr;
-    QLabel *Label1 = nullptr;
-    TitleBarPanel *PanelImage = nullptr;
-    QLabel *Image1 = nullptr;
-    TitleBarPanel *PanelMini = nullptr;
-    TitleBarPanel *PanelClose = nullptr;
-    GradientWidget *Body = nullptr;
-    FlatButton *SpeedButton1 = nullptr;
-    FlatButton *SpeedButton2 = nullptr;
-    FlatButton *SpeedButton3 = nullptr;
-    LinkLabel *Banner = nullptr;
-    QMenu *PopupMenu1 = nullptr;
-    QAction *Updates1 = nullptr;
-    QAction *ber1 = nullptr;
-    QAction *Beenden1 = nullptr;
-
-    // Operations.
-    // Returns false when the settings file exists but could not be read; the
-    // reason has then been reported.
-    bool LoadSettings();
-    bool SaveSettings();
-    void ApplyLanguage();
-    static QString SystemLanguageName();
-    static QString ProgramVersion();
-    void StartUpdateProbe();
-
-    // Handlers.
-    void FormShow();
-    void FormActivate();
-    void SpeedButton1Click();
-    void SpeedButton3Click();
-    void SpeedButton4Click();
-    void Panel1MouseDown(const QPoint &globalPress);
-    void PanelCloseClick();
-    void PanelMiniClick();
-    void Image1Click();
-    void Updates1Click();
-    void ber1Click();
-    void Beenden1Click();
-    void BannerClick();
+    Language language() const { return m_startup.language(); }
+    // The places and values of the run, as the start-up sequence found them.
+    const StartupSequence &startup() const { return m_startup; }
+    UpdateProbe &updateProbe() { return m_probe; }
 
     // True once the start-up sequence has ended the program (password not
     // given): nothing more is shown and nothing is saved.
@@ -133,13 +85,50 @@ protected:
 
 private:
     void buildLayout();
-    bool runStartupSequence();
+    void runStartupSequence();
+    bool askForPassword();
+    void applyLanguage();
+    void applyLayout();
+    void startUpdateProbe();
     void showUpdateNotice();
+    void settingsWindowClosed();
+    void openEncryptWindow();
+    void openSecureDeleteWindow();
+    void titleBarPressed(const QMouseEvent &press);
 
+    // Handlers.
+    void encryptClicked();
+    void secureDeleteClicked();
+    void settingsClicked();
+    void iconClicked();
+    void minimiseClicked();
+    void updatesChosen();
+    void infoChosen();
+    void bannerClicked();
+
+    StartupSequence m_startup;
+    UpdateProbe m_probe;
+    PasswordCheck m_passwordCheck;
     DashboardWindows m_windows;
     bool m_shownOnce = false;
     bool m_startupFailed = false;
-    bool m_settingsUsable = false; // the settings file was read (or absent) at the last load
-    bool m_dragging = false;
+    // A drag with a button the window manager does not move windows with:
+    // the window follows the pointer itself until that button is let go.
+    Qt::MouseButton m_dragButton = Qt::NoButton;
     QPoint m_dragOffset;
+
+    QWidget *m_titleBar = nullptr;
+    QLabel *m_title = nullptr;
+    TitleBarPanel *m_iconPanel = nullptr;
+    TitleBarPanel *m_minimisePanel = nullptr;
+    TitleBarPanel *m_closePanel = nullptr;
+    GradientWidget *m_body = nullptr;
+    FlatButton *m_encryptButton = nullptr;
+    FlatButton *m_secureDeleteButton = nullptr;
+    FlatButton *m_settingsButton = nullptr;
+    LinkLabel *m_banner = nullptr;
+    QMenu *m_menu = nullptr;
+    QAction *m_updatesEntry = nullptr;
+    QAction *m_infoEntry = nullptr;
+    QAction *m_quitEntry = nullptr;
 };

@@ -1,35 +1,35 @@
 #include "ui/ProgramWindows.h"
 
-#include "access/gui/ResetConfirmDialog.h"
-#include "access/gui/PasswordPrompt.h"
 #include "access/gui/DecoyLogWindow.h"
+#include "access/gui/PasswordPrompt.h"
+#include "access/gui/ResetConfirmDialog.h"
 #include "ui/AboutDialog.h"
 #include "ui/DashboardWindow.h"
-#include "ui/SecureDeleteWindow.h"
 #include "ui/EncryptWindow.h"
+#include "ui/SecureDeleteWindow.h"
 #include "ui/SettingsWindow.h"
 
 ProgramWindows::ProgramWindows()
     : m_main(std::make_unique<DashboardWindow>())
 {
     QWidget *owner = m_main.get();
-    settingsWindow = new SettingsWindow(owner);
-    encryptWindow = new EncryptWindow(owner);
-    secureDeleteWindow = new SecureDeleteWindow(owner);
-    resetConfirmDialog = new ResetConfirmDialog(owner);
-    passwordPrompt = new PasswordPrompt(owner);
-    AboutBox = new AboutDialog(owner);
-    decoyLogWindow = new DecoyLogWindow(owner);
-    passwordPrompt->setKeyMemWindow(decoyLogWindow);
-    passwordPrompt->setPassInfoWindow(resetConfirmDialog);
-    settingsWindow->setPasswordPrompt(passwordPrompt);
+    m_settingsWindow = new SettingsWindow(owner);
+    m_encryptWindow = new EncryptWindow(owner);
+    m_secureDeleteWindow = new SecureDeleteWindow(owner);
+    m_resetConfirmDialog = new ResetConfirmDialog(owner);
+    m_passwordPrompt = new PasswordPrompt(owner);
+    m_aboutDialog = new AboutDialog(owner);
+    m_decoyLogWindow = new DecoyLogWindow(owner);
+    m_passwordPrompt->setDecoyLogWindow(m_decoyLogWindow);
+    m_passwordPrompt->setResetConfirmDialog(m_resetConfirmDialog);
+    m_settingsWindow->setPasswordPrompt(m_passwordPrompt);
 
     DashboardWindows windows;
-    windows.settingsWindow = settingsWindow;
-    windows.encryptWindow = encryptWindow;
-    windows.secureDeleteWindow = secureDeleteWindow;
-    windows.passwordPrompt = passwordPrompt;
-    windows.AboutBox = AboutBox;
+    windows.settingsWindow = m_settingsWindow;
+    windows.encryptWindow = m_encryptWindow;
+    windows.secureDeleteWindow = m_secureDeleteWindow;
+    windows.passwordPrompt = m_passwordPrompt;
+    windows.aboutDialog = m_aboutDialog;
     m_main->setWindows(windows);
 }
 

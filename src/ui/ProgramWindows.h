@@ -24,14 +24,21 @@ public:
     ProgramWindows &operator=(const ProgramWindows &) = delete;
 
     DashboardWindow &dashboard() const { return *m_main; }
-    SettingsWindow *settingsWindow = nullptr;
-    EncryptWindow *encryptWindow = nullptr;
-    SecureDeleteWindow *secureDeleteWindow = nullptr;
-    ResetConfirmDialog *resetConfirmDialog = nullptr;
-    PasswordPrompt *passwordPrompt = nullptr;
-    AboutDialog *AboutBox = nullptr;
-    DecoyLogWindow *decoyLogWindow = nullptr;
+    SettingsWindow &settingsWindow() const { return *m_settingsWindow; }
+    EncryptWindow &encryptWindow() const { return *m_encryptWindow; }
+    SecureDeleteWindow &secureDeleteWindow() const { return *m_secureDeleteWindow; }
+    ResetConfirmDialog &resetConfirmDialog() const { return *m_resetConfirmDialog; }
+    PasswordPrompt &passwordPrompt() const { return *m_passwordPrompt; }
+    AboutDialog &aboutDialog() const { return *m_aboutDialog; }
+    DecoyLogWindow &decoyLogWindow() const { return *m_decoyLogWindow; }
 
 private:
     std::unique_ptr<DashboardWindow> m_main;
+    SettingsWindow *m_settingsWindow = nullptr;
+    EncryptWindow *m_encryptWindow = nullptr;
+    SecureDeleteWindow *m_secureDeleteWindow = nullptr;
+    ResetConfirmDialog *m_resetConfirmDialog = nullptr;
+    PasswordPrompt *m_passwordPrompt = nullptr;
+    AboutDialog *m_aboutDialog = nullptr;
+    DecoyLogWindow *m_decoyLogWindow = nullptr;
 };

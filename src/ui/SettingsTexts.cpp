@@ -9,9 +9,9 @@ QString text(bool german, const char *germanText, const char *englishText)
 
 } // namespace
 
-SettingsTexts SettingsTexts::forLanguage(int language)
+SettingsTexts SettingsTexts::forLanguage(Language language)
 {
-    const bool german = language == 0;
+    const bool german = language == Language::German;
     SettingsTexts t;
     t.caption = text(german, "Optionen", "Options");
     t.passwordLabel = text(german, "Passwort:", "Password:");

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "settings/Language.h"
+
 #include <QString>
 
 // The settings window's texts in one language: captions, hints and the
-// messages of its own actions. German when the language is 0, English
-// otherwise; a few texts are the same in both.
+// messages of its own actions; a few texts are the same in both.
 struct SettingsTexts
 {
     QString caption;            // window caption
@@ -32,5 +33,5 @@ struct SettingsTexts
     QString newKeyQuestion;     // asked before a new key is made
     QString saveNowQuestion;    // "save settings now?"
 
-    static SettingsTexts forLanguage(int language);
+    static SettingsTexts forLanguage(Language language);
 };

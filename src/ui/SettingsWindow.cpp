@@ -61,15 +61,27 @@ constexpr int ButtonRow = 188;
 constexpr int GermanItem = 0;
 constexpr int EnglishItem = 1;
 
-// A caption that would not fit before its field (the platform's stand-in for
-// the window's font may run wider) is set a little smaller.
-void fitCaption(QLabel *label, const QString &text)
+// The captions share one size: the window's, or a little smaller when one of
+// them would not fit before its field (the platform's stand-in for the
+// window's font may run wider), so that no caption looks smaller than the
+// others.
+void setCaptions(const QList<std::pair<QLabel *, QString>> &captions, const QFont &windowFont)
 {
-    QFont font = label->parentWidget()->font();
-    while (font.pixelSize() > 8 && QFontMetrics(font).horizontalAdvance(text) > label->width())
+    QFont font = windowFont;
+    const auto fits = [&captions](const QFont &candidate) {
+        const QFontMetrics metrics(candidate);
+        for (const auto &[label, text] : captions) {
+            if (metrics.horizontalAdvance(text) > label->width())
+                return false;
+        }
+        return true;
+    };
+    while (font.pixelSize() > 8 && !fits(font))
         font.setPixelSize(font.pixelSize() - 1);
-    label->setFont(font);
-    label->setText(text);
+    for (const auto &[label, text] : captions) {
+        label->setFont(font);
+        label->setText(text);
+    }
 }
 
 void makeGrey(QLineEdit *field)
@@ -78,6 +90,14 @@ void makeGrey(QLineEdit *field)
     QPalette grey = field->palette();
     grey.setColor(QPalette::Base, ReadOnlyGrey);
     field->setPalette(grey);
+}
+
+// Long texts show their beginning, and nothing of the first character is
+// scrolled out of sight.
+void showFromStart(QLineEdit *field, const QString &text)
+{
+    field->setText(text);
+    field->setCursorPosition(0);
 }
 
 } // namespace
@@ -94,7 +114,8 @@ SettingsWindow::SettingsWindow(QWidget *parent)
     tahoma.setPixelSize(11);
     setFont(tahoma);
     buildLayout();
-    ApplyLanguage();
+    connectActions();
+    applyLanguage();
 }
 
 SettingsWindow::~SettingsWindow() = default;
@@ -103,12 +124,12 @@ void SettingsWindow::buildLayout()
 {
     setFixedSize(ClientWidth, ClientHeight);
 
-    ToolBar1 = new GradientWidget(ToolBarTop, GradientBottom, ToolBarHeight, this);
-    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
-    ToolBar1->setGeometry(0, 0, ClientWidth, ToolBarHeight);
+    m_toolBar = new GradientWidget(ToolBarTop, GradientBottom, ToolBarHeight, this);
+    m_toolBar->setObjectName(QStringLiteral("ToolBar1"));
+    m_toolBar->setGeometry(0, 0, ClientWidth, ToolBarHeight);
     int toolX = FirstToolButton;
     const auto makeToolButton = [this, &toolX](const QString &name, Icons::Kind picture) {
-        auto *button = new FlatButton(ToolBar1);
+        auto *button = new FlatButton(m_toolBar);
         button->setObjectName(name);
         button->setIcon(Icons::icon(picture));
         button->setIconSize(QSize(25, 25));
@@ -117,30 +138,31 @@ void SettingsWindow::buildLayout()
         toolX += 32;
         return button;
     };
-    ToolButton6 = makeToolButton(QStringLiteral("ToolButton6"), Icons::Kind::PasswordNew);
-    ToolButton1 = makeToolButton(QStringLiteral("ToolButton1"), Icons::Kind::PasswordDelete);
-    ToolButton8 = makeToolButton(QStringLiteral("ToolButton8"), Icons::Kind::Backup);
-    ToolButtonRestore = makeToolButton(QStringLiteral("ToolButtonRestore"), Icons::Kind::Restore);
-    ButtonRestKey = makeToolButton(QStringLiteral("ButtonRestKey"), Icons::Kind::KeyLoad);
+    m_setPasswordButton = makeToolButton(QStringLiteral("ToolButton6"), Icons::Kind::PasswordNew);
+    m_deletePasswordButton =
+        makeToolButton(QStringLiteral("ToolButton1"), Icons::Kind::PasswordDelete);
+    m_backupButton = makeToolButton(QStringLiteral("ToolButton8"), Icons::Kind::Backup);
+    m_restoreDataButton = makeToolButton(QStringLiteral("ToolButtonRestore"), Icons::Kind::Restore);
+    m_restoreKeyButton = makeToolButton(QStringLiteral("ButtonRestKey"), Icons::Kind::KeyLoad);
 
-    Body = new GradientWidget(BodyTop, GradientBottom, 200, this);
-    Body->setObjectName(QStringLiteral("Body"));
-    Body->setGeometry(0, ToolBarHeight, ClientWidth, ClientHeight - ToolBarHeight);
+    m_body = new GradientWidget(BodyTop, GradientBottom, 200, this);
+    m_body->setObjectName(QStringLiteral("Body"));
+    m_body->setGeometry(0, ToolBarHeight, ClientWidth, ClientHeight - ToolBarHeight);
 
     const auto makeCaption = [this](const QString &name, int row) {
-        auto *label = new QLabel(Body);
+        auto *label = new QLabel(m_body);
         label->setObjectName(name);
         label->setGeometry(CaptionLeft, row, FieldLeft - CaptionLeft - 2, FieldHeight);
         return label;
     };
     const auto makeField = [this](const QString &name, int row) {
-        auto *field = new QLineEdit(Body);
+        auto *field = new QLineEdit(m_body);
         field->setObjectName(name);
         field->setGeometry(FieldLeft, row, FieldWidth, FieldHeight);
         return field;
     };
     const auto makeSideButton = [this](const QString &name, Icons::Kind picture, int x, int row) {
-        auto *button = new FlatButton(Body);
+        auto *button = new FlatButton(m_body);
         button->setObjectName(name);
         button->setIcon(Icons::icon(picture));
         button->setIconSize(QSize(18, 18));
@@ -148,51 +170,52 @@ void SettingsWindow::buildLayout()
         return button;
     };
 
-    Label1 = makeCaption(QStringLiteral("Label1"), PasswordRow);
-    MaskEdit1 = makeField(QStringLiteral("MaskEdit1"), PasswordRow);
-    makeGrey(MaskEdit1);
-    Label5 = new QLabel(Body);
-    Label5->setObjectName(QStringLiteral("Label5"));
-    Label5->setGeometry(SideLeft + 2, PasswordRow, 40, FieldHeight);
+    m_passwordCaption = makeCaption(QStringLiteral("Label1"), PasswordRow);
+    m_passwordField = makeField(QStringLiteral("MaskEdit1"), PasswordRow);
+    makeGrey(m_passwordField);
+    m_md5Caption = new QLabel(m_body);
+    m_md5Caption->setObjectName(QStringLiteral("Label5"));
+    m_md5Caption->setGeometry(SideLeft + 2, PasswordRow, 40, FieldHeight);
 
-    Label4 = makeCaption(QStringLiteral("Label4"), DataPathRow);
-    Edit3 = makeField(QStringLiteral("Edit3"), DataPathRow);
-    SpeedButton1 =
+    m_dataPathCaption = makeCaption(QStringLiteral("Label4"), DataPathRow);
+    m_dataPathField = makeField(QStringLiteral("Edit3"), DataPathRow);
+    m_showFolderButton =
         makeSideButton(QStringLiteral("SpeedButton1"), Icons::Kind::Folder, SideLeft, DataPathRow);
 
-    Label3 = makeCaption(QStringLiteral("Label3"), BackupRow);
-    EditBackup = makeField(QStringLiteral("EditBackup"), BackupRow);
-    SpeedButton5 = makeSideButton(QStringLiteral("SpeedButton5"), Icons::Kind::SelectFiles,
-                                  SideLeft, BackupRow);
+    m_backupCaption = makeCaption(QStringLiteral("Label3"), BackupRow);
+    m_backupField = makeField(QStringLiteral("EditBackup"), BackupRow);
+    m_chooseBackupButton = makeSideButton(QStringLiteral("SpeedButton5"), Icons::Kind::SelectFiles,
+                                          SideLeft, BackupRow);
 
-    Label2 = makeCaption(QStringLiteral("Label2"), KeyRow);
-    Edit1 = makeField(QStringLiteral("Edit1"), KeyRow);
-    makeGrey(Edit1);
-    ButtonPchar = makeSideButton(QStringLiteral("ButtonPchar"), Icons::Kind::Eye, SideLeft, KeyRow);
-    SpeedButton3 =
+    m_keyCaption = makeCaption(QStringLiteral("Label2"), KeyRow);
+    m_keyField = makeField(QStringLiteral("Edit1"), KeyRow);
+    makeGrey(m_keyField);
+    m_keyMaskButton =
+        makeSideButton(QStringLiteral("ButtonPchar"), Icons::Kind::Eye, SideLeft, KeyRow);
+    m_exportKeyButton =
         makeSideButton(QStringLiteral("SpeedButton3"), Icons::Kind::KeySave, SideLeft + 24, KeyRow);
-    ButtonKey =
+    m_newKeyButton =
         makeSideButton(QStringLiteral("ButtonKey"), Icons::Kind::KeyNew, SideLeft + 48, KeyRow);
-    ButtonKey->hide();
+    m_newKeyButton->hide();
 
-    RadioGroup1 = new QGroupBox(Body);
-    RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
-    RadioGroup1->setGeometry(FieldLeft, LanguageRow, FieldWidth, 44);
-    auto *columns = new QHBoxLayout(RadioGroup1);
+    m_languageBox = new QGroupBox(m_body);
+    m_languageBox->setObjectName(QStringLiteral("RadioGroup1"));
+    m_languageBox->setGeometry(FieldLeft, LanguageRow, FieldWidth, 44);
+    auto *columns = new QHBoxLayout(m_languageBox);
     columns->setContentsMargins(8, 2, 8, 2);
-    RadioGerman = new QRadioButton(RadioGroup1);
-    RadioGerman->setObjectName(QStringLiteral("RadioGerman"));
-    RadioEnglish = new QRadioButton(RadioGroup1);
-    RadioEnglish->setObjectName(QStringLiteral("RadioEnglish"));
-    columns->addWidget(RadioGerman, 1);
-    columns->addWidget(RadioEnglish, 1);
+    m_germanItem = new QRadioButton(m_languageBox);
+    m_germanItem->setObjectName(QStringLiteral("RadioGerman"));
+    m_englishItem = new QRadioButton(m_languageBox);
+    m_englishItem->setObjectName(QStringLiteral("RadioEnglish"));
+    columns->addWidget(m_germanItem, 1);
+    columns->addWidget(m_englishItem, 1);
     m_languages = new QButtonGroup(this);
-    m_languages->addButton(RadioGerman, GermanItem);
-    m_languages->addButton(RadioEnglish, EnglishItem);
+    m_languages->addButton(m_germanItem, GermanItem);
+    m_languages->addButton(m_englishItem, EnglishItem);
 
     const auto makeButton = [this](const QString &panelName, const QString &name, int x,
                                    RoundedPanel *&panel) {
-        panel = new RoundedPanel(Body);
+        panel = new RoundedPanel(m_body);
         panel->setObjectName(panelName);
         panel->setTransparent();
         panel->setBevel(RoundedPanel::Bevel::Soft);
@@ -204,40 +227,49 @@ void SettingsWindow::buildLayout()
         button->setAutoDefault(false);
         return button;
     };
-    ButtonSave =
-        makeButton(QStringLiteral("PanelSave"), QStringLiteral("ButtonSave"), FieldLeft, PanelSave);
-    ButtonClose = makeButton(QStringLiteral("PanelClose"), QStringLiteral("ButtonClose"),
-                             FieldLeft + FieldWidth - 114, PanelClose);
+    m_saveButton = makeButton(QStringLiteral("PanelSave"), QStringLiteral("ButtonSave"), FieldLeft,
+                              m_savePanel);
+    m_closeButton = makeButton(QStringLiteral("PanelClose"), QStringLiteral("ButtonClose"),
+                               FieldLeft + FieldWidth - 114, m_closePanel);
 
+    // Key preview: F1 and F11 reach the window before the focused control.
+    installEventFilter(this);
+    for (QWidget *child : findChildren<QWidget *>())
+        child->installEventFilter(this);
+}
+
+void SettingsWindow::connectActions()
+{
     // Actions run under the general error report: an error that leaves one
     // is shown and the window goes on.
     const auto guarded = [this](void (SettingsWindow::*handler)()) {
         return
             [this, handler] { GeneralErrorReport::guard([this, handler] { (this->*handler)(); }); };
     };
-    connect(ToolButton6, &FlatButton::clicked, this, guarded(&SettingsWindow::ToolButton6Click));
-    connect(ToolButton1, &FlatButton::clicked, this, guarded(&SettingsWindow::ToolButton1Click));
-    connect(ToolButton8, &FlatButton::clicked, this, guarded(&SettingsWindow::ToolButton8Click));
-    connect(ToolButtonRestore, &FlatButton::clicked, this,
-            guarded(&SettingsWindow::ToolButtonRestoreClick));
-    connect(ButtonRestKey, &FlatButton::clicked, this, guarded(&SettingsWindow::ButtonRestKeyClick));
-    connect(SpeedButton1, &FlatButton::clicked, this, guarded(&SettingsWindow::SpeedButton1Click));
-    connect(SpeedButton5, &FlatButton::clicked, this, guarded(&SettingsWindow::SpeedButton5Click));
-    connect(ButtonPchar, &FlatButton::clicked, this, &SettingsWindow::ButtonPcharClick);
-    connect(SpeedButton3, &FlatButton::clicked, this, guarded(&SettingsWindow::SpeedButton3Click));
-    connect(ButtonKey, &FlatButton::clicked, this, guarded(&SettingsWindow::ButtonKeyClick));
-    connect(ButtonSave, &QPushButton::clicked, this, guarded(&SettingsWindow::ButtonSaveClick));
-    connect(ButtonClose, &QPushButton::clicked, this, &SettingsWindow::ButtonCloseClick);
+    connect(m_setPasswordButton, &FlatButton::clicked, this,
+            guarded(&SettingsWindow::setPasswordClicked));
+    connect(m_deletePasswordButton, &FlatButton::clicked, this,
+            guarded(&SettingsWindow::deletePasswordClicked));
+    connect(m_backupButton, &FlatButton::clicked, this, guarded(&SettingsWindow::backupClicked));
+    connect(m_restoreDataButton, &FlatButton::clicked, this,
+            guarded(&SettingsWindow::restoreDataClicked));
+    connect(m_restoreKeyButton, &FlatButton::clicked, this,
+            guarded(&SettingsWindow::restoreKeyClicked));
+    connect(m_showFolderButton, &FlatButton::clicked, this,
+            guarded(&SettingsWindow::showDataFolderClicked));
+    connect(m_chooseBackupButton, &FlatButton::clicked, this,
+            guarded(&SettingsWindow::chooseBackupFolderClicked));
+    connect(m_keyMaskButton, &FlatButton::clicked, this, &SettingsWindow::toggleKeyMaskClicked);
+    connect(m_exportKeyButton, &FlatButton::clicked, this,
+            guarded(&SettingsWindow::exportKeyClicked));
+    connect(m_newKeyButton, &FlatButton::clicked, this, guarded(&SettingsWindow::newKeyClicked));
+    connect(m_saveButton, &QPushButton::clicked, this, guarded(&SettingsWindow::saveAndClose));
+    connect(m_closeButton, &QPushButton::clicked, this, &SettingsWindow::close);
     // Only what the user types marks the data as changed; the window's own
     // filling of the fields does not.
-    connect(Edit3, &QLineEdit::textEdited, this, &SettingsWindow::Edit3Change);
-    connect(EditBackup, &QLineEdit::textEdited, this, &SettingsWindow::Edit3Change);
-    connect(m_languages, &QButtonGroup::idClicked, this, &SettingsWindow::RadioGroup1Click);
-
-    // Key preview: F1 and F11 reach the window before the focused control.
-    installEventFilter(this);
-    for (QWidget *child : findChildren<QWidget *>())
-        child->installEventFilter(this);
+    connect(m_dataPathField, &QLineEdit::textEdited, this, &SettingsWindow::fieldEdited);
+    connect(m_backupField, &QLineEdit::textEdited, this, &SettingsWindow::fieldEdited);
+    connect(m_languages, &QButtonGroup::idClicked, this, &SettingsWindow::languageChosen);
 }
 
 // ---------------------------------------------------------------- operations
@@ -254,124 +286,149 @@ PasswordPrompt &SettingsWindow::passwordPrompt()
     return *m_prompt;
 }
 
-void SettingsWindow::ApplyLanguage()
+Language SettingsWindow::language() const
 {
-    const SettingsTexts t = SettingsTexts::forLanguage(PLanguage);
-    StockTranslation::apply(PLanguage);
+    return m_language;
+}
+
+void SettingsWindow::applyLanguage()
+{
+    const SettingsTexts t = SettingsTexts::forLanguage(m_language);
+    StockTranslation::apply(m_language);
     setWindowTitle(t.caption);
-    fitCaption(Label1, t.passwordLabel);
-    fitCaption(Label4, t.dataPathLabel);
-    fitCaption(Label2, t.keyLabel);
-    fitCaption(Label3, t.backupLabel);
-    Label5->setText(t.md5Label);
-    ButtonSave->setText(t.save);
-    ButtonClose->setText(t.close);
-    RadioGroup1->setTitle(t.languageBox);
-    RadioGerman->setText(t.german);
-    RadioEnglish->setText(t.english);
-    ToolButton6->setHint(t.newPasswordHint);
-    ToolButton1->setHint(t.deletePasswordHint);
-    ToolButton8->setHint(t.backupHint);
-    ToolButtonRestore->setHint(t.restoreHint);
-    ButtonRestKey->setHint(t.restoreKeyHint);
-    SpeedButton1->setHint(t.explorerHint);
-    SpeedButton5->setHint(t.backupFolderHint);
-    SpeedButton3->setHint(t.exportKeyHint);
-    ButtonKey->setHint(t.newKeyHint);
-    ButtonPchar->setHint(t.maskHint);
-    EditBackup->setToolTip(t.lastBackupHint);
+    setCaptions({{m_passwordCaption, t.passwordLabel},
+                 {m_dataPathCaption, t.dataPathLabel},
+                 {m_keyCaption, t.keyLabel},
+                 {m_backupCaption, t.backupLabel}},
+                font());
+    m_md5Caption->setText(t.md5Label);
+    m_saveButton->setText(t.save);
+    m_closeButton->setText(t.close);
+    m_languageBox->setTitle(t.languageBox);
+    m_germanItem->setText(t.german);
+    m_englishItem->setText(t.english);
+    m_setPasswordButton->setHint(t.newPasswordHint);
+    m_deletePasswordButton->setHint(t.deletePasswordHint);
+    m_backupButton->setHint(t.backupHint);
+    m_restoreDataButton->setHint(t.restoreHint);
+    m_restoreKeyButton->setHint(t.restoreKeyHint);
+    m_showFolderButton->setHint(t.explorerHint);
+    m_chooseBackupButton->setHint(t.backupFolderHint);
+    m_exportKeyButton->setHint(t.exportKeyHint);
+    m_newKeyButton->setHint(t.newKeyHint);
+    m_keyMaskButton->setHint(t.maskHint);
+    m_backupField->setToolTip(t.lastBackupHint);
 }
 
 SettingsWindowFields SettingsWindow::fields() const
 {
     SettingsWindowFields fields;
-    fields.PLanguage = PLanguage;
-    fields.passwordField = MaskEdit1->text();
-    fields.keyField = Edit1->text();
-    fields.dataPathField = Edit3->text();
-    fields.backupField = EditBackup->text();
-    fields.DataChanged = DataChanged;
+    fields.language = m_language;
+    fields.passwordField = m_passwordField->text();
+    fields.keyField = m_keyField->text();
+    fields.dataPathField = m_dataPathField->text();
+    fields.backupField = m_backupField->text();
+    fields.DataChanged = m_dataChanged;
     return fields;
 }
 
 void SettingsWindow::showFields(const SettingsWindowFields &fields)
 {
-    PLanguage = fields.PLanguage;
-    MaskEdit1->setText(fields.passwordField);
-    Edit1->setText(fields.keyField);
-    Edit3->setText(fields.dataPathField);
-    EditBackup->setText(fields.backupField);
-    // Long paths show their beginning.
-    Edit3->setCursorPosition(0);
-    EditBackup->setCursorPosition(0);
-    DataChanged = fields.DataChanged;
+    m_language = fields.language;
+    showFromStart(m_passwordField, fields.passwordField);
+    showFromStart(m_keyField, fields.keyField);
+    showFromStart(m_dataPathField, fields.dataPathField);
+    showFromStart(m_backupField, fields.backupField);
+    m_dataChanged = fields.DataChanged;
 }
 
 void SettingsWindow::selectLanguage()
 {
-    (PLanguage == 0 ? RadioGerman : RadioEnglish)->setChecked(true);
+    (m_language == Language::German ? m_germanItem : m_englishItem)->setChecked(true);
 }
 
-void SettingsWindow::LoadIni()
+void SettingsWindow::loadIni()
 {
     SettingsWindowFields loaded = fields();
     QString error;
-    const IniLoad result = ::LoadIni(IniDatei, Ccode, settingsValues(), loaded, &error);
+    const IniLoad result =
+        LoadIni(m_session.settingsFile, m_session.textKey, settingsValues(), loaded, &error);
     if (result == IniLoad::Unreadable)
         throw std::runtime_error(error.toStdString());
     showFields(loaded);
     // The language read from the file is the one that will be saved; the
     // choice and the texts show it.
     selectLanguage();
-    ApplyLanguage();
+    applyLanguage();
 }
 
-bool SettingsWindow::SaveIni()
+bool SettingsWindow::saveIni()
 {
     SettingsWindowFields current = fields();
-    const bool saved = ::SaveIni(IniDatei, Ccode, settingsValues(), current, m_prompter);
-    DataChanged = current.DataChanged;
+    const bool saved =
+        SaveIni(m_session.settingsFile, m_session.textKey, settingsValues(), current, m_prompter);
+    m_dataChanged = current.DataChanged;
     return saved;
 }
 
-void SettingsWindow::SaveAndClose()
+void SettingsWindow::saveAndClose()
 {
-    SaveIni();
-    LoadIni();
-    DataChanged = false;
+    saveIni();
+    loadIni();
+    m_dataChanged = false;
     close();
 }
 
 // ---------------------------------------------------------------- opening and closing
 
-void SettingsWindow::showEvent(QShowEvent *event)
+void SettingsWindow::open(const SettingsSession &session)
 {
-    if (!event->spontaneous()) {
-        if (QScreen *screen = QGuiApplication::primaryScreen())
-            move(screen->availableGeometry().center() - rect().center());
-        GeneralErrorReport::guard([this] { FormShow(); });
-    }
-    QDialog::showEvent(event);
+    m_session = session;
+    m_language = session.language;
+    setWindowModality(Qt::ApplicationModal);
+    show();
+    raise();
+    activateWindow();
 }
 
-void SettingsWindow::FormShow()
+void SettingsWindow::showEvent(QShowEvent *event)
 {
-    Edit1->setEchoMode(QLineEdit::Password);
-    ButtonKey->hide();
-    selectLanguage();
-    ApplyLanguage();
-    if (!CallSelf) {
-        SettingsValues &values = settingsValues();
-        const QString folder = QFileInfo(IniDatei).absolutePath();
-        values.dataFolder = QDir::toNativeSeparators(
-            folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'));
-        values.DataPath = values.dataFolder;
-        Edit3->setText(values.DataPath);
-        Edit1->clear();
-        CallSelf = true; // the window counts as loaded even when reading fails
-        LoadIni();
+    QDialog::showEvent(event);
+    if (!event->spontaneous()) {
+        centreOnDesktop();
+        GeneralErrorReport::guard([this] { fillFromFile(); });
     }
-    DataChanged = false;
+}
+
+void SettingsWindow::centreOnDesktop()
+{
+    const QScreen *desktop = screen();
+    if (desktop == nullptr)
+        return;
+    // The window's own area is centred, which does not depend on whether
+    // the frame a window manager adds is known yet: the same place at every
+    // opening.
+    QRect area(QPoint(0, 0), size());
+    area.moveCenter(desktop->availableGeometry().center());
+    setGeometry(area);
+}
+
+void SettingsWindow::fillFromFile()
+{
+    m_keyField->setEchoMode(QLineEdit::Password);
+    m_newKeyButton->hide();
+    selectLanguage();
+    applyLanguage();
+    SettingsValues &values = settingsValues();
+    const QString folder = QFileInfo(m_session.settingsFile).absolutePath();
+    values.dataFolder = QDir::toNativeSeparators(
+        folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'));
+    values.DataPath = values.dataFolder;
+    showFromStart(m_dataPathField, values.DataPath);
+    m_keyField->clear();
+    m_dataChanged = false;
+    loadIni();
+    m_dataChanged = false;
 }
 
 void SettingsWindow::done(int result)
@@ -379,46 +436,41 @@ void SettingsWindow::done(int result)
     if (m_closing)
         return;
     m_closing = true;
-    GeneralErrorReport::guard([this] { FormCloseQuery(); });
-    FormClose();
+    GeneralErrorReport::guard([this] { askToSaveOnClose(); });
+    settingsValues().acceptedPassword.clear();
     m_closing = false;
     QDialog::done(result);
+    Q_EMIT closed();
 }
 
-void SettingsWindow::FormCloseQuery()
+void SettingsWindow::askToSaveOnClose()
 {
-    if (!DataChanged)
+    if (!m_dataChanged)
         return;
     const MessageAnswer answer =
         MessageBox::show(this, Message::box(QStringLiteral("Velmora2"),
-                                            SettingsTexts::forLanguage(PLanguage).saveNowQuestion,
+                                            SettingsTexts::forLanguage(m_language).saveNowQuestion,
                                             MessageIcon::Question, MessageButtons::YesNo));
     if (answer == MessageAnswer::Yes)
-        SaveIni();
-    DataChanged = false;
-}
-
-void SettingsWindow::FormClose()
-{
-    settingsValues().acceptedPassword.clear();
-    CallSelf = false;
+        saveIni();
+    m_dataChanged = false;
 }
 
 bool SettingsWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::KeyPress && FormKeyDown(static_cast<QKeyEvent *>(event)->key()))
+    if (event->type() == QEvent::KeyPress && handleKey(static_cast<QKeyEvent *>(event)->key()))
         return true;
     return QDialog::eventFilter(watched, event);
 }
 
-bool SettingsWindow::FormKeyDown(int key)
+bool SettingsWindow::handleKey(int key)
 {
     if (key == Qt::Key_F1) {
         HelpFile::showContext(HelpContext);
         return true;
     }
     if (key == Qt::Key_F11) {
-        ButtonKey->setVisible(ButtonKey->isHidden());
+        m_newKeyButton->setVisible(m_newKeyButton->isHidden());
         return true;
     }
     return false;
@@ -426,55 +478,47 @@ bool SettingsWindow::FormKeyDown(int key)
 
 // ---------------------------------------------------------------- handlers
 
-void SettingsWindow::RadioGroup1Click(int index)
+void SettingsWindow::languageChosen(int item)
 {
-    if (index == PLanguage) // the item already chosen: no change
+    const Language chosen = item == GermanItem ? Language::German : Language::English;
+    if (chosen == m_language) // the item already chosen: no change
         return;
-    DataChanged = true;
-    PLanguage = index;
-    ApplyLanguage();
+    m_dataChanged = true;
+    m_language = chosen;
+    applyLanguage();
 }
 
-void SettingsWindow::Edit3Change()
+void SettingsWindow::fieldEdited()
 {
-    DataChanged = true;
+    m_dataChanged = true;
 }
 
-void SettingsWindow::ButtonSaveClick()
+void SettingsWindow::toggleKeyMaskClicked()
 {
-    SaveAndClose();
+    m_keyField->setEchoMode(m_keyField->echoMode() == QLineEdit::Password ? QLineEdit::Normal
+                                                                          : QLineEdit::Password);
+    m_keyField->setCursorPosition(0);
 }
 
-void SettingsWindow::ButtonCloseClick()
+void SettingsWindow::showDataFolderClicked()
 {
-    close();
+    DesktopServices::showFolder(TextTrim::trimmed(m_dataPathField->text()));
 }
 
-void SettingsWindow::ButtonPcharClick()
-{
-    Edit1->setEchoMode(Edit1->echoMode() == QLineEdit::Password ? QLineEdit::Normal
-                                                                : QLineEdit::Password);
-}
-
-void SettingsWindow::SpeedButton1Click()
-{
-    DesktopServices::showFolder(TextTrim::trimmed(Edit3->text()));
-}
-
-void SettingsWindow::ButtonKeyClick()
+void SettingsWindow::newKeyClicked()
 {
     const MessageAnswer answer =
         MessageBox::show(this, Message::box(QStringLiteral("Velmora"),
-                                            SettingsTexts::forLanguage(PLanguage).newKeyQuestion,
+                                            SettingsTexts::forLanguage(m_language).newKeyQuestion,
                                             MessageIcon::Question, MessageButtons::YesNo));
     if (answer != MessageAnswer::Yes)
         return;
     // Shown, not stored: the key reaches the settings file with the next save.
-    Edit1->setEchoMode(QLineEdit::Normal);
-    Edit1->setText(GenerateUserKey());
+    m_keyField->setEchoMode(QLineEdit::Normal);
+    showFromStart(m_keyField, GenerateUserKey());
 }
 
-void SettingsWindow::SpeedButton3Click()
+void SettingsWindow::exportKeyClicked()
 {
     const SettingsValues &values = settingsValues();
     const QString path = FileDialog::getSaveFileName(
@@ -483,11 +527,11 @@ void SettingsWindow::SpeedButton3Click()
     if (path.isEmpty())
         return;
     QString error;
-    if (!ExportPersonalKey(path, Ccode, values.personalKey, &error))
+    if (!ExportPersonalKey(path, m_session.textKey, values.personalKey, &error))
         throw std::runtime_error(error.toStdString());
 }
 
-void SettingsWindow::ButtonRestKeyClick()
+void SettingsWindow::restoreKeyClicked()
 {
     SettingsValues &values = settingsValues();
     const QString path = FileDialog::getOpenFileName(
@@ -495,66 +539,73 @@ void SettingsWindow::ButtonRestKeyClick()
     if (path.isEmpty())
         return;
     QString error;
-    const std::optional<QString> key = RestorePersonalKey(path, Ccode, &error);
+    const std::optional<QString> key = RestorePersonalKey(path, m_session.textKey, &error);
     if (!key)
         throw std::runtime_error(error.toStdString());
     if (key->isEmpty())
         return;
     values.personalKey = *key;
-    Edit1->setText(*key);
-    if (MessageBox::confirm(this, SettingsTexts::forLanguage(PLanguage).saveNowQuestion) ==
+    showFromStart(m_keyField, *key);
+    if (MessageBox::confirm(this, SettingsTexts::forLanguage(m_language).saveNowQuestion) ==
         MessageAnswer::Yes) {
-        SaveIni();
-        LoadIni();
+        saveIni();
+        loadIni();
     }
 }
 
-void SettingsWindow::SpeedButton5Click()
+void SettingsWindow::chooseBackupFolderClicked()
 {
     ChooseBackupFolder(*this);
 }
 
-void SettingsWindow::ToolButton8Click()
+void SettingsWindow::backupClicked()
 {
     BackupData(*this);
 }
 
-void SettingsWindow::ToolButtonRestoreClick()
+void SettingsWindow::restoreDataClicked()
 {
     // The window shows what was restored, so that a later save keeps the
     // restored key, password and language instead of writing the old ones
-    // over them.
-    if (RestoreData(*this) > 0)
-        LoadIni();
+    // over them. The backup folder stays the one the user restored from:
+    // the restored file may name another one, or none.
+    const QString backupFolder = m_backupField->text();
+    if (RestoreData(*this) <= 0)
+        return;
+    loadIni();
+    if (m_backupField->text() != backupFolder) {
+        showFromStart(m_backupField, backupFolder);
+        m_dataChanged = true;
+    }
 }
 
-void SettingsWindow::ToolButton6Click()
+void SettingsWindow::setPasswordClicked()
 {
-    PasswordActions::SetPassword(this, passwordPrompt(), PLanguage,
-                                 settingsValues().acceptedPassword, [this] { SaveAndClose(); });
+    PasswordActions::SetPassword(this, passwordPrompt(), m_language,
+                                 settingsValues().acceptedPassword, [this] { saveAndClose(); });
 }
 
-void SettingsWindow::ToolButton1Click()
+void SettingsWindow::deletePasswordClicked()
 {
-    PasswordActions::RemovePassword(this, PLanguage, settingsValues().acceptedPassword,
-                                    [this] { SaveAndClose(); });
+    PasswordActions::RemovePassword(this, m_language, settingsValues().acceptedPassword,
+                                    [this] { saveAndClose(); });
 }
 
 // ---------------------------------------------------------------- the backup's window
 
 QString SettingsWindow::backupField() const
 {
-    return EditBackup->text();
+    return m_backupField->text();
 }
 
 void SettingsWindow::setBackupField(const QString &text)
 {
-    EditBackup->setText(text);
+    showFromStart(m_backupField, text);
 }
 
 void SettingsWindow::markDataChanged()
 {
-    DataChanged = true;
+    m_dataChanged = true;
 }
 
 QString SettingsWindow::chooseFolder(const QString &current)
@@ -565,11 +616,6 @@ QString SettingsWindow::chooseFolder(const QString &current)
 QString SettingsWindow::dataFolder() const
 {
     return settingsValues().dataFolder;
-}
-
-qint32 SettingsWindow::language() const
-{
-    return PLanguage;
 }
 
 Prompter &SettingsWindow::prompter()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "settings/BackupWindow.h"
+#include "settings/Language.h"
 #include "ui/MessageBox.h"
 
 #include <QByteArray>
@@ -20,12 +21,18 @@ class RoundedPanel;
 class PasswordPrompt;
 struct SettingsWindowFields;
 
+// What the settings window works on for one opening.
+struct SettingsSession
+{
+    QString settingsFile; // full path of the settings file
+    QByteArray textKey;   // the application text key
+    Language language = Language::German;
+};
+
 // The settings window: the application password, the data path, the backup
-// folder, the personal key and the language. The dashboard writes IniDatei,
-// PLanguage, Ccode, InitLF and CallSelf := false and shows it modally; each
-// showing reads the settings file, and saving writes the window's lines back.
-// Closing after a change asks whether to save; closing always empties the
-// accepted password.
+// folder, the personal key and the language. Each opening reads the settings
+// file; saving writes the window's lines back. Closing after a change asks
+// whether to save; closing always empties the accepted password.
 class SettingsWindow : public QDialog, private BackupWindow
 {
     Q_OBJECT
@@ -34,81 +41,28 @@ public:
     explicit SettingsWindow(QWidget *parent = nullptr);
     ~SettingsWindow() override;
 
-    // 0 German, any other value English.
-    int PLanguage = 0;
-    QString IniDatei; // full path of the settings file
-    QByteArray Ccode; // the application text key
-    QString InitLF;   // the program drive; kept for the dashboard's hand-over
-    // True once the settings file has been read in the current showing.
-    bool CallSelf = false;
-    // Set by editing the data path or the backup field and by the language
-    // choice; cleared when the window opens and by saving.
-    bool DataChanged = false;
+    // Shows the window modal over the program and fills it from the file;
+    // closed() follows when it has gone, after any saving.
+    using QDialog::open;
+    void open(const SettingsSession &session);
 
     // The password prompt used to set a new password. The program hands over
     // its one instance; without it the window makes its own.
     void setPasswordPrompt(PasswordPrompt *prompt);
-    PasswordPrompt &passwordPrompt();
 
-    // Controls.
-    GradientWidget *ToolBar1 = nullptr;
-    FlatButton *ToolButton6 = nullptr;       // set password
-    FlatButton *ToolButton1 = nullptr;       // remove password
-    FlatButton *ToolButton8 = nullptr;       // backup
-    FlatButton *ToolButtonRestore = nullptr; // restore data
-    FlatButton *ButtonRestKey = nullptr;     // restore key
-    GradientWidget *Body = nullptr;
-    QLabel *Label1 = nullptr;
-    QLineEdit *MaskEdit1 = nullptr; // the accepted password (digest), read-only
-    QLabel *Label5 = nullptr;       // "MD5"
-    QLabel *Label4 = nullptr;
-    QLineEdit *Edit3 = nullptr;         // data path
-    FlatButton *SpeedButton1 = nullptr; // file manager
-    QLabel *Label3 = nullptr;
-    QLineEdit *EditBackup = nullptr;
-    FlatButton *SpeedButton5 = nullptr; // choose backup folder
-    QLabel *Label2 = nullptr;
-    QLineEdit *Edit1 = nullptr;         // personal key, read-only, masked
-    FlatButton *ButtonPchar = nullptr;  // mask switch
-    FlatButton *SpeedButton3 = nullptr; // export key
-    FlatButton *ButtonKey = nullptr;    // new key, hidden until F11
-    QGroupBox *RadioGroup1 = nullptr;
-    QRadioButton *RadioGerman = nullptr;
-    QRadioButton *RadioEnglish = nullptr;
-    RoundedPanel *PanelSave = nullptr;
-    QPushButton *ButtonSave = nullptr;
-    RoundedPanel *PanelClose = nullptr;
-    QPushButton *ButtonClose = nullptr;
+    // The language the window shows and will save.
+    Language language() const override;
+    // A field or the language was changed and not yet saved.
+    bool hasUnsavedChanges() const { return m_dataChanged; }
 
-    // Operations.
-    void ApplyLanguage();
-    void LoadIni();
-    bool SaveIni();
-    // SaveIni, LoadIni, the mark cleared, the window closed.
-    void SaveAndClose();
-
-    // Handlers.
-    void FormShow();
-    void RadioGroup1Click(int index);
-    void Edit3Change();
-    void ButtonSaveClick();
-    void ButtonCloseClick();
-    void ButtonPcharClick();
-    void SpeedButton1Click();
-    void ButtonKeyClick();
-    void SpeedButton3Click();
-    void ButtonRestKeyClick();
-    void SpeedButton5Click();
-    void ToolButton8Click();
-    void ToolButtonRestoreClick();
-    void ToolButton6Click();
-    void ToolButton1Click();
-
-    // The stem of the name the key export proposes.
     static constexpr char ExportFileName[] = "velmora.key";
     static constexpr int HelpContext = 40;
     static constexpr int ClientWidth = 431;
     static constexpr int ClientHeight = 276;
+
+Q_SIGNALS:
+    // The window has closed; the settings file holds what was saved.
+    void closed();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -117,13 +71,33 @@ protected:
 
 private:
     void buildLayout();
-    // F1 and F11; true when the key was one of them.
-    bool FormKeyDown(int key);
-    void FormCloseQuery();
-    void FormClose();
+    void connectActions();
+    void applyLanguage();
+    void loadIni();
+    bool saveIni();
+    void saveAndClose();
+    void fillFromFile();
+    bool handleKey(int key);
+    void askToSaveOnClose();
     SettingsWindowFields fields() const;
     void showFields(const SettingsWindowFields &fields);
     void selectLanguage();
+    void centreOnDesktop();
+    PasswordPrompt &passwordPrompt();
+
+    // Handlers.
+    void languageChosen(int item);
+    void fieldEdited();
+    void toggleKeyMaskClicked();
+    void showDataFolderClicked();
+    void newKeyClicked();
+    void exportKeyClicked();
+    void restoreKeyClicked();
+    void chooseBackupFolderClicked();
+    void backupClicked();
+    void restoreDataClicked();
+    void setPasswordClicked();
+    void deletePasswordClicked();
 
     // BackupWindow
     QString backupField() const override;
@@ -131,11 +105,42 @@ private:
     void markDataChanged() override;
     QString chooseFolder(const QString &current) override;
     QString dataFolder() const override;
-    qint32 language() const override;
     Prompter &prompter() override;
 
     WidgetPrompter m_prompter;
-    QButtonGroup *m_languages = nullptr;
-    QPointer<PasswordPrompt> m_prompt;
+    SettingsSession m_session;
+    Language m_language = Language::German;
+    bool m_dataChanged = false;
     bool m_closing = false;
+    QPointer<PasswordPrompt> m_prompt;
+    QButtonGroup *m_languages = nullptr;
+
+    GradientWidget *m_toolBar = nullptr;
+    FlatButton *m_setPasswordButton = nullptr;
+    FlatButton *m_deletePasswordButton = nullptr;
+    FlatButton *m_backupButton = nullptr;
+    FlatButton *m_restoreDataButton = nullptr;
+    FlatButton *m_restoreKeyButton = nullptr;
+    GradientWidget *m_body = nullptr;
+    QLabel *m_passwordCaption = nullptr;
+    QLineEdit *m_passwordField = nullptr; // the accepted password (digest), read-only
+    QLabel *m_md5Caption = nullptr;
+    QLabel *m_dataPathCaption = nullptr;
+    QLineEdit *m_dataPathField = nullptr;
+    FlatButton *m_showFolderButton = nullptr;
+    QLabel *m_backupCaption = nullptr;
+    QLineEdit *m_backupField = nullptr;
+    FlatButton *m_chooseBackupButton = nullptr;
+    QLabel *m_keyCaption = nullptr;
+    QLineEdit *m_keyField = nullptr; // personal key, read-only, masked
+    FlatButton *m_keyMaskButton = nullptr;
+    FlatButton *m_exportKeyButton = nullptr;
+    FlatButton *m_newKeyButton = nullptr; // hidden until F11
+    QGroupBox *m_languageBox = nullptr;
+    QRadioButton *m_germanItem = nullptr;
+    QRadioButton *m_englishItem = nullptr;
+    RoundedPanel *m_savePanel = nullptr;
+    QPushButton *m_saveButton = nullptr;
+    RoundedPanel *m_closePanel = nullptr;
+    QPushButton *m_closeButton = nullptr;
 };

@@ -22,7 +22,7 @@ bool installed = false;
 
 namespace StockTranslation {
 
-bool apply(int language)
+bool apply(Language language)
 {
     QCoreApplication *app = QCoreApplication::instance();
     if (app == nullptr)
@@ -31,7 +31,7 @@ bool apply(int language)
     if (translator.isNull())
         installed = false;
 
-    if (language != 0) {
+    if (language != Language::German) {
         if (installed)
             QCoreApplication::removeTranslator(translator);
         installed = false;

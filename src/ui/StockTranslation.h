@@ -1,15 +1,16 @@
 #pragma once
 
+#include "settings/Language.h"
+
 // Qt's own texts (the buttons of the platform's message boxes, the file
 // dialog, the context menus of text fields) in the interface's language.
 // German installs Qt's German translation on the application; English
 // removes it again. The windows call this wherever their language is set.
 namespace StockTranslation {
 
-// language as the windows keep it: 0 German, anything else English. Returns
-// false when German is asked for and Qt's German translation is not installed
+// Returns false when German is asked for and Qt's German translation is not installed
 // (Debian package qt6-translations-l10n); the texts then stay English.
-bool apply(int language);
+bool apply(Language language);
 
 // Whether Qt's German translation is installed on the application now.
 bool isGerman();

@@ -13,15 +13,18 @@
 #
 # Everything started here is stopped by the EXIT trap (by process id).
 # VM_XVFB_EXTRA adds options for Xvfb (for example -wr: a white background).
-# Windows are found by their exact title among the mapped ones. There is no
-# window manager: a window's position is its client's position, and focus is
-# given with xdotool windowfocus.
+# VM_WM=openbox runs the window manager openbox on the display, so that the
+# program meets frames, focus and moves as users see them; the build
+# registers every script twice, without and with it. Windows are found by
+# their exact title among the mapped ones; positions are those of the
+# program's own window (inside the frame, if any).
 
 set -u
 
 VM_BIN=""
 VM_HOME=""
 VM_XVFB_PID=""
+VM_WM_PID=""
 VM_APP_PID=""
 VM_EXIT=""
 VM_LOG=""
@@ -57,7 +60,7 @@ vm_free_display() {
 }
 
 vm_start_xvfb() {
-    vm_require Xvfb xdotool
+    vm_require Xvfb xdotool xwininfo
     local display tries
     for tries in 1 2 3 4 5; do
         display=$(vm_free_display) || vm_fail "no free display number"
@@ -86,6 +89,11 @@ vm_cleanup() {
         kill "$VM_APP_PID" 2>/dev/null
         wait "$VM_APP_PID" 2>/dev/null
     fi
+    if [ -n "$VM_WM_PID" ]; then
+        kill "$VM_WM_PID" 2>/dev/null
+        wait "$VM_WM_PID" 2>/dev/null
+        VM_WM_PID=""
+    fi
     if [ -n "$VM_XVFB_PID" ]; then
         kill "$VM_XVFB_PID" 2>/dev/null
         wait "$VM_XVFB_PID" 2>/dev/null
@@ -110,6 +118,33 @@ vm_setup() {
     unset QT_QPA_PLATFORM WAYLAND_DISPLAY
     VM_LOG="$VM_HOME/program.log"
     vm_start_xvfb
+    vm_start_wm
+}
+
+# True when a window manager runs on the display.
+vm_has_wm() { [ -n "$VM_WM_PID" ]; }
+
+# Starts the window manager named by VM_WM (none when empty) and waits until
+# it manages the screen.
+vm_start_wm() {
+    case "${VM_WM:-}" in
+        "") return 0 ;;
+        openbox) ;;
+        *) vm_fail "unknown window manager VM_WM=$VM_WM" ;;
+    esac
+    vm_require openbox xprop
+    openbox --sm-disable >"$VM_HOME/wm.log" 2>&1 &
+    VM_WM_PID=$!
+    local i
+    for i in $(seq 1 100); do
+        if xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
+            vm_note "window manager: openbox"
+            return 0
+        fi
+        kill -0 "$VM_WM_PID" 2>/dev/null || break
+        sleep 0.05
+    done
+    vm_fail "openbox did not start: $(cat "$VM_HOME/wm.log")"
 }
 
 # The settings file of the fresh home.
@@ -164,20 +199,39 @@ vm_wait_window_gone() {
     vm_fail "window \"$title\" still there after ${limit}s"
 }
 
-# vm_geometry ID: sets VM_X, VM_Y, VM_W, VM_H.
+# vm_geometry ID: sets VM_X, VM_Y, VM_W, VM_H: the window's own area on the
+# screen, without the frame of a window manager. (xwininfo, because xdotool
+# counts the frame's offset twice for a window inside a frame.)
 vm_geometry() {
     local out
-    out=$(xdotool getwindowgeometry --shell "$1") || vm_fail "no geometry for window $1"
-    VM_X=$(echo "$out" | sed -n 's/^X=//p')
-    VM_Y=$(echo "$out" | sed -n 's/^Y=//p')
-    VM_W=$(echo "$out" | sed -n 's/^WIDTH=//p')
-    VM_H=$(echo "$out" | sed -n 's/^HEIGHT=//p')
+    out=$(xwininfo -id "$1" 2>/dev/null) || vm_fail "no geometry for window $1"
+    VM_X=$(echo "$out" | sed -n 's/^ *Absolute upper-left X: *//p')
+    VM_Y=$(echo "$out" | sed -n 's/^ *Absolute upper-left Y: *//p')
+    VM_W=$(echo "$out" | sed -n 's/^ *Width: *//p')
+    VM_H=$(echo "$out" | sed -n 's/^ *Height: *//p')
 }
 
-# vm_raise ID: puts a window above the others (there is no window manager
-# to do it on a click).
+# vm_frame_geometry ID: like vm_geometry, with the frame of the window
+# manager (if any) included.
+vm_frame_geometry() {
+    local extents left=0 right=0 top=0 bottom=0
+    vm_geometry "$1"
+    extents=$(xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= //p' | tr -d ' ')
+    if [ -n "$extents" ]; then
+        IFS=, read -r left right top bottom <<<"$extents"
+    fi
+    VM_X=$((VM_X - left)) VM_Y=$((VM_Y - top))
+    VM_W=$((VM_W + left + right)) VM_H=$((VM_H + top + bottom))
+}
+
+# vm_raise ID: puts a window above the others (with a window manager by
+# asking it to activate the window, without one directly).
 vm_raise() {
-    xdotool windowraise "$1"
+    if vm_has_wm; then
+        xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowactivate "$1"
+    else
+        xdotool windowraise "$1"
+    fi
 }
 
 # vm_click ID X Y [BUTTON]: raises the window and clicks at window-relative
@@ -188,19 +242,44 @@ vm_click() {
     xdotool mousemove --sync $((VM_X + $2)) $((VM_Y + $3)) click "${4:-1}"
 }
 
+# vm_focus ID: gives the window the keyboard focus.
+vm_focus() {
+    if vm_has_wm; then
+        xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowactivate "$1" 2>/dev/null
+    fi
+    xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"
+}
+
 # vm_key ID KEY...: gives the window the keyboard focus and types keys
 # (xdotool key names: Return, Escape, Up, F1, ...).
 vm_key() {
     local id=$1
     shift
-    xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
+    vm_focus "$id"
     xdotool key --delay 40 "$@"
 }
 
 # vm_type ID TEXT: gives the window the focus and types a text.
 vm_type() {
-    xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"
+    vm_focus "$1"
     xdotool type --delay 40 "$2"
+}
+
+# vm_wait_until SECONDS COMMAND...: retries the command every 50 ms until it
+# succeeds; false after the time.
+vm_wait_until() {
+    local limit=$1 i
+    shift
+    for i in $(seq 1 $((limit * 20))); do
+        "$@" >/dev/null 2>&1 && return 0
+        sleep 0.05
+    done
+    return 1
+}
+
+# vm_window_count: how many mapped windows the program has.
+vm_window_count() {
+    xdotool search --onlyvisible --pid "$VM_APP_PID" 2>/dev/null | wc -l
 }
 
 # vm_wait_exit [SECONDS]: waits for the program to end; sets VM_EXIT.
@@ -224,10 +303,19 @@ vm_settings_line() {
     "$VM_BIN/velmora2-cli" settings --file "$(vm_settings_file)" | sed -n "s/^$1: //p"
 }
 
-# vm_screenshot ID FILE: a picture of one window (ImageMagick's import).
+# vm_screenshot ID FILE: a picture of one window (ImageMagick's import),
+# taken once two pictures in a row agree, so that it shows the window fully
+# painted.
 vm_screenshot() {
     vm_require import
-    import -window "$1" "$2"
+    local previous="" now i
+    for i in $(seq 1 40); do
+        import -window "$1" "$2" 2>/dev/null || return 1
+        now=$(md5sum <"$2")
+        [ "$now" = "$previous" ] && return 0
+        previous=$now
+        sleep 0.05
+    done
 }
 
 # vm_check CONDITION-TEXT COMMAND...: runs a test command, fails with the text.

@@ -11,67 +11,40 @@
 #   3. Cancel: exit code 1 as well;
 #   4. "Forgot password?" confirmed: the dashboard opens for this run and the
 #      settings file keeps the password.
+# Each run goes without and with a window manager (see lib.sh).
 # Usage: test_password_prompt.sh BIN_FOLDER
-set -uo pipefail
-
-BIN=${1:?usage: $0 BIN_FOLDER}
+source "$(dirname "$0")/lib.sh"
+set -o pipefail
 HERE=$(cd "$(dirname "$0")" && pwd)
-PROGRAM="$BIN/velmora2"
 PASSWORD=pw2024x
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
+fail() { vm_fail "$*"; }
 
-for tool in Xvfb xdotool xinput xmodmap xdpyinfo python3 md5sum; do
-    command -v "$tool" >/dev/null || fail "$tool is needed (packages xvfb, xdotool, xinput, x11-xserver-utils, x11-utils)"
-done
-[ -x "$PROGRAM" ] || fail "no program at $PROGRAM"
-
-WORK=$(mktemp -d)
-PIDS=()
-cleanup() {
-    for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
-    for pid in "${PIDS[@]}"; do wait "$pid" 2>/dev/null; done
-    rm -rf "$WORK"
+vm_require xinput xmodmap python3 md5sum
+vm_setup "${1:?usage: $0 BIN_FOLDER}"
+RECORDER_PID=""
+stop_recorder() {
+    if [ -n "$RECORDER_PID" ]; then
+        kill "$RECORDER_PID" 2>/dev/null
+        wait "$RECORDER_PID" 2>/dev/null
+        RECORDER_PID=""
+    fi
 }
-trap cleanup EXIT
+trap 'stop_recorder; vm_cleanup' EXIT
+WORK="$VM_HOME"
 
 # Retries a command for up to $1 seconds.
-wait_for() {
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@" >/dev/null 2>&1; do
-        ((SECONDS < deadline)) || return 1
-        sleep 0.1
-    done
-}
+wait_for() { vm_wait_until "$@"; }
 
-# A display number that nobody uses.
-DISPLAY_NUMBER=
-for n in $(seq 91 160); do
-    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-        DISPLAY_NUMBER=$n
-        break
-    fi
-done
-[ -n "$DISPLAY_NUMBER" ] || fail "no free display number"
-Xvfb ":$DISPLAY_NUMBER" -screen 0 1024x768x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
-PIDS+=($!)
-export DISPLAY=":$DISPLAY_NUMBER"
-wait_for 15 xdpyinfo || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
-
-export XDG_CONFIG_HOME="$WORK/config"
-export XDG_RUNTIME_DIR="$WORK/runtime"
-mkdir -p "$XDG_CONFIG_HOME/velmora" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-SETTINGS="$XDG_CONFIG_HOME/velmora/velmora.ini"
+mkdir -p "$XDG_CONFIG_HOME/velmora"
+SETTINGS=$(vm_settings_file)
 python3 "$HERE/password_settings.py" "$SETTINGS" "$PASSWORD" 1 || fail "could not write the settings file"
 
 PROMPT=
 start_program() {
-    "$PROGRAM" >"$WORK/program-$1.log" 2>&1 &
-    PROGRAM_PID=$!
-    PIDS+=("$PROGRAM_PID")
-    PROMPT=$(timeout 30 xdotool search --sync --onlyvisible --name '^Anti-KeyLogin$' | head -n 1)
+    vm_start_app velmora2 en
+    PROGRAM_PID=$VM_APP_PID
+    PROMPT=$(vm_wait_window "Anti-KeyLogin" 30)
     [ -n "$PROMPT" ] || fail "run $1: no password prompt appeared"
     focused_on_prompt() { [ "$(xdotool getwindowfocus)" = "$PROMPT" ]; }
     wait_for 10 focused_on_prompt || fail "run $1: the prompt did not take the keyboard"
@@ -81,13 +54,15 @@ dashboard_visible() { xdotool search --onlyvisible --name '^Velmora2$' >/dev/nul
 
 # Waits for the program to end; its exit code goes into EXIT_CODE.
 wait_for_program_end() {
-    local deadline=$((SECONDS + 20))
-    while kill -0 "$PROGRAM_PID" 2>/dev/null; do
-        ((SECONDS < deadline)) || { EXIT_CODE=still-running; return; }
-        sleep 0.1
-    done
-    wait "$PROGRAM_PID"
-    EXIT_CODE=$?
+    vm_wait_exit 20
+    EXIT_CODE=$VM_EXIT
+}
+
+# Ends a program that is still running (after a run that let it in).
+stop_program() {
+    kill "$PROGRAM_PID"
+    wait "$PROGRAM_PID" 2>/dev/null
+    VM_APP_PID=""
 }
 
 key_presses_recorded() { grep -c 'RawKeyPress' "$WORK/recorder.log"; }
@@ -116,12 +91,12 @@ type_with_decoys() {
 # ---- 1. The right password, protection on, a recorder listening
 xinput test-xi2 --root >"$WORK/recorder.log" 2>&1 &
 RECORDER_PID=$!
-PIDS+=("$RECORDER_PID")
-sleep 0.5
+# The recorder is listening once it has reported the devices.
+recorder_ready() { grep -q . "$WORK/recorder.log"; }
+wait_for 10 recorder_ready || fail "the key recorder did not start"
 start_program 1
-xdotool mousemove --window "$PROMPT" 26 72 click 1    # "Enable protection against keylogger"
-xdotool mousemove --window "$PROMPT" 100 41 click 1   # back into the password field
-sleep 0.3
+vm_click "$PROMPT" 26 72    # "Enable protection against keylogger"
+vm_click "$PROMPT" 100 41   # back into the password field
 last=0
 for ((i = 0; i < ${#PASSWORD}; i++)); do
     type_with_decoys "${PASSWORD:i:1}" || fail "run 1: no decoys after character $((i + 1))"
@@ -129,7 +104,7 @@ done
 xdotool key Return
 wait_for 20 dashboard_visible
 DASHBOARD=$?
-kill "$RECORDER_PID"
+stop_recorder
 
 xmodmap -pke >"$WORK/keymap.txt"
 python3 - "$WORK/recorder.log" "$WORK/keymap.txt" "$PASSWORD" <<'PY' || fail "run 1: the recorder did not see the decoys"
@@ -154,8 +129,7 @@ if not re.fullmatch(pattern, " ".join(presses)):
 PY
 [ "$DASHBOARD" = 0 ] || fail "run 1: the dashboard did not open after the right password"
 kill -0 "$PROGRAM_PID" 2>/dev/null || fail "run 1: the program ended"
-kill "$PROGRAM_PID"
-wait "$PROGRAM_PID" 2>/dev/null
+stop_program
 echo "run 1: right password accepted, decoys recorded"
 
 # ---- 2. A wrong password four times
@@ -182,22 +156,27 @@ echo "run 2: fourth wrong entry ended the program with exit code 1, settings unt
 
 # ---- 3. Cancel
 start_program 3
-xdotool mousemove --window "$PROMPT" 311 107 click 1  # "Cancel"
+vm_click "$PROMPT" 335 71   # the keyboard button: the decoy log opens below
+LOG=$(vm_wait_window "Send to Keylogger" 10)
+vm_frame_geometry "$PROMPT"
+prompt_bottom=$((VM_Y + VM_H)) prompt_x=$VM_X
+vm_frame_geometry "$LOG"
+[ "$VM_Y" -eq $((prompt_bottom + 10)) ] && [ "$VM_X" -eq "$prompt_x" ] \
+    || fail "run 3: the decoy log at $VM_X,$VM_Y, not 10 pixels below the prompt ($prompt_x,$prompt_bottom)"
+vm_click "$PROMPT" 311 107  # "Cancel"
 wait_for_program_end
 [ "$EXIT_CODE" = 1 ] || fail "run 3: exit code $EXIT_CODE after Cancel, expected 1"
 [ "$(md5sum "$SETTINGS")" = "$BEFORE" ] || fail "run 3: the settings file changed"
-echo "run 3: Cancel ended the program with exit code 1"
+echo "run 3: the decoy log opened 10 pixels below the prompt; Cancel ended the program with exit code 1"
 
 # ---- 4. Forgotten password: the reset lets the user in for this run
 start_program 4
-xdotool mousemove --window "$PROMPT" 284 16 click 1   # "Forgot password?"
-CONFIRMATION=$(timeout 20 xdotool search --sync --onlyvisible --name '^Reset password$' | head -n 1)
-[ -n "$CONFIRMATION" ] || fail "run 4: no reset confirmation appeared"
-xdotool mousemove --window "$CONFIRMATION" 190 109 click 1  # "Yes"
+vm_click "$PROMPT" 284 16   # "Forgot password?"
+CONFIRMATION=$(vm_wait_window "Reset password" 20)
+vm_click "$CONFIRMATION" 190 109  # "Yes"
 wait_for 20 dashboard_visible || fail "run 4: the dashboard did not open after the reset"
 kill -0 "$PROGRAM_PID" 2>/dev/null || fail "run 4: the program ended"
 [ "$(md5sum "$SETTINGS")" = "$BEFORE" ] || fail "run 4: the reset changed the settings file"
-kill "$PROGRAM_PID"
-wait "$PROGRAM_PID" 2>/dev/null
+stop_program
 echo "run 4: the reset opened the dashboard, the stored password stays"
 echo PASS

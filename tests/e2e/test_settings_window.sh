@@ -63,14 +63,24 @@ vm_click "$dash" $DASH_SETTINGS
 win=$(vm_wait_window "Optionen") || exit 1
 vm_geometry "$win"
 vm_check "the settings window is 431x276 (${VM_W}x${VM_H})" test "$VM_W" -eq 431 -a "$VM_H" -eq 276
-sleep 0.5
+first_x=$VM_X first_y=$VM_Y
 vm_screenshot "$win" "$SHOTS/settings-de.png"
+
+# ---- every opening at the same place
+for opening in 2 3; do
+    vm_click "$win" $CLOSE
+    vm_wait_window_gone "Optionen"
+    vm_click "$dash" $DASH_SETTINGS
+    win=$(vm_wait_window "Optionen") || exit 1
+    vm_geometry "$win"
+    vm_check "opening $opening at $VM_X,$VM_Y like the first at $first_x,$first_y" \
+        test "$VM_X" -eq "$first_x" -a "$VM_Y" -eq "$first_y"
+done
 
 # ---- English chosen: the window's texts change at once; saved
 vm_click "$win" $ENGLISH
 vm_wait_window "Options" >/dev/null || exit 1
 vm_check "the caption turned English" test -z "$(vm_find_window Optionen)"
-sleep 0.5
 vm_screenshot "$win" "$SHOTS/settings-en.png"
 vm_click "$win" $SAVE
 vm_wait_window_gone "Options"

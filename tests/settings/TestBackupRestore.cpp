@@ -24,7 +24,7 @@ public:
     QStringList chooserResults; // answers of the folder chooser, empty = cancel
     QStringList chooserCalls;   // what it was opened with
     QString folder;
-    qint32 lang = 1;
+    Language lang = Language::English;
     ScriptedPrompter scripted;
 
     QString backupField() const override { return field; }
@@ -36,7 +36,7 @@ public:
         return chooserResults.isEmpty() ? QString() : chooserResults.takeFirst();
     }
     QString dataFolder() const override { return folder; }
-    qint32 language() const override { return lang; }
+    Language language() const override { return lang; }
     Prompter &prompter() override { return scripted; }
 };
 
@@ -132,7 +132,7 @@ private Q_SLOTS:
         QVERIFY(
             QDir(f.backup.path()).mkdir("notes.txt")); // a folder stands where the copy should go
         f.window.field = f.backupPath();
-        f.window.lang = 0;
+        f.window.lang = Language::German;
         QCOMPARE(BackupData(f.window), 2);
         QCOMPARE(f.window.scripted.messages.last().text, QStringLiteral("2 Datei(en) gesichert."));
         QVERIFY(QFileInfo(f.backup.filePath("notes.txt")).isDir());
@@ -313,7 +313,7 @@ private Q_SLOTS:
         if (field.startsWith(QLatin1String("<backup")))
             field = f.backup.path();
         f.window.field = field;
-        f.window.lang = language;
+        f.window.lang = languageFromStored(language);
         QCOMPARE(RestoreData(f.window), -1);
         QCOMPARE(f.window.scripted.messages,
                  QList<Message>{Message::dialog(MessageIcon::Information, message)});

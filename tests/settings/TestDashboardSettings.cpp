@@ -25,7 +25,10 @@ struct Fixture
 
     Fixture() { shared.dataFolder = dir.path() + QLatin1Char('/'); }
 
-    QStringList lines() const { return ReadSettingsLines(ini, appKey).value_or(QStringList{"<unreadable>"}); }
+    QStringList lines() const
+    {
+        return ReadSettingsLines(ini, appKey).value_or(QStringList{"<unreadable>"});
+    }
 };
 
 } // namespace
@@ -39,13 +42,13 @@ private Q_SLOTS:
     {
         Fixture f;
         f.values.personalKey = QStringLiteral("abc%!+oKarnwyb ");
-        f.values.Language = 0;
+        f.values.language = Language::German;
         f.values.carriedValue = QStringLiteral("c");
         QVERIFY(SaveSettings(f.ini, appKey, f.values, f.prompter));
         const QStringList lines = f.lines();
         QCOMPARE(lines.size(), 13);
-        QCOMPARE(lines.mid(0, 12),
-                 (QStringList{" ", " ", "abc%!+oKarnwyb", "0", " ", " ", " ", " ", " ", " ", "c", " "}));
+        QCOMPARE(lines.mid(0, 12), (QStringList{" ", " ", "abc%!+oKarnwyb", "0", " ", " ", " ", " ",
+                                                " ", " ", "c", " "}));
     }
 
     void saveChangesOnlyItsOwnLines()
@@ -62,7 +65,7 @@ private Q_SLOTS:
         const QStringList before = f.lines();
 
         f.values.personalKey = QStringLiteral("new key");
-        f.values.Language = 1;
+        f.values.language = Language::English;
         f.values.carriedValue = QStringLiteral("carried");
         QVERIFY(SaveSettings(f.ini, appKey, f.values, f.prompter));
         const QStringList after = f.lines();
@@ -82,14 +85,15 @@ private Q_SLOTS:
         Fixture f;
         QTemporaryDir dataPath;
         QVERIFY(WriteSettingsLines(f.ini, appKey,
-                                   {" digest ", "reserved", " key ", "0", dataPath.path(), "", "", "", "false", "",
-                                    " carried "}));
-        QCOMPARE(LoadSettings(f.ini, appKey, QStringLiteral("English (United States)"), f.values, f.shared),
+                                   {" digest ", "reserved", " key ", "0", dataPath.path(), "", "",
+                                    "", "false", "", " carried "}));
+        QCOMPARE(LoadSettings(f.ini, appKey, QStringLiteral("English (United States)"), f.values,
+                              f.shared),
                  SettingsLoad::Loaded);
         QCOMPARE(f.values.storedPassword, QStringLiteral("digest"));
         QCOMPARE(f.values.personalKey, QStringLiteral("key"));
         QCOMPARE(f.values.carriedValue, QStringLiteral("carried"));
-        QCOMPARE(f.values.Language, 0);
+        QCOMPARE(f.values.language, Language::German);
         QCOMPARE(f.shared.DataPath, dataPath.path());
     }
 
@@ -98,13 +102,21 @@ private Q_SLOTS:
         QTest::addColumn<QString>("systemLanguage");
         QTest::addColumn<QString>("line3");
         QTest::addColumn<int>("language");
-        QTest::newRow("German system, blank line") << QStringLiteral("Deutsch (Deutschland)") << QStringLiteral(" ") << 0;
-        QTest::newRow("other system, blank line") << QStringLiteral("English") << QStringLiteral("") << 1;
-        QTest::newRow("lower-case deutsch is not German") << QStringLiteral("deutsch") << QStringLiteral(" ") << 1;
-        QTest::newRow("line 1 overrides German") << QStringLiteral("Deutsch") << QStringLiteral("1") << 1;
-        QTest::newRow("line 0 overrides English") << QStringLiteral("English") << QStringLiteral("0") << 0;
+        QTest::newRow("German system, blank line")
+            << QStringLiteral("Deutsch (Deutschland)") << QStringLiteral(" ") << 0;
+        QTest::newRow("other system, blank line")
+            << QStringLiteral("English") << QStringLiteral("") << 1;
+        QTest::newRow("lower-case deutsch is not German")
+            << QStringLiteral("deutsch") << QStringLiteral(" ") << 1;
+        QTest::newRow("line 1 overrides German")
+            << QStringLiteral("Deutsch") << QStringLiteral("1") << 1;
+        QTest::newRow("line 0 overrides English")
+            << QStringLiteral("English") << QStringLiteral("0") << 0;
         QTest::newRow("leading blank") << QStringLiteral("English") << QStringLiteral(" 0") << 0;
-        QTest::newRow("not a number gives English") << QStringLiteral("Deutsch") << QStringLiteral("de") << 1;
+        QTest::newRow("not a number gives English")
+            << QStringLiteral("Deutsch") << QStringLiteral("de") << 1;
+        QTest::newRow("any other number is English")
+            << QStringLiteral("Deutsch") << QStringLiteral("-1") << 1;
     }
 
     void languageFromTheSystemAndLine3()
@@ -116,16 +128,18 @@ private Q_SLOTS:
         QStringList lines(11, QStringLiteral(" "));
         lines[3] = line3;
         QVERIFY(WriteSettingsLines(f.ini, appKey, lines));
-        QCOMPARE(LoadSettings(f.ini, appKey, systemLanguage, f.values, f.shared), SettingsLoad::Loaded);
-        QCOMPARE(f.values.Language, language);
+        QCOMPARE(LoadSettings(f.ini, appKey, systemLanguage, f.values, f.shared),
+                 SettingsLoad::Loaded);
+        QCOMPARE(f.values.language, languageFromStored(language));
     }
 
     void missingFileSetsOnlyTheLanguage()
     {
         Fixture f;
         f.values.personalKey = QStringLiteral("kept");
-        QCOMPARE(LoadSettings(f.ini, appKey, QStringLiteral("Deutsch"), f.values, f.shared), SettingsLoad::NoFile);
-        QCOMPARE(f.values.Language, 0);
+        QCOMPARE(LoadSettings(f.ini, appKey, QStringLiteral("Deutsch"), f.values, f.shared),
+                 SettingsLoad::NoFile);
+        QCOMPARE(f.values.language, Language::German);
         QCOMPARE(f.values.personalKey, QStringLiteral("kept"));
     }
 
@@ -135,14 +149,15 @@ private Q_SLOTS:
         QVERIFY(WriteSettingsLines(f.ini, appKey, {"digest", "", "key"})); // 4 lines read back
         f.values.carriedValue = QStringLiteral("kept");
         f.shared.DataPath = QStringLiteral("kept");
-        QCOMPARE(LoadSettings(f.ini, appKey, QStringLiteral("Deutsch"), f.values, f.shared), SettingsLoad::Loaded);
+        QCOMPARE(LoadSettings(f.ini, appKey, QStringLiteral("Deutsch"), f.values, f.shared),
+                 SettingsLoad::Loaded);
         QCOMPARE(f.values.storedPassword, QStringLiteral("digest"));
         QCOMPARE(f.values.personalKey, QStringLiteral("key"));
         // Reading stops at line 4: the rest keep their values, the language
         // stays the system's although line 3 holds two stray characters.
         QCOMPARE(f.shared.DataPath, QStringLiteral("kept"));
         QCOMPARE(f.values.carriedValue, QStringLiteral("kept"));
-        QCOMPARE(f.values.Language, 0);
+        QCOMPARE(f.values.language, Language::German);
     }
 
     void unreadableFileIsReportedAndNotReplaced()
@@ -169,9 +184,10 @@ private Q_SLOTS:
             QVERIFY(!SaveSettings(f.ini, appKey, f.values, f.prompter));
         }
         QCOMPARE(TestFiles::read(f.ini), before);
-        QCOMPARE(f.prompter.messages,
-                 QList<Message>{Message::dialog(MessageIcon::Error,
-                                                QStringLiteral("Access denied! Could not save INI file!"))});
+        QCOMPARE(
+            f.prompter.messages,
+            QList<Message>{Message::dialog(
+                MessageIcon::Error, QStringLiteral("Access denied! Could not save INI file!"))});
     }
 };
 

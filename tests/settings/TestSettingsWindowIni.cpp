@@ -31,7 +31,10 @@ struct Fixture
         fields.dataPathField = values.DataPath;
     }
 
-    QStringList lines() const { return ReadSettingsLines(ini, appKey).value_or(QStringList{"<unreadable>"}); }
+    QStringList lines() const
+    {
+        return ReadSettingsLines(ini, appKey).value_or(QStringList{"<unreadable>"});
+    }
 };
 
 } // namespace
@@ -47,7 +50,7 @@ private Q_SLOTS:
         f.values.acceptedPassword = QStringLiteral("0cc175b9c0f1b6a831c399e269772661");
         f.values.carriedValue = QStringLiteral("carried  ");
         f.fields.keyField = QStringLiteral("  my key \t");
-        f.fields.PLanguage = 1;
+        f.fields.language = Language::English;
         f.fields.dataPathField = f.dir.path() + QStringLiteral("  ");
         f.fields.backupField = QStringLiteral(" /backup ");
         f.fields.DataChanged = true;
@@ -58,8 +61,8 @@ private Q_SLOTS:
         const QStringList lines = f.lines();
         QCOMPARE(lines.size(), 12); // 11 and the decoded final line break
         QCOMPARE(lines.mid(0, 11),
-                 (QStringList{"0cc175b9c0f1b6a831c399e269772661", " ", "my key", "1", f.dir.path(), " ", " ",
-                              " ", "false", "/backup", "carried"}));
+                 (QStringList{"0cc175b9c0f1b6a831c399e269772661", " ", "my key", "1", f.dir.path(),
+                              " ", " ", " ", "false", "/backup", "carried"}));
         QCOMPARE(lines.at(11).size(), 2);
     }
 
@@ -104,7 +107,7 @@ private Q_SLOTS:
         f.values.acceptedPassword = QStringLiteral("digest");
         f.values.carriedValue = QStringLiteral("carried");
         f.fields.keyField = QStringLiteral("K\u00E9y!%+");
-        f.fields.PLanguage = 0;
+        f.fields.language = Language::German;
         f.fields.dataPathField = dataPath.path();
         f.fields.backupField = QStringLiteral("/some/backup/");
         QVERIFY(SaveIni(f.ini, appKey, f.values, f.fields, f.prompter));
@@ -112,13 +115,13 @@ private Q_SLOTS:
         SettingsValues values;
         values.dataFolder = f.values.dataFolder;
         SettingsWindowFields fields;
-        fields.PLanguage = 1;
+        fields.language = Language::English;
         QCOMPARE(LoadIni(f.ini, appKey, values, fields), IniLoad::Loaded);
         QCOMPARE(values.acceptedPassword, QStringLiteral("digest"));
         QCOMPARE(fields.passwordField, QStringLiteral("digest"));
         QCOMPARE(values.personalKey, QStringLiteral("K\u00E9y!%+"));
         QCOMPARE(fields.keyField, values.personalKey);
-        QCOMPARE(fields.PLanguage, 0);
+        QCOMPARE(fields.language, Language::German);
         QCOMPARE(values.DataPath, dataPath.path());
         QCOMPARE(fields.dataPathField, dataPath.path());
         QCOMPARE(fields.backupField, QStringLiteral("/some/backup/"));
@@ -146,7 +149,7 @@ private Q_SLOTS:
         Fixture f;
         QVERIFY(WriteSettingsLines(f.ini, appKey, {"", "", "", line}));
         QCOMPARE(LoadIni(f.ini, appKey, f.values, f.fields), IniLoad::Loaded);
-        QCOMPARE(f.fields.PLanguage, language);
+        QCOMPARE(f.fields.language, languageFromStored(language));
     }
 
     void dataPathThatNamesNoFolderGivesTheDataFolder_data()
@@ -183,14 +186,14 @@ private Q_SLOTS:
             coded.append(char(plain.at(i) + appKey.at(i % appKey.size())));
         QVERIFY(TestFiles::write(f.ini, coded));
 
-        f.fields.PLanguage = 0;
+        f.fields.language = Language::German;
         f.fields.backupField = QStringLiteral("kept backup");
         f.values.carriedValue = QStringLiteral("kept carried");
         f.values.DataPath = QStringLiteral("kept path");
         QCOMPARE(LoadIni(f.ini, appKey, f.values, f.fields), IniLoad::Loaded);
         QCOMPARE(f.values.acceptedPassword, QStringLiteral("pw"));
         QCOMPARE(f.values.personalKey, QStringLiteral("key"));
-        QCOMPARE(f.fields.PLanguage, 0);
+        QCOMPARE(f.fields.language, Language::German);
         QCOMPARE(f.fields.backupField, QStringLiteral("kept backup"));
         QCOMPARE(f.values.carriedValue, QStringLiteral("kept carried"));
         QCOMPARE(f.values.DataPath, QStringLiteral("kept path"));
@@ -219,8 +222,9 @@ private Q_SLOTS:
         QCOMPARE(TestFiles::read(f.ini), before);
         QCOMPARE(f.prompter.messages.size(), 1);
         QCOMPARE(f.prompter.messages.first(),
-                 Message::dialog(MessageIcon::Error,
-                                 QStringLiteral("Fehler beim Speichern der INI-Datei! Zugriff verweigert.")));
+                 Message::dialog(
+                     MessageIcon::Error,
+                     QStringLiteral("Fehler beim Speichern der INI-Datei! Zugriff verweigert.")));
     }
 
     void unreadableFileIsNotReplaced()

@@ -1,24 +1,28 @@
+#include "WidgetPart.h"
 #include "keys/ApplicationTextKey.h"
 #include "keys/PersonalKey.h"
 #include "platform/ProgramInfo.h"
+#include "platform/TextTrim.h"
 #include "platform/gui/DesktopServices.h"
 #include "platform/gui/HelpFile.h"
 #include "settings/AtomicFile.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsValues.h"
+#include "ui/AboutDialog.h"
+#include "ui/DashboardWindow.h"
+#include "ui/EncryptWindow.h"
 #include "ui/FlatButton.h"
 #include "ui/LinkLabel.h"
 #include "ui/MessageBox.h"
 #include "ui/ProgramWindows.h"
-#include "ui/AboutDialog.h"
-#include "ui/TitleBarPanel.h"
-#include "ui/DashboardWindow.h"
-#include "ui/EncryptWindow.h"
 #include "ui/SettingsWindow.h"
+#include "ui/TitleBarPanel.h"
 
 #include <QAction>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -26,12 +30,14 @@
 #include <QTimer>
 
 Q_DECLARE_METATYPE(StartupCheckResult)
+Q_DECLARE_METATYPE(Language)
 
 namespace {
 
 const QByteArray Key(ApplicationTextKey);
 
-const QString WarningGerman = QStringLiteral("Bitte legen Sie zuerst ein Passwort an (Einstellungen)!");
+const QString WarningGerman =
+    QStringLiteral("Bitte legen Sie zuerst ein Passwort an (Einstellungen)!");
 const QString WarningEnglish = QStringLiteral("Please create a password first (settings)!");
 
 // Thirteen lines, each telling its number, with a password, a key and a
@@ -82,13 +88,17 @@ private Q_SLOTS:
     void titleBarDragsWithAnyButton();
 
 private:
-    QString iniPath() const { return m_home->filePath(QStringLiteral("config/velmora/velmora.ini")); }
+    QString iniPath() const
+    {
+        return m_home->filePath(QStringLiteral("config/velmora/velmora.ini"));
+    }
     QString dataFolder() const { return m_home->filePath(QStringLiteral("config/velmora")); }
     QString programFolder() const { return m_home->filePath(QStringLiteral("program")); }
     QString probeFile() const;
     void writeSettings(const QStringList &lines);
     QStringList readSettings() const;
     void startDashboard(ProgramWindows &windows);
+    void setKeyLineAndReload(ProgramWindows &windows, const QString &key);
 
     QScopedPointer<QTemporaryDir> m_home;
 };
@@ -118,8 +128,8 @@ void TestDashboard::cleanup()
 
 QString TestDashboard::probeFile() const
 {
-    return m_home->filePath(QStringLiteral("tmp/"))
-           + ProgramInfo::replaceExtension(ProgramInfo::programFileName(), QStringLiteral(".dat"));
+    return m_home->filePath(QStringLiteral("tmp/")) +
+           ProgramInfo::replaceExtension(ProgramInfo::programFileName(), QStringLiteral(".dat"));
 }
 
 void TestDashboard::writeSettings(const QStringList &lines)
@@ -145,10 +155,14 @@ void TestDashboard::firstStartCreatesFolderKeyAndWarns_data()
     QTest::addColumn<QString>("languageLine");
     QTest::addColumn<QString>("warning");
     QTest::addColumn<int>("height");
-    QTest::newRow("German system") << "Deutsch" << "0" << WarningGerman << 305;
-    QTest::newRow("English system") << "English" << "1" << WarningEnglish << 245;
-    QTest::newRow("'Deutsch' is case-sensitive") << "deutsch" << "1" << WarningEnglish << 245;
-    QTest::newRow("Swiss German name") << "Schweizer Deutsch" << "0" << WarningGerman << 305;
+    QTest::newRow("German system") << "Deutsch"
+                                   << "0" << WarningGerman << 305;
+    QTest::newRow("English system") << "English"
+                                    << "1" << WarningEnglish << 245;
+    QTest::newRow("'Deutsch' is case-sensitive") << "deutsch"
+                                                 << "1" << WarningEnglish << 245;
+    QTest::newRow("Swiss German name") << "Schweizer Deutsch"
+                                       << "0" << WarningGerman << 305;
 }
 
 void TestDashboard::firstStartCreatesFolderKeyAndWarns()
@@ -172,7 +186,7 @@ void TestDashboard::firstStartCreatesFolderKeyAndWarns()
     QCOMPARE(lines.at(SettingsLine::PersonalKey).size(), 24);
     QVERIFY(lines.at(SettingsLine::PersonalKey).endsWith(QString::fromLatin1(UserKeyTail)));
     QCOMPARE(lines.at(SettingsLine::Language), languageLine);
-    QCOMPARE(main.values.personalKey, lines.at(SettingsLine::PersonalKey));
+    QCOMPARE(main.startup().values().personalKey, lines.at(SettingsLine::PersonalKey));
 
     const QList<Message> shown = MessageBox::shownMessages();
     QCOMPARE(shown.size(), 1);
@@ -182,7 +196,7 @@ void TestDashboard::firstStartCreatesFolderKeyAndWarns()
     QCOMPARE(shown.first().buttons, MessageButtons::Ok);
 
     // Without a password there is no look for updates.
-    QVERIFY(!main.Probe.TimerUpdate().isActive());
+    QVERIFY(!main.updateProbe().TimerUpdate().isActive());
     QVERIFY(DesktopServices::startedPrograms().isEmpty());
     QCOMPARE(main.height(), height);
     QCOMPARE(main.width(), 445);
@@ -192,23 +206,29 @@ void TestDashboard::languageLineDecidesLayoutAndTexts_data()
 {
     QTest::addColumn<QString>("systemLanguage");
     QTest::addColumn<QString>("languageLine");
-    QTest::addColumn<int>("language");
+    QTest::addColumn<Language>("language");
     QTest::addColumn<QString>("encryptCaption");
     QTest::addColumn<int>("height");
-    QTest::newRow("1 on a German system") << "Deutsch" << "1" << 1 << "Encrypt" << 245;
-    QTest::newRow("0 on an English system") << "English" << "0" << 0 << "Verschlüsseln" << 305;
-    QTest::newRow("blank keeps the system's") << "Deutsch" << "  " << 0 << "Verschlüsseln" << 305;
-    QTest::newRow("not a number is English") << "Deutsch" << "de" << 1 << "Encrypt" << 245;
-    // English texts, but only a value above 0 gives the English layout.
-    QTest::newRow("-1: English texts, German layout") << "English" << "-1" << -1 << "Encrypt" << 305;
-    QTest::newRow("2 is English") << "Deutsch" << "2" << 2 << "Encrypt" << 245;
+    QTest::newRow("1 on a German system") << "Deutsch"
+                                          << "1" << Language::English << "Encrypt" << 245;
+    QTest::newRow("0 on an English system") << "English"
+                                            << "0" << Language::German << "Verschlüsseln" << 305;
+    QTest::newRow("blank keeps the system's") << "Deutsch"
+                                              << "  " << Language::German << "Verschlüsseln" << 305;
+    QTest::newRow("not a number is English") << "Deutsch"
+                                             << "de" << Language::English << "Encrypt" << 245;
+    // Any number but 0 is English, in the texts and in the layout alike.
+    QTest::newRow("-1 is English") << "English"
+                                   << "-1" << Language::English << "Encrypt" << 245;
+    QTest::newRow("2 is English") << "Deutsch"
+                                  << "2" << Language::English << "Encrypt" << 245;
 }
 
 void TestDashboard::languageLineDecidesLayoutAndTexts()
 {
     QFETCH(QString, systemLanguage);
     QFETCH(QString, languageLine);
-    QFETCH(int, language);
+    QFETCH(Language, language);
     QFETCH(QString, encryptCaption);
     QFETCH(int, height);
     ProgramInfo::setSystemLanguageNameForTesting(systemLanguage);
@@ -217,14 +237,17 @@ void TestDashboard::languageLineDecidesLayoutAndTexts()
     ProgramWindows windows;
     startDashboard(windows);
     DashboardWindow &main = windows.dashboard();
-    QCOMPARE(main.Language, language);
-    QCOMPARE(main.SpeedButton1->text(), encryptCaption);
-    const bool german = language == 0;
-    QCOMPARE(main.SpeedButton2->text(), german ? QStringLiteral("Sicheres Löschen") : QStringLiteral("Secure Delete"));
-    QCOMPARE(main.SpeedButton3->text(), german ? QStringLiteral("Einstellungen") : QStringLiteral("Settings"));
-    QCOMPARE(main.Beenden1->text(), german ? QStringLiteral("Beenden") : QStringLiteral("Quit"));
+    QCOMPARE(main.language(), language);
+    QCOMPARE(part<FlatButton>(&main, "SpeedButton1")->text(), encryptCaption);
+    const bool german = language == Language::German;
+    QCOMPARE(part<FlatButton>(&main, "SpeedButton2")->text(),
+             german ? QStringLiteral("Sicheres Löschen") : QStringLiteral("Secure Delete"));
+    QCOMPARE(part<FlatButton>(&main, "SpeedButton3")->text(),
+             german ? QStringLiteral("Einstellungen") : QStringLiteral("Settings"));
+    QCOMPARE(part<QAction>(&main, "Beenden1")->text(),
+             german ? QStringLiteral("Beenden") : QStringLiteral("Quit"));
     QCOMPARE(main.height(), height);
-    QCOMPARE(main.Banner->isVisible(), height == 305);
+    QCOMPARE(part<LinkLabel>(&main, "Banner")->isVisible(), height == 305);
     QCOMPARE(QFileInfo(HelpFile::applicationHelpFile()).fileName(),
              german ? QStringLiteral("velmorade.html") : QStringLiteral("velmora.html"));
     QCOMPARE(MessageBox::shownTexts(), QStringList{german ? WarningGerman : WarningEnglish});
@@ -257,7 +280,8 @@ void TestDashboard::closingKeepsEveryLineButKeyLanguageAndCarried()
     const QStringList after = readSettings();
     QVERIFY(after.size() >= changed.size());
     for (int i = 0; i < changed.size(); ++i) {
-        if (i == SettingsLine::PersonalKey || i == SettingsLine::Language || i == SettingsLine::CarriedValue)
+        if (i == SettingsLine::PersonalKey || i == SettingsLine::Language ||
+            i == SettingsLine::CarriedValue)
             continue;
         QCOMPARE(after.at(i), changed.at(i));
     }
@@ -280,7 +304,6 @@ void TestDashboard::closingOnAFullDiskReportsAndStillEnds()
     MessageBox::clearHistory();
     MessageBox::setAutoAnswer(true);
 
-    main.Language = 0; // something to write
     QSignalSpy ends(&main, &DashboardWindow::programEnds);
     {
         AtomicFile::FailAfterForTesting fullDisk(10);
@@ -317,27 +340,27 @@ void TestDashboard::passwordOutcome()
     ProgramWindows windows;
     DashboardWindow &main = windows.dashboard();
     QStringList asked;
-    main.StartupCheck = [&](PasswordPrompt &, const QString &stored, const QString &accepted, int language) {
-        asked << stored << accepted << QString::number(language);
+    main.setPasswordCheck([&](PasswordPrompt &, const QString &stored, Language language) {
+        asked << stored << QString::number(storedLanguage(language));
         return outcome;
-    };
+    });
     QSignalSpy rejected(&main, &DashboardWindow::startupRejected);
     main.show();
 
-    QCOMPARE(asked, (QStringList{digest, QString(), QStringLiteral("1")}));
+    QCOMPARE(asked, (QStringList{digest, QStringLiteral("1")}));
     QVERIFY(MessageBox::shownMessages().isEmpty()); // no "create a password" box
     switch (outcome) {
     case StartupCheckResult::Accepted:
     case StartupCheckResult::Reset: {
         const QString expected = outcome == StartupCheckResult::Accepted ? digest : QString();
         QCOMPARE(settingsValues().acceptedPassword, expected);
-        QCOMPARE(main.values.storedPassword, expected);
+        QCOMPARE(main.startup().values().storedPassword, expected);
         QCOMPARE(rejected.count(), 0);
-        QVERIFY(main.Probe.TimerUpdate().isActive());
+        QVERIFY(main.updateProbe().TimerUpdate().isActive());
         const QList<QStringList> started = DesktopServices::startedPrograms();
         QCOMPARE(started.size(), 1);
-        QCOMPARE(started.first(),
-                 (QStringList{programFolder() + QStringLiteral("/checkup"), ProgramInfo::programFileName()}));
+        QCOMPARE(started.first(), (QStringList{programFolder() + QStringLiteral("/checkup"),
+                                               ProgramInfo::programFileName()}));
         main.close();
         // The password line stays as it was, also after a reset.
         QCOMPARE(readSettings().at(SettingsLine::Password), digest);
@@ -347,7 +370,7 @@ void TestDashboard::passwordOutcome()
         QCOMPARE(rejected.count(), 1);
         QVERIFY(main.startupFailed());
         QVERIFY(main.testAttribute(Qt::WA_DontShowOnScreen));
-        QVERIFY(!main.Probe.TimerUpdate().isActive());
+        QVERIFY(!main.updateProbe().TimerUpdate().isActive());
         QVERIFY(DesktopServices::startedPrograms().isEmpty());
         QSignalSpy ends(&main, &DashboardWindow::programEnds);
         main.close();
@@ -366,9 +389,11 @@ void TestDashboard::fakeCheckerAnnouncesNewerVersionOnce_data()
     QTest::addColumn<QString>("languageLine");
     QTest::addColumn<QString>("notice");
     QTest::addColumn<QString>("site");
-    QTest::newRow("German") << "0" << "Eine neue Version Ihres Programms ist verfügbar."
+    QTest::newRow("German") << "0"
+                            << "Eine neue Version Ihres Programms ist verfügbar."
                             << "https://www.velmora.example/de";
-    QTest::newRow("English") << "1" << "An update of your software is now available"
+    QTest::newRow("English") << "1"
+                             << "An update of your software is now available"
                              << "https://www.velmora.example/en";
 }
 
@@ -389,13 +414,12 @@ void TestDashboard::fakeCheckerAnnouncesNewerVersionOnce()
 
     ProgramWindows windows;
     DashboardWindow &main = windows.dashboard();
-    main.StartupCheck = [](PasswordPrompt &, const QString &, const QString &, int) {
-        return StartupCheckResult::Accepted;
-    };
+    main.setPasswordCheck(
+        [](PasswordPrompt &, const QString &, Language) { return StartupCheckResult::Accepted; });
     main.show();
     QTRY_VERIFY(QFile::exists(probeFile()));
-    main.Probe.TimerUpdate().setInterval(10);
-    QTRY_VERIFY(!main.Probe.TimerUpdate().isActive());
+    main.updateProbe().TimerUpdate().setInterval(10);
+    QTRY_VERIFY(!main.updateProbe().TimerUpdate().isActive());
     QTest::qWait(50);
 
     const QList<Message> shown = MessageBox::shownMessages();
@@ -404,26 +428,26 @@ void TestDashboard::fakeCheckerAnnouncesNewerVersionOnce()
     QCOMPARE(shown.first().text, notice);
     QCOMPARE(shown.first().icon, MessageIcon::Information);
     QCOMPARE(DesktopServices::openedUrls(), QList<QUrl>{QUrl(site)});
-    QCOMPARE(main.Probe.tickCount(), 1);
+    QCOMPARE(main.updateProbe().tickCount(), 1);
     main.close();
     QVERIFY(!QFile::exists(probeFile()));
 }
 
 void TestDashboard::unusableVersionFileGoesToTheErrorReport()
 {
-    writeSettings(numberedLines(QStringLiteral("0123456789abcdef0123456789abcdef"), QStringLiteral("1")));
+    writeSettings(
+        numberedLines(QStringLiteral("0123456789abcdef0123456789abcdef"), QStringLiteral("1")));
     ProgramWindows windows;
     DashboardWindow &main = windows.dashboard();
-    main.StartupCheck = [](PasswordPrompt &, const QString &, const QString &, int) {
-        return StartupCheckResult::Accepted;
-    };
+    main.setPasswordCheck(
+        [](PasswordPrompt &, const QString &, Language) { return StartupCheckResult::Accepted; });
     main.show();
     QFile probe(probeFile());
     QVERIFY(probe.open(QIODevice::WriteOnly));
     probe.write("new version!\r\n");
     probe.close();
-    main.Probe.TimerUpdate().setInterval(10);
-    QTRY_VERIFY(!main.Probe.TimerUpdate().isActive());
+    main.updateProbe().TimerUpdate().setInterval(10);
+    QTRY_VERIFY(!main.updateProbe().TimerUpdate().isActive());
     const QList<Message> shown = MessageBox::shownMessages();
     QCOMPARE(shown.size(), 3); // once per look
     QCOMPARE(shown.first().caption, QStringLiteral("Velmora2"));
@@ -440,24 +464,39 @@ void TestDashboard::encryptNeedsPersonalKey()
     MessageBox::clearHistory();
     MessageBox::setAutoAnswer(true);
 
-    main.values.personalKey = QStringLiteral("   ");
-    QTest::mouseClick(main.SpeedButton1, Qt::LeftButton);
+    // The key line turns blank while the program runs; the dashboard reads
+    // the file again when the settings window closes.
+    setKeyLineAndReload(windows, QStringLiteral("   "));
+    QTest::mouseClick(part<FlatButton>(&main, "SpeedButton1"), Qt::LeftButton);
     const QList<Message> shown = MessageBox::shownMessages();
     QCOMPARE(shown.size(), 1);
     QCOMPARE(shown.first().style, MessageStyle::Dialog);
     QCOMPARE(shown.first().caption, QStringLiteral("Fehler"));
-    QCOMPARE(shown.first().text, QStringLiteral("Bitte legen Sie zuerst einen persönlichen Schlüssel an!"));
-    QVERIFY(!windows.encryptWindow->isVisible());
+    QCOMPARE(shown.first().text,
+             QStringLiteral("Bitte legen Sie zuerst einen persönlichen Schlüssel an!"));
+    QVERIFY(!windows.encryptWindow().isVisible());
 
-    main.values.personalKey = QStringLiteral("  Abcdefghijklm%!+oKarnwyb ");
-    QTest::mouseClick(main.SpeedButton1, Qt::LeftButton);
-    EncryptWindow &tool = *windows.encryptWindow;
+    setKeyLineAndReload(windows, QStringLiteral("  Abcdefghijklm%!+oKarnwyb "));
+    QTest::mouseClick(part<FlatButton>(&main, "SpeedButton1"), Qt::LeftButton);
+    EncryptWindow &tool = windows.encryptWindow();
     QVERIFY(tool.isVisible()); // modeless: the dashboard goes on
     QCOMPARE(tool.session().personalKey, QStringLiteral("Abcdefghijklm%!+oKarnwyb"));
     QCOMPARE(tool.currentKey(), QStringLiteral("Abcdefghijklm%!+oKarnwyb"));
     QCOMPARE(tool.session().textKey, QByteArray("oFuxnkwcazpgE"));
     QCOMPARE(tool.session().language, Language::German);
     tool.hide();
+}
+
+void TestDashboard::setKeyLineAndReload(ProgramWindows &windows, const QString &key)
+{
+    QStringList lines = readSettings();
+    QVERIFY(lines.size() > SettingsLine::PersonalKey);
+    lines[SettingsLine::PersonalKey] = key;
+    QVERIFY(WriteSettingsLines(iniPath(), Key, lines));
+    QTest::mouseClick(part<FlatButton>(&windows.dashboard(), "SpeedButton3"), Qt::LeftButton);
+    QTRY_VERIFY(windows.settingsWindow().isVisible());
+    windows.settingsWindow().close();
+    QCOMPARE(windows.dashboard().startup().values().personalKey, TextTrim::trimmed(key));
 }
 
 void TestDashboard::settingsWindowChangesLanguageAtOnce()
@@ -468,35 +507,30 @@ void TestDashboard::settingsWindowChangesLanguageAtOnce()
     DashboardWindow &main = windows.dashboard();
     QCOMPARE(main.height(), 305);
 
-    SettingsWindow &settings = *windows.settingsWindow;
-    bool seen = false;
-    QString handedIni;
-    int handedLanguage = -1;
-    QByteArray handedKey;
-    QString handedDrive;
-    QTimer::singleShot(0, &settings, [&] {
-        seen = settings.isVisible();
-        handedIni = settings.IniDatei;
-        handedLanguage = settings.PLanguage;
-        handedKey = settings.Ccode;
-        handedDrive = settings.InitLF;
-        // What the settings window does when English is chosen and saved.
-        QStringList lines = readSettings();
-        if (lines.size() > SettingsLine::Language)
-            lines[SettingsLine::Language] = QStringLiteral("1");
-        WriteSettingsLines(iniPath(), Key, lines);
-        settings.reject();
-    });
-    QTest::mouseClick(main.SpeedButton3, Qt::LeftButton);
-    QVERIFY(seen);
-    QCOMPARE(handedIni, iniPath());
-    QCOMPARE(handedLanguage, 0);
-    QCOMPARE(handedKey, QByteArray("oFuxnkwcazpgE"));
-    QCOMPARE(handedDrive, main.ProgPath.left(2));
-    QCOMPARE(main.Language, 1);
-    QCOMPARE(main.SpeedButton1->text(), QStringLiteral("Encrypt"));
+    SettingsWindow &settings = windows.settingsWindow();
+    QTest::mouseClick(part<FlatButton>(&main, "SpeedButton3"), Qt::LeftButton);
+    QVERIFY(settings.isVisible());
+    QVERIFY(settings.isModal());
+    // What the dashboard handed over: the settings file (its folder is the
+    // data path shown), the text key (the stored key is read back) and the
+    // language.
+    QCOMPARE(QDir::fromNativeSeparators(part<QLineEdit>(&settings, "Edit3")->text()),
+             dataFolder() + QLatin1Char('/'));
+    QCOMPARE(part<QLineEdit>(&settings, "Edit1")->text(),
+             QStringLiteral("Abcdefghijklm%!+oKarnwyb"));
+    QCOMPARE(settings.language(), Language::German);
+
+    // What the settings window does when English is chosen and saved.
+    QStringList lines = readSettings();
+    QVERIFY(lines.size() > SettingsLine::Language);
+    lines[SettingsLine::Language] = QStringLiteral("1");
+    QVERIFY(WriteSettingsLines(iniPath(), Key, lines));
+    settings.reject();
+
+    QCOMPARE(main.language(), Language::English);
+    QCOMPARE(part<FlatButton>(&main, "SpeedButton1")->text(), QStringLiteral("Encrypt"));
     QCOMPARE(main.height(), 245);
-    QVERIFY(!main.Banner->isVisible());
+    QVERIFY(!part<LinkLabel>(&main, "Banner")->isVisible());
     QCOMPARE(QFileInfo(HelpFile::applicationHelpFile()).fileName(), QStringLiteral("velmora.html"));
 }
 
@@ -507,34 +541,41 @@ void TestDashboard::iconMenuAboutAndWebSite()
     startDashboard(windows);
     DashboardWindow &main = windows.dashboard();
 
-    QTest::mouseClick(main.PanelImage, Qt::LeftButton, {}, QPoint(17, 17));
-    QTRY_VERIFY(main.PopupMenu1->isVisible());
-    QCOMPARE(main.PopupMenu1->pos(), main.frameGeometry().topLeft() + QPoint(10, 40));
+    QTest::mouseClick(part<TitleBarPanel>(&main, "PanelImage"), Qt::LeftButton, {}, QPoint(17, 17));
+    QTRY_VERIFY(part<QMenu>(&main, "PopupMenu1")->isVisible());
+    QCOMPARE(part<QMenu>(&main, "PopupMenu1")->pos(),
+             main.frameGeometry().topLeft() + QPoint(10, 40));
     QStringList entries;
-    for (const QAction *action : main.PopupMenu1->actions())
+    for (const QAction *action : part<QMenu>(&main, "PopupMenu1")->actions())
         entries << (action->isSeparator() ? QStringLiteral("-") : action->text());
     QCOMPARE(entries, (QStringList{"Updates", "-", "Info", "Beenden"}));
-    main.PopupMenu1->hide();
+    part<QMenu>(&main, "PopupMenu1")->hide();
 
-    main.Updates1->trigger();
+    part<QAction>(&main, "Updates1")->trigger();
     QCOMPARE(DesktopServices::openedUrls(), QList<QUrl>{QUrl("https://www.velmora.example/de")});
 
-    AboutDialog &about = *windows.AboutBox;
+    AboutDialog &about = windows.aboutDialog();
     QString title;
     QString version;
+    QPoint aboutCentre;
     QTimer::singleShot(0, &about, [&] {
         title = about.windowTitle();
-        version = about.LabelVersion->text();
-        about.ButtonClose->click();
+        version = part<QLabel>(&about, "LabelVersion")->text();
+        aboutCentre = about.frameGeometry().center();
+        part<FlatButton>(&about, "ButtonClose")->click();
     });
-    main.ber1->trigger();
+    part<QAction>(&main, "ber1")->trigger();
     QCOMPARE(title, QStringLiteral("Über..."));
     QCOMPARE(version, ProgramInfo::ProgramVersion());
     QCOMPARE(version, QStringLiteral(VELMORA_VERSION_TEXT));
+    // Centred over the dashboard.
+    const QPoint offset = aboutCentre - main.frameGeometry().center();
+    QVERIFY2(qAbs(offset.x()) <= 1 && qAbs(offset.y()) <= 1,
+             qPrintable(QStringLiteral("%1,%2").arg(offset.x()).arg(offset.y())));
     QVERIFY(!about.isVisible());
 
     QSignalSpy ends(&main, &DashboardWindow::programEnds);
-    main.Beenden1->trigger();
+    part<QAction>(&main, "Beenden1")->trigger();
     QCOMPARE(ends.count(), 1);
     QVERIFY(!main.isVisible());
 }
@@ -548,8 +589,8 @@ void TestDashboard::bannerAndHelp()
     ProgramWindows windows;
     startDashboard(windows);
     DashboardWindow &main = windows.dashboard();
-    QCOMPARE(main.Banner->cursor().shape(), Qt::PointingHandCursor);
-    QTest::mouseClick(main.Banner, Qt::LeftButton);
+    QCOMPARE(part<LinkLabel>(&main, "Banner")->cursor().shape(), Qt::PointingHandCursor);
+    QTest::mouseClick(part<LinkLabel>(&main, "Banner"), Qt::LeftButton);
     QTest::keyClick(&main, Qt::Key_F1);
     const QList<QUrl> opened = DesktopServices::openedUrls();
     QCOMPARE(opened.size(), 2);
@@ -568,7 +609,7 @@ void TestDashboard::helpPageBesideProgramOrInstalled()
     HelpFile::setApplicationHelpFile(HelpFile::pageFor(bin, 1));
     QVERIFY(!HelpFile::showContext(40));
     // Installed: in the shared data folder.
-    for (const QString name : {QStringLiteral("velmora.html"), QStringLiteral("velmorade.html")}) {
+    for (const QString &name : {QStringLiteral("velmora.html"), QStringLiteral("velmorade.html")}) {
         QFile page(share + name);
         QVERIFY(page.open(QIODevice::WriteOnly));
     }
@@ -594,7 +635,7 @@ void TestDashboard::unreadableSettingsFileIsLeftAlone()
     const QList<Message> shown = MessageBox::shownMessages();
     QCOMPARE(shown.size(), 1);
     QCOMPARE(shown.first().caption, QStringLiteral("Velmora2"));
-    QVERIFY(main.values.personalKey.isEmpty());
+    QVERIFY(main.startup().values().personalKey.isEmpty());
     main.close();
     QCOMPARE(MessageBox::shownMessages().size(), 1);
     QVERIFY(QFileInfo(iniPath()).isDir());
@@ -611,9 +652,11 @@ void TestDashboard::dataFolderThatCannotBeMadeStopsTheStart()
     DashboardWindow &main = windows.dashboard();
     const QStringList texts = MessageBox::shownTexts();
     QCOMPARE(texts.size(), 1);
-    QVERIFY2(texts.first().startsWith(QStringLiteral("Cannot create directory")), qPrintable(texts.first()));
-    QVERIFY(!main.Probe.TimerUpdate().isActive());
-    QCOMPARE(main.SpeedButton1->text(), QStringLiteral("Encrypt")); // still a usable window
+    QVERIFY2(texts.first().startsWith(QStringLiteral("Cannot create directory")),
+             qPrintable(texts.first()));
+    QVERIFY(!main.updateProbe().TimerUpdate().isActive());
+    QCOMPARE(part<FlatButton>(&main, "SpeedButton1")->text(),
+             QStringLiteral("Encrypt")); // still a usable window
     main.close();
     QCOMPARE(MessageBox::shownMessages().size(), 1);
 }
@@ -624,10 +667,14 @@ void TestDashboard::titleBarPanelsLightUp()
     startDashboard(windows);
     DashboardWindow &main = windows.dashboard();
     const QColor bar(103, 95, 137);
-    const struct { TitleBarPanel *panel; QColor hover; } panels[] = {
-        {main.PanelClose, QColor(196, 0, 98)},
-        {main.PanelMini, QColor(138, 119, 142)},
-        {main.PanelImage, QColor(138, 119, 142)},
+    const struct
+    {
+        TitleBarPanel *panel;
+        QColor hover;
+    } panels[] = {
+        {part<TitleBarPanel>(&main, "PanelClose"), QColor(196, 0, 98)},
+        {part<TitleBarPanel>(&main, "PanelMini"), QColor(138, 119, 142)},
+        {part<TitleBarPanel>(&main, "PanelImage"), QColor(138, 119, 142)},
     };
     for (const auto &entry : panels) {
         QCOMPARE(entry.panel->currentColor(), bar);
@@ -639,7 +686,7 @@ void TestDashboard::titleBarPanelsLightUp()
         QCOMPARE(entry.panel->currentColor(), bar);
     }
     QSignalSpy ends(&main, &DashboardWindow::programEnds);
-    QTest::mouseClick(main.PanelClose, Qt::LeftButton, {}, QPoint(15, 17));
+    QTest::mouseClick(part<TitleBarPanel>(&main, "PanelClose"), Qt::LeftButton, {}, QPoint(15, 17));
     QCOMPARE(ends.count(), 1);
 }
 
@@ -662,13 +709,21 @@ void TestDashboard::titleBarDragsWithAnyButton()
     startDashboard(windows);
     DashboardWindow &main = windows.dashboard();
     const QPoint before = main.pos();
-    const QPoint grip = onTitleText ? main.Label1->geometry().center() : QPoint(60, 10);
-    QTest::mousePress(main.Panel1, button, {}, grip);
+    const QPoint grip =
+        onTitleText ? part<QLabel>(&main, "Label1")->geometry().center() : QPoint(60, 10);
+    QTest::mousePress(part<QWidget>(&main, "Panel1"), button, {}, grip);
     QMouseEvent move(QEvent::MouseMove, QPointF(grip + QPoint(40, 25)),
-                     QPointF(main.Panel1->mapToGlobal(grip) + QPoint(40, 25)), button, button,
-                     Qt::NoModifier);
-    QApplication::sendEvent(main.Panel1, &move);
-    QTest::mouseRelease(main.Panel1, button, {}, grip + QPoint(40, 25));
+                     QPointF(part<QWidget>(&main, "Panel1")->mapToGlobal(grip) + QPoint(40, 25)),
+                     button, button, Qt::NoModifier);
+    QApplication::sendEvent(part<QWidget>(&main, "Panel1"), &move);
+    QTest::mouseRelease(part<QWidget>(&main, "Panel1"), button, {}, grip + QPoint(40, 25));
+    QCOMPARE(main.pos(), before + QPoint(40, 25));
+
+    // Let go, the window no longer follows the pointer.
+    QMouseEvent after(QEvent::MouseMove, QPointF(grip + QPoint(90, 60)),
+                      QPointF(part<QWidget>(&main, "Panel1")->mapToGlobal(grip) + QPoint(90, 60)),
+                      Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(part<QWidget>(&main, "Panel1"), &after);
     QCOMPARE(main.pos(), before + QPoint(40, 25));
 }
 

@@ -1,5 +1,6 @@
 #include "TestFiles.h"
 
+#include "WidgetPart.h"
 #include "access/PasswordCheck.h"
 #include "access/gui/PasswordPrompt.h"
 #include "keys/ApplicationTextKey.h"
@@ -7,10 +8,10 @@
 #include "platform/gui/DesktopServices.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsValues.h"
+#include "ui/DashboardWindow.h"
 #include "ui/FlatButton.h"
 #include "ui/MessageBox.h"
 #include "ui/ProgramWindows.h"
-#include "ui/DashboardWindow.h"
 #include "ui/SettingsWindow.h"
 
 #include <QDir>
@@ -76,7 +77,8 @@ private:
     // A new run of the program: nothing accepted yet.
     void start(ProgramWindows &windows) const;
     // Opens the settings window from the dashboard and lets `user` work in it.
-    void inSettings(ProgramWindows &windows, const std::function<void(SettingsWindow &)> &user) const;
+    void inSettings(ProgramWindows &windows,
+                    const std::function<void(SettingsWindow &)> &user) const;
 
     QScopedPointer<QTemporaryDir> m_home;
 };
@@ -107,7 +109,7 @@ void TestSettingsThroughDashboard::cleanup()
 }
 
 void TestSettingsThroughDashboard::writeSettings(const QString &password, const QString &key,
-                                         const QString &language) const
+                                                 const QString &language) const
 {
     QStringList lines(13, QStringLiteral(" "));
     lines[SettingsLine::Password] = password;
@@ -127,20 +129,16 @@ void TestSettingsThroughDashboard::start(ProgramWindows &windows) const
     QVERIFY(QTest::qWaitForWindowExposed(&windows.dashboard()));
 }
 
-void TestSettingsThroughDashboard::inSettings(ProgramWindows &windows,
-                                      const std::function<void(SettingsWindow &)> &user) const
+void TestSettingsThroughDashboard::inSettings(
+    ProgramWindows &windows, const std::function<void(SettingsWindow &)> &user) const
 {
-    SettingsWindow &settings = *windows.settingsWindow;
-    bool shown = false;
-    whenShown(&settings, [&] {
-        shown = true;
-        QVERIFY(settings.isModal());
-        user(settings);
-        if (settings.isVisible()) // a failed check above must not leave it open
-            settings.reject();
-    });
-    QTest::mouseClick(windows.dashboard().SpeedButton3, Qt::LeftButton);
-    QVERIFY(shown);
+    SettingsWindow &settings = windows.settingsWindow();
+    QTest::mouseClick(part<FlatButton>(&windows.dashboard(), "SpeedButton3"), Qt::LeftButton);
+    QVERIFY(settings.isVisible());
+    QVERIFY(settings.isModal());
+    user(settings);
+    if (settings.isVisible()) // a failed check in `user` must not leave it open
+        settings.reject();
     QVERIFY(!settings.isVisible());
 }
 
@@ -183,19 +181,20 @@ void TestSettingsThroughDashboard::dashboardTakesWhatTheWindowLeaves()
 
     inSettings(windows, [&](SettingsWindow &settings) {
         QCOMPARE(settings.windowTitle(), QStringLiteral("Optionen"));
-        QCOMPARE(settings.Edit1->text(), DashboardKey);
+        QCOMPARE(part<QLineEdit>(&settings, "Edit1")->text(), DashboardKey);
         if (user.startsWith(QLatin1String("english"))) {
-            QTest::mouseClick(settings.RadioEnglish, Qt::LeftButton);
+            QTest::mouseClick(part<QRadioButton>(&settings, "RadioEnglish"), Qt::LeftButton);
             QCOMPARE(settings.windowTitle(), QStringLiteral("Options"));
-            QCOMPARE(main.SpeedButton1->text(), QStringLiteral("Verschlüsseln")); // not yet
+            QCOMPARE(part<FlatButton>(&main, "SpeedButton1")->text(),
+                     QStringLiteral("Verschlüsseln")); // not yet
         } else {
-            settings.ToolButtonRestore->click();
+            part<FlatButton>(&settings, "ToolButtonRestore")->click();
         }
         if (user.endsWith(QLatin1String("save"))) {
-            settings.ButtonSave->click();
+            part<QPushButton>(&settings, "ButtonSave")->click();
         } else {
             MessageBox::setNextAnswers({MessageAnswer::No});
-            settings.ButtonClose->click();
+            part<QPushButton>(&settings, "ButtonClose")->click();
         }
     });
 
@@ -205,12 +204,13 @@ void TestSettingsThroughDashboard::dashboardTakesWhatTheWindowLeaves()
     for (const QString &text : MessageBox::shownTexts())
         shownFirstLines.append(text.section(QLatin1Char('\n'), 0, 0));
     QCOMPARE(shownFirstLines, asked);
-    QCOMPARE(main.Language, language);
-    QCOMPARE(main.values.personalKey, key);
-    QCOMPARE(main.height(), language == 1 ? DashboardWindow::EnglishHeight : DashboardWindow::GermanHeight);
-    QCOMPARE(main.SpeedButton1->text(),
+    QCOMPARE(main.language(), languageFromStored(language));
+    QCOMPARE(main.startup().values().personalKey, key);
+    QCOMPARE(main.height(),
+             language == 1 ? DashboardWindow::EnglishHeight : DashboardWindow::GermanHeight);
+    QCOMPARE(part<FlatButton>(&main, "SpeedButton1")->text(),
              language == 1 ? QStringLiteral("Encrypt") : QStringLiteral("Verschlüsseln"));
-    QCOMPARE(main.SpeedButton3->text(),
+    QCOMPARE(part<FlatButton>(&main, "SpeedButton3")->text(),
              language == 1 ? QStringLiteral("Settings") : QStringLiteral("Einstellungen"));
     main.close();
     QCOMPARE(readSettings().value(SettingsLine::Language), QString::number(language));
@@ -225,13 +225,15 @@ void TestSettingsThroughDashboard::setPasswordThenNextStartAsksForIt()
         QCOMPARE(MessageBox::shownTexts(), QStringList{NoPasswordWarning});
         MessageBox::clearHistory();
         inSettings(windows, [&](SettingsWindow &settings) {
-            PasswordPrompt &prompt = *windows.passwordPrompt;
+            PasswordPrompt &prompt = windows.passwordPrompt();
             whenShown(&prompt, [&prompt] {
-                QVERIFY(prompt.NurTest);
-                QTest::keyClicks(prompt.MaskEdit1, QStringLiteral(" geheim "));
-                prompt.ButtonOk->click();
+                // Asked for a new password: no reset link.
+                QVERIFY(part<FlatButton>(&prompt, "SpeedButton2")->isHidden());
+                QTest::keyClicks(part<QLineEdit>(&prompt, "MaskEdit1"), QStringLiteral(" geheim "));
+                part<FlatButton>(&prompt, "ButtonOk")->click();
             });
-            settings.ToolButton6->click(); // saves and closes after "Save settings now?"
+            part<FlatButton>(&settings, "ToolButton6")
+                ->click(); // saves and closes after "Save settings now?"
             QVERIFY(!settings.isVisible());
         });
         QCOMPARE(MessageBox::shownTexts(), QStringList{QStringLiteral("Save settings now?")});
@@ -245,11 +247,13 @@ void TestSettingsThroughDashboard::setPasswordThenNextStartAsksForIt()
     MessageBox::clearHistory();
     ProgramWindows next;
     bool asked = false;
-    whenShown(next.passwordPrompt, [&] {
+    PasswordPrompt &prompt = next.passwordPrompt();
+    whenShown(&prompt, [&] {
         asked = true;
-        QVERIFY(!next.passwordPrompt->NurTest);
-        QTest::keyClicks(next.passwordPrompt->MaskEdit1, QStringLiteral("geheim"));
-        next.passwordPrompt->ButtonOk->click();
+        // Asked for the stored password: the reset is offered.
+        QVERIFY(!part<FlatButton>(&prompt, "SpeedButton2")->isHidden());
+        QTest::keyClicks(part<QLineEdit>(&prompt, "MaskEdit1"), QStringLiteral("geheim"));
+        part<FlatButton>(&prompt, "ButtonOk")->click();
     });
     start(next);
     QVERIFY(asked);
@@ -267,18 +271,18 @@ void TestSettingsThroughDashboard::deletePasswordThenNextStartWarns()
     {
         ProgramWindows windows;
         int checks = 0;
-        windows.dashboard().StartupCheck = [&checks](PasswordPrompt &, const QString &, const QString &,
-                                                    int) {
-            ++checks;
-            return StartupCheckResult::Accepted;
-        };
+        windows.dashboard().setPasswordCheck(
+            [&checks](PasswordPrompt &, const QString &, Language) {
+                ++checks;
+                return StartupCheckResult::Accepted;
+            });
         start(windows);
         QCOMPARE(checks, 1);
         QCOMPARE(settingsValues().acceptedPassword, digest);
         inSettings(windows, [&](SettingsWindow &settings) {
-            QCOMPARE(settings.MaskEdit1->text(), digest);
+            QCOMPARE(part<QLineEdit>(&settings, "MaskEdit1")->text(), digest);
             MessageBox::setNextAnswers({MessageAnswer::Yes});
-            settings.ToolButton1->click(); // saves and closes
+            part<FlatButton>(&settings, "ToolButton1")->click(); // saves and closes
         });
         const Message question = MessageBox::shownMessages().value(0);
         QCOMPARE(question.text, QStringLiteral("Passwort wirklich löschen?"));
@@ -290,10 +294,10 @@ void TestSettingsThroughDashboard::deletePasswordThenNextStartWarns()
     MessageBox::clearHistory();
     ProgramWindows next;
     int checks = 0;
-    next.dashboard().StartupCheck = [&checks](PasswordPrompt &, const QString &, const QString &, int) {
+    next.dashboard().setPasswordCheck([&checks](PasswordPrompt &, const QString &, Language) {
         ++checks;
         return StartupCheckResult::Failed;
-    };
+    });
     start(next);
     QCOMPARE(checks, 0);
     QVERIFY(!next.dashboard().startupFailed());

@@ -1,5 +1,6 @@
 #include "TestFiles.h"
 
+#include "WidgetPart.h"
 #include "access/PasswordCheck.h"
 #include "keys/ApplicationTextKey.h"
 #include "keys/KeyFile.h"
@@ -22,6 +23,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -64,6 +66,11 @@ private Q_SLOTS:
     void restoreDataThenClose_data();
     void restoreDataThenClose();
     void fileManagerAndHelpOpenWhereTheyShould();
+    void restoreKeepsTheChosenBackupFolder();
+    void captionsShareOneSize_data();
+    void captionsShareOneSize();
+    void maskedKeyShowsFromItsFirstCharacter();
+    void reopeningKeepsThePlace();
 
 private:
     QString dataFolder() const { return m_dir->filePath(QStringLiteral("velmora/")); }
@@ -128,15 +135,10 @@ QStringList TestSettingsWindow::readSettings() const
     return ReadSettingsLines(iniPath(), Key).value_or(QStringList());
 }
 
-// What the dashboard does before it shows the window.
+// What the dashboard does to open the window.
 void TestSettingsWindow::open(SettingsWindow &window, int language) const
 {
-    window.IniDatei = iniPath();
-    window.PLanguage = language;
-    window.Ccode = Key;
-    window.InitLF = QStringLiteral("/");
-    window.CallSelf = false;
-    window.show();
+    window.open(SettingsSession{iniPath(), Key, languageFromStored(language)});
 }
 
 void TestSettingsWindow::openingFillsTheFieldsFromTheFile()
@@ -146,18 +148,18 @@ void TestSettingsWindow::openingFillsTheFieldsFromTheFile()
     SettingsWindow window;
     open(window, 0); // the file's language wins over the one handed over
 
-    QVERIFY(window.CallSelf);
-    QVERIFY(!window.DataChanged);
-    QCOMPARE(window.MaskEdit1->text(), PasswordCheck::storedForm(QStringLiteral("geheim")));
-    QVERIFY(window.MaskEdit1->isReadOnly());
-    QCOMPARE(window.Edit1->text(), StoredKey);
-    QVERIFY(window.Edit1->isReadOnly());
-    QCOMPARE(window.Edit1->echoMode(), QLineEdit::Password);
-    QVERIFY(window.ButtonKey->isHidden());
-    QCOMPARE(window.Edit3->text(), m_dir->path());
-    QCOMPARE(window.EditBackup->text(), path(QStringLiteral("backup")));
-    QCOMPARE(window.PLanguage, 1);
-    QVERIFY(window.RadioEnglish->isChecked());
+    QVERIFY(!window.hasUnsavedChanges());
+    QCOMPARE(part<QLineEdit>(&window, "MaskEdit1")->text(),
+             PasswordCheck::storedForm(QStringLiteral("geheim")));
+    QVERIFY(part<QLineEdit>(&window, "MaskEdit1")->isReadOnly());
+    QCOMPARE(part<QLineEdit>(&window, "Edit1")->text(), StoredKey);
+    QVERIFY(part<QLineEdit>(&window, "Edit1")->isReadOnly());
+    QCOMPARE(part<QLineEdit>(&window, "Edit1")->echoMode(), QLineEdit::Password);
+    QVERIFY(part<FlatButton>(&window, "ButtonKey")->isHidden());
+    QCOMPARE(part<QLineEdit>(&window, "Edit3")->text(), m_dir->path());
+    QCOMPARE(part<QLineEdit>(&window, "EditBackup")->text(), path(QStringLiteral("backup")));
+    QCOMPARE(window.language(), Language::English);
+    QVERIFY(part<QRadioButton>(&window, "RadioEnglish")->isChecked());
     QCOMPARE(window.windowTitle(), QStringLiteral("Options"));
     QCOMPARE(window.size(), QSize(431, 276));
     QCOMPARE(settingsValues().dataFolder, dataFolder());
@@ -171,21 +173,21 @@ void TestSettingsWindow::openingWithMissingFileKeepsPasswordAndBackup()
     writeSettings(lines());
     SettingsWindow window;
     open(window);
-    const QString digest = window.MaskEdit1->text();
+    const QString digest = part<QLineEdit>(&window, "MaskEdit1")->text();
     QVERIFY(!digest.isEmpty());
-    window.ButtonClose->click();
+    part<QPushButton>(&window, "ButtonClose")->click();
     QVERIFY(!window.isVisible());
 
     QVERIFY(QFile::remove(iniPath()));
     open(window);
     QVERIFY(window.isVisible());
-    QCOMPARE(window.Edit3->text(), dataFolder());
-    QCOMPARE(window.Edit1->text(), QString());
-    QCOMPARE(window.MaskEdit1->text(), digest);
-    QCOMPARE(window.EditBackup->text(), path(QStringLiteral("backup")));
-    QVERIFY(!window.DataChanged);
+    QCOMPARE(part<QLineEdit>(&window, "Edit3")->text(), dataFolder());
+    QCOMPARE(part<QLineEdit>(&window, "Edit1")->text(), QString());
+    QCOMPARE(part<QLineEdit>(&window, "MaskEdit1")->text(), digest);
+    QCOMPARE(part<QLineEdit>(&window, "EditBackup")->text(), path(QStringLiteral("backup")));
+    QVERIFY(!window.hasUnsavedChanges());
     QVERIFY(MessageBox::shownMessages().isEmpty());
-    window.ButtonClose->click();
+    part<QPushButton>(&window, "ButtonClose")->click();
     QVERIFY(!QFile::exists(iniPath())); // closing unchanged writes nothing
 }
 
@@ -206,50 +208,60 @@ void TestSettingsWindow::languageChoiceChangesEveryTextAtOnce()
     open(window, 1 - chosen);
 
     // A click on the language already chosen is no change.
-    QTest::mouseClick(chosen == 0 ? window.RadioEnglish : window.RadioGerman, Qt::LeftButton);
-    QVERIFY(!window.DataChanged);
-    QTest::mouseClick(chosen == 0 ? window.RadioGerman : window.RadioEnglish, Qt::LeftButton);
-    QCOMPARE(window.PLanguage, chosen);
-    QVERIFY(window.DataChanged);
+    QTest::mouseClick(chosen == 0 ? part<QRadioButton>(&window, "RadioEnglish")
+                                  : part<QRadioButton>(&window, "RadioGerman"),
+                      Qt::LeftButton);
+    QVERIFY(!window.hasUnsavedChanges());
+    QTest::mouseClick(chosen == 0 ? part<QRadioButton>(&window, "RadioGerman")
+                                  : part<QRadioButton>(&window, "RadioEnglish"),
+                      Qt::LeftButton);
+    QCOMPARE(window.language(), languageFromStored(chosen));
+    QVERIFY(window.hasUnsavedChanges());
 
     const bool german = chosen == 0;
     const auto pick = [german](const char *de, const char *en) {
         return QString::fromUtf8(german ? de : en);
     };
     QCOMPARE(window.windowTitle(), pick("Optionen", "Options"));
-    QCOMPARE(window.Label1->text(), pick("Passwort:", "Password:"));
-    QCOMPARE(window.Label4->text(), pick("Datenpfad:", "Data Path:"));
-    QCOMPARE(window.Label2->text(), pick("Pers. Schlüssel:", "Personal Key:"));
-    QCOMPARE(window.ButtonSave->text(), pick("Speichern", "Save"));
-    QCOMPARE(window.ButtonClose->text(), pick("Schliessen", "Close"));
-    QCOMPARE(window.ToolButton6->hint(), pick("Neues Passwort anlegen", "Create new password"));
-    QCOMPARE(window.ToolButton1->hint(), pick("Passwort löschen", "Delete password"));
-    QCOMPARE(window.ToolButton8->hint(), pick("Dateien sichern", "Backup files"));
-    QCOMPARE(window.ToolButtonRestore->hint(),
+    QCOMPARE(part<QLabel>(&window, "Label1")->text(), pick("Passwort:", "Password:"));
+    QCOMPARE(part<QLabel>(&window, "Label4")->text(), pick("Datenpfad:", "Data Path:"));
+    QCOMPARE(part<QLabel>(&window, "Label2")->text(), pick("Pers. Schlüssel:", "Personal Key:"));
+    QCOMPARE(part<QPushButton>(&window, "ButtonSave")->text(), pick("Speichern", "Save"));
+    QCOMPARE(part<QPushButton>(&window, "ButtonClose")->text(), pick("Schliessen", "Close"));
+    QCOMPARE(part<FlatButton>(&window, "ToolButton6")->hint(),
+             pick("Neues Passwort anlegen", "Create new password"));
+    QCOMPARE(part<FlatButton>(&window, "ToolButton1")->hint(),
+             pick("Passwort löschen", "Delete password"));
+    QCOMPARE(part<FlatButton>(&window, "ToolButton8")->hint(),
+             pick("Dateien sichern", "Backup files"));
+    QCOMPARE(part<FlatButton>(&window, "ToolButtonRestore")->hint(),
              pick("Daten aus Backup wiederherstellen", "Restore data"));
-    QCOMPARE(window.ButtonRestKey->hint(), pick("Persönlichen Schlüssel aus Datei wiederherstellen",
-                                                "Restore personal key from file"));
-    QCOMPARE(window.SpeedButton1->hint(), pick("Verzeichnis im Windows Explorer anzeigen",
-                                               "Show directory in Windows Explorer"));
-    QCOMPARE(window.SpeedButton5->hint(),
+    QCOMPARE(part<FlatButton>(&window, "ButtonRestKey")->hint(),
+             pick("Persönlichen Schlüssel aus Datei wiederherstellen",
+                  "Restore personal key from file"));
+    QCOMPARE(
+        part<FlatButton>(&window, "SpeedButton1")->hint(),
+        pick("Verzeichnis im Windows Explorer anzeigen", "Show directory in Windows Explorer"));
+    QCOMPARE(part<FlatButton>(&window, "SpeedButton5")->hint(),
              pick("Backupverzeichnis auswählen", "Select backup folder"));
-    QCOMPARE(window.SpeedButton3->hint(),
+    QCOMPARE(part<FlatButton>(&window, "SpeedButton3")->hint(),
              pick("Persönlichen Schlüssel sichern/exportieren", "Backup personal key"));
-    QCOMPARE(window.ButtonKey->hint(),
+    QCOMPARE(part<FlatButton>(&window, "ButtonKey")->hint(),
              pick("Neuen Schlüssel generieren", "Restore personal key from file"));
     // The same in both languages.
-    QCOMPARE(window.Label3->text(), QStringLiteral("Backup:"));
-    QCOMPARE(window.Label5->text(), QStringLiteral("MD5"));
-    QCOMPARE(window.RadioGroup1->title(), QStringLiteral("Language"));
-    QCOMPARE(window.RadioGerman->text(), QStringLiteral("German"));
-    QCOMPARE(window.RadioEnglish->text(), QStringLiteral("English"));
-    QCOMPARE(window.ButtonPchar->hint(), QStringLiteral("Switch password char"));
-    QCOMPARE(window.EditBackup->toolTip(), QStringLiteral("Letzte Sicherung"));
+    QCOMPARE(part<QLabel>(&window, "Label3")->text(), QStringLiteral("Backup:"));
+    QCOMPARE(part<QLabel>(&window, "Label5")->text(), QStringLiteral("MD5"));
+    QCOMPARE(part<QGroupBox>(&window, "RadioGroup1")->title(), QStringLiteral("Language"));
+    QCOMPARE(part<QRadioButton>(&window, "RadioGerman")->text(), QStringLiteral("German"));
+    QCOMPARE(part<QRadioButton>(&window, "RadioEnglish")->text(), QStringLiteral("English"));
+    QCOMPARE(part<FlatButton>(&window, "ButtonPchar")->hint(),
+             QStringLiteral("Switch password char"));
+    QCOMPARE(part<QLineEdit>(&window, "EditBackup")->toolTip(), QStringLiteral("Letzte Sicherung"));
 
     // Closing asks in the chosen language; No keeps the file as it was.
     const QByteArray before = TestFiles::read(iniPath());
     MessageBox::setNextAnswers({MessageAnswer::No});
-    window.ButtonClose->click();
+    part<QPushButton>(&window, "ButtonClose")->click();
     QVERIFY(!window.isVisible());
     QCOMPARE(MessageBox::shownMessages().size(), 1);
     const Message question = MessageBox::shownMessages().constFirst();
@@ -285,26 +297,25 @@ void TestSettingsWindow::closeAsksOnlyAfterAChange()
     SettingsWindow window;
     open(window);
     if (change == QLatin1String("backup")) {
-        window.EditBackup->setFocus();
-        window.EditBackup->end(false);
-        QTest::keyClicks(window.EditBackup, QStringLiteral("2"));
+        part<QLineEdit>(&window, "EditBackup")->setFocus();
+        part<QLineEdit>(&window, "EditBackup")->end(false);
+        QTest::keyClicks(part<QLineEdit>(&window, "EditBackup"), QStringLiteral("2"));
     } else if (change == QLatin1String("data path")) {
-        window.Edit3->end(false);
-        QTest::keyClicks(window.Edit3, QStringLiteral("x"));
+        part<QLineEdit>(&window, "Edit3")->end(false);
+        QTest::keyClicks(part<QLineEdit>(&window, "Edit3"), QStringLiteral("x"));
     }
-    QCOMPARE(window.DataChanged, asked);
+    QCOMPARE(window.hasUnsavedChanges(), asked);
 
     const QByteArray before = TestFiles::read(iniPath());
     MessageBox::setNextAnswers({answer});
-    window.ButtonClose->click();
+    part<QPushButton>(&window, "ButtonClose")->click();
     QVERIFY(!window.isVisible());
     QCOMPARE(MessageBox::shownTexts(), asked ? QStringList{SaveNowGerman} : QStringList{});
     QCOMPARE(readSettings().value(SettingsLine::BackupFolder), path(storedBackup));
     if (!asked || answer == MessageAnswer::No)
         QCOMPARE(TestFiles::read(iniPath()), before);
-    // Closing always forgets the accepted password and the loaded state.
+    // Closing always forgets the accepted password.
     QCOMPARE(settingsValues().acceptedPassword, QString());
-    QVERIFY(!window.CallSelf);
 }
 
 void TestSettingsWindow::saveStoresTheWindowsLinesAndCloses()
@@ -313,10 +324,10 @@ void TestSettingsWindow::saveStoresTheWindowsLinesAndCloses()
     SettingsWindow window;
     open(window);
     const QString typedPath = path(QStringLiteral("backup")) + QStringLiteral(" ");
-    window.Edit3->selectAll();
-    QTest::keyClicks(window.Edit3, typedPath);
-    QTest::mouseClick(window.RadioEnglish, Qt::LeftButton);
-    window.ButtonSave->click();
+    part<QLineEdit>(&window, "Edit3")->selectAll();
+    QTest::keyClicks(part<QLineEdit>(&window, "Edit3"), typedPath);
+    QTest::mouseClick(part<QRadioButton>(&window, "RadioEnglish"), Qt::LeftButton);
+    part<QPushButton>(&window, "ButtonSave")->click();
 
     QVERIFY(!window.isVisible());
     QVERIFY(MessageBox::shownMessages().isEmpty()); // saved: closing asks nothing
@@ -342,8 +353,8 @@ void TestSettingsWindow::saveWithoutFileWritesElevenLines()
     SettingsWindow window;
     settingsValues().acceptedPassword = QStringLiteral("0123456789abcdef0123456789abcdef");
     open(window, 1);
-    QCOMPARE(window.Edit3->text(), dataFolder());
-    window.ButtonSave->click();
+    QCOMPARE(part<QLineEdit>(&window, "Edit3")->text(), dataFolder());
+    part<QPushButton>(&window, "ButtonSave")->click();
 
     const QStringList stored = readSettings();
     QCOMPARE(stored.size(), 12); // eleven lines and the one that decoding adds
@@ -364,8 +375,8 @@ void TestSettingsWindow::unwritableFileReportsAndStillCloses()
     QFile::setPermissions(dataFolder(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     SettingsWindow window;
     open(window);
-    QTest::mouseClick(window.RadioEnglish, Qt::LeftButton);
-    window.ButtonSave->click();
+    QTest::mouseClick(part<QRadioButton>(&window, "RadioEnglish"), Qt::LeftButton);
+    part<QPushButton>(&window, "ButtonSave")->click();
     QFile::setPermissions(dataFolder(),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
@@ -381,26 +392,26 @@ void TestSettingsWindow::f11AndReopeningHideTheNewKeyButton()
     writeSettings(lines());
     SettingsWindow window;
     open(window);
-    QVERIFY(window.ButtonKey->isHidden());
-    QTest::keyClick(window.Edit3, Qt::Key_F11);
-    QVERIFY(!window.ButtonKey->isHidden());
-    QTest::keyClick(window.Edit3, Qt::Key_F11);
-    QVERIFY(window.ButtonKey->isHidden());
+    QVERIFY(part<FlatButton>(&window, "ButtonKey")->isHidden());
+    QTest::keyClick(part<QLineEdit>(&window, "Edit3"), Qt::Key_F11);
+    QVERIFY(!part<FlatButton>(&window, "ButtonKey")->isHidden());
+    QTest::keyClick(part<QLineEdit>(&window, "Edit3"), Qt::Key_F11);
+    QVERIFY(part<FlatButton>(&window, "ButtonKey")->isHidden());
 
     // The mask switch shows the key and hides it again.
-    window.ButtonPchar->click();
-    QCOMPARE(window.Edit1->echoMode(), QLineEdit::Normal);
-    window.ButtonPchar->click();
-    QCOMPARE(window.Edit1->echoMode(), QLineEdit::Password);
+    part<FlatButton>(&window, "ButtonPchar")->click();
+    QCOMPARE(part<QLineEdit>(&window, "Edit1")->echoMode(), QLineEdit::Normal);
+    part<FlatButton>(&window, "ButtonPchar")->click();
+    QCOMPARE(part<QLineEdit>(&window, "Edit1")->echoMode(), QLineEdit::Password);
 
     // Reopening hides the button and masks the key again.
     QTest::keyClick(&window, Qt::Key_F11);
-    window.ButtonPchar->click();
-    window.ButtonClose->click();
+    part<FlatButton>(&window, "ButtonPchar")->click();
+    part<QPushButton>(&window, "ButtonClose")->click();
     open(window);
-    QVERIFY(window.ButtonKey->isHidden());
-    QCOMPARE(window.Edit1->echoMode(), QLineEdit::Password);
-    QVERIFY(!window.DataChanged); // neither key marks the data as changed
+    QVERIFY(part<FlatButton>(&window, "ButtonKey")->isHidden());
+    QCOMPARE(part<QLineEdit>(&window, "Edit1")->echoMode(), QLineEdit::Password);
+    QVERIFY(!window.hasUnsavedChanges()); // neither key marks the data as changed
 }
 
 void TestSettingsWindow::newKey_data()
@@ -421,27 +432,28 @@ void TestSettingsWindow::newKey()
     open(window, 1);
     QTest::keyClick(&window, Qt::Key_F11);
     MessageBox::setNextAnswers({answer});
-    window.ButtonKey->click();
+    part<FlatButton>(&window, "ButtonKey")->click();
 
     const Message question = MessageBox::shownMessages().value(0);
     QCOMPARE(question.caption, QStringLiteral("Velmora"));
     QCOMPARE(question.buttons, MessageButtons::YesNo);
     QCOMPARE(question.text, QStringLiteral("Alredy encrypted files can not be decrypted by a new "
                                            "encryption key. Backup your existing key. Continue?"));
-    const QString shown = window.Edit1->text();
+    const QString shown = part<QLineEdit>(&window, "Edit1")->text();
     if (answer == MessageAnswer::No) {
         QCOMPARE(shown, StoredKey);
-        QCOMPARE(window.Edit1->echoMode(), QLineEdit::Password);
+        QCOMPARE(part<QLineEdit>(&window, "Edit1")->echoMode(), QLineEdit::Password);
     } else {
         QCOMPARE(shown.size(), 24);
         QVERIFY(shown.endsWith(QLatin1String(UserKeyTail)));
         QVERIFY(shown != StoredKey);
-        QCOMPARE(window.Edit1->echoMode(), QLineEdit::Normal);
+        QCOMPARE(part<QLineEdit>(&window, "Edit1")->echoMode(), QLineEdit::Normal);
     }
-    QVERIFY(!window.DataChanged);
+    QVERIFY(!window.hasUnsavedChanges());
 
     MessageBox::clearHistory();
-    (save ? window.ButtonSave : window.ButtonClose)->click();
+    (save ? part<QPushButton>(&window, "ButtonSave") : part<QPushButton>(&window, "ButtonClose"))
+        ->click();
     QVERIFY(MessageBox::shownMessages().isEmpty()); // the new key asks nothing on close
     // A character outside the code page is stored as "?"; the stored key is
     // the one in force.
@@ -456,7 +468,7 @@ void TestSettingsWindow::exportThenRestoreGivesBackTheSameKey()
     open(window);
     const QString keyFile = path(QStringLiteral("spare.key"));
     FileDialog::setNextResult({keyFile});
-    window.SpeedButton3->click();
+    part<FlatButton>(&window, "SpeedButton3")->click();
 
     const FileDialogRequest request = FileDialog::requests().value(0);
     QCOMPARE(request.kind, FileDialogRequest::Kind::SaveFile);
@@ -469,17 +481,17 @@ void TestSettingsWindow::exportThenRestoreGivesBackTheSameKey()
     QCOMPARE(ReadKeyFile(keyFile, Key).value_or(QStringList()), QStringList{StoredKey});
 
     // Another key comes into force, then the spare copy is restored.
-    window.ButtonClose->click();
+    part<QPushButton>(&window, "ButtonClose")->click();
     QStringList other = lines();
     other[SettingsLine::PersonalKey] = QStringLiteral("Zyxwvutsrqpon%!+oKarnwyb");
     writeSettings(other);
     open(window);
-    QCOMPARE(window.Edit1->text(), other[SettingsLine::PersonalKey]);
+    QCOMPARE(part<QLineEdit>(&window, "Edit1")->text(), other[SettingsLine::PersonalKey]);
 
     FileDialog::clearHistory();
     FileDialog::setNextResult({keyFile});
     MessageBox::setNextAnswers({MessageAnswer::Yes});
-    window.ButtonRestKey->click();
+    part<FlatButton>(&window, "ButtonRestKey")->click();
 
     const FileDialogRequest openRequest = FileDialog::requests().value(0);
     QCOMPARE(openRequest.kind, FileDialogRequest::Kind::OpenFile);
@@ -487,7 +499,7 @@ void TestSettingsWindow::exportThenRestoreGivesBackTheSameKey()
     QCOMPARE(openRequest.filter, QStringLiteral("All|*.*|Key|*.key"));
     QCOMPARE(openRequest.selectedFilter, QStringLiteral("Key|*.key"));
     QCOMPARE(MessageBox::shownTexts(), QStringList{SaveNowGerman});
-    QCOMPARE(window.Edit1->text(), StoredKey);
+    QCOMPARE(part<QLineEdit>(&window, "Edit1")->text(), StoredKey);
     QCOMPARE(readSettings().value(SettingsLine::PersonalKey), StoredKey);
     QVERIFY(window.isVisible()); // restoring the key does not close the window
 }
@@ -526,14 +538,14 @@ void TestSettingsWindow::restoreKeyAnswers()
     open(window);
     FileDialog::setNextResult({keyFile});
     MessageBox::setNextAnswers(answers);
-    window.ButtonRestKey->click();
+    part<FlatButton>(&window, "ButtonRestKey")->click();
 
     QCOMPARE(MessageBox::shownMessages().size(), answers.size());
-    QCOMPARE(window.Edit1->text(), shown);
+    QCOMPARE(part<QLineEdit>(&window, "Edit1")->text(), shown);
     QCOMPARE(readSettings().value(SettingsLine::PersonalKey), stored);
-    QVERIFY(!window.DataChanged);
+    QVERIFY(!window.hasUnsavedChanges());
     MessageBox::clearHistory();
-    window.ButtonClose->click();
+    part<QPushButton>(&window, "ButtonClose")->click();
     QVERIFY(MessageBox::shownMessages().isEmpty());
     QCOMPARE(readSettings().value(SettingsLine::PersonalKey), stored);
 }
@@ -546,20 +558,20 @@ void TestSettingsWindow::restoreKeyFailures()
 
     // Cancelled dialog: nothing.
     FileDialog::setNextResult({});
-    window.ButtonRestKey->click();
+    part<FlatButton>(&window, "ButtonRestKey")->click();
     // A file that cannot be read: the error is reported, the key stays.
     FileDialog::setNextResult({path(QStringLiteral("missing.key"))});
-    window.ButtonRestKey->click();
+    part<FlatButton>(&window, "ButtonRestKey")->click();
     QCOMPARE(MessageBox::shownMessages().size(), 1);
     QCOMPARE(MessageBox::shownMessages().constFirst().icon, MessageIcon::Error);
-    QCOMPARE(window.Edit1->text(), StoredKey);
+    QCOMPARE(part<QLineEdit>(&window, "Edit1")->text(), StoredKey);
     QCOMPARE(settingsValues().personalKey, StoredKey);
 
     // An export into a folder that does not exist is reported too.
     MessageBox::clearHistory();
     MessageBox::setAutoAnswer(true);
     FileDialog::setNextResult({path(QStringLiteral("no/such/folder/x.key"))});
-    window.SpeedButton3->click();
+    part<FlatButton>(&window, "SpeedButton3")->click();
     QCOMPARE(MessageBox::shownMessages().size(), 1);
     QCOMPARE(MessageBox::shownMessages().constFirst().icon, MessageIcon::Error);
     QVERIFY(window.isVisible());
@@ -577,8 +589,9 @@ void TestSettingsWindow::backupIntoFolderWithOlderCopies()
 
     SettingsWindow window;
     open(window);
-    window.ToolButton8->click();
-    window.ToolButton8->click(); // twice in one opening: each run reports its own count
+    part<FlatButton>(&window, "ToolButton8")->click();
+    part<FlatButton>(&window, "ToolButton8")
+        ->click(); // twice in one opening: each run reports its own count
 
     QCOMPARE(
         MessageBox::shownTexts(),
@@ -591,11 +604,11 @@ void TestSettingsWindow::backupIntoFolderWithOlderCopies()
     QVERIFY(!QFile::exists(backup + QStringLiteral("/.hidden")));
     QVERIFY(!QFile::exists(backup + QStringLiteral("/sub")));
     // The field now ends with a delimiter: a change, offered on closing.
-    QCOMPARE(window.EditBackup->text(), backup + QStringLiteral("/"));
-    QVERIFY(window.DataChanged);
+    QCOMPARE(part<QLineEdit>(&window, "EditBackup")->text(), backup + QStringLiteral("/"));
+    QVERIFY(window.hasUnsavedChanges());
     MessageBox::clearHistory();
     MessageBox::setNextAnswers({MessageAnswer::Yes});
-    window.ButtonClose->click();
+    part<QPushButton>(&window, "ButtonClose")->click();
     QCOMPARE(MessageBox::shownTexts(), QStringList{SaveNowGerman});
     QCOMPARE(readSettings().value(SettingsLine::BackupFolder), backup + QStringLiteral("/"));
 }
@@ -608,7 +621,7 @@ void TestSettingsWindow::backupWithEmptyFieldWarnsAndOffersTheChooser()
     SettingsWindow window;
     open(window, 1);
     FileDialog::setNextResult({}); // the chooser is cancelled
-    window.ToolButton8->click();
+    part<FlatButton>(&window, "ToolButton8")->click();
 
     QCOMPARE(MessageBox::shownTexts(),
              QStringList{QStringLiteral("Select the target directory first!")});
@@ -616,7 +629,7 @@ void TestSettingsWindow::backupWithEmptyFieldWarnsAndOffersTheChooser()
     QCOMPARE(FileDialog::requests().size(), 1);
     QCOMPARE(FileDialog::requests().constFirst().kind, FileDialogRequest::Kind::Folder);
     QCOMPARE(QDir(path(QStringLiteral("backup"))).entryList(QDir::Files), QStringList());
-    QVERIFY(!window.DataChanged);
+    QVERIFY(!window.hasUnsavedChanges());
 }
 
 void TestSettingsWindow::chooseBackupFolder_data()
@@ -645,13 +658,14 @@ void TestSettingsWindow::chooseBackupFolder()
     const QString folder = chosen.isEmpty() ? QString() : path(chosen);
     FileDialog::setNextResult(folder.isEmpty() ? QStringList() : QStringList{folder});
     MessageBox::setNextAnswers(answers);
-    window.SpeedButton5->click();
+    part<FlatButton>(&window, "SpeedButton5")->click();
 
     QCOMPARE(FileDialog::requests().value(0).directory, path(QStringLiteral("backup")));
     QCOMPARE(MessageBox::shownTexts(),
              answers.isEmpty() ? QStringList() : QStringList{QStringLiteral("Resume new path?")});
-    QCOMPARE(window.EditBackup->text(), taken ? folder : path(QStringLiteral("backup")));
-    QCOMPARE(window.DataChanged, taken);
+    QCOMPARE(part<QLineEdit>(&window, "EditBackup")->text(),
+             taken ? folder : path(QStringLiteral("backup")));
+    QCOMPARE(window.hasUnsavedChanges(), taken);
 }
 
 void TestSettingsWindow::restoreDataThenClose_data()
@@ -673,7 +687,7 @@ void TestSettingsWindow::restoreDataThenClose()
 
     SettingsWindow window;
     open(window);
-    window.ToolButtonRestore->click();
+    part<FlatButton>(&window, "ToolButtonRestore")->click();
     const QStringList shown = MessageBox::shownTexts();
     QCOMPARE(shown.size(), 2);
     QCOMPARE(shown.at(0), QStringLiteral("Daten jetzt wiederherstellen?"));
@@ -682,18 +696,18 @@ void TestSettingsWindow::restoreDataThenClose()
         QStringLiteral("1 Dateien wiederhergestellt.\nDie bisherigen Dateien liegen in: ")));
     // The window shows what was restored, and restoring is no change of its
     // own: closing asks nothing.
-    QCOMPARE(window.Edit1->text(), saved[SettingsLine::PersonalKey]);
-    QCOMPARE(window.PLanguage, 1);
-    QVERIFY(window.RadioEnglish->isChecked());
-    QVERIFY(!window.DataChanged);
+    QCOMPARE(part<QLineEdit>(&window, "Edit1")->text(), saved[SettingsLine::PersonalKey]);
+    QCOMPARE(window.language(), Language::English);
+    QVERIFY(part<QRadioButton>(&window, "RadioEnglish")->isChecked());
+    QVERIFY(!window.hasUnsavedChanges());
     MessageBox::clearHistory();
     QFETCH(QString, closeWith);
     if (closeWith == QLatin1String("save")) {
-        window.EditBackup->setFocus();
-        QTest::keyClicks(window.EditBackup, QStringLiteral("/"));
-        window.ButtonSave->click();
+        part<QLineEdit>(&window, "EditBackup")->setFocus();
+        QTest::keyClicks(part<QLineEdit>(&window, "EditBackup"), QStringLiteral("/"));
+        part<QPushButton>(&window, "ButtonSave")->click();
     } else {
-        window.ButtonClose->click();
+        part<QPushButton>(&window, "ButtonClose")->click();
     }
     QVERIFY(MessageBox::shownMessages().isEmpty());
     // A save after the restore keeps the restored key and language.
@@ -710,14 +724,90 @@ void TestSettingsWindow::fileManagerAndHelpOpenWhereTheyShould()
     SettingsWindow window;
     open(window);
 
-    window.Edit3->setText(QStringLiteral("  ") + path(QStringLiteral("backup")) +
-                          QStringLiteral(" "));
-    window.SpeedButton1->click();
-    QTest::keyClick(window.EditBackup, Qt::Key_F1);
+    part<QLineEdit>(&window, "Edit3")
+        ->setText(QStringLiteral("  ") + path(QStringLiteral("backup")) + QStringLiteral(" "));
+    part<FlatButton>(&window, "SpeedButton1")->click();
+    QTest::keyClick(part<QLineEdit>(&window, "EditBackup"), Qt::Key_F1);
     QCOMPARE(DesktopServices::openedUrls(),
              (QList<QUrl>{QUrl::fromLocalFile(path(QStringLiteral("backup"))),
                           HelpFile::contextUrl(help, 40)}));
     HelpFile::setApplicationHelpFile(QString());
+}
+
+void TestSettingsWindow::restoreKeepsTheChosenBackupFolder()
+{
+    // Neither the current settings nor the backed-up ones name a backup
+    // folder: the user chooses one and restores from it.
+    QStringList saved = lines();
+    saved[SettingsLine::BackupFolder] = QStringLiteral(" ");
+    writeSettings(saved);
+    const QString backup = path(QStringLiteral("backup"));
+    QVERIFY(QFile::copy(iniPath(), backup + QStringLiteral("/velmora.ini")));
+
+    SettingsWindow window;
+    open(window);
+    FileDialog::setNextResults({QStringList{backup}});
+    part<FlatButton>(&window, "SpeedButton5")->click();
+    QCOMPARE(part<QLineEdit>(&window, "EditBackup")->text(), backup);
+    part<FlatButton>(&window, "ToolButtonRestore")->click();
+    QCOMPARE(MessageBox::shownTexts().last(), QStringLiteral("1 Dateien wiederhergestellt."));
+    QCOMPARE(part<QLineEdit>(&window, "EditBackup")->text(), backup);
+    QVERIFY(window.hasUnsavedChanges());
+
+    MessageBox::clearHistory();
+    MessageBox::setNextAnswers({MessageAnswer::Yes});
+    part<QPushButton>(&window, "ButtonClose")->click();
+    QCOMPARE(MessageBox::shownTexts(), QStringList{SaveNowGerman});
+    QCOMPARE(readSettings().value(SettingsLine::BackupFolder), backup);
+}
+
+void TestSettingsWindow::captionsShareOneSize_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::newRow("German") << 0;
+    QTest::newRow("English") << 1;
+}
+
+void TestSettingsWindow::captionsShareOneSize()
+{
+    QFETCH(int, language);
+    writeSettings(lines(QString::number(language)));
+    SettingsWindow window;
+    open(window, language);
+    QSet<int> sizes;
+    for (const char *name : {"Label1", "Label2", "Label3", "Label4"}) {
+        QLabel *caption = part<QLabel>(&window, name);
+        sizes.insert(caption->font().pixelSize());
+        QVERIFY2(caption->fontMetrics().horizontalAdvance(caption->text()) <= caption->width(),
+                 qPrintable(caption->text()));
+    }
+    QCOMPARE(sizes.size(), 1);
+}
+
+void TestSettingsWindow::maskedKeyShowsFromItsFirstCharacter()
+{
+    writeSettings(lines());
+    SettingsWindow window;
+    open(window);
+    QLineEdit *key = part<QLineEdit>(&window, "Edit1");
+    QCOMPARE(key->echoMode(), QLineEdit::Password);
+    QCOMPARE(key->cursorPosition(), 0);
+    part<FlatButton>(&window, "ButtonPchar")->click();
+    QCOMPARE(key->cursorPosition(), 0);
+}
+
+void TestSettingsWindow::reopeningKeepsThePlace()
+{
+    writeSettings(lines());
+    SettingsWindow window;
+    open(window);
+    const QPoint first = window.pos();
+    for (int opening = 2; opening <= 3; ++opening) {
+        part<QPushButton>(&window, "ButtonClose")->click();
+        open(window);
+        QCOMPARE(window.pos(), first);
+    }
+    part<QPushButton>(&window, "ButtonClose")->click();
 }
 
 QTEST_MAIN(TestSettingsWindow)

@@ -270,7 +270,7 @@ void TestWidgets::stockTextsFollowTheLanguage()
     QFETCH(MessageButtons, kind);
     QFETCH(QStringList, buttons);
     // German first, then English: switching back must remove the German texts.
-    QVERIFY2(StockTranslation::apply(language), "qtbase_de.qm of qt6-translations-l10n is missing");
+    QVERIFY2(StockTranslation::apply(languageFromStored(language)), "qtbase_de.qm of qt6-translations-l10n is missing");
     QCOMPARE(StockTranslation::isGerman(), language == 0);
     MessageBox::setAutoAnswer(false);
     MessageBox::clearHistory();
@@ -304,7 +304,7 @@ void TestWidgets::fileDialogFollowsTheLanguage()
     QFETCH(int, language);
     QFETCH(QStringList, buttons);
     QFETCH(QString, lookIn);
-    QVERIFY(StockTranslation::apply(language));
+    QVERIFY(StockTranslation::apply(languageFromStored(language)));
     QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     FileDialog::clearHistory();
     QStringList shownButtons;
@@ -333,7 +333,7 @@ void TestWidgets::fileDialogFollowsTheLanguage()
 
 void TestWidgets::cleanup()
 {
-    StockTranslation::apply(1);
+    StockTranslation::apply(Language::English);
 }
 
 QTEST_MAIN(TestWidgets)

@@ -7,36 +7,64 @@
 DecoyLogWindow::DecoyLogWindow(QWidget *parent)
     : QDialog(parent)
 {
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
-                   | Qt::MSWindowsFixedSizeDialogHint);
+    setObjectName(QStringLiteral("FormKeyMem"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
     setWindowTitle(QStringLiteral("Send to Keylogger"));
     setFixedSize(364, 70);
     // The password prompt keeps the keyboard while the log is on screen.
     setAttribute(Qt::WA_ShowWithoutActivating);
 
-    Memo1 = new QPlainTextEdit(this);
-    Memo1->setGeometry(rect());
-    Memo1->setReadOnly(true);
-    Memo1->setFocusPolicy(Qt::NoFocus);
+    m_log = new QPlainTextEdit(this);
+    m_log->setObjectName(QStringLiteral("Memo1"));
+    m_log->setGeometry(rect());
+    m_log->setReadOnly(true);
+    m_log->setFocusPolicy(Qt::NoFocus);
+}
+
+void DecoyLogWindow::showLog(const QString &log, int top)
+{
+    m_top = top;
+    m_log->setPlainText(log);
+    show();
+}
+
+void DecoyLogWindow::setLog(const QString &log)
+{
+    m_log->setPlainText(log);
+}
+
+void DecoyLogWindow::clearAndClose()
+{
+    m_log->clear();
+    close();
+}
+
+QString DecoyLogWindow::log() const
+{
+    return m_log->toPlainText();
 }
 
 void DecoyLogWindow::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    FormActivate();
+    placeBelowPrompt();
 }
 
 void DecoyLogWindow::changeEvent(QEvent *event)
 {
     QDialog::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
-        FormActivate();
+        placeBelowPrompt();
 }
 
-void DecoyLogWindow::FormActivate()
+void DecoyLogWindow::placeBelowPrompt()
 {
-    int left = x();
+    // The window's own area is placed: a window manager's frame is not known
+    // before the first showing.
+    QRect area(QPoint(0, 0), size());
     if (const QScreen *desktop = screen())
-        left = desktop->availableGeometry().center().x() - frameGeometry().width() / 2;
-    move(left, FTop);
+        area.moveCenter(desktop->availableGeometry().center());
+    area.moveTop(m_top);
+    setGeometry(area);
 }

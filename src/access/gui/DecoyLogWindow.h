@@ -14,14 +14,22 @@ class DecoyLogWindow : public QDialog
 public:
     explicit DecoyLogWindow(QWidget *parent = nullptr);
 
-    int FTop = 0; // the top it takes when shown
+    // Shows the log with the top of the window's own area (inside any
+    // frame) at `top`, without taking the keyboard from the prompt.
+    void showLog(const QString &log, int top);
+    void setLog(const QString &log);
+    // Empties the log and closes the window.
+    void clearAndClose();
 
-    QPlainTextEdit *Memo1 = nullptr;
+    QString log() const;
 
 protected:
     void showEvent(QShowEvent *event) override;
     void changeEvent(QEvent *event) override;
 
 private:
-    void FormActivate();
+    void placeBelowPrompt();
+
+    int m_top = 0;
+    QPlainTextEdit *m_log = nullptr;
 };

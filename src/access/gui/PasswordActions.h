@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/Language.h"
+
 #include <QString>
 
 #include <functional>
@@ -12,15 +14,15 @@ class PasswordPrompt;
 // save action, which stores it; they return true when they ran it.
 namespace PasswordActions {
 
-// "Neues Passwort anlegen": the prompt in new-password mode without its
-// reset link; an empty entry changes nothing; "Einstellungen jetzt
-// speichern?" answered Yes stores the digest of the trimmed text.
-bool SetPassword(QWidget *window, PasswordPrompt &prompt, int language, QString &acceptedPassword,
-                 const std::function<void()> &save);
+// "Neues Passwort anlegen": the prompt asks for a new password; an empty
+// entry changes nothing; "Einstellungen jetzt speichern?" answered Yes stores
+// the digest of the trimmed text.
+bool SetPassword(QWidget *window, PasswordPrompt &prompt, Language language,
+                 QString &acceptedPassword, const std::function<void()> &save);
 
 // "Passwort löschen": asked in a box captioned "Velmora2"; Yes empties the
 // accepted password. The old password is not asked for.
-bool RemovePassword(QWidget *window, int language, QString &acceptedPassword,
+bool RemovePassword(QWidget *window, Language language, QString &acceptedPassword,
                     const std::function<void()> &save);
 
 } // namespace PasswordActions

@@ -3,12 +3,12 @@
 #include "access/DecoyDraw.h"
 #include "access/PasswordCheck.h"
 #include "access/WindowsVirtualKey.h"
+#include "access/gui/DecoyLogWindow.h"
 #include "access/gui/KeyInjector.h"
 #include "access/gui/ResetConfirmDialog.h"
-#include "platform/x11/X11KeyboardMap.h"
-#include "access/gui/DecoyLogWindow.h"
 #include "platform/TextTrim.h"
 #include "platform/gui/HelpFile.h"
+#include "platform/x11/X11KeyboardMap.h"
 #include "ui/FlatButton.h"
 #include "ui/Icons.h"
 #include "ui/MessageBox.h"
@@ -38,6 +38,41 @@ int virtualKeyOf(const QKeyEvent *event)
     return WindowsVirtualKey::fromQtKey(event->key());
 }
 
+struct PromptTexts
+{
+    const char *caption;
+    const char *maskHint;
+    const char *protection;
+    const char *cancel;
+    const char *forgot;
+    const char *error;
+    const char *localDecoys;
+};
+
+constexpr PromptTexts German{
+    "Passwort eingeben:",
+    "Passwort anzeieg/verbergen",
+    "Schutz gegen Keylogger einschalten",
+    "Abbrechen",
+    "Passwort vergessen?",
+    "Falsches Passwort!",
+    "Auf diesem System können Programme keine Tasten eingeben: die Täuschzeichen gehen nur "
+    "programmintern an ein verdecktes Feld, ein Keylogger sieht sie nicht."};
+constexpr PromptTexts English{
+    "Enter password:",
+    "View/Hide password",
+    "Enable protection against keylogger",
+    "Cancel",
+    "Forgot password?",
+    "Invalid password!",
+    "This system does not let programs type keys: the decoys are only handed to a hidden field "
+    "inside the program, so a keylogger does not see them."};
+
+const PromptTexts &textsFor(Language language)
+{
+    return language == Language::German ? German : English;
+}
+
 FlatButton *panelButton(RoundedPanel *panel)
 {
     auto *button = new FlatButton(panel);
@@ -52,170 +87,214 @@ PasswordPrompt::PasswordPrompt(QWidget *parent)
     : QDialog(parent)
     , m_injector(KeyInjector::createForPlatform())
 {
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
-                   | Qt::MSWindowsFixedSizeDialogHint);
+    setObjectName(QStringLiteral("FormPWD"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
     setWindowTitle(QStringLiteral("Anti-KeyLogin"));
     setFixedSize(364, 131);
 
-    Label1 = new QLabel(this);
-    Label1->setGeometry(16, 10, 200, 16);
+    m_caption = new QLabel(this);
+    m_caption->setObjectName(QStringLiteral("Label1"));
+    m_caption->setGeometry(16, 10, 200, 16);
 
-    SpeedButton2 = new FlatButton(this);
-    SpeedButton2->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    SpeedButton2->setTextColor(QColor(0, 0, 128));
-    QFont underlined = SpeedButton2->font();
+    m_forgotLink = new FlatButton(this);
+    m_forgotLink->setObjectName(QStringLiteral("SpeedButton2"));
+    m_forgotLink->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    m_forgotLink->setTextColor(QColor(0, 0, 128));
+    QFont underlined = m_forgotLink->font();
     underlined.setUnderline(true);
-    SpeedButton2->setFont(underlined);
-    SpeedButton2->setCursor(Qt::PointingHandCursor);
-    SpeedButton2->setGeometry(214, 6, 140, 20);
+    m_forgotLink->setFont(underlined);
+    m_forgotLink->setCursor(Qt::PointingHandCursor);
+    m_forgotLink->setGeometry(214, 6, 140, 20);
 
-    MaskEdit1 = new QLineEdit(this);
-    MaskEdit1->setEchoMode(QLineEdit::Password);
-    MaskEdit1->setGeometry(16, 30, 300, 23);
+    m_passwordField = new QLineEdit(this);
+    m_passwordField->setObjectName(QStringLiteral("MaskEdit1"));
+    m_passwordField->setEchoMode(QLineEdit::Password);
+    m_passwordField->setGeometry(16, 30, 300, 23);
 
-    ButtonView = new FlatButton(Icons::icon(Icons::Kind::Eye), QString(), this);
-    ButtonView->setGeometry(322, 28, 27, 27);
-    ButtonView->setIconSize(QSize(20, 20));
+    m_maskButton = new FlatButton(Icons::icon(Icons::Kind::Eye), QString(), this);
+    m_maskButton->setObjectName(QStringLiteral("ButtonView"));
+    m_maskButton->setGeometry(322, 28, 27, 27);
+    m_maskButton->setIconSize(QSize(20, 20));
 
-    CheckBox1 = new QCheckBox(this);
-    CheckBox1->setGeometry(16, 62, 300, 20);
+    m_protection = new QCheckBox(this);
+    m_protection->setObjectName(QStringLiteral("CheckBox1"));
+    m_protection->setGeometry(16, 62, 300, 20);
 
-    SpeedButton3 = new FlatButton(Icons::icon(Icons::Kind::Keyboard),
-                                  QStringLiteral("Keylogger info"), this);
-    SpeedButton3->setGeometry(322, 58, 27, 27);
-    SpeedButton3->setIconSize(QSize(20, 20));
+    m_decoyLogButton =
+        new FlatButton(Icons::icon(Icons::Kind::Keyboard), QStringLiteral("Keylogger info"), this);
+    m_decoyLogButton->setObjectName(QStringLiteral("SpeedButton3"));
+    m_decoyLogButton->setGeometry(322, 58, 27, 27);
+    m_decoyLogButton->setIconSize(QSize(20, 20));
 
     // The decoy field: created before the Ok panel, which covers it whole.
-    Edit1 = new QLineEdit(this);
-    Edit1->setEchoMode(QLineEdit::Password);
-    Edit1->setGeometry(178, 95, 78, 24);
-    QPalette decoyColours = Edit1->palette();
+    m_decoyField = new QLineEdit(this);
+    m_decoyField->setObjectName(QStringLiteral("Edit1"));
+    m_decoyField->setEchoMode(QLineEdit::Password);
+    m_decoyField->setGeometry(178, 95, 78, 24);
+    QPalette decoyColours = m_decoyField->palette();
     decoyColours.setColor(QPalette::Base, QColor(192, 192, 192));
     decoyColours.setColor(QPalette::Text, QColor(128, 0, 0));
-    Edit1->setPalette(decoyColours);
+    m_decoyField->setPalette(decoyColours);
 
-    Memo1 = new QPlainTextEdit(this);
-    Memo1->setReadOnly(true);
-    Memo1->hide();
+    m_logMemo = new QPlainTextEdit(this);
+    m_logMemo->setObjectName(QStringLiteral("Memo1"));
+    m_logMemo->setReadOnly(true);
+    m_logMemo->hide();
 
-    PanelOk = new RoundedPanel(this);
-    PanelOk->setBevel(RoundedPanel::Bevel::Raised);
-    PanelOk->setGeometry(174, 92, 86, 30);
-    ButtonOk = panelButton(PanelOk);
-    ButtonOk->setText(QStringLiteral("Ok"));
+    m_okPanel = new RoundedPanel(this);
+    m_okPanel->setObjectName(QStringLiteral("PanelOk"));
+    m_okPanel->setBevel(RoundedPanel::Bevel::Raised);
+    m_okPanel->setGeometry(174, 92, 86, 30);
+    m_okButton = panelButton(m_okPanel);
+    m_okButton->setObjectName(QStringLiteral("ButtonOk"));
+    m_okButton->setText(QStringLiteral("Ok"));
 
-    PanelQuit = new RoundedPanel(this);
-    PanelQuit->setBevel(RoundedPanel::Bevel::Raised);
-    PanelQuit->setGeometry(268, 92, 86, 30);
-    ButtonQuit = panelButton(PanelQuit);
+    m_cancelPanel = new RoundedPanel(this);
+    m_cancelPanel->setObjectName(QStringLiteral("PanelQuit"));
+    m_cancelPanel->setBevel(RoundedPanel::Bevel::Raised);
+    m_cancelPanel->setGeometry(268, 92, 86, 30);
+    m_cancelButton = panelButton(m_cancelPanel);
+    m_cancelButton->setObjectName(QStringLiteral("ButtonQuit"));
 
-    PanelOk->raise();
-    PanelQuit->raise();
+    m_okPanel->raise();
+    m_cancelPanel->raise();
 
-    connect(ButtonOk, &FlatButton::clicked, this, &PasswordPrompt::ButtonOkClick);
-    connect(ButtonQuit, &FlatButton::clicked, this, &PasswordPrompt::ButtonQuitClick);
-    connect(ButtonView, &FlatButton::clicked, this, &PasswordPrompt::ButtonViewClick);
-    connect(SpeedButton2, &FlatButton::clicked, this, &PasswordPrompt::SpeedButton2Click);
-    connect(SpeedButton3, &FlatButton::clicked, this, &PasswordPrompt::SpeedButton3Click);
+    connect(m_okButton, &FlatButton::clicked, this, &PasswordPrompt::okClicked);
+    connect(m_cancelButton, &FlatButton::clicked, this, &PasswordPrompt::cancelClicked);
+    connect(m_maskButton, &FlatButton::clicked, this, &PasswordPrompt::toggleMaskClicked);
+    connect(m_forgotLink, &FlatButton::clicked, this, &PasswordPrompt::forgotPasswordClicked);
+    connect(m_decoyLogButton, &FlatButton::clicked, this, &PasswordPrompt::showDecoyLogClicked);
 
     // Key preview: the prompt sees every key before the control that has the focus.
     const QList<QWidget *> controls = findChildren<QWidget *>();
     for (QWidget *control : controls)
         control->installEventFilter(this);
 
-    ApplyLanguage();
+    applyLanguage();
 }
 
 PasswordPrompt::~PasswordPrompt() = default;
 
-void PasswordPrompt::setKeyMemWindow(DecoyLogWindow *window)
+PasswordPrompt::Answer PasswordPrompt::askPassword(const QString &storedPassword, Language language)
 {
-    m_keyMem = window;
+    prepare(storedPassword, language, false);
+    exec();
+    return m_answer;
 }
 
-void PasswordPrompt::setPassInfoWindow(ResetConfirmDialog *window)
+QString PasswordPrompt::askNewPassword(Language language)
 {
-    m_passInfo = window;
+    prepare(QString(), language, true);
+    exec();
+    // The typed text goes to the caller only, not kept here.
+    const QString typed = m_answer.password;
+    m_answer = Answer{};
+    return typed;
 }
 
-DecoyLogWindow *PasswordPrompt::keyMemWindow()
+void PasswordPrompt::openForPassword(const QString &storedPassword, Language language)
 {
-    if (m_keyMem.isNull())
-        m_keyMem = new DecoyLogWindow(this);
-    return m_keyMem;
+    prepare(storedPassword, language, false);
+    show();
 }
 
-ResetConfirmDialog *PasswordPrompt::passInfoWindow()
+void PasswordPrompt::openForNewPassword(Language language)
 {
-    if (m_passInfo.isNull())
-        m_passInfo = new ResetConfirmDialog(this);
-    return m_passInfo;
+    prepare(QString(), language, true);
+    show();
+}
+
+void PasswordPrompt::prepare(const QString &storedPassword, Language language, bool newPassword)
+{
+    m_storedPassword = storedPassword;
+    m_language = language;
+    m_newPassword = newPassword;
+    // A new password needs no reset: there is nothing to forget.
+    m_forgotLink->setVisible(!newPassword);
+}
+
+void PasswordPrompt::setDecoyLogWindow(DecoyLogWindow *window)
+{
+    m_decoyLogWindow = window;
+}
+
+void PasswordPrompt::setResetConfirmDialog(ResetConfirmDialog *dialog)
+{
+    m_resetDialog = dialog;
+}
+
+DecoyLogWindow *PasswordPrompt::decoyLogWindow()
+{
+    if (m_decoyLogWindow.isNull())
+        m_decoyLogWindow = new DecoyLogWindow(this);
+    return m_decoyLogWindow;
+}
+
+ResetConfirmDialog *PasswordPrompt::resetConfirmDialog()
+{
+    if (m_resetDialog.isNull())
+        m_resetDialog = new ResetConfirmDialog(this);
+    return m_resetDialog;
 }
 
 void PasswordPrompt::setKeyInjector(std::unique_ptr<KeyInjector> injector)
 {
     if (injector) {
         m_injector = std::move(injector);
-        ApplyLanguage();
+        applyLanguage();
     }
 }
 
-void PasswordPrompt::ApplyLanguage()
+QString PasswordPrompt::errorText() const
 {
-    const bool german = Lang == 0;
-    Label1->setText(german ? QStringLiteral("Passwort eingeben:") : QStringLiteral("Enter password:"));
-    ButtonView->setHint(german ? QStringLiteral("Passwort anzeieg/verbergen")
-                               : QStringLiteral("View/Hide password"));
-    CheckBox1->setText(german ? QStringLiteral("Schutz gegen Keylogger einschalten")
-                              : QStringLiteral("Enable protection against keylogger"));
-    ButtonQuit->setText(german ? QStringLiteral("Abbrechen") : QStringLiteral("Cancel"));
-    SpeedButton2->setText(german ? QStringLiteral("Passwort vergessen?")
-                                 : QStringLiteral("Forgot password?"));
-    m_errorText = german ? QStringLiteral("Falsches Passwort!") : QStringLiteral("Invalid password!");
+    return QString::fromUtf8(textsFor(m_language).error);
+}
 
-    if (m_injector->reachesSystemInput()) {
-        CheckBox1->setToolTip(QString());
-    } else {
-        CheckBox1->setToolTip(
-            german ? QStringLiteral("Auf diesem System können Programme keine Tasten eingeben: die "
-                                    "Täuschzeichen gehen nur programmintern an ein verdecktes Feld, "
-                                    "ein Keylogger sieht sie nicht.")
-                   : QStringLiteral("This system does not let programs type keys: the decoys are "
-                                    "only handed to a hidden field inside the program, so a "
-                                    "keylogger does not see them."));
-    }
+void PasswordPrompt::applyLanguage()
+{
+    const PromptTexts &t = textsFor(m_language);
+    m_caption->setText(QString::fromUtf8(t.caption));
+    m_maskButton->setHint(QString::fromUtf8(t.maskHint));
+    m_protection->setText(QString::fromUtf8(t.protection));
+    m_cancelButton->setText(QString::fromUtf8(t.cancel));
+    m_forgotLink->setText(QString::fromUtf8(t.forgot));
+    m_protection->setToolTip(m_injector->reachesSystemInput() ? QString()
+                                                              : QString::fromUtf8(t.localDecoys));
 }
 
 void PasswordPrompt::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     if (!event->spontaneous())
-        FormShow();
+        startShowing();
 }
 
-void PasswordPrompt::FormShow()
+void PasswordPrompt::startShowing()
 {
-    PassReset = false;
+    m_answer = Answer{};
     m_decoyLog.clear();
-    PWD.clear();
-    Memo1->clear();
-    MaskEdit1->clear();
+    m_logMemo->clear();
+    m_passwordField->clear();
     m_wrongEntries.reset();
-    ApplyLanguage();
+    applyLanguage();
 
+    // The window's own area is centred: a window manager's frame is not
+    // known before the first showing, and every showing lands on the same
+    // place.
     if (const QScreen *desktop = screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(desktop->availableGeometry().center());
-        move(frame.topLeft());
+        QRect area(QPoint(0, 0), size());
+        area.moveCenter(desktop->availableGeometry().center());
+        setGeometry(area);
     }
     raise();
     activateWindow();
-    MaskEdit1->setFocus();
+    m_passwordField->setFocus();
 }
 
 void PasswordPrompt::keyPressEvent(QKeyEvent *event)
 {
-    if (FormKeyDown(event))
+    if (handleKey(event))
         return;
     QDialog::keyPressEvent(event);
 }
@@ -224,19 +303,19 @@ bool PasswordPrompt::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
-        if (FormKeyDown(key))
+        if (handleKey(key))
             return true;
-        if (watched == MaskEdit1 && !key->text().isEmpty())
-            MaskEdit1KeyPress();
-    } else if (event->type() == QEvent::KeyRelease && watched == MaskEdit1) {
+        if (watched == m_passwordField && !key->text().isEmpty())
+            characterTyped();
+    } else if (event->type() == QEvent::KeyRelease && watched == m_passwordField) {
         auto *key = static_cast<QKeyEvent *>(event);
         if (!key->isAutoRepeat())
-            MaskEdit1KeyUp(key);
+            keyReleased(key);
     }
     return QDialog::eventFilter(watched, event);
 }
 
-bool PasswordPrompt::FormKeyDown(QKeyEvent *event)
+bool PasswordPrompt::handleKey(QKeyEvent *event)
 {
     switch (event->key()) {
     case Qt::Key_F1:
@@ -245,7 +324,7 @@ bool PasswordPrompt::FormKeyDown(QKeyEvent *event)
         return true;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        ButtonOkClick();
+        okClicked();
         return true;
     case Qt::Key_Escape:
         return true; // the prompt is left with Cancel only
@@ -254,128 +333,117 @@ bool PasswordPrompt::FormKeyDown(QKeyEvent *event)
     }
 }
 
-void PasswordPrompt::MaskEdit1KeyPress()
+void PasswordPrompt::characterTyped()
 {
     m_trigger.characterTyped();
 }
 
-void PasswordPrompt::MaskEdit1KeyUp(QKeyEvent *event)
+void PasswordPrompt::keyReleased(QKeyEvent *event)
 {
-    const bool protectionOn = CheckBox1->isChecked();
+    const bool protectionOn = m_protection->isChecked();
     if (!protectionOn)
         return;
     const Qt::KeyboardModifiers modifiers = event->modifiers();
-    const std::optional<QChar> logged =
-        m_trigger.keyReleased(protectionOn, virtualKeyOf(event),
-                              modifiers.testFlag(Qt::ControlModifier),
-                              modifiers.testFlag(Qt::ShiftModifier));
+    const std::optional<QChar> logged = m_trigger.keyReleased(
+        protectionOn, virtualKeyOf(event), modifiers.testFlag(Qt::ControlModifier),
+        modifiers.testFlag(Qt::ShiftModifier));
     if (logged) {
         m_decoyLog.append(*logged);
-        SendDecoys();
-        QCoreApplication::processEvents();
-        MaskEdit1->setFocus();
+        sendDecoys();
+        m_passwordField->setFocus();
     }
-    Memo1->setPlainText(m_decoyLog);
-    if (!m_keyMem.isNull() && m_keyMem->isVisible())
-        m_keyMem->Memo1->setPlainText(Memo1->toPlainText());
+    m_logMemo->setPlainText(m_decoyLog);
+    if (!m_decoyLogWindow.isNull() && m_decoyLogWindow->isVisible())
+        m_decoyLogWindow->setLog(m_logMemo->toPlainText());
 }
 
-void PasswordPrompt::SendDecoys()
+void PasswordPrompt::sendDecoys()
 {
+    // Each key has reached the decoy field when postKey returns.
     const QString decoys = DecoyDraw::draw(m_random);
     for (const QChar decoy : decoys) {
-        Edit1->setFocus();
-        m_injector->postKey(decoy, Edit1);
+        m_decoyField->setFocus();
+        m_injector->postKey(decoy, m_decoyField);
         m_decoyLog.append(decoy);
-        QCoreApplication::processEvents();
     }
 }
 
-void PasswordPrompt::ButtonOkClick()
+void PasswordPrompt::okClicked()
 {
     m_decoyLog.clear();
-    PWD = TextTrim::trimmed(MaskEdit1->text());
-    closeKeyMemWindow();
-    if (!NurTest)
-        PWD = PasswordCheck::comparable(PWD, CheckPass);
+    QString typed = TextTrim::trimmed(m_passwordField->text());
+    closeDecoyLog();
+    if (!m_newPassword)
+        typed = PasswordCheck::comparable(typed, m_storedPassword);
 
-    if (NurTest || PWD == CheckPass) {
-        if (PWD.isEmpty())
-            MessageBox::error(this, m_errorText);
+    if (m_newPassword || typed == m_storedPassword) {
+        if (typed.isEmpty())
+            MessageBox::error(this, errorText());
+        m_answer.password = typed;
         accept();
         return;
     }
 
-    // A wrong entry in check mode leaves nothing behind in PWD.
-    PWD.clear();
+    // A wrong entry leaves nothing behind in the answer.
     if (m_wrongEntries.registerWrongEntry()) {
         reject();
         return;
     }
-    MessageBox::error(this, m_errorText);
-    Memo1->clear();
-    MaskEdit1->clear();
+    MessageBox::error(this, errorText());
+    m_logMemo->clear();
+    m_passwordField->clear();
     activateWindow(); // the keyboard comes back from the error box
-    MaskEdit1->setFocus();
+    m_passwordField->setFocus();
 }
 
-void PasswordPrompt::ButtonQuitClick()
+void PasswordPrompt::cancelClicked()
 {
-    closeKeyMemWindow();
+    closeDecoyLog();
     reject();
 }
 
-void PasswordPrompt::ButtonViewClick()
+void PasswordPrompt::toggleMaskClicked()
 {
-    MaskEdit1->setEchoMode(MaskEdit1->echoMode() == QLineEdit::Password ? QLineEdit::Normal
-                                                                       : QLineEdit::Password);
+    m_passwordField->setEchoMode(m_passwordField->echoMode() == QLineEdit::Password
+                                     ? QLineEdit::Normal
+                                     : QLineEdit::Password);
 }
 
-void PasswordPrompt::SpeedButton2Click()
+void PasswordPrompt::forgotPasswordClicked()
 {
-    ResetConfirmDialog *info = passInfoWindow();
-    info->MyLanguage = Lang;
-    info->exec();
-    if (info->MyReset) {
-        PassReset = true;
+    if (resetConfirmDialog()->confirmReset(m_language)) {
+        m_answer.reset = true;
         reject();
     }
 }
 
-void PasswordPrompt::SpeedButton3Click()
+void PasswordPrompt::showDecoyLogClicked()
 {
-    DecoyLogWindow *window = keyMemWindow();
-    const QRect prompt = frameGeometry();
-    window->FTop = prompt.top() + prompt.height() + 10;
-    window->Memo1->setPlainText(Memo1->toPlainText());
-    window->show();
+    // 10 pixels between the two frames; the log window gets a frame like
+    // the prompt's, above its own area.
+    const QRect frame = frameGeometry();
+    const int frameTop = geometry().top() - frame.top();
+    decoyLogWindow()->showLog(m_logMemo->toPlainText(), frame.bottom() + 1 + 10 + frameTop);
 }
 
 void PasswordPrompt::done(int result)
 {
-    FormClose();
-    QDialog::done(result);
-}
-
-void PasswordPrompt::FormClose()
-{
-    NurTest = false;
     // Nothing of the typed password stays behind in the closed prompt.
-    closeKeyMemWindow();
+    closeDecoyLog();
     clearEntry();
+    QDialog::done(result);
+    Q_EMIT answered(m_answer);
 }
 
-void PasswordPrompt::closeKeyMemWindow()
+void PasswordPrompt::closeDecoyLog()
 {
-    if (!m_keyMem.isNull()) {
-        m_keyMem->Memo1->clear();
-        m_keyMem->close();
-    }
+    if (!m_decoyLogWindow.isNull())
+        m_decoyLogWindow->clearAndClose();
 }
 
 void PasswordPrompt::clearEntry()
 {
     m_decoyLog.clear();
-    Memo1->clear();
-    MaskEdit1->clear();
+    m_logMemo->clear();
+    m_passwordField->clear();
 }

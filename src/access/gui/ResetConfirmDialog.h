@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/Language.h"
+
 #include <QDialog>
 
 class QLabel;
@@ -14,20 +16,24 @@ class ResetConfirmDialog : public QDialog
 public:
     explicit ResetConfirmDialog(QWidget *parent = nullptr);
 
-    bool MyReset = false; // "Ja"/"Yes" was chosen; cleared when shown
-    int MyLanguage = 0;
+    // Asks modally; true when "Ja"/"Yes" was chosen.
+    bool confirmReset(Language language);
 
-    QLabel *Label1 = nullptr; // the explanation
-    QLabel *Label3 = nullptr; // the question
-    QPushButton *BitBtn1 = nullptr; // "Ja"/"Yes", the default button
-    QPushButton *BitBtn2 = nullptr; // "Nein"/"No", the cancel button
-
-    void ApplyLanguage();
-
-public Q_SLOTS:
-    void BitBtn1Click();
-    void BitBtn2Click();
+    // The texts of a language, without showing the dialog.
+    void setLanguage(Language language);
+    // The last answer: "Ja"/"Yes" chosen; cleared whenever the dialog is shown.
+    bool confirmed() const { return m_confirmed; }
 
 protected:
     void showEvent(QShowEvent *event) override;
+
+private:
+    void yesClicked();
+
+    Language m_language = Language::German;
+    bool m_confirmed = false;
+    QLabel *m_explanation = nullptr;
+    QLabel *m_question = nullptr;
+    QPushButton *m_yes = nullptr; // the default button
+    QPushButton *m_no = nullptr;
 };

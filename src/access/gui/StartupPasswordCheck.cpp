@@ -1,24 +1,14 @@
 #include "access/gui/StartupPasswordCheck.h"
 
 #include "access/gui/PasswordPrompt.h"
-#include "platform/TextTrim.h"
 
-StartupCheckResult RunStartupPasswordCheck(PasswordPrompt &prompt, const QString &storedPassword,
-                                           const QString &acceptedPassword, int language)
+StartupCheckResult askStartupPassword(PasswordPrompt &prompt, const QString &storedPassword,
+                                      Language language)
 {
-    if (TextTrim::trimmed(storedPassword).isEmpty())
+    const PasswordPrompt::Answer answer = prompt.askPassword(storedPassword, language);
+    if (!answer.password.isEmpty() && answer.password == storedPassword)
         return StartupCheckResult::Accepted;
-    if (storedPassword == acceptedPassword)
-        return StartupCheckResult::Accepted;
-
-    prompt.NurTest = false;
-    prompt.CheckPass = storedPassword;
-    prompt.Lang = language;
-    prompt.exec();
-
-    if (prompt.PWD == storedPassword)
-        return StartupCheckResult::Accepted;
-    if (prompt.PassReset)
+    if (answer.reset)
         return StartupCheckResult::Reset;
     return StartupCheckResult::Failed;
 }

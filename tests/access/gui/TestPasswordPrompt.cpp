@@ -1,9 +1,10 @@
 #include "RecordingKeyInjector.h"
 
+#include "WidgetPart.h"
 #include "access/UnshiftedKey.h"
-#include "access/gui/ResetConfirmDialog.h"
-#include "access/gui/PasswordPrompt.h"
 #include "access/gui/DecoyLogWindow.h"
+#include "access/gui/PasswordPrompt.h"
+#include "access/gui/ResetConfirmDialog.h"
 #include "ui/FlatButton.h"
 #include "ui/MessageBox.h"
 #include "ui/RoundedPanel.h"
@@ -84,41 +85,42 @@ void TestPasswordPrompt::cleanup()
 
 void TestPasswordPrompt::showPrompt(bool checkMode, const QString &checkPass, int lang)
 {
-    prompt->NurTest = !checkMode;
-    prompt->CheckPass = checkPass;
-    prompt->Lang = lang;
-    prompt->show();
+    if (checkMode)
+        prompt->openForPassword(checkPass, languageFromStored(lang));
+    else
+        prompt->openForNewPassword(languageFromStored(lang));
     QVERIFY(QTest::qWaitForWindowActive(prompt.get()));
-    QCOMPARE(prompt->focusWidget(), prompt->MaskEdit1);
+    QCOMPARE(prompt->focusWidget(), part<QLineEdit>(prompt.get(), "MaskEdit1"));
 }
 
 void TestPasswordPrompt::type(const QString &text)
 {
     for (const QChar c : text)
-        QTest::keyClick(prompt->MaskEdit1, c.toLatin1());
+        QTest::keyClick(part<QLineEdit>(prompt.get(), "MaskEdit1"), c.toLatin1());
 }
 
 void TestPasswordPrompt::typeKey(Qt::Key key, Qt::KeyboardModifiers modifiers)
 {
-    QTest::keyClick(prompt->MaskEdit1, key, modifiers);
+    QTest::keyClick(part<QLineEdit>(prompt.get(), "MaskEdit1"), key, modifiers);
 }
 
 void TestPasswordPrompt::protectionOffGivesNoDecoys()
 {
     showPrompt(true, digestOfGeheim);
-    QVERIFY(!prompt->CheckBox1->isChecked()); // off when the program starts
+    QVERIFY(
+        !part<QCheckBox>(prompt.get(), "CheckBox1")->isChecked()); // off when the program starts
     type(QStringLiteral("geheim"));
-    QCOMPARE(prompt->MaskEdit1->text(), QStringLiteral("geheim"));
+    QCOMPARE(part<QLineEdit>(prompt.get(), "MaskEdit1")->text(), QStringLiteral("geheim"));
     QVERIFY(prompt->decoyLog().isEmpty());
-    QVERIFY(prompt->Memo1->toPlainText().isEmpty());
+    QVERIFY(part<QPlainTextEdit>(prompt.get(), "Memo1")->toPlainText().isEmpty());
     QVERIFY(record.sent.isEmpty());
-    QVERIFY(prompt->Edit1->text().isEmpty());
+    QVERIFY(part<QLineEdit>(prompt.get(), "Edit1")->text().isEmpty());
 }
 
 void TestPasswordPrompt::eachCharacterGetsFourToSevenDecoys()
 {
     showPrompt(true, digestOfGeheim);
-    prompt->CheckBox1->setChecked(true);
+    part<QCheckBox>(prompt.get(), "CheckBox1")->setChecked(true);
     const QString typed = QStringLiteral("ge1m9z");
     QString expectedDecoyField;
     for (const QChar c : typed) {
@@ -133,18 +135,19 @@ void TestPasswordPrompt::eachCharacterGetsFourToSevenDecoys()
             QVERIFY(decoy >= u'!' && decoy <= u'z');
             expectedDecoyField.append(UnshiftedKey::of(decoy));
         }
-        QCOMPARE(prompt->focusWidget(), prompt->MaskEdit1);
+        QCOMPARE(prompt->focusWidget(), part<QLineEdit>(prompt.get(), "MaskEdit1"));
     }
-    QCOMPARE(prompt->MaskEdit1->text(), typed); // no decoy reached the password
-    QCOMPARE(prompt->Edit1->text(), expectedDecoyField);
-    QCOMPARE(prompt->Memo1->toPlainText(), prompt->decoyLog());
+    QCOMPARE(part<QLineEdit>(prompt.get(), "MaskEdit1")->text(),
+             typed); // no decoy reached the password
+    QCOMPARE(part<QLineEdit>(prompt.get(), "Edit1")->text(), expectedDecoyField);
+    QCOMPARE(part<QPlainTextEdit>(prompt.get(), "Memo1")->toPlainText(), prompt->decoyLog());
     QVERIFY(record.allToTarget);
     QVERIFY(record.targetHadFocus); // every decoy went to Edit1 while it had the focus
 
     // The protection keeps its state when the prompt is shown again.
     prompt->hide();
     showPrompt(true, digestOfGeheim);
-    QVERIFY(prompt->CheckBox1->isChecked());
+    QVERIFY(part<QCheckBox>(prompt.get(), "CheckBox1")->isChecked());
     QVERIFY(prompt->decoyLog().isEmpty());
 }
 
@@ -155,7 +158,8 @@ void TestPasswordPrompt::keysWithoutDecoys_data()
     QTest::newRow("backspace") << int(Qt::Key_Backspace) << int(Qt::NoModifier);
     QTest::newRow("tab") << int(Qt::Key_Tab) << int(Qt::NoModifier);
     QTest::newRow("ctrl + a") << int(Qt::Key_A) << int(Qt::ControlModifier);
-    QTest::newRow("ctrl + shift + v") << int(Qt::Key_V) << int(Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::newRow("ctrl + shift + v")
+        << int(Qt::Key_V) << int(Qt::ControlModifier | Qt::ShiftModifier);
     QTest::newRow("left arrow") << int(Qt::Key_Left) << int(Qt::NoModifier);
 }
 
@@ -164,8 +168,8 @@ void TestPasswordPrompt::keysWithoutDecoys()
     QFETCH(int, key);
     QFETCH(int, modifiers);
     showPrompt(true, digestOfGeheim);
-    prompt->CheckBox1->setChecked(true);
-    prompt->MaskEdit1->setText(QStringLiteral("ab"));
+    part<QCheckBox>(prompt.get(), "CheckBox1")->setChecked(true);
+    part<QLineEdit>(prompt.get(), "MaskEdit1")->setText(QStringLiteral("ab"));
     typeKey(Qt::Key(key), Qt::KeyboardModifiers(modifiers));
     QVERIFY2(record.sent.isEmpty(), qPrintable(record.sent));
     QVERIFY(prompt->decoyLog().isEmpty());
@@ -188,7 +192,7 @@ void TestPasswordPrompt::loggedCharacter()
     QFETCH(int, modifiers);
     QFETCH(QString, logged);
     showPrompt(true, digestOfGeheim);
-    prompt->CheckBox1->setChecked(true);
+    part<QCheckBox>(prompt.get(), "CheckBox1")->setChecked(true);
     typeKey(Qt::Key(key), Qt::KeyboardModifiers(modifiers));
     QCOMPARE(prompt->decoyLog().left(1), logged);
     QCOMPARE(prompt->decoyLog().mid(1), record.sent);
@@ -197,13 +201,13 @@ void TestPasswordPrompt::loggedCharacter()
 void TestPasswordPrompt::shiftLetGoBeforeTheLetter()
 {
     showPrompt(true, digestOfGeheim);
-    prompt->CheckBox1->setChecked(true);
-    QTest::keyPress(prompt->MaskEdit1, Qt::Key_Shift);
-    QTest::keyPress(prompt->MaskEdit1, 'G', Qt::ShiftModifier);
-    QTest::keyRelease(prompt->MaskEdit1, Qt::Key_Shift);
+    part<QCheckBox>(prompt.get(), "CheckBox1")->setChecked(true);
+    QTest::keyPress(part<QLineEdit>(prompt.get(), "MaskEdit1"), Qt::Key_Shift);
+    QTest::keyPress(part<QLineEdit>(prompt.get(), "MaskEdit1"), 'G', Qt::ShiftModifier);
+    QTest::keyRelease(part<QLineEdit>(prompt.get(), "MaskEdit1"), Qt::Key_Shift);
     QVERIFY(record.sent.isEmpty()); // the Shift key is no character
-    QTest::keyRelease(prompt->MaskEdit1, 'G');
-    QCOMPARE(prompt->MaskEdit1->text(), QStringLiteral("G"));
+    QTest::keyRelease(part<QLineEdit>(prompt.get(), "MaskEdit1"), 'G');
+    QCOMPARE(part<QLineEdit>(prompt.get(), "MaskEdit1")->text(), QStringLiteral("G"));
     QCOMPARE(prompt->decoyLog(), QStringLiteral("g") + record.sent);
     QVERIFY(record.sent.size() >= 4);
 }
@@ -211,42 +215,48 @@ void TestPasswordPrompt::shiftLetGoBeforeTheLetter()
 void TestPasswordPrompt::decoyFieldLiesBeneathTheOkPanel()
 {
     showPrompt(true, digestOfGeheim);
-    QVERIFY(prompt->Edit1->isVisible());
-    QVERIFY(prompt->PanelOk->geometry().contains(prompt->Edit1->geometry()));
+    QVERIFY(part<QLineEdit>(prompt.get(), "Edit1")->isVisible());
+    QVERIFY(part<RoundedPanel>(prompt.get(), "PanelOk")
+                ->geometry()
+                .contains(part<QLineEdit>(prompt.get(), "Edit1")->geometry()));
     // Whatever point of the decoy field one looks at, the Ok panel is on top.
-    const QRect field = prompt->Edit1->geometry();
+    const QRect field = part<QLineEdit>(prompt.get(), "Edit1")->geometry();
     for (const QPoint point : {field.topLeft(), field.center(), field.bottomRight()}) {
         QWidget *seen = prompt->childAt(point);
-        QVERIFY(seen == prompt->PanelOk || prompt->PanelOk->isAncestorOf(seen));
+        QVERIFY(seen == part<RoundedPanel>(prompt.get(), "PanelOk") ||
+                part<RoundedPanel>(prompt.get(), "PanelOk")->isAncestorOf(seen));
     }
-    QVERIFY(prompt->Edit1->focusPolicy() != Qt::NoFocus);
-    QVERIFY(!prompt->Memo1->isVisible());
+    QVERIFY(part<QLineEdit>(prompt.get(), "Edit1")->focusPolicy() != Qt::NoFocus);
+    QVERIFY(!part<QPlainTextEdit>(prompt.get(), "Memo1")->isVisible());
 }
 
 void TestPasswordPrompt::keyMemWindowFollowsTheLogAndOkClosesIt()
 {
     showPrompt(true, digestOfGeheim);
-    prompt->CheckBox1->setChecked(true);
+    part<QCheckBox>(prompt.get(), "CheckBox1")->setChecked(true);
     type(QStringLiteral("ab"));
 
-    prompt->SpeedButton3->click();
-    DecoyLogWindow *keyMem = prompt->keyMemWindow();
+    part<FlatButton>(prompt.get(), "SpeedButton3")->click();
+    DecoyLogWindow *keyMem = prompt->decoyLogWindow();
     QVERIFY(keyMem->isVisible());
     QCOMPARE(keyMem->windowTitle(), QStringLiteral("Send to Keylogger"));
-    QCOMPARE(keyMem->FTop, prompt->frameGeometry().top() + prompt->frameGeometry().height() + 10);
-    QCOMPARE(keyMem->Memo1->toPlainText(), prompt->decoyLog());
+    // 10 pixels between the frames of the two windows, the log centred like
+    // the prompt.
+    QCOMPARE(keyMem->frameGeometry().top(), prompt->frameGeometry().bottom() + 1 + 10);
+    QCOMPARE(keyMem->frameGeometry().left(), prompt->frameGeometry().left());
+    QCOMPARE(keyMem->log(), prompt->decoyLog());
 
     type(QStringLiteral("c")); // every key release refreshes the open window
-    QCOMPARE(keyMem->Memo1->toPlainText(), prompt->decoyLog());
+    QCOMPARE(keyMem->log(), prompt->decoyLog());
     QVERIFY(prompt->decoyLog().startsWith(u'a'));
 
-    prompt->ButtonOk->click(); // "abc" is wrong: the prompt stays
+    part<FlatButton>(prompt.get(), "ButtonOk")->click(); // "abc" is wrong: the prompt stays
     QVERIFY(prompt->isVisible());
     QVERIFY(!keyMem->isVisible());
     QVERIFY(prompt->decoyLog().isEmpty());
-    QVERIFY(prompt->Memo1->toPlainText().isEmpty());
-    QVERIFY(prompt->MaskEdit1->text().isEmpty());
-    QCOMPARE(prompt->focusWidget(), prompt->MaskEdit1);
+    QVERIFY(part<QPlainTextEdit>(prompt.get(), "Memo1")->toPlainText().isEmpty());
+    QVERIFY(part<QLineEdit>(prompt.get(), "MaskEdit1")->text().isEmpty());
+    QCOMPARE(prompt->focusWidget(), part<QLineEdit>(prompt.get(), "MaskEdit1"));
 }
 
 void TestPasswordPrompt::checkMode_data()
@@ -259,7 +269,8 @@ void TestPasswordPrompt::checkMode_data()
     QTest::newRow("digest: wrong case") << digestOfGeheim << "Geheim" << false;
     QTest::newRow("digest: typing the digest") << digestOfGeheim << digestOfGeheim << false;
     QTest::newRow("digest: empty") << digestOfGeheim << "" << false;
-    QTest::newRow("plain text: right") << "geheim" << "geheim" << true;
+    QTest::newRow("plain text: right") << "geheim"
+                                       << "geheim" << true;
     QTest::newRow("plain text: its digest") << "geheim" << digestOfGeheim << false;
 }
 
@@ -269,27 +280,27 @@ void TestPasswordPrompt::checkMode()
     QFETCH(QString, typed);
     QFETCH(bool, accepted);
     showPrompt(true, checkPass);
-    prompt->MaskEdit1->setText(typed);
-    prompt->ButtonOk->click();
+    part<QLineEdit>(prompt.get(), "MaskEdit1")->setText(typed);
+    part<FlatButton>(prompt.get(), "ButtonOk")->click();
     QCOMPARE(prompt->isVisible(), !accepted);
-    QCOMPARE(prompt->PWD, accepted ? checkPass : QString());
+    QCOMPARE(prompt->answer().password, accepted ? checkPass : QString());
     if (accepted) {
         QVERIFY(MessageBox::shownMessages().isEmpty());
     } else {
         QCOMPARE(MessageBox::shownTexts(), QStringList{QStringLiteral("Falsches Passwort!")});
         QCOMPARE(MessageBox::shownMessages().first().icon, MessageIcon::Error);
-        QVERIFY(prompt->MaskEdit1->text().isEmpty());
+        QVERIFY(part<QLineEdit>(prompt.get(), "MaskEdit1")->text().isEmpty());
     }
 }
 
 void TestPasswordPrompt::enterActsAsOk()
 {
     showPrompt(true, digestOfAbc);
-    prompt->CheckBox1->setChecked(true);
+    part<QCheckBox>(prompt.get(), "CheckBox1")->setChecked(true);
     type(QStringLiteral("abc"));
     typeKey(Qt::Key_Return);
     QVERIFY(!prompt->isVisible());
-    QCOMPARE(prompt->PWD, digestOfAbc);
+    QCOMPARE(prompt->answer().password, digestOfAbc);
     QVERIFY(prompt->decoyLog().isEmpty());
 }
 
@@ -298,9 +309,12 @@ void TestPasswordPrompt::newPasswordMode_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("pwd");
     QTest::addColumn<bool>("error");
-    QTest::newRow("text is handed back trimmed, not digested") << " neu 1 " << "neu 1" << false;
-    QTest::newRow("empty entry") << "" << "" << true;
-    QTest::newRow("blanks only") << "   " << "" << true;
+    QTest::newRow("text is handed back trimmed, not digested") << " neu 1 "
+                                                               << "neu 1" << false;
+    QTest::newRow("empty entry") << ""
+                                 << "" << true;
+    QTest::newRow("blanks only") << "   "
+                                 << "" << true;
 }
 
 void TestPasswordPrompt::newPasswordMode()
@@ -309,58 +323,58 @@ void TestPasswordPrompt::newPasswordMode()
     QFETCH(QString, pwd);
     QFETCH(bool, error);
     showPrompt(false, QString(), 1);
-    prompt->MaskEdit1->setText(typed);
-    prompt->ButtonOk->click();
+    part<QLineEdit>(prompt.get(), "MaskEdit1")->setText(typed);
+    part<FlatButton>(prompt.get(), "ButtonOk")->click();
     QVERIFY(!prompt->isVisible()); // closes even after the error
-    QCOMPARE(prompt->PWD, pwd);
-    QCOMPARE(MessageBox::shownTexts(), error ? QStringList{QStringLiteral("Invalid password!")} : QStringList());
-    QVERIFY(!prompt->NurTest); // reset on every close
-    QVERIFY(prompt->MaskEdit1->text().isEmpty());
+    QCOMPARE(prompt->answer().password, pwd);
+    QCOMPARE(MessageBox::shownTexts(),
+             error ? QStringList{QStringLiteral("Invalid password!")} : QStringList());
+    QVERIFY(part<QLineEdit>(prompt.get(), "MaskEdit1")->text().isEmpty());
 }
 
 void TestPasswordPrompt::fourthWrongEntryClosesThePrompt()
 {
     showPrompt(true, digestOfGeheim);
     for (int entry = 1; entry <= 3; ++entry) {
-        prompt->MaskEdit1->setText(QStringLiteral("falsch"));
-        prompt->ButtonOk->click();
+        part<QLineEdit>(prompt.get(), "MaskEdit1")->setText(QStringLiteral("falsch"));
+        part<FlatButton>(prompt.get(), "ButtonOk")->click();
         QVERIFY(prompt->isVisible());
         QCOMPARE(MessageBox::shownMessages().size(), entry);
     }
-    prompt->MaskEdit1->setText(QStringLiteral("falsch"));
-    prompt->ButtonOk->click();
+    part<QLineEdit>(prompt.get(), "MaskEdit1")->setText(QStringLiteral("falsch"));
+    part<FlatButton>(prompt.get(), "ButtonOk")->click();
     QVERIFY(!prompt->isVisible());
     QCOMPARE(MessageBox::shownMessages().size(), 3); // closed instead of a fourth error
-    QVERIFY(prompt->PWD.isEmpty());
-    QVERIFY(!prompt->PassReset);
+    QVERIFY(prompt->answer().password.isEmpty());
+    QVERIFY(!prompt->answer().reset);
 
     // A new showing starts counting afresh, and the right password still works.
     showPrompt(true, digestOfGeheim);
-    prompt->MaskEdit1->setText(QStringLiteral("falsch"));
-    prompt->ButtonOk->click();
+    part<QLineEdit>(prompt.get(), "MaskEdit1")->setText(QStringLiteral("falsch"));
+    part<FlatButton>(prompt.get(), "ButtonOk")->click();
     QVERIFY(prompt->isVisible());
     QCOMPARE(prompt->wrongEntries(), 1);
-    prompt->MaskEdit1->setText(QStringLiteral("geheim"));
-    prompt->ButtonOk->click();
+    part<QLineEdit>(prompt.get(), "MaskEdit1")->setText(QStringLiteral("geheim"));
+    part<FlatButton>(prompt.get(), "ButtonOk")->click();
     QVERIFY(!prompt->isVisible());
-    QCOMPARE(prompt->PWD, digestOfGeheim);
+    QCOMPARE(prompt->answer().password, digestOfGeheim);
 }
 
 void TestPasswordPrompt::cancelKeepsNothing()
 {
     showPrompt(true, digestOfGeheim);
-    prompt->CheckBox1->setChecked(true);
+    part<QCheckBox>(prompt.get(), "CheckBox1")->setChecked(true);
     type(QStringLiteral("geh"));
-    prompt->SpeedButton3->click();
-    prompt->ButtonQuit->click();
+    part<FlatButton>(prompt.get(), "SpeedButton3")->click();
+    part<FlatButton>(prompt.get(), "ButtonQuit")->click();
     QVERIFY(!prompt->isVisible());
-    QVERIFY(!prompt->keyMemWindow()->isVisible());
-    QVERIFY(prompt->PWD.isEmpty());
+    QVERIFY(!prompt->decoyLogWindow()->isVisible());
+    QVERIFY(prompt->answer().password.isEmpty());
     // Neither the entry nor the log keeps the typed characters after closing.
-    QVERIFY(prompt->MaskEdit1->text().isEmpty());
+    QVERIFY(part<QLineEdit>(prompt.get(), "MaskEdit1")->text().isEmpty());
     QVERIFY(prompt->decoyLog().isEmpty());
-    QVERIFY(prompt->Memo1->toPlainText().isEmpty());
-    QVERIFY(prompt->keyMemWindow()->Memo1->toPlainText().isEmpty());
+    QVERIFY(part<QPlainTextEdit>(prompt.get(), "Memo1")->toPlainText().isEmpty());
+    QVERIFY(prompt->decoyLogWindow()->log().isEmpty());
 }
 
 void TestPasswordPrompt::resetConfirmation_data()
@@ -376,26 +390,27 @@ void TestPasswordPrompt::resetConfirmation()
     QFETCH(bool, yes);
     QFETCH(int, lang);
     showPrompt(true, digestOfGeheim, lang);
-    prompt->MaskEdit1->setText(QStringLiteral("ge"));
-    ResetConfirmDialog *info = prompt->passInfoWindow();
+    part<QLineEdit>(prompt.get(), "MaskEdit1")->setText(QStringLiteral("ge"));
+    ResetConfirmDialog *info = prompt->resetConfirmDialog();
     bool answered = false;
     QTimer::singleShot(0, info, [&] {
         QVERIFY(info->isVisible());
-        QVERIFY(!info->MyReset); // cleared when shown
-        QCOMPARE(info->MyLanguage, lang);
-        QCOMPARE(info->Label3->text(), lang == 0 ? QStringLiteral("Jetzt fortfahren?") : QStringLiteral("Continue?"));
-        QVERIFY(info->BitBtn1->isDefault());
-        (yes ? info->BitBtn1 : info->BitBtn2)->click();
+        QVERIFY(!info->confirmed()); // cleared when shown
+        QCOMPARE(part<QLabel>(info, "Label3")->text(),
+                 lang == 0 ? QStringLiteral("Jetzt fortfahren?") : QStringLiteral("Continue?"));
+        QVERIFY(part<QPushButton>(info, "BitBtn1")->isDefault());
+        (yes ? part<QPushButton>(info, "BitBtn1") : part<QPushButton>(info, "BitBtn2"))->click();
         answered = true;
     });
-    prompt->SpeedButton2->click();
+    part<FlatButton>(prompt.get(), "SpeedButton2")->click();
     QVERIFY(answered);
-    QCOMPARE(info->MyReset, yes);
-    QCOMPARE(prompt->PassReset, yes);
+    QCOMPARE(info->confirmed(), yes);
+    QCOMPARE(prompt->answer().reset, yes);
     QCOMPARE(prompt->isVisible(), !yes);
     if (!yes)
-        QCOMPARE(prompt->MaskEdit1->text(), QStringLiteral("ge")); // unchanged
-    QVERIFY(prompt->PWD.isEmpty());
+        QCOMPARE(part<QLineEdit>(prompt.get(), "MaskEdit1")->text(),
+                 QStringLiteral("ge")); // unchanged
+    QVERIFY(prompt->answer().password.isEmpty());
 }
 
 void TestPasswordPrompt::escapeDoesNotCloseAndF1AsksForHelp()
@@ -412,11 +427,11 @@ void TestPasswordPrompt::escapeDoesNotCloseAndF1AsksForHelp()
 void TestPasswordPrompt::eyeButtonShowsAndHidesThePassword()
 {
     showPrompt(true, digestOfGeheim);
-    QCOMPARE(prompt->MaskEdit1->echoMode(), QLineEdit::Password);
-    prompt->ButtonView->click();
-    QCOMPARE(prompt->MaskEdit1->echoMode(), QLineEdit::Normal);
-    prompt->ButtonView->click();
-    QCOMPARE(prompt->MaskEdit1->echoMode(), QLineEdit::Password);
+    QCOMPARE(part<QLineEdit>(prompt.get(), "MaskEdit1")->echoMode(), QLineEdit::Password);
+    part<FlatButton>(prompt.get(), "ButtonView")->click();
+    QCOMPARE(part<QLineEdit>(prompt.get(), "MaskEdit1")->echoMode(), QLineEdit::Normal);
+    part<FlatButton>(prompt.get(), "ButtonView")->click();
+    QCOMPARE(part<QLineEdit>(prompt.get(), "MaskEdit1")->echoMode(), QLineEdit::Password);
 }
 
 void TestPasswordPrompt::texts_data()
@@ -424,15 +439,25 @@ void TestPasswordPrompt::texts_data()
     QTest::addColumn<int>("lang");
     QTest::addColumn<QStringList>("expected");
     QTest::newRow("German") << 0
-                            << QStringList{"Passwort eingeben:", "Passwort anzeieg/verbergen",
-                                           "Schutz gegen Keylogger einschalten", "Abbrechen",
-                                           "Passwort vergessen?", "Falsches Passwort!",
-                                           "Passwort zurücksetzen", "Ja", "Nein"};
+                            << QStringList{"Passwort eingeben:",
+                                           "Passwort anzeieg/verbergen",
+                                           "Schutz gegen Keylogger einschalten",
+                                           "Abbrechen",
+                                           "Passwort vergessen?",
+                                           "Falsches Passwort!",
+                                           "Passwort zurücksetzen",
+                                           "Ja",
+                                           "Nein"};
     QTest::newRow("English") << 1
-                             << QStringList{"Enter password:", "View/Hide password",
-                                            "Enable protection against keylogger", "Cancel",
-                                            "Forgot password?", "Invalid password!", "Reset password",
-                                            "Yes", "No"};
+                             << QStringList{"Enter password:",
+                                            "View/Hide password",
+                                            "Enable protection against keylogger",
+                                            "Cancel",
+                                            "Forgot password?",
+                                            "Invalid password!",
+                                            "Reset password",
+                                            "Yes",
+                                            "No"};
     QTest::newRow("any other value is English") << 7 << QStringList{"Enter password:"};
 }
 
@@ -441,22 +466,28 @@ void TestPasswordPrompt::texts()
     QFETCH(int, lang);
     QFETCH(QStringList, expected);
     showPrompt(true, digestOfGeheim, lang);
-    ResetConfirmDialog *info = prompt->passInfoWindow();
-    info->MyLanguage = lang;
-    info->ApplyLanguage();
-    const QStringList actual{prompt->Label1->text(),     prompt->ButtonView->hint(),
-                             prompt->CheckBox1->text(),  prompt->ButtonQuit->text(),
-                             prompt->SpeedButton2->text(), prompt->errorText(),
-                             info->windowTitle(),        info->BitBtn1->text(),
-                             info->BitBtn2->text()};
+    ResetConfirmDialog *info = prompt->resetConfirmDialog();
+    info->setLanguage(languageFromStored(lang));
+    const QStringList actual{part<QLabel>(prompt.get(), "Label1")->text(),
+                             part<FlatButton>(prompt.get(), "ButtonView")->hint(),
+                             part<QCheckBox>(prompt.get(), "CheckBox1")->text(),
+                             part<FlatButton>(prompt.get(), "ButtonQuit")->text(),
+                             part<FlatButton>(prompt.get(), "SpeedButton2")->text(),
+                             prompt->errorText(),
+                             info->windowTitle(),
+                             part<QPushButton>(info, "BitBtn1")->text(),
+                             part<QPushButton>(info, "BitBtn2")->text()};
     QCOMPARE(actual.mid(0, expected.size()), expected);
     QCOMPARE(prompt->windowTitle(), QStringLiteral("Anti-KeyLogin"));
-    QCOMPARE(prompt->ButtonOk->text(), QStringLiteral("Ok"));
-    QCOMPARE(prompt->SpeedButton3->hint(), QStringLiteral("Keylogger info"));
+    QCOMPARE(part<FlatButton>(prompt.get(), "ButtonOk")->text(), QStringLiteral("Ok"));
+    QCOMPARE(part<FlatButton>(prompt.get(), "SpeedButton3")->hint(),
+             QStringLiteral("Keylogger info"));
     // Decoys stay inside the program here, and the protection box says so.
     QVERIFY(!prompt->keyInjector().reachesSystemInput());
-    QVERIFY(prompt->CheckBox1->toolTip().contains(lang == 0 ? QStringLiteral("programmintern")
-                                                            : QStringLiteral("inside the program")));
+    QVERIFY(part<QCheckBox>(prompt.get(), "CheckBox1")
+                ->toolTip()
+                .contains(lang == 0 ? QStringLiteral("programmintern")
+                                    : QStringLiteral("inside the program")));
 }
 
 QTEST_MAIN(TestPasswordPrompt)
