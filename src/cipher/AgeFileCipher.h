@@ -52,8 +52,9 @@ struct AgeFileOutcome
 //   is still the same file, unchanged (device, inode, size, modification and
 //   change time), under the same name.
 // - On any failure the input is left untouched and nothing the work created
-//   is left behind. A wrong key, a damaged or a cut-off file fail with
-//   WrongKeyOrDamaged.
+//   is left behind; the one exception is OriginalNotRemoved, where the
+//   complete result stays beside the input that could not be deleted. A
+//   wrong key, a damaged or a cut-off file fail with WrongKeyOrDamaged.
 // - progress gets the bytes of the input read so far and its size.
 namespace AgeFileCipher {
 
