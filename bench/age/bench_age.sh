@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Strong-format speed and memory, side by side in one run on the same file:
 #   ours      bench_age (the engine module), work factor 18
+#   in place  bench_age on one file as a run does it: PATH -> PATH.enc and
+#             back, with the flushes, the rename and the original's removal
 #   standard  the standard tool with a passphrase (-p / -d), work factor 18,
 #             driven through a pseudo-terminal for its passphrase prompts
 # Each tool encrypts the same random file and decrypts its own result; every
@@ -72,6 +74,11 @@ for round in $(seq 1 "$rounds"); do
     check "$work/ours.out"
     rm -f "$work/ours.age"
 
+    cp "$data" "$work/inplace.bin"
+    measure inplace_encrypt "$driver" encrypt-file "$work/inplace.bin"
+    measure inplace_decrypt "$driver" decrypt-file "$work/inplace.bin.enc"
+    check "$work/inplace.bin"
+
     measure age_encrypt python3 "$pty_helper" "$BENCH_PASSPHRASE" /usr/bin/age -p -o "$work/age.age" "$data"
     measure age_decrypt python3 "$pty_helper" "$BENCH_PASSPHRASE" /usr/bin/age -d -o "$work/age.out" "$work/age.age"
     check "$work/age.out"
@@ -81,13 +88,21 @@ done
 median() { sort -n -k"$2" "$1" | awk -v k="$2" '{v[NR]=$k} END {print v[int((NR+1)/2)]}'; }
 
 echo
-printf '%-9s %12s %12s %8s %14s %14s\n' step "ours s" "standard s" ratio "ours peak MiB" "standard MiB"
+printf '%-17s %12s %12s %8s %14s %14s\n' step "ours s" "standard s" ratio "ours peak MiB" "standard MiB"
 for step in encrypt decrypt; do
     ours_s=$(median "$work/ours_$step" 1)
     age_s=$(median "$work/age_$step" 1)
     ours_kib=$(sort -n -k2 "$work/ours_$step" | tail -1 | awk '{print $2}')
     age_kib=$(sort -n -k2 "$work/age_$step" | tail -1 | awk '{print $2}')
     awk -v s="$step" -v o="$ours_s" -v a="$age_s" -v om="$ours_kib" -v am="$age_kib" \
-        'BEGIN {printf "%-9s %12.2f %12.2f %8.2f %14.1f %14.1f\n", s, o, a, o / a, om / 1024, am / 1024}'
+        'BEGIN {printf "%-17s %12.2f %12.2f %8.2f %14.1f %14.1f\n", s, o, a, o / a, om / 1024, am / 1024}'
+done
+for step in encrypt decrypt; do
+    ours_s=$(median "$work/inplace_$step" 1)
+    age_s=$(median "$work/age_$step" 1)
+    ours_kib=$(sort -n -k2 "$work/inplace_$step" | tail -1 | awk '{print $2}')
+    age_kib=$(sort -n -k2 "$work/age_$step" | tail -1 | awk '{print $2}')
+    awk -v s="$step" -v o="$ours_s" -v a="$age_s" -v om="$ours_kib" -v am="$age_kib" \
+        'BEGIN {printf "%-17s %12.2f %12.2f %8.2f %14.1f %14.1f\n", s " in place", o, a, o / a, om / 1024, am / 1024}'
 done
 echo "($size_mib MiB, work factor 18, medians of $rounds rounds, peak memory the largest seen)"
