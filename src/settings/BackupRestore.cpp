@@ -99,7 +99,7 @@ int RestoreData(BackupWindow &window)
     if (answer != MessageAnswer::Ok)
         return -1;
     const RestoreOutcome outcome = DataRestore::run(source, *names, window.dataFolder());
-    const Language language = languageFromStored(window.language());
+    const Language language = window.language();
     if (outcome.refused()) {
         window.prompter().ask(Message::dialog(MessageIcon::Error, outcome.refusalText(language)));
         return -1;

@@ -216,7 +216,7 @@ private Q_SLOTS:
                          settingsWithKey(QStringLiteral("older key")));
         TestFiles::write(f.backup.filePath("notes.txt"), "older notes");
         f.window.field = f.backup.path();
-        f.window.lang = 0;
+        f.window.lang = Language::German;
 
         QCOMPARE(RestoreData(f.window), 2);
         const QString kept = keptFolder(f);

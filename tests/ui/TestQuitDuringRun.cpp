@@ -14,6 +14,9 @@
 #include "ui/MessageBox.h"
 #include "ui/ProgramWindows.h"
 
+#include "WidgetPart.h"
+
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -122,8 +125,8 @@ void TestQuitDuringRun::quittingStopsTheRunAndEnds()
     DashboardWindow &dashboard = windows.dashboard();
     QSignalSpy programEnds(&dashboard, &DashboardWindow::programEnds);
 
-    QTest::mouseClick(dashboard.SpeedButton1, Qt::LeftButton);
-    EncryptWindow &tool = *windows.encryptWindow;
+    QTest::mouseClick(part<FlatButton>(&dashboard, "SpeedButton1"), Qt::LeftButton);
+    EncryptWindow &tool = windows.encryptWindow();
     QVERIFY(tool.isVisible());
     FileDialog::setNextResult(chosen);
     QTest::mouseClick(tool.findChild<FlatButton *>(QStringLiteral("SpeedButton1")), Qt::LeftButton);
@@ -135,7 +138,7 @@ void TestQuitDuringRun::quittingStopsTheRunAndEnds()
     const auto *bar = tool.findChild<GradientProgressBar *>(QStringLiteral("Panel1"));
     QTRY_VERIFY_WITH_TIMEOUT(bar->percent() > 0, 30000);
     if (fromTheMenu)
-        dashboard.Beenden1Click();
+        part<QAction>(&dashboard, "Beenden1")->trigger();
     else
         dashboard.close();
     // Meanwhile both windows stay and the encrypt window says it stops.
@@ -181,7 +184,7 @@ void TestQuitDuringRun::quittingWithoutARunEndsAtOnce()
     startProgram(windows);
     DashboardWindow &dashboard = windows.dashboard();
     QSignalSpy programEnds(&dashboard, &DashboardWindow::programEnds);
-    QVERIFY(!windows.encryptWindow->stopForQuit());
+    QVERIFY(!windows.encryptWindow().stopForQuit());
     dashboard.close();
     QCOMPARE(programEnds.size(), 1);
     QVERIFY(!dashboard.isVisible());
