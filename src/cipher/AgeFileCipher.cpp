@@ -1,6 +1,7 @@
 #include "cipher/AgeFileCipher.h"
 
 #include "age/AgeKeys.h"
+#include "cipher/FileRefusalTexts.h"
 #include "platform/SafeFile.h"
 
 #include <QFile>
@@ -270,6 +271,71 @@ bool isAgeFile(const QString &path)
     if (!device.open(file.descriptor(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
         return false;
     return age::startsWithAgeHeader(device.read(age::headerLine.size() + 1));
+}
+
+FileWorkOutcome asFileWorkOutcome(const AgeFileOutcome &outcome, bool decrypting)
+{
+    FileWorkOutcome mapped;
+    mapped.ok = outcome.ok;
+    mapped.result = outcome.result;
+    if (outcome.ok)
+        return mapped;
+    mapped.failedLayer = 0;
+    mapped.failedInput = outcome.failedInput;
+    mapped.detail = outcome.reason;
+    switch (outcome.failure) {
+    case Failure::None:
+    case Failure::ReadFailed:
+        mapped.failure = FileFailure::ReadFailed;
+        break;
+    case Failure::NotEncryptedName:
+        mapped.failure = FileFailure::NotEncryptedName;
+        break;
+    case Failure::Missing:
+        mapped.failure = FileFailure::NotFound;
+        break;
+    case Failure::Link:
+        mapped.failure = FileFailure::IsLink;
+        break;
+    case Failure::NotRegularFile:
+        mapped.failure = FileFailure::NotRegularFile;
+        break;
+    case Failure::MultiplyLinked:
+        mapped.failure = FileFailure::MultipleNames;
+        break;
+    case Failure::InUse:
+        mapped.failure = FileFailure::InUse;
+        break;
+    case Failure::AccessDenied:
+        mapped.failure = FileFailure::AccessDenied;
+        break;
+    case Failure::ResultBlocked:
+        mapped.failure = FileFailure::ResultNameBlocked;
+        break;
+    case Failure::Changed:
+        mapped.failure =
+            decrypting ? FileFailure::ChangedWhileDecrypted : FileFailure::ChangedWhileEncrypted;
+        break;
+    case Failure::WrongKeyOrDamaged:
+        mapped.failure = FileFailure::WrongKeyOrDamaged;
+        mapped.detail.clear(); // the words say it all
+        break;
+    case Failure::WriteFailed:
+        mapped.failure = FileFailure::WriteFailed;
+        break;
+    case Failure::Cancelled:
+        mapped.failure = FileFailure::Cancelled;
+        mapped.detail.clear();
+        break;
+    case Failure::CryptoFailed:
+        mapped.failure = FileFailure::CryptoFailed;
+        break;
+    case Failure::OriginalNotRemoved:
+        mapped.failure = FileFailure::OriginalNotRemoved;
+        break;
+    }
+    mapped.reason = FileRefusalTexts::reason(mapped.failure, Language::English, mapped.detail);
+    return mapped;
 }
 
 } // namespace AgeFileCipher

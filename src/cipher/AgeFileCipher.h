@@ -74,4 +74,8 @@ AgeFileOutcome decryptFile(const QString &path, const QString &keyText,
 // only its first bytes; links, pipes and devices answer false unopened.
 bool isAgeFile(const QString &path);
 
+// The outcome in the terms of the compatible format's work, so that a run
+// over a list reports both formats alike (the reason in English).
+FileWorkOutcome asFileWorkOutcome(const AgeFileOutcome &outcome, bool decrypting);
+
 } // namespace AgeFileCipher

@@ -144,7 +144,7 @@ FileWorkOutcome encryptFile(const QString &path, const QString &keyText,
 }
 
 FileWorkOutcome decryptFile(const QString &path, const QString &keyText,
-                            const ByteProgress &progress)
+                            const ByteProgress &progress, const AcceptResult &acceptResult)
 {
     const std::optional<QString> output = decryptedPath(path);
     if (!output)
@@ -155,6 +155,7 @@ FileWorkOutcome decryptFile(const QString &path, const QString &keyText,
     transform.layersUseSha1 = {true, false};
     transform.decrypting = true;
     transform.ownNames = BackupRegistry::instance().namesOf(FileIdentity::ofPath(path));
+    transform.acceptResult = acceptResult;
     return runFileTransform(keyText, transform, progress);
 }
 

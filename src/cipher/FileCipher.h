@@ -26,8 +26,11 @@ FileWorkOutcome encryptFile(const QString &path, const QString &keyText,
                             const ByteProgress &progress = {});
 
 // path ("x.enc") -> "x", the layers in reverse. The same guarantees.
+// acceptResult, when given, sees the complete result before it is put in
+// place: declining it keeps the encrypted file and leaves no result.
 FileWorkOutcome decryptFile(const QString &path, const QString &keyText,
-                            const ByteProgress &progress = {});
+                            const ByteProgress &progress = {},
+                            const AcceptResult &acceptResult = {});
 
 // The backup kept while an encrypted file is decrypted: "bak" + its name in
 // its folder, or "bak1" + name, ... when that name is taken, so that no file

@@ -46,6 +46,18 @@ constexpr std::array Texts{
              "das Ergebnis konnte nicht geschrieben werden; das Original blieb erhalten"},
     TextPair{FileFailure::KeyUnusable, "the key cannot be used",
              "der Schlüssel ist nicht verwendbar"},
+    TextPair{FileFailure::WrongKeyOrDamaged, "wrong key or damaged file",
+             "falscher Schlüssel oder beschädigte Datei"},
+    TextPair{FileFailure::ResultDoesNotFit,
+             "the key does not seem to fit; the encrypted file was kept",
+             "der Schlüssel scheint nicht zu passen; die verschlüsselte Datei blieb erhalten"},
+    TextPair{FileFailure::Cancelled, "cancelled; the original was kept",
+             "abgebrochen; das Original blieb erhalten"},
+    TextPair{FileFailure::CryptoFailed, "the encryption library failed; the original was kept",
+             "die Verschlüsselungsbibliothek versagte; das Original blieb erhalten"},
+    TextPair{FileFailure::OriginalNotRemoved,
+             "the result is complete, but the original could not be deleted",
+             "das Ergebnis ist vollständig, aber das Original konnte nicht gelöscht werden"},
 };
 
 } // namespace

@@ -224,6 +224,9 @@ public:
         m_output.takeAttributes(m_input.identity());
         if (!m_output.flushToDisk())
             return refuseOutput(FileFailure::WriteFailed, m_output.errorText());
+        if (m_transform.acceptResult &&
+            !m_transform.acceptResult(m_output.path(), m_transform.output))
+            return refuseOutput(FileFailure::ResultDoesNotFit, QString());
         return finish();
     }
 

@@ -32,7 +32,12 @@ enum class FileFailure {
     AccessDenied,
     ReadFailed,
     WriteFailed, // also a full disk
-    KeyUnusable
+    KeyUnusable,
+    WrongKeyOrDamaged,  // strong format: wrong key, altered or cut short
+    ResultDoesNotFit,   // the result does not look like its name; it was not kept
+    Cancelled,          // the run was stopped inside the file
+    CryptoFailed,       // the crypto library refused (memory, randomness)
+    OriginalNotRemoved, // the result is complete, but the input could not be deleted
 };
 
 // How the work on one file ended. failedInput is the file the work read,
@@ -65,6 +70,11 @@ struct FileWorkOutcome
 // thread that runs the work.
 using ByteProgress = std::function<void(quint64 done, quint64 total)>;
 
+// Asked once the result is complete and on the disk under its temporary
+// name, before it takes its final name and the input goes: false keeps the
+// input and removes the result (ResultDoesNotFit).
+using AcceptResult = std::function<bool(const QString &resultTempPath, const QString &finalName)>;
+
 // The heavy part of encrypting or decrypting one file, free of any user
 // interface so that it can run on a worker thread: the layers, in order,
 // from the first layer's input straight to the last layer's output. The
@@ -88,6 +98,7 @@ struct FileTransform
     bool removeInput = true;
     bool refuseFurtherNames = true;
     quint64 ownNames = 0;
+    AcceptResult acceptResult;
 };
 
 FileWorkOutcome runFileTransform(const QString &keyText, const FileTransform &transform,

@@ -1,7 +1,11 @@
 #include "jobs/EncryptJob.h"
 
+#include "cipher/AgeFileCipher.h"
 #include "cipher/FileCipher.h"
+#include "cipher/FileRefusalTexts.h"
 #include "cipher/PipelineTexts.h"
+#include "cipher/ResultTypeCheck.h"
+#include "cipher/StrongFormatTexts.h"
 #include "platform/Prompter.h"
 
 #include <QFileInfo>
@@ -21,6 +25,7 @@ EncryptJob::EncryptJob(QString keyText, QStringList paths, EncryptJobOptions opt
 EncryptJobSummary EncryptJob::run()
 {
     m_summary = EncryptJobSummary{};
+    m_stoppedInFile = false;
     if (m_paths.isEmpty() || !confirmStart())
         return m_summary;
     m_summary.started = true;
@@ -40,7 +45,7 @@ EncryptJobSummary EncryptJob::run()
         }
         if (!workOn(index, path)) {
             m_summary.stoppedEarly = true;
-            m_summary.stoppedAfterFailure = true;
+            m_summary.stoppedAfterFailure = !m_stoppedInFile;
             reportRemainingAsCancelled(index + 1);
             break;
         }
@@ -72,26 +77,36 @@ bool EncryptJob::workOn(int index, const QString &path)
     const ByteProgress progress = [this](quint64 done, quint64 total) {
         m_observer.bytesDone(done, total);
     };
+    const bool ageInput = decrypting() && AgeFileCipher::isAgeFile(path);
 
     // A copy of the encrypted file to fall back on when the user cancels
-    // after a failure: "bak" + its name.
+    // after a failure: "bak" + its name. The strong format never touches
+    // the encrypted file before the result is complete, and a second name
+    // would make it refuse the file.
     QString backup;
-    if (decrypting() && askAfterFailure)
+    if (decrypting() && askAfterFailure && !ageInput)
         backup = FileCipher::makeDecryptBackup(path);
 
-    const FileWorkOutcome outcome = decrypting()
-                                        ? FileCipher::decryptFile(path, m_keyText, progress)
-                                        : FileCipher::encryptFile(path, m_keyText, progress);
+    const FileWorkOutcome outcome = workOnFile(path, ageInput, progress);
     FileReport report{index, path, path, FileOutcome::Done, QString()};
     bool goOn = true;
     if (outcome.ok) {
         ++m_summary.done;
         report.result = outcome.result;
+    } else if (outcome.failure == FileFailure::Cancelled) {
+        report.outcome = FileOutcome::Cancelled;
+        m_stoppedInFile = true;
+        goOn = false;
+    } else if (outcome.failure == FileFailure::ResultDoesNotFit) {
+        // Already told or asked about; the encrypted file is as it was.
+        ++m_summary.failed;
+        report.outcome = FileOutcome::Failed;
+        report.reason = outcome.reason;
     } else {
         ++m_summary.failed;
         report.outcome = FileOutcome::Failed;
         report.reason = outcome.reason;
-        reportFailure(outcome.failedInput);
+        reportFailure(outcome);
         if (askAfterFailure && decrypting()) {
             const MessageAnswer answer = m_prompter.ask(Message::box(
                 PipelineTexts::DecryptCaption(), PipelineTexts::DecryptFailedCancel(language),
@@ -115,16 +130,76 @@ bool EncryptJob::workOn(int index, const QString &path)
     return goOn;
 }
 
-void EncryptJob::reportFailure(const QString &failedInput)
+FileWorkOutcome EncryptJob::workOnFile(const QString &path, bool ageInput,
+                                       const ByteProgress &progress)
 {
-    const QString text = decrypting() ? PipelineTexts::DecryptLayerError(failedInput)
-                                      : PipelineTexts::EncryptLayerError(failedInput);
+    const AgeFileCipher::CancelCheck cancelled = [this] { return m_cancelled.load(); };
+    if (ageInput) {
+        return AgeFileCipher::asFileWorkOutcome(
+            AgeFileCipher::decryptFile(path, m_keyText, progress, cancelled), true);
+    }
+    if (decrypting()) {
+        const AcceptResult accept = [this](const QString &resultTempPath,
+                                           const QString &finalName) {
+            return acceptResult(resultTempPath, finalName);
+        };
+        return FileCipher::decryptFile(path, m_keyText, progress, accept);
+    }
+    if (m_options.format == FileFormat::Age) {
+        return AgeFileCipher::asFileWorkOutcome(
+            AgeFileCipher::encryptFile(path, m_keyText, progress, m_options.ageWorkFactor,
+                                       cancelled),
+            false);
+    }
+    return FileCipher::encryptFile(path, m_keyText, progress);
+}
+
+bool EncryptJob::acceptResult(const QString &resultTempPath, const QString &finalName)
+{
+    if (ResultTypeCheck::resultFitsName(resultTempPath, finalName) != ContentFit::DoesNotFit)
+        return true;
+    const QString doesNotFit = finalName + QStringLiteral(": ") +
+                               StrongFormatTexts::KeyDoesNotSeemToFit(m_options.language);
+    switch (m_options.unfitResult) {
+    case UnfitResult::Refuse:
+        return false;
+    case UnfitResult::Keep:
+        m_prompter.ask(
+            Message::box(PipelineTexts::DecryptCaption(), doesNotFit, MessageIcon::Warning));
+        return true;
+    case UnfitResult::Ask:
+        break;
+    }
+    const QString question = doesNotFit + QStringLiteral(".\n") +
+                             StrongFormatTexts::KeepResultAnyway(m_options.language);
+    return m_prompter.ask(Message::box(PipelineTexts::DecryptCaption(), question,
+                                       MessageIcon::Warning, MessageButtons::YesNo)) ==
+           MessageAnswer::Yes;
+}
+
+// The file's own error, then why: "Access denied!" as ever, or the words of
+// the strong format's failures.
+void EncryptJob::reportFailure(const FileWorkOutcome &outcome)
+{
+    const QString text = decrypting() ? PipelineTexts::DecryptLayerError(outcome.failedInput)
+                                      : PipelineTexts::EncryptLayerError(outcome.failedInput);
     m_prompter.ask(Message::dialog(MessageIcon::Error, text));
     const QString caption =
         decrypting() ? PipelineTexts::DecryptCaption() : PipelineTexts::EncryptCaption();
-    m_prompter.ask(Message::box(caption,
-                                PipelineTexts::AccessDenied(storedLanguage(m_options.language)),
-                                MessageIcon::Warning));
+    QString why;
+    switch (outcome.failure) {
+    case FileFailure::WrongKeyOrDamaged:
+        why = StrongFormatTexts::WrongKeyOrDamaged(m_options.language);
+        break;
+    case FileFailure::CryptoFailed:
+    case FileFailure::OriginalNotRemoved:
+        why = FileRefusalTexts::text(outcome.failure, m_options.language);
+        break;
+    default:
+        why = PipelineTexts::AccessDenied(storedLanguage(m_options.language));
+        break;
+    }
+    m_prompter.ask(Message::box(caption, why, MessageIcon::Warning));
 }
 
 void EncryptJob::reportRemainingAsCancelled(int from)

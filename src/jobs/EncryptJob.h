@@ -1,5 +1,8 @@
 #pragma once
 
+#include "age/AgeFormat.h"
+#include "cipher/FileFormat.h"
+#include "cipher/LayerChain.h"
 #include "jobs/FileJobObserver.h"
 #include "settings/Language.h"
 
@@ -22,6 +25,15 @@ enum class AfterFailure {
     GoOn,
 };
 
+// What the job does when a file decrypted from the compatible format does
+// not look like its name promises (report.pdf that does not start like a
+// PDF): the sign of a wrong key, which that format cannot tell by itself.
+enum class UnfitResult {
+    Ask,    // "Keep the result anyway?"; No keeps the encrypted file
+    Refuse, // keeps the encrypted file and reports the file as failed
+    Keep,   // tells about it and keeps the result
+};
+
 struct EncryptJobOptions
 {
     CipherDirection direction = CipherDirection::Encrypt;
@@ -31,6 +43,11 @@ struct EncryptJobOptions
     bool markedEncrypted = false;
     AfterFailure afterFailure = AfterFailure::Ask;
     Language language = Language::English;
+    // The format encrypted files are written in. Decrypting reads either
+    // format, whichever each file has.
+    FileFormat format = FileFormat::Compatible;
+    int ageWorkFactor = age::defaultWorkFactor;
+    UnfitResult unfitResult = UnfitResult::Ask;
 };
 
 struct EncryptJobSummary
@@ -59,7 +76,8 @@ struct EncryptJobSummary
 // texts of the given language.
 //
 // run() works on the calling thread; cancel() may be called from any thread
-// and stops the job before the next file. A file in work is finished first.
+// and stops the job before the next file. A file in work is finished first,
+// except one in the strong format, whose work stops (the file is kept).
 class EncryptJob
 {
 public:
@@ -76,7 +94,9 @@ private:
     bool confirmStart();
     // Works on one existing file; false when the job is to stop.
     bool workOn(int index, const QString &path);
-    void reportFailure(const QString &failedInput);
+    FileWorkOutcome workOnFile(const QString &path, bool ageInput, const ByteProgress &progress);
+    bool acceptResult(const QString &resultTempPath, const QString &finalName);
+    void reportFailure(const FileWorkOutcome &outcome);
     void reportRemainingAsCancelled(int from);
     bool decrypting() const { return m_options.direction == CipherDirection::Decrypt; }
 
@@ -86,5 +106,6 @@ private:
     FileJobObserver &m_observer;
     Prompter &m_prompter;
     std::atomic<bool> m_cancelled{false};
+    bool m_stoppedInFile = false;
     EncryptJobSummary m_summary;
 };

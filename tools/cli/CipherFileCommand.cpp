@@ -2,7 +2,9 @@
 
 #include "KeySource.h"
 #include "jobs/EncryptJob.h"
+#include "platform/DataFolder.h"
 #include "platform/Prompter.h"
+#include "settings/FormatChoice.h"
 
 #include <QFileInfo>
 
@@ -93,13 +95,71 @@ private:
     int m_failures = 0;
 };
 
+// The format's word after "--format": "age", "legacy" or "compatible".
+std::optional<FileFormat> formatFromWord(const QString &word)
+{
+    if (word == QLatin1String("legacy"))
+        return FileFormat::Compatible;
+    FileFormat format = FileFormat::Compatible;
+    if (FormatChoice::fromName(word, &format))
+        return format;
+    return std::nullopt;
+}
+
 } // namespace
+
+// Takes "--format FORMAT" / "--format=FORMAT" (encrypt) and "--force"
+// (decrypt) from the options before "--"; false after a usage error.
+bool CipherFileCommand::takeOptions(QStringList &args, CliIo &io)
+{
+    const QString formatOption = QStringLiteral("--format");
+    for (qsizetype index = 0; index < args.size();) {
+        const QString arg = args.at(index);
+        if (arg == QLatin1String("--"))
+            break;
+        if (m_decrypting && arg == QLatin1String("--force")) {
+            m_force = true;
+            args.removeAt(index);
+            continue;
+        }
+        if (!m_decrypting &&
+            (arg == formatOption || arg.startsWith(formatOption + QLatin1Char('=')))) {
+            QString word;
+            if (arg == formatOption) {
+                if (index + 1 >= args.size()) {
+                    io.err << "velmora2-cli: --format needs a FORMAT\n" << usage();
+                    return false;
+                }
+                word = args.at(index + 1);
+                args.remove(index, 2);
+            } else {
+                word = arg.mid(formatOption.size() + 1);
+                args.removeAt(index);
+            }
+            const std::optional<FileFormat> format = formatFromWord(word);
+            if (!format) {
+                io.err << "velmora2-cli: unknown format \"" << word
+                       << "\" (age, legacy or compatible)\n";
+                return false;
+            }
+            m_format = *format;
+            continue;
+        }
+        ++index;
+    }
+    return true;
+}
 
 int CipherFileCommand::run(const QStringList &arguments, CliIo &io)
 {
     QStringList args = arguments;
     const std::optional<QString> key = takeKeyText(args, io);
     if (!key)
+        return ExitUsage;
+    // Without --format, the format chosen for new files in the settings.
+    m_format = FormatChoice::load(DataFolder::path());
+    m_force = false;
+    if (!takeOptions(args, io))
         return ExitUsage;
     const qsizetype separator = args.indexOf(QStringLiteral("--"));
     const QStringList options = separator < 0 ? args : args.mid(0, separator);
@@ -125,6 +185,8 @@ int CipherFileCommand::run(const QStringList &arguments, CliIo &io)
     jobOptions.markedEncrypted = m_decrypting;
     jobOptions.afterFailure = AfterFailure::GoOn;
     jobOptions.language = Language::English;
+    jobOptions.format = m_format;
+    jobOptions.unfitResult = m_force ? UnfitResult::Keep : UnfitResult::Refuse;
     CliPrompter prompter(io.err);
     TerminalObserver observer(args, io);
     EncryptJob job(*key, paths, jobOptions, observer, prompter);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CliCommand.h"
+#include "cipher/FileFormat.h"
 
 // "encrypt" and "decrypt": every FILE through the same job as the encrypt
 // window's runs, without its questions; the original deleted only on success.
@@ -16,5 +17,9 @@ protected:
     }
 
 private:
+    bool takeOptions(QStringList &args, CliIo &io);
+
     bool m_decrypting;
+    FileFormat m_format = FileFormat::Compatible;
+    bool m_force = false;
 };

@@ -18,15 +18,21 @@ public:
     QString usage() const override
     {
         return QStringLiteral(
-            "Usage: velmora2-cli decrypt [--key-stdin | --key-file KEYFILE] [--] FILE.enc...\n\n"
+            "Usage: velmora2-cli decrypt [--key-stdin | --key-file KEYFILE] [--force]\n"
+            "                            [--] FILE.enc...\n\n"
             "Decrypts every FILE.enc into FILE and deletes FILE.enc once FILE is complete\n"
             "on the disk. An existing FILE is replaced. Names that do not end in \".enc\"\n"
-            "are refused. A wrong key is not detected: it gives other bytes.\n\n"
+            "are refused. Either format is read, whichever each file has. A file in the\n"
+            "strong format (age) with a wrong key or damaged is refused and kept. The\n"
+            "legacy format cannot tell a wrong key by itself: when the result does not\n"
+            "look like what its name promises (a .pdf that is no PDF), the key does not\n"
+            "seem to fit, and FILE.enc is kept unless --force is given.\n\n"
             "  --key-stdin          read the key text as one line of UTF-8 from standard\n"
             "                       input\n"
             "  --key-file KEYFILE   use line 1 of the key file KEYFILE (also written\n"
             "                       --key-file=KEYFILE); an empty line 1 is the default\n"
             "                       key, with a warning\n"
+            "  --force              keep the result even when the key does not seem to fit\n"
             "  --                   every argument after it is a FILE.enc\n\n"
             "Without a key option the personal key from the settings file in the data\n"
             "folder ($XDG_CONFIG_HOME/velmora/velmora.ini, else ~/.config/velmora/) is\n"
