@@ -15,6 +15,11 @@
 #include <functional>
 #include <thread>
 
+Q_DECLARE_METATYPE(AfterFailure)
+Q_DECLARE_METATYPE(UnfitResult)
+Q_DECLARE_METATYPE(MessageAnswer)
+Q_DECLARE_METATYPE(Language)
+
 namespace {
 
 const QString AccessDeniedText =
@@ -62,6 +67,8 @@ public:
     {
         lastDone = done;
         lastTotal = total;
+        if (onBytesDone)
+            onBytesDone(done);
     }
     void fileDone(const FileReport &report) override
     {
@@ -84,6 +91,7 @@ public:
     quint64 lastDone = 0;
     quint64 lastTotal = 0;
     std::function<void(const FileReport &)> onFileDone;
+    std::function<void(quint64)> onBytesDone;
 };
 
 // One job over paths in a folder, as the window starts it.
@@ -112,6 +120,29 @@ struct JobRun
         return run(CipherDirection::Decrypt, paths);
     }
 };
+
+// A low work factor keeps the strong format's key derivation quick; a
+// decrypt reads the factor from the file.
+constexpr int QuickWorkFactor = 10;
+const QByteArray AgeHeader("age-encryption.org/v1\n");
+
+// Only the first half of a key text reaches the compatible format's hash, so
+// the wrong key differs at its start.
+const QString RightKey = QStringLiteral("Kx9-right-key-of-the-sender");
+const QString WrongKey = QStringLiteral("Zq2-right-key-of-the-sender");
+
+QByteArray pdfContent()
+{
+    return "%PDF-1.7\n%\xe2\xe3\xcf\xd3\n1 0 obj\n<< /Type /Catalog >>\nendobj\n" +
+           QByteArray(4000, ' ') + "\n%%EOF\n";
+}
+
+QByteArray pngContent()
+{
+    return QByteArray::fromHex("89504e470d0a1a0a0000000d49484452000000010000000108020000"
+                               "00907753de") +
+           TestFiles::randomBytes(3000, 8);
+}
 
 QStringList pathsIn(const QTemporaryDir &dir, const QStringList &names)
 {
@@ -529,6 +560,207 @@ private slots:
         QCOMPARE(filesIn(dir.path()), (QStringList{"a.enc", "b", "c"}));
         QCOMPARE(TestFiles::read(dir.filePath("a.enc")), twoLayers(job.key, plain, false));
         QCOMPARE(TestFiles::read(dir.filePath("b")), plain);
+    }
+
+    // The strong format: written when asked for, read whatever the option.
+    void strongFormatRoundTrip()
+    {
+        QTemporaryDir dir;
+        const QByteArray plain = TestFiles::randomBytes(200000, 21);
+        QVERIFY(TestFiles::write(dir.filePath("a.bin"), plain));
+        JobRun job;
+        job.options.format = FileFormat::Age;
+        job.options.ageWorkFactor = QuickWorkFactor;
+
+        QCOMPARE(job.encrypt({dir.filePath("a.bin")}).done, 1);
+        QCOMPARE(filesIn(dir.path()), QStringList{"a.bin.enc"});
+        QVERIFY(TestFiles::read(dir.filePath("a.bin.enc")).startsWith(AgeHeader));
+        QCOMPARE(job.observer.reports.last().result, dir.filePath("a.bin.enc"));
+
+        job.options.format = FileFormat::Compatible; // decrypting follows the file
+        QCOMPARE(job.decrypt({dir.filePath("a.bin.enc")}).done, 1);
+        QCOMPARE(filesIn(dir.path()), QStringList{"a.bin"});
+        QCOMPARE(TestFiles::read(dir.filePath("a.bin")), plain);
+        QVERIFY(job.prompter.messages.isEmpty());
+    }
+
+    // A wrong key on a strong-format file: the file stays as it was, no
+    // result, and the words in the run's language through the usual
+    // messages (the window) or the report (the command line).
+    void strongFormatWrongKey_data()
+    {
+        QTest::addColumn<AfterFailure>("afterFailure");
+        QTest::addColumn<Language>("language");
+        QTest::addColumn<QString>("words");
+        QTest::newRow("window, English")
+            << AfterFailure::Ask << Language::English << "wrong key or damaged file";
+        QTest::newRow("window, German")
+            << AfterFailure::Ask << Language::German << "falscher Schlüssel oder beschädigte Datei";
+        QTest::newRow("command line")
+            << AfterFailure::GoOn << Language::English << "wrong key or damaged file";
+    }
+
+    void strongFormatWrongKey()
+    {
+        QFETCH(AfterFailure, afterFailure);
+        QFETCH(Language, language);
+        QFETCH(QString, words);
+        QTemporaryDir dir;
+        QVERIFY(TestFiles::write(dir.filePath("a.pdf"), pdfContent()));
+        JobRun sender;
+        sender.key = RightKey;
+        sender.options.format = FileFormat::Age;
+        sender.options.ageWorkFactor = QuickWorkFactor;
+        QCOMPARE(sender.encrypt({dir.filePath("a.pdf")}).done, 1);
+        const QByteArray encrypted = TestFiles::read(dir.filePath("a.pdf.enc"));
+
+        JobRun job;
+        job.key = WrongKey;
+        job.options.afterFailure = afterFailure;
+        job.options.language = language;
+        job.prompter.queueAnswers({MessageAnswer::Ok, MessageAnswer::Ok, MessageAnswer::No});
+        const EncryptJobSummary summary = job.decrypt({dir.filePath("a.pdf.enc")});
+
+        QCOMPARE(summary.failed, 1);
+        QCOMPARE(job.observer.outcomes(), QList<FileOutcome>{FileOutcome::Failed});
+        QVERIFY2(job.observer.reports.first().reason.startsWith("wrong key or damaged file"),
+                 qPrintable(job.observer.reports.first().reason));
+        QCOMPARE(filesIn(dir.path()), QStringList{"a.pdf.enc"});
+        QCOMPARE(TestFiles::read(dir.filePath("a.pdf.enc")), encrypted);
+        if (afterFailure == AfterFailure::Ask) {
+            QCOMPARE(job.prompter.messages.size(), 3);
+            QCOMPARE(job.prompter.messages.at(1),
+                     Message::box("Decrypt", words, MessageIcon::Warning));
+        }
+    }
+
+    // Quitting stops inside a large strong-format file; the file stays.
+    void cancelStopsInsideAStrongFormatFile()
+    {
+        QTemporaryDir dir;
+        const QByteArray plain = TestFiles::randomBytes(16 << 20, 9);
+        for (const char *name : {"big", "next"})
+            QVERIFY(TestFiles::write(dir.filePath(name), plain));
+        JobRun job;
+        job.options.direction = CipherDirection::Encrypt;
+        job.options.format = FileFormat::Age;
+        job.options.ageWorkFactor = QuickWorkFactor;
+        EncryptJob encryptJob(job.key, pathsIn(dir, {"big", "next"}), job.options, job.observer,
+                              job.prompter);
+        quint64 doneWhenCancelled = 0;
+        job.observer.onBytesDone = [&](quint64 done) {
+            if (done > 0 && doneWhenCancelled == 0) {
+                doneWhenCancelled = done;
+                encryptJob.cancel();
+            }
+        };
+        const EncryptJobSummary summary = encryptJob.run();
+
+        QVERIFY(doneWhenCancelled < quint64(plain.size()));
+        QVERIFY(job.observer.lastDone < quint64(plain.size()));
+        QVERIFY(summary.stoppedEarly);
+        QVERIFY(!summary.stoppedAfterFailure);
+        QCOMPARE(summary.done, 0);
+        QCOMPARE(job.observer.outcomes(),
+                 (QList<FileOutcome>{FileOutcome::Cancelled, FileOutcome::Cancelled}));
+        QCOMPARE(filesIn(dir.path()), (QStringList{"big", "next"}));
+        QCOMPARE(TestFiles::read(dir.filePath("big")), plain);
+        QVERIFY(job.prompter.messages.isEmpty());
+    }
+
+    // The compatible format with a wrong key: a result that does not look
+    // like its name is kept only when the user says so (the window) or
+    // --force says so (the command line).
+    void compatibleWrongKeyCheck_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<UnfitResult>("unfitResult");
+        QTest::addColumn<MessageAnswer>("answer");
+        QTest::addColumn<bool>("kept");
+        for (const char *name : {"paper.pdf", "image.png"}) {
+            const QByteArray content =
+                QByteArray(name).endsWith("pdf") ? pdfContent() : pngContent();
+            const auto row = [&](const char *how) -> QTestData & {
+                return QTest::addRow("%s, %s", name, how) << QString::fromLatin1(name) << content;
+            };
+            row("window, No") << UnfitResult::Ask << MessageAnswer::No << false;
+            row("window, Yes") << UnfitResult::Ask << MessageAnswer::Yes << true;
+            row("command line") << UnfitResult::Refuse << MessageAnswer::Ok << false;
+            row("command line, forced") << UnfitResult::Keep << MessageAnswer::Ok << true;
+        }
+    }
+
+    void compatibleWrongKeyCheck()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        QFETCH(UnfitResult, unfitResult);
+        QFETCH(MessageAnswer, answer);
+        QFETCH(bool, kept);
+        QTemporaryDir dir;
+        const QString encryptedName = name + ".enc";
+        const QByteArray encrypted = twoLayers(RightKey, content, false);
+        QVERIFY(TestFiles::write(dir.filePath(encryptedName), encrypted));
+        JobRun job;
+        job.key = WrongKey;
+        job.options.unfitResult = unfitResult;
+        job.options.afterFailure =
+            unfitResult == UnfitResult::Ask ? AfterFailure::Ask : AfterFailure::GoOn;
+        job.prompter.queueAnswers({answer});
+        const EncryptJobSummary summary = job.decrypt({dir.filePath(encryptedName)});
+
+        const QString doesNotFit = dir.filePath(name) + ": the key does not seem to fit";
+        if (unfitResult == UnfitResult::Ask) {
+            QCOMPARE(
+                job.prompter.messages,
+                QList<Message>{Message::box("Decrypt", doesNotFit + ".\nKeep the result anyway?",
+                                            MessageIcon::Warning, MessageButtons::YesNo)});
+        } else if (unfitResult == UnfitResult::Keep) {
+            QCOMPARE(job.prompter.messages,
+                     QList<Message>{Message::box("Decrypt", doesNotFit, MessageIcon::Warning)});
+        } else {
+            QVERIFY(job.prompter.messages.isEmpty());
+        }
+        if (kept) {
+            QCOMPARE(summary.done, 1);
+            QCOMPARE(filesIn(dir.path()), QStringList{name});
+            QCOMPARE(TestFiles::read(dir.filePath(name)), twoLayers(WrongKey, encrypted, true));
+            QVERIFY(TestFiles::read(dir.filePath(name)) != content);
+        } else {
+            QCOMPARE(summary.failed, 1);
+            QVERIFY(!summary.stoppedEarly);
+            QCOMPARE(job.observer.outcomes(), QList<FileOutcome>{FileOutcome::Failed});
+            QVERIFY(job.observer.reports.first().reason.contains("the key does not seem to fit"));
+            QCOMPARE(filesIn(dir.path()), QStringList{encryptedName});
+            QCOMPARE(TestFiles::read(dir.filePath(encryptedName)), encrypted);
+        }
+    }
+
+    // The right key, or a name whose type has no signature: no question.
+    void compatibleCheckStaysQuiet_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("key");
+        QTest::newRow("pdf, right key") << "paper.pdf" << pdfContent() << RightKey;
+        QTest::newRow("png, right key") << "image.png" << pngContent() << RightKey;
+        QTest::newRow("unknown type, wrong key") << "notes.xyz123" << pdfContent() << WrongKey;
+    }
+
+    void compatibleCheckStaysQuiet()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, key);
+        QTemporaryDir dir;
+        const QByteArray encrypted = twoLayers(RightKey, content, false);
+        QVERIFY(TestFiles::write(dir.filePath(name + ".enc"), encrypted));
+        JobRun job;
+        job.key = key;
+        QCOMPARE(job.decrypt({dir.filePath(name + ".enc")}).done, 1);
+        QVERIFY(job.prompter.messages.isEmpty());
+        QCOMPARE(TestFiles::read(dir.filePath(name)), twoLayers(key, encrypted, true));
     }
 
     // One layer of the chain alone; a read error names the layer's input.
