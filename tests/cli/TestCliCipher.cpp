@@ -1,6 +1,8 @@
 #include "CliCommand.h"
 #include "CliTestRun.h"
 #include "TestFiles.h"
+#include "platform/DataFolder.h"
+#include "settings/FormatChoice.h"
 
 #include <QDir>
 #include <QProcess>
@@ -18,6 +20,21 @@ CliRun runCommand(const QStringList &args, const QString &input = QString(), boo
 QStringList filesIn(const QString &folder)
 {
     return QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+const QByteArray AgeHeader("age-encryption.org/v1\n");
+
+QByteArray pdfContent()
+{
+    return "%PDF-1.7\n%\xe2\xe3\xcf\xd3\n1 0 obj\n<< /Type /Catalog >>\nendobj\n" +
+           QByteArray(4000, ' ') + "\n%%EOF\n";
+}
+
+// The format chosen for new files in the settings of this test's data folder.
+void storeFormatChoice(FileFormat format)
+{
+    QVERIFY(QDir().mkpath(DataFolder::path()));
+    QVERIFY(FormatChoice::save(DataFolder::path(), format));
 }
 
 } // namespace
@@ -47,6 +64,104 @@ private slots:
         QCOMPARE(run.code, 0);
         QCOMPARE(filesIn(dir.path()), (QStringList{"a.txt", "b c.doc"}));
         QCOMPARE(TestFiles::read(dir.filePath("a.txt")), first);
+    }
+
+    void cleanup() { QFile::remove(DataFolder::path() + FormatChoice::fileName()); }
+
+    // The format of new files: the option, else the stored choice, else the
+    // compatible format of the same length; decrypting reads either.
+    void formatOfNewFiles_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<bool>("storedAge");
+        QTest::addColumn<bool>("age");
+        QTest::newRow("nothing chosen") << QStringList{} << false << false;
+        QTest::newRow("--format age") << QStringList{"--format", "age"} << false << true;
+        QTest::newRow("--format=age") << QStringList{"--format=age"} << false << true;
+        QTest::newRow("stored choice") << QStringList{} << true << true;
+        QTest::newRow("--format legacy over the stored choice")
+            << QStringList{"--format", "legacy"} << true << false;
+        QTest::newRow("--format=compatible") << QStringList{"--format=compatible"} << true << false;
+    }
+
+    void formatOfNewFiles()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(bool, storedAge);
+        QFETCH(bool, age);
+        if (storedAge)
+            storeFormatChoice(FileFormat::Age);
+        QTemporaryDir dir;
+        const QByteArray plain = TestFiles::randomBytes(30000, 4);
+        QVERIFY(TestFiles::write(dir.filePath("a.bin"), plain));
+
+        CliRun run = runCommand(QStringList{"encrypt", "--key-stdin"} + options +
+                                    QStringList{dir.filePath("a.bin")},
+                                "Schlüssel\n");
+        QCOMPARE(run.code, 0);
+        QCOMPARE(filesIn(dir.path()), QStringList{"a.bin.enc"});
+        const QByteArray encrypted = TestFiles::read(dir.filePath("a.bin.enc"));
+        QCOMPARE(encrypted.startsWith(AgeHeader), age);
+        QCOMPARE(encrypted.size() == plain.size(), !age);
+
+        run = runCommand({"decrypt", "--key-stdin", dir.filePath("a.bin.enc")}, "Schlüssel\n");
+        QCOMPARE(run.code, 0);
+        QCOMPARE(filesIn(dir.path()), QStringList{"a.bin"});
+        QCOMPARE(TestFiles::read(dir.filePath("a.bin")), plain);
+    }
+
+    // A wrong key on a strong-format file: refused, the file untouched.
+    void wrongKeyOnAStrongFormatFile()
+    {
+        QTemporaryDir dir;
+        QVERIFY(TestFiles::write(dir.filePath("a.txt"), "some text"));
+        QCOMPARE(runCommand({"encrypt", "--key-stdin", "--format", "age", dir.filePath("a.txt")},
+                            "right\n")
+                     .code,
+                 0);
+        const QByteArray encrypted = TestFiles::read(dir.filePath("a.txt.enc"));
+
+        for (const QStringList &options : {QStringList{}, QStringList{"--force"}}) {
+            const CliRun run = runCommand(QStringList{"decrypt", "--key-stdin"} + options +
+                                              QStringList{dir.filePath("a.txt.enc")},
+                                          "wrong\n");
+            QCOMPARE(run.code, 1);
+            QVERIFY2(run.err.contains("velmora2-cli: " + dir.filePath("a.txt.enc") +
+                                      ": wrong key or damaged file"),
+                     qPrintable(run.err));
+            QCOMPARE(filesIn(dir.path()), QStringList{"a.txt.enc"});
+            QCOMPARE(TestFiles::read(dir.filePath("a.txt.enc")), encrypted);
+        }
+    }
+
+    // The compatible format with a wrong key: a result that does not look
+    // like its name is refused unless --force keeps it.
+    void wrongKeyOnACompatibleFile()
+    {
+        QTemporaryDir dir;
+        QVERIFY(TestFiles::write(dir.filePath("paper.pdf"), pdfContent()));
+        QCOMPARE(
+            runCommand({"encrypt", "--key-stdin", "--format", "legacy", dir.filePath("paper.pdf")},
+                       "Kx9-right-key\n")
+                .code,
+            0);
+        const QByteArray encrypted = TestFiles::read(dir.filePath("paper.pdf.enc"));
+
+        CliRun run = runCommand({"decrypt", "--key-stdin", dir.filePath("paper.pdf.enc")},
+                                "Zq2-right-key\n");
+        QCOMPARE(run.code, 1);
+        QVERIFY2(run.err.contains("velmora2-cli: " + dir.filePath("paper.pdf.enc") +
+                                  ": the key does not seem to fit"),
+                 qPrintable(run.err));
+        QCOMPARE(filesIn(dir.path()), QStringList{"paper.pdf.enc"});
+        QCOMPARE(TestFiles::read(dir.filePath("paper.pdf.enc")), encrypted);
+
+        run = runCommand({"decrypt", "--key-stdin", "--force", dir.filePath("paper.pdf.enc")},
+                         "Zq2-right-key\n");
+        QCOMPARE(run.code, 0);
+        QVERIFY2(run.err.contains("the key does not seem to fit"), qPrintable(run.err));
+        QCOMPARE(filesIn(dir.path()), QStringList{"paper.pdf"});
+        QVERIFY(TestFiles::read(dir.filePath("paper.pdf")) != pdfContent());
     }
 
     // The fixture of the independent generator decrypts with its key.
@@ -99,6 +214,18 @@ private slots:
         QTest::newRow("unknown option")
             << QStringList{"encrypt", "--key-stdin", "--key", "k", "x"} << "k\n"
             << "unknown option \"--key\"";
+        QTest::newRow("unknown format")
+            << QStringList{"encrypt", "--key-stdin", "--format", "rot13", "x"} << "k\n"
+            << "unknown format \"rot13\"";
+        QTest::newRow("format without a word")
+            << QStringList{"encrypt", "--key-stdin", "--format"} << "k\n"
+            << "--format needs a FORMAT";
+        QTest::newRow("format when decrypting")
+            << QStringList{"decrypt", "--key-stdin", "--format=age", "x.enc"} << "k\n"
+            << "unknown option \"--format=age\"";
+        QTest::newRow("force when encrypting")
+            << QStringList{"encrypt", "--key-stdin", "--force", "x"} << "k\n"
+            << "unknown option \"--force\"";
         QTest::newRow("md5 without input") << QStringList{"md5"} << ""
                                            << "no text on standard input";
         QTest::newRow("version with an argument") << QStringList{"version", "x"} << ""
