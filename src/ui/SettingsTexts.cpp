@@ -1,5 +1,7 @@
 #include "ui/SettingsTexts.h"
 
+#include "cipher/StrongFormatTexts.h"
+
 namespace {
 
 QString text(bool german, const char *germanText, const char *englishText)
@@ -24,6 +26,9 @@ SettingsTexts SettingsTexts::forLanguage(Language language)
     t.languageBox = QStringLiteral("Language");
     t.german = QStringLiteral("German");
     t.english = QStringLiteral("English");
+    t.formatBox = StrongFormatTexts::FormatForNewFiles(language);
+    t.compatibleFormat = StrongFormatTexts::CompatibleFormat(language);
+    t.strongFormat = StrongFormatTexts::StrongFormat(language);
     t.newPasswordHint = text(german, "Neues Passwort anlegen", "Create new password");
     t.deletePasswordHint = text(german, "Passwort löschen", "Delete password");
     t.backupHint = text(german, "Dateien sichern", "Backup files");

@@ -19,6 +19,9 @@ struct SettingsTexts
     QString languageBox;        // RadioGroup1
     QString german;             // first item
     QString english;            // second item
+    QString formatBox;          // the format for new files
+    QString compatibleFormat;   // its first item
+    QString strongFormat;       // its second item
     QString newPasswordHint;    // ToolButton6
     QString deletePasswordHint; // ToolButton1
     QString backupHint;         // ToolButton8

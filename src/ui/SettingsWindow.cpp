@@ -7,6 +7,7 @@
 #include "platform/gui/DesktopServices.h"
 #include "platform/gui/HelpFile.h"
 #include "settings/BackupRestore.h"
+#include "settings/FormatChoice.h"
 #include "settings/SettingsValues.h"
 #include "settings/SettingsWindowIni.h"
 #include "ui/FileDialog.h"
@@ -56,7 +57,8 @@ constexpr int DataPathRow = 44;
 constexpr int BackupRow = 74;
 constexpr int KeyRow = 104;
 constexpr int LanguageRow = 132;
-constexpr int ButtonRow = 188;
+constexpr int FormatRow = 182;
+constexpr int ButtonRow = 238;
 
 constexpr int GermanItem = 0;
 constexpr int EnglishItem = 1;
@@ -213,6 +215,21 @@ void SettingsWindow::buildLayout()
     m_languages->addButton(m_germanItem, GermanItem);
     m_languages->addButton(m_englishItem, EnglishItem);
 
+    m_formatBox = new QGroupBox(m_body);
+    m_formatBox->setObjectName(QStringLiteral("FormatChoice"));
+    m_formatBox->setGeometry(FieldLeft, FormatRow, FieldWidth, 44);
+    auto *formatColumns = new QHBoxLayout(m_formatBox);
+    formatColumns->setContentsMargins(8, 2, 8, 2);
+    m_compatibleItem = new QRadioButton(m_formatBox);
+    m_compatibleItem->setObjectName(QStringLiteral("FormatCompatible"));
+    m_ageItem = new QRadioButton(m_formatBox);
+    m_ageItem->setObjectName(QStringLiteral("FormatAge"));
+    formatColumns->addWidget(m_compatibleItem, 1);
+    formatColumns->addWidget(m_ageItem, 1);
+    m_formats = new QButtonGroup(this);
+    m_formats->addButton(m_compatibleItem, int(FileFormat::Compatible));
+    m_formats->addButton(m_ageItem, int(FileFormat::Age));
+
     const auto makeButton = [this](const QString &panelName, const QString &name, int x,
                                    RoundedPanel *&panel) {
         panel = new RoundedPanel(m_body);
@@ -269,6 +286,7 @@ void SettingsWindow::connectActions()
     // filling of the fields does not.
     connect(m_dataPathField, &QLineEdit::textEdited, this, &SettingsWindow::fieldEdited);
     connect(m_backupField, &QLineEdit::textEdited, this, &SettingsWindow::fieldEdited);
+    connect(m_formats, &QButtonGroup::idClicked, this, &SettingsWindow::formatChosen);
     connect(m_languages, &QButtonGroup::idClicked, this, &SettingsWindow::languageChosen);
 }
 
@@ -307,6 +325,9 @@ void SettingsWindow::applyLanguage()
     m_languageBox->setTitle(t.languageBox);
     m_germanItem->setText(t.german);
     m_englishItem->setText(t.english);
+    m_formatBox->setTitle(t.formatBox);
+    m_compatibleItem->setText(t.compatibleFormat);
+    m_ageItem->setText(t.strongFormat);
     m_setPasswordButton->setHint(t.newPasswordHint);
     m_deletePasswordButton->setHint(t.deletePasswordHint);
     m_backupButton->setHint(t.backupHint);
@@ -345,6 +366,18 @@ void SettingsWindow::showFields(const SettingsWindowFields &fields)
 void SettingsWindow::selectLanguage()
 {
     (m_language == Language::German ? m_germanItem : m_englishItem)->setChecked(true);
+}
+
+void SettingsWindow::selectFormat()
+{
+    const FileFormat stored = FormatChoice::load(formatFolder());
+    (stored == FileFormat::Age ? m_ageItem : m_compatibleItem)->setChecked(true);
+}
+
+// The folder of the settings file: the data folder of this opening.
+QString SettingsWindow::formatFolder() const
+{
+    return QFileInfo(m_session.settingsFile).absolutePath();
 }
 
 void SettingsWindow::loadIni()
@@ -428,6 +461,7 @@ void SettingsWindow::fillFromFile()
     m_keyField->clear();
     m_dataChanged = false;
     loadIni();
+    selectFormat();
     m_dataChanged = false;
 }
 
@@ -486,6 +520,20 @@ void SettingsWindow::languageChosen(int item)
     m_dataChanged = true;
     m_language = chosen;
     applyLanguage();
+}
+
+// Stored at once in its own file; the settings file stays as it is.
+void SettingsWindow::formatChosen(int item)
+{
+    const FileFormat chosen =
+        item == int(FileFormat::Age) ? FileFormat::Age : FileFormat::Compatible;
+    if (chosen == FormatChoice::load(formatFolder()))
+        return;
+    QString error;
+    if (!FormatChoice::save(formatFolder(), chosen, &error)) {
+        MessageBox::show(this, Message::box(QStringLiteral("Velmora2"), error, MessageIcon::Error));
+        selectFormat();
+    }
 }
 
 void SettingsWindow::fieldEdited()

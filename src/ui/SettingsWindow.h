@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cipher/FileFormat.h"
 #include "settings/BackupWindow.h"
 #include "settings/Language.h"
 #include "ui/MessageBox.h"
@@ -30,9 +31,12 @@ struct SettingsSession
 };
 
 // The settings window: the application password, the data path, the backup
-// folder, the personal key and the language. Each opening reads the settings
-// file; saving writes the window's lines back. Closing after a change asks
-// whether to save; closing always empties the accepted password.
+// folder, the personal key, the language and the format for new files. Each
+// opening reads the settings file; saving writes the window's lines back.
+// Closing after a change asks whether to save; closing always empties the
+// accepted password. The format has its own small file in the data folder
+// (the settings file's layout is fixed) and is stored as soon as it is
+// chosen.
 class SettingsWindow : public QDialog, private BackupWindow
 {
     Q_OBJECT
@@ -58,7 +62,7 @@ public:
     static constexpr char ExportFileName[] = "velmora.key";
     static constexpr int HelpContext = 40;
     static constexpr int ClientWidth = 431;
-    static constexpr int ClientHeight = 276;
+    static constexpr int ClientHeight = 326;
 
 Q_SIGNALS:
     // The window has closed; the settings file holds what was saved.
@@ -82,11 +86,14 @@ private:
     SettingsWindowFields fields() const;
     void showFields(const SettingsWindowFields &fields);
     void selectLanguage();
+    void selectFormat();
+    QString formatFolder() const;
     void centreOnDesktop();
     PasswordPrompt &passwordPrompt();
 
     // Handlers.
     void languageChosen(int item);
+    void formatChosen(int item);
     void fieldEdited();
     void toggleKeyMaskClicked();
     void showDataFolderClicked();
@@ -139,6 +146,10 @@ private:
     QGroupBox *m_languageBox = nullptr;
     QRadioButton *m_germanItem = nullptr;
     QRadioButton *m_englishItem = nullptr;
+    QButtonGroup *m_formats = nullptr;
+    QGroupBox *m_formatBox = nullptr;
+    QRadioButton *m_compatibleItem = nullptr;
+    QRadioButton *m_ageItem = nullptr;
     RoundedPanel *m_savePanel = nullptr;
     QPushButton *m_saveButton = nullptr;
     RoundedPanel *m_closePanel = nullptr;

@@ -8,6 +8,7 @@
 #include "platform/AnsiCodePage.h"
 #include "platform/gui/DesktopServices.h"
 #include "platform/gui/HelpFile.h"
+#include "settings/FormatChoice.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsValues.h"
 #include "ui/FileDialog.h"
@@ -71,6 +72,7 @@ private Q_SLOTS:
     void captionsShareOneSize();
     void maskedKeyShowsFromItsFirstCharacter();
     void reopeningKeepsThePlace();
+    void formatChoiceIsStoredOnItsOwn();
 
 private:
     QString dataFolder() const { return m_dir->filePath(QStringLiteral("velmora/")); }
@@ -161,7 +163,7 @@ void TestSettingsWindow::openingFillsTheFieldsFromTheFile()
     QCOMPARE(window.language(), Language::English);
     QVERIFY(part<QRadioButton>(&window, "RadioEnglish")->isChecked());
     QCOMPARE(window.windowTitle(), QStringLiteral("Options"));
-    QCOMPARE(window.size(), QSize(431, 276));
+    QCOMPARE(window.size(), QSize(431, 326));
     QCOMPARE(settingsValues().dataFolder, dataFolder());
     QCOMPARE(settingsValues().personalKey, StoredKey);
     QCOMPARE(settingsValues().carriedValue, QStringLiteral("carried"));
@@ -248,6 +250,11 @@ void TestSettingsWindow::languageChoiceChangesEveryTextAtOnce()
              pick("Persönlichen Schlüssel sichern/exportieren", "Backup personal key"));
     QCOMPARE(part<FlatButton>(&window, "ButtonKey")->hint(),
              pick("Neuen Schlüssel generieren", "Restore personal key from file"));
+    QCOMPARE(part<QGroupBox>(&window, "FormatChoice")->title(),
+             pick("Format neuer Dateien", "Format for new files"));
+    QCOMPARE(part<QRadioButton>(&window, "FormatCompatible")->text(),
+             pick("kompatibel", "compatible"));
+    QCOMPARE(part<QRadioButton>(&window, "FormatAge")->text(), pick("stark (age)", "strong (age)"));
     // The same in both languages.
     QCOMPARE(part<QLabel>(&window, "Label3")->text(), QStringLiteral("Backup:"));
     QCOMPARE(part<QLabel>(&window, "Label5")->text(), QStringLiteral("MD5"));
@@ -750,7 +757,9 @@ void TestSettingsWindow::restoreKeepsTheChosenBackupFolder()
     part<FlatButton>(&window, "SpeedButton5")->click();
     QCOMPARE(part<QLineEdit>(&window, "EditBackup")->text(), backup);
     part<FlatButton>(&window, "ToolButtonRestore")->click();
-    QCOMPARE(MessageBox::shownTexts().last(), QStringLiteral("1 Dateien wiederhergestellt."));
+    // The report's first line; where the replaced files are kept follows.
+    QCOMPARE(MessageBox::shownTexts().last().section(QLatin1Char('\n'), 0, 0),
+             QStringLiteral("1 Dateien wiederhergestellt."));
     QCOMPARE(part<QLineEdit>(&window, "EditBackup")->text(), backup);
     QVERIFY(window.hasUnsavedChanges());
 
@@ -808,6 +817,39 @@ void TestSettingsWindow::reopeningKeepsThePlace()
         QCOMPARE(window.pos(), first);
     }
     part<QPushButton>(&window, "ButtonClose")->click();
+}
+
+// The format for new files goes into its own owner-only file as soon as it
+// is chosen; the settings file is not touched, and closing asks nothing.
+void TestSettingsWindow::formatChoiceIsStoredOnItsOwn()
+{
+    writeSettings(lines());
+    const QByteArray before = TestFiles::read(iniPath());
+    const QString formatFile = dataFolder() + FormatChoice::fileName();
+    {
+        SettingsWindow window;
+        open(window);
+        QVERIFY(part<QRadioButton>(&window, "FormatCompatible")->isChecked());
+        QTest::mouseClick(part<QRadioButton>(&window, "FormatAge"), Qt::LeftButton);
+        QCOMPARE(FormatChoice::load(dataFolder()), FileFormat::Age);
+        QVERIFY(TestFiles::read(formatFile).contains("age"));
+        QCOMPARE(QFile::permissions(formatFile), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                     QFileDevice::ReadUser |
+                                                     QFileDevice::WriteUser);
+        QVERIFY(!window.hasUnsavedChanges());
+        part<QPushButton>(&window, "ButtonClose")->click();
+        QVERIFY(!window.isVisible());
+        QVERIFY(MessageBox::shownMessages().isEmpty());
+    }
+    QCOMPARE(TestFiles::read(iniPath()), before);
+
+    SettingsWindow window;
+    open(window);
+    QVERIFY(part<QRadioButton>(&window, "FormatAge")->isChecked());
+    QTest::mouseClick(part<QRadioButton>(&window, "FormatCompatible"), Qt::LeftButton);
+    QCOMPARE(FormatChoice::load(dataFolder()), FileFormat::Compatible);
+    part<QPushButton>(&window, "ButtonClose")->click();
+    QCOMPARE(TestFiles::read(iniPath()), before);
 }
 
 QTEST_MAIN(TestSettingsWindow)
