@@ -17,10 +17,9 @@
 #include "ui/LinkLabel.h"
 #include "ui/MessageBox.h"
 #include "ui/RoundedPanel.h"
-#include "ui/StockTranslation.h"
-#include "ui/TitleBarPanel.h"
 #include "ui/SecureDeleteWindow.h"
 #include "ui/SettingsWindow.h"
+#include "ui/StockTranslation.h"
 #include "ui/TitleBarPanel.h"
 
 #include <QAction>
@@ -375,7 +374,8 @@ void DashboardWindow::openEncryptWindow()
     if (window == nullptr)
         return;
     window->openWith(EncryptSession{TextTrim::trimmed(m_startup.values().personalKey),
-                                    m_startup.language(), m_startup.textKey()});
+                                    m_startup.language(), m_startup.textKey(),
+                                    m_startup.places().dataFolder});
 }
 
 void DashboardWindow::secureDeleteClicked()

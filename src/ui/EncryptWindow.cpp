@@ -2,11 +2,13 @@
 
 #include "cipher/EncryptedGuess.h"
 #include "cipher/PipelineTexts.h"
+#include "cipher/StrongFormatTexts.h"
 #include "keys/KeyFile.h"
 #include "platform/DialogStartFolder.h"
 #include "platform/TextTrim.h"
 #include "platform/gui/DesktopServices.h"
 #include "platform/gui/HelpFile.h"
+#include "settings/FormatChoice.h"
 #include "ui/BackgroundTask.h"
 #include "ui/FileDialog.h"
 #include "ui/FlatButton.h"
@@ -273,6 +275,11 @@ void EncryptWindow::buildLayout()
     m_progressBar->setObjectName(QStringLiteral("Panel1"));
     m_progressBar->setGeometry(63, 278, 485, 20);
 
+    m_formatLabel = new QLabel(this);
+    m_formatLabel->setObjectName(QStringLiteral("LabelFormat"));
+    m_formatLabel->setFont(tahoma(10));
+    m_formatLabel->setGeometry(63, 300, 300, 13);
+
     m_resetKeyButton = speedButton("SpeedButton5", Icons::Kind::Key, 554, 297);
     m_resetKeyButton->hide();
 
@@ -358,11 +365,21 @@ void EncryptWindow::applyLanguage()
                           "No key specified! Will use default key!");
 }
 
+void EncryptWindow::readFormatChoice()
+{
+    m_format = m_session.dataFolder.isEmpty() ? FileFormat::Compatible
+                                              : FormatChoice::load(m_session.dataFolder);
+    m_formatLabel->setText(m_format == FileFormat::Age
+                               ? StrongFormatTexts::NewFilesStrong(m_session.language)
+                               : StrongFormatTexts::NewFilesCompatible(m_session.language));
+}
+
 // ---------------------------------------------------------------- showing
 
 void EncryptWindow::openWith(const EncryptSession &session)
 {
     m_session = session;
+    readFormatChoice();
     show();
     raise();
     activateWindow();
@@ -670,6 +687,8 @@ void EncryptWindow::startRun(CipherDirection direction)
     options.markedEncrypted = m_encryptedBox->isChecked();
     options.afterFailure = AfterFailure::Ask;
     options.language = m_session.language;
+    readFormatChoice(); // the settings may have changed since the window opened
+    options.format = m_format;
 
     m_closeAfterRun = false;
     m_stopForQuit = false;

@@ -28,6 +28,9 @@ struct EncryptSession
     QString personalKey; // trimmed
     Language language = Language::English;
     QByteArray textKey; // the application text key (codes key files)
+    // The data folder, whose stored choice says the format new files are
+    // written in; none means the compatible format.
+    QString dataFolder;
 };
 
 // The encrypt/decrypt window: a folder, a list of file names in it, the
@@ -39,6 +42,8 @@ struct EncryptSession
 // rename the list entries and set the result label. While a run goes on, the
 // controls that change the list, the folder or the key are disabled. Closing
 // the window, or stopForQuit(), stops the run after the file in work.
+// A label shows the format the next encrypt run writes, as chosen in the
+// settings; it is read again when the window opens and when a run starts.
 class EncryptWindow : public QDialog
 {
     Q_OBJECT
@@ -57,6 +62,8 @@ public:
     void dropFile(const QString &path);
 
     bool runActive() const;
+    // The format the next encrypt run writes.
+    FileFormat newFileFormat() const { return m_format; }
     // The key text the next run uses.
     const QString &currentKey() const { return m_currentKey; }
 
@@ -103,6 +110,7 @@ private:
     void entryDoubleClicked();
     void closeClicked();
 
+    void readFormatChoice();
     void clearKeyDisplay();
     void setKey(const QString &key);
     void judgeEntry(const QString &path, bool takeAnyVerdict);
@@ -125,6 +133,7 @@ private:
     bool m_closeAfterRun = false;
     bool m_stopForQuit = false;
     int m_runStyle = 0; // a GradientProgressBar::Style
+    FileFormat m_format = FileFormat::Compatible;
 
     // Texts of the current language that more than one action uses.
     QString m_selectFilesText;
@@ -150,6 +159,7 @@ private:
     GradientProgressBar *m_progressBar = nullptr;
     FlatButton *m_resetKeyButton = nullptr; // hidden
     RoundedPanel *m_resultPanel = nullptr;
+    QLabel *m_formatLabel = nullptr;
     QLabel *m_resultLabel = nullptr;
     QLineEdit *m_keyField = nullptr; // hidden
     RoundedPanel *m_closePanel = nullptr;

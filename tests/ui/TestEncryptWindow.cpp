@@ -6,6 +6,7 @@
 #include "keys/KeyFile.h"
 #include "platform/gui/DesktopServices.h"
 #include "platform/gui/HelpFile.h"
+#include "settings/FormatChoice.h"
 #include "ui/EncryptWindow.h"
 #include "ui/FileDialog.h"
 #include "ui/FlatButton.h"
@@ -147,9 +148,10 @@ private:
         FileDialog::setNextResult(chosen);
         QTest::mouseClick(m_ui.select, Qt::LeftButton);
     }
-    void showTool(int language = 1, const QString &key = OwnKey)
+    void showTool(int language = 1, const QString &key = OwnKey,
+                  const QString &dataFolder = QString())
     {
-        m_tool->openWith(EncryptSession{key, languageFromStored(language), TextKey});
+        m_tool->openWith(EncryptSession{key, languageFromStored(language), TextKey, dataFolder});
         clearRecord();
     }
     void clearRecord()
@@ -198,6 +200,8 @@ private Q_SLOTS:
     void closeDuringARunStopsAfterItsFile_data();
     void closeDuringARunStopsAfterItsFile();
     void resultLabelShowsOnlyTheLastRun();
+    void formatLabelAndRunFollowTheStoredChoice_data();
+    void formatLabelAndRunFollowTheStoredChoice();
     void barMovesWithinALargeFilesShare();
 };
 
@@ -934,6 +938,48 @@ void TestEncryptWindow::barMovesWithinALargeFilesShare()
     QVERIFY(std::is_sorted(seen.begin(), seen.end()));
     QCOMPARE(m_ui.bar->percent(), 100);
     QCOMPARE(m_ui.result->text(), QStringLiteral("2 file(s) encrypted"));
+}
+
+void TestEncryptWindow::formatLabelAndRunFollowTheStoredChoice_data()
+{
+    QTest::addColumn<bool>("storedAge");
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("label");
+    QTest::newRow("nothing stored") << false << 1 << "New files: compatible format";
+    QTest::newRow("strong, English") << true << 1 << "New files: strong format (age)";
+    QTest::newRow("strong, German") << true << 0 << "Neue Dateien: starkes Format (age)";
+}
+
+// The label says which format the next encrypt run writes, as stored in the
+// data folder; the run writes it, and decrypting reads it back.
+void TestEncryptWindow::formatLabelAndRunFollowTheStoredChoice()
+{
+    QFETCH(bool, storedAge);
+    QFETCH(int, language);
+    QFETCH(QString, label);
+    QTemporaryDir data;
+    if (storedAge)
+        QVERIFY(FormatChoice::save(data.path(), FileFormat::Age));
+    const QByteArray plain = TestFiles::randomBytes(50000, 3);
+    write(QStringLiteral("a.bin"), plain);
+    showTool(language, OwnKey, data.path());
+    QCOMPARE(m_tool->findChild<QLabel *>(QStringLiteral("LabelFormat"))->text(), label);
+    select({QStringLiteral("a.bin")});
+    MessageBox::clearHistory();
+
+    run(m_ui.encrypt);
+    QVERIFY(MessageBox::shownMessages().isEmpty());
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{"a.bin.enc"});
+    const QByteArray encrypted = TestFiles::read(path(QStringLiteral("a.bin.enc")));
+    if (storedAge)
+        QVERIFY(encrypted.startsWith("age-encryption.org/v1\n"));
+    else
+        QCOMPARE(encrypted, encryptedBytes(OwnKey, plain));
+
+    run(m_ui.decrypt);
+    QVERIFY(MessageBox::shownMessages().isEmpty());
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{"a.bin"});
+    QCOMPARE(TestFiles::read(path(QStringLiteral("a.bin"))), plain);
 }
 
 QTEST_MAIN(TestEncryptWindow)
