@@ -20,8 +20,8 @@ DASH_CLOSE="430 17"     # the dashboard's X panel
 SET_PASSWORD="146 14"   # first tool-bar button
 DELETE_PASSWORD="178 14"
 ENGLISH="250 189"       # the second item of the language box
-SAVE="161 234"
-CLOSE="277 234"
+SAVE="161 284"
+CLOSE="277 284"
 
 # vm_wait_height ID HEIGHT: waits until the window has this height.
 vm_wait_height() {
@@ -62,7 +62,7 @@ vm_check "German dashboard is 305 high (${VM_H})" test "$VM_H" -eq 305
 vm_click "$dash" $DASH_SETTINGS
 win=$(vm_wait_window "Optionen") || exit 1
 vm_geometry "$win"
-vm_check "the settings window is 431x276 (${VM_W}x${VM_H})" test "$VM_W" -eq 431 -a "$VM_H" -eq 276
+vm_check "the settings window is 431x326 (${VM_W}x${VM_H})" test "$VM_W" -eq 431 -a "$VM_H" -eq 326
 first_x=$VM_X first_y=$VM_Y
 vm_screenshot "$win" "$SHOTS/settings-de.png"
 
