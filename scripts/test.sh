@@ -3,6 +3,9 @@
 # the end-to-end tests of the real program in a real X server.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/install-deps.sh"
+# The repository's format first: a file that differs fails the run.
+"$root/scripts/check-format.sh"
 "$root/scripts/build.sh"
 build=${VELMORA_BUILD_DIR:-$root/build}
 cd "$build"

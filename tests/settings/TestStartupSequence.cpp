@@ -191,20 +191,23 @@ private Q_SLOTS:
         StartupSequence startup(appKey);
         ScriptedPrompter prompter;
         QCOMPARE(startup.run(prompter), StartupState::DataFolderFailed);
-        QVERIFY2(startup.error().startsWith(QStringLiteral("Cannot create directory")),
+        QVERIFY2(startup.error().startsWith(QStringLiteral("The data folder cannot be used")),
                  qPrintable(startup.error()));
         QCOMPARE(startup.language(), Language::English);
     }
 
-    void keyThatCannotBeStoredIsReported()
+    // A first key that cannot be stored stops the start: used anyway, every
+    // file encrypted with it would be lost at the next start.
+    void keyThatCannotBeStoredStopsTheStart()
     {
         QVERIFY(QDir().mkpath(dataFolder()));
         StartupSequence startup(appKey);
         ScriptedPrompter prompter;
         {
             AtomicFile::FailAfterForTesting fullDisk(10);
-            QCOMPARE(startup.run(prompter), StartupState::ReminderDue);
+            QCOMPARE(startup.run(prompter), StartupState::SettingsNotWritten);
         }
+        QVERIFY(startup.error().startsWith(QStringLiteral("Cannot write file")));
         QCOMPARE(prompter.texts(),
                  QStringList{QStringLiteral("Access denied! Could not save INI file!")});
         QVERIFY(!QFileInfo::exists(settingsFile()));

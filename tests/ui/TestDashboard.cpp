@@ -652,7 +652,7 @@ void TestDashboard::dataFolderThatCannotBeMadeStopsTheStart()
     DashboardWindow &main = windows.dashboard();
     const QStringList texts = MessageBox::shownTexts();
     QCOMPARE(texts.size(), 1);
-    QVERIFY2(texts.first().startsWith(QStringLiteral("Cannot create directory")),
+    QVERIFY2(texts.first().startsWith(QStringLiteral("The data folder cannot be used")),
              qPrintable(texts.first()));
     QVERIFY(!main.updateProbe().TimerUpdate().isActive());
     QCOMPARE(part<FlatButton>(&main, "SpeedButton1")->text(),
