@@ -15,10 +15,10 @@
 // which comes first.
 
 #include "jobs/EncryptJob.h"
-#include "ui/FileDialog.h"
-#include "ui/MessageBox.h"
 #include "ui/EncryptWindow.h"
+#include "ui/FileDialog.h"
 #include "ui/FlatButton.h"
+#include "ui/MessageBox.h"
 
 #include <QApplication>
 #include <QDir>
@@ -50,7 +50,11 @@ QElapsedTimer &monotonic()
 class ProbeEvent : public QEvent
 {
 public:
-    explicit ProbeEvent(qint64 postedAt) : QEvent(ProbeType), postedAt(postedAt) {}
+    explicit ProbeEvent(qint64 postedAt)
+        : QEvent(ProbeType)
+        , postedAt(postedAt)
+    {
+    }
     qint64 postedAt;
 };
 
@@ -77,7 +81,10 @@ public:
 class ProbeThread : public QThread
 {
 public:
-    explicit ProbeThread(ProbeReceiver *receiver) : m_receiver(receiver) {}
+    explicit ProbeThread(ProbeReceiver *receiver)
+        : m_receiver(receiver)
+    {
+    }
     std::atomic<bool> stop{false};
 
 protected:
@@ -194,8 +201,8 @@ Measure measure(const QString &folder, const QString &name, bool inWindow)
         result.p99Ms = waits[std::min(waits.size() - 1, waits.size() * 99 / 100)] / 1e6;
         result.medianMs = waits[waits.size() / 2] / 1e6;
     }
-    result.encrypted = QFile::exists(QDir(folder).filePath(name + QStringLiteral(".enc")))
-                       && !QFile::exists(QDir(folder).filePath(name));
+    result.encrypted = QFile::exists(QDir(folder).filePath(name + QStringLiteral(".enc"))) &&
+                       !QFile::exists(QDir(folder).filePath(name));
     return result;
 }
 
@@ -219,8 +226,9 @@ int main(int argc, char **argv)
     std::unique_ptr<QTemporaryDir> own;
     QString folder;
     if (argc > 2) {
-        own = std::make_unique<QTemporaryDir>(QDir(QString::fromLocal8Bit(argv[2])).filePath(
-            QStringLiteral("bench-responsiveness-XXXXXX")));
+        own = std::make_unique<QTemporaryDir>(
+            QDir(QString::fromLocal8Bit(argv[2]))
+                .filePath(QStringLiteral("bench-responsiveness-XXXXXX")));
     } else {
         own = std::make_unique<QTemporaryDir>();
     }
@@ -236,9 +244,8 @@ int main(int argc, char **argv)
                 mebibytes);
     std::fflush(stdout);
     // Rounds alternate the order, so that neither mode always comes first.
-    const int rounds = std::max(1, qEnvironmentVariableIntValue("ROUNDS") > 0
-                                       ? qEnvironmentVariableIntValue("ROUNDS")
-                                       : 2);
+    const int rounds = std::max(
+        1, qEnvironmentVariableIntValue("ROUNDS") > 0 ? qEnvironmentVariableIntValue("ROUNDS") : 2);
     std::vector<Measure> windowRuns;
     std::vector<Measure> inlines;
     for (int round = 0; round < rounds; ++round) {
@@ -266,10 +273,12 @@ int main(int argc, char **argv)
     };
     const double windowWorst = worstOf(windowRuns);
     const double inlineWorst = worstOf(inlines);
-    std::printf("worst wait over %d round(s): window %.2f ms, inline %.2f ms, inline/window %.1fx\n",
-                rounds, windowWorst, inlineWorst, windowWorst > 0 ? inlineWorst / windowWorst : 0);
+    std::printf(
+        "worst wait over %d round(s): window %.2f ms, inline %.2f ms, inline/window %.1fx\n",
+        rounds, windowWorst, inlineWorst, windowWorst > 0 ? inlineWorst / windowWorst : 0);
     std::printf("median run time: window %.2f s, inline %.2f s, window/inline %.2fx\n",
-                medianRun(windowRuns), medianRun(inlines), medianRun(windowRuns) / medianRun(inlines));
+                medianRun(windowRuns), medianRun(inlines),
+                medianRun(windowRuns) / medianRun(inlines));
     bool ok = windowWorst < 100.0;
     for (const Measure &m : windowRuns)
         ok = ok && m.encrypted;

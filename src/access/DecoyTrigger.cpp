@@ -5,9 +5,17 @@ namespace {
 bool isModifierKey(int virtualKey)
 {
     switch (virtualKey) {
-    case 0x10: case 0x11: case 0x12: // Shift, Ctrl, Alt
-    case 0x5B: case 0x5C:            // left and right Windows key
-    case 0xA0: case 0xA1: case 0xA2: case 0xA3: case 0xA4: case 0xA5: // left/right variants
+    case 0x10:
+    case 0x11:
+    case 0x12: // Shift, Ctrl, Alt
+    case 0x5B:
+    case 0x5C: // left and right Windows key
+    case 0xA0:
+    case 0xA1:
+    case 0xA2:
+    case 0xA3:
+    case 0xA4:
+    case 0xA5: // left/right variants
         return true;
     default:
         return false;

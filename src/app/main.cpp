@@ -1,6 +1,6 @@
 #include "platform/CoreDumps.h"
-#include "ui/ProgramWindows.h"
 #include "ui/DashboardWindow.h"
+#include "ui/ProgramWindows.h"
 #include "ui/VelmoraApplication.h"
 
 #include <QCoreApplication>

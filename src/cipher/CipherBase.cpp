@@ -70,7 +70,7 @@ quint64 StreamCipher::DecryptStream(QIODevice &InStream, QIODevice &OutStream, q
 }
 
 quint64 StreamCipher::processStream(QIODevice &InStream, QIODevice &OutStream, quint64 Size,
-                                   bool decrypt)
+                                    bool decrypt)
 {
     std::array<char, StreamChunkSize> buffer;
     quint64 total = 0;

@@ -33,8 +33,8 @@ QString FileDialog::platformFilter(const QString &filter)
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList entries;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
-        entries.append(parts.at(i) + QStringLiteral(" (") + platformPattern(parts.at(i + 1))
-                       + QLatin1Char(')'));
+        entries.append(parts.at(i) + QStringLiteral(" (") + platformPattern(parts.at(i + 1)) +
+                       QLatin1Char(')'));
     return entries.join(QStringLiteral(";;"));
 }
 
@@ -51,7 +51,8 @@ bool FileDialog::answerFromQueue(const FileDialogRequest &request, QStringList *
 QStringList FileDialog::getOpenFileNames(QWidget *parent, const QString &directory,
                                          const QString &filter, bool showHidden)
 {
-    FileDialogRequest request{FileDialogRequest::Kind::OpenFiles, directory, filter, {}, {}, showHidden};
+    FileDialogRequest request{
+        FileDialogRequest::Kind::OpenFiles, directory, filter, {}, {}, showHidden};
     QStringList result;
     if (answerFromQueue(request, &result))
         return result;
@@ -62,10 +63,11 @@ QStringList FileDialog::getOpenFileNames(QWidget *parent, const QString &directo
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
 }
 
-QString FileDialog::getOpenFileName(QWidget *parent, const QString &directory, const QString &filter,
-                                    const QString &selectedFilter)
+QString FileDialog::getOpenFileName(QWidget *parent, const QString &directory,
+                                    const QString &filter, const QString &selectedFilter)
 {
-    FileDialogRequest request{FileDialogRequest::Kind::OpenFile, directory, filter, selectedFilter, {}, false};
+    FileDialogRequest request{
+        FileDialogRequest::Kind::OpenFile, directory, filter, selectedFilter, {}, false};
     QStringList result;
     if (answerFromQueue(request, &result))
         return firstOrEmpty(result);
@@ -76,11 +78,12 @@ QString FileDialog::getOpenFileName(QWidget *parent, const QString &directory, c
     return dialog.exec() == QDialog::Accepted ? firstOrEmpty(dialog.selectedFiles()) : QString();
 }
 
-QString FileDialog::getSaveFileName(QWidget *parent, const QString &directory, const QString &filter,
-                                    const QString &selectedFilter, const QString &proposedName)
+QString FileDialog::getSaveFileName(QWidget *parent, const QString &directory,
+                                    const QString &filter, const QString &selectedFilter,
+                                    const QString &proposedName)
 {
-    FileDialogRequest request{FileDialogRequest::Kind::SaveFile, directory, filter, selectedFilter,
-                              proposedName, false};
+    FileDialogRequest request{
+        FileDialogRequest::Kind::SaveFile, directory, filter, selectedFilter, proposedName, false};
     QStringList result;
     if (answerFromQueue(request, &result))
         return firstOrEmpty(result);
@@ -98,7 +101,8 @@ QString FileDialog::getExistingDirectory(QWidget *parent, const QString &directo
     QStringList result;
     if (answerFromQueue(request, &result))
         return firstOrEmpty(result);
-    return QFileDialog::getExistingDirectory(parent, QString(), directory, QFileDialog::ShowDirsOnly);
+    return QFileDialog::getExistingDirectory(parent, QString(), directory,
+                                             QFileDialog::ShowDirsOnly);
 }
 
 void FileDialog::setNextResults(const QList<QStringList> &results)

@@ -79,22 +79,21 @@ void FlatButton::paintEvent(QPaintEvent *)
         const int textWidth = painter.fontMetrics().horizontalAdvance(text());
         if (toolButtonStyle() == Qt::ToolButtonTextUnderIcon) {
             const int textHeight = painter.fontMetrics().height();
-            const int top = content.top()
-                            + (content.height() - iconArea.height() - textHeight - 2) / 2;
-            icon().paint(&painter,
-                         QRect(content.left(), top, content.width(), iconArea.height()),
+            const int top =
+                content.top() + (content.height() - iconArea.height() - textHeight - 2) / 2;
+            icon().paint(&painter, QRect(content.left(), top, content.width(), iconArea.height()),
                          Qt::AlignCenter, mode);
-            painter.drawText(QRect(content.left(), top + iconArea.height() + 2, content.width(),
-                                   textHeight),
-                             Qt::AlignCenter | Qt::TextShowMnemonic, text());
+            painter.drawText(
+                QRect(content.left(), top + iconArea.height() + 2, content.width(), textHeight),
+                Qt::AlignCenter | Qt::TextShowMnemonic, text());
         } else {
             const int total = iconArea.width() + 6 + textWidth;
             const int left = content.left() + (content.width() - total) / 2;
             icon().paint(&painter, QRect(left, content.top(), iconArea.width(), content.height()),
                          Qt::AlignCenter, mode);
-            painter.drawText(QRect(left + iconArea.width() + 6, content.top(), textWidth + 2,
-                                   content.height()),
-                             Qt::AlignVCenter | Qt::AlignLeft | Qt::TextShowMnemonic, text());
+            painter.drawText(
+                QRect(left + iconArea.width() + 6, content.top(), textWidth + 2, content.height()),
+                Qt::AlignVCenter | Qt::AlignLeft | Qt::TextShowMnemonic, text());
         }
     }
 }

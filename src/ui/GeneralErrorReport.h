@@ -15,8 +15,7 @@ void show(const QString &text);
 
 // Runs a handler; an error that leaves it is shown and swallowed. Returns
 // false when one was.
-template<typename Handler>
-bool guard(Handler &&handler)
+template <typename Handler> bool guard(Handler &&handler)
 {
     try {
         std::forward<Handler>(handler)();

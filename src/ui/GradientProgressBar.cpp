@@ -11,8 +11,8 @@ GradientProgressBar::GradientProgressBar(QWidget *parent)
     setGradient(Qt::white, QColor(147, 147, 147), 20);
     setCornerEllipse(QSize(10, 10));
     setBevel(Bevel::None);
-    m_balken = new GradientWidget(styleStartColor(InitialStyle), styleEndColor(InitialStyle), 20,
-                                  this);
+    m_balken =
+        new GradientWidget(styleStartColor(InitialStyle), styleEndColor(InitialStyle), 20, this);
     m_balken->setObjectName(QStringLiteral("Balken"));
     placeBalken();
 }

@@ -50,9 +50,9 @@ void LinkLabel::mouseReleaseEvent(QMouseEvent *event)
 
 void LinkLabel::keyPressEvent(QKeyEvent *event)
 {
-    if (focusPolicy() != Qt::NoFocus
-        && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter
-            || event->key() == Qt::Key_Space)) {
+    if (focusPolicy() != Qt::NoFocus &&
+        (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter ||
+         event->key() == Qt::Key_Space)) {
         event->accept();
         Q_EMIT clicked();
         return;

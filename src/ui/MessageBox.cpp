@@ -2,8 +2,8 @@
 
 #include <QAbstractButton>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QPointer>
+#include <QPushButton>
 #include <QStringList>
 
 namespace {

@@ -39,7 +39,8 @@ bool holdsNothing(const QString &text)
 } // namespace
 
 ConversionError::ConversionError(const QString &text)
-    : std::runtime_error(QStringLiteral("'%1' is not a valid integer value").arg(text).toStdString())
+    : std::runtime_error(
+          QStringLiteral("'%1' is not a valid integer value").arg(text).toStdString())
 {
 }
 

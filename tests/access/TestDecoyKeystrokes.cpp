@@ -33,22 +33,27 @@ void TestDecoyKeystrokes::drawGivesFourToSevenPrintableDecoys()
     for (int i = 0; i < draws; ++i) {
         counter = quint64(i) * 2654435761u; // spread seeds over the whole 32 bits
         const QString decoys = DecoyDraw::draw(random);
-        QVERIFY2(decoys.size() >= DecoyDraw::MinimumCount && decoys.size() <= DecoyDraw::MaximumCount,
+        QVERIFY2(decoys.size() >= DecoyDraw::MinimumCount &&
+                     decoys.size() <= DecoyDraw::MaximumCount,
                  qPrintable(decoys));
         ++counts[decoys.size()];
         for (const QChar c : decoys) {
-            QVERIFY2(c >= QChar(DecoyDraw::Lowest) && c <= QChar(DecoyDraw::Highest), qPrintable(decoys));
+            QVERIFY2(c >= QChar(DecoyDraw::Lowest) && c <= QChar(DecoyDraw::Highest),
+                     qPrintable(decoys));
             clampedToA += c == u'a';
         }
     }
     // n = Random(6) below 3 becomes 6: seven decoys half of the time, the
     // other counts a sixth each.
-    QVERIFY2(counts[7] > draws * 45 / 100 && counts[7] < draws * 55 / 100, qPrintable(QString::number(counts[7])));
+    QVERIFY2(counts[7] > draws * 45 / 100 && counts[7] < draws * 55 / 100,
+             qPrintable(QString::number(counts[7])));
     for (int n = 4; n <= 6; ++n)
-        QVERIFY2(counts[n] > draws * 13 / 100 && counts[n] < draws * 20 / 100, qPrintable(QString::number(counts[n])));
+        QVERIFY2(counts[n] > draws * 13 / 100 && counts[n] < draws * 20 / 100,
+                 qPrintable(QString::number(counts[n])));
     // Draws outside "!".."z" (34 of 123) all become "a", far above the 1/90
     // share of any other character.
-    const double totalDecoys = counts[4] * 4.0 + counts[5] * 5.0 + counts[6] * 6.0 + counts[7] * 7.0;
+    const double totalDecoys =
+        counts[4] * 4.0 + counts[5] * 5.0 + counts[6] * 6.0 + counts[7] * 7.0;
     QVERIFY(clampedToA / totalDecoys > 0.25);
 }
 
@@ -77,16 +82,22 @@ void TestDecoyKeystrokes::trigger_data()
     QTest::newRow("digit") << true << true << int('7') << false << false << "7" << false;
     QTest::newRow("shift + digit key") << true << true << int('1') << false << true << "1" << false;
     QTest::newRow("space") << true << true << 0x20 << false << false << " " << false;
-    QTest::newRow("code 14 still counts") << true << true << 14 << false << false << QString(QChar(14)) << false;
+    QTest::newRow("code 14 still counts")
+        << true << true << 14 << false << false << QString(QChar(14)) << false;
     QTest::newRow("backspace") << true << true << 0x08 << false << false << "" << false;
     QTest::newRow("tab") << true << true << 0x09 << false << false << "" << false;
     QTest::newRow("enter") << true << true << 0x0D << false << false << "" << false;
     QTest::newRow("ctrl + letter") << true << true << int('V') << true << false << "" << false;
-    QTest::newRow("ctrl + shift + letter") << true << true << int('V') << true << true << "" << false;
-    QTest::newRow("no character typed") << true << false << int('A') << false << false << "" << false;
-    QTest::newRow("shift let go first keeps the flag") << true << true << 0x10 << false << false << "" << true;
-    QTest::newRow("ctrl let go keeps the flag") << true << true << 0x11 << false << false << "" << true;
-    QTest::newRow("protection off keeps the flag") << false << true << int('A') << false << false << "" << true;
+    QTest::newRow("ctrl + shift + letter")
+        << true << true << int('V') << true << true << "" << false;
+    QTest::newRow("no character typed")
+        << true << false << int('A') << false << false << "" << false;
+    QTest::newRow("shift let go first keeps the flag")
+        << true << true << 0x10 << false << false << "" << true;
+    QTest::newRow("ctrl let go keeps the flag")
+        << true << true << 0x11 << false << false << "" << true;
+    QTest::newRow("protection off keeps the flag")
+        << false << true << int('A') << false << false << "" << true;
 }
 
 void TestDecoyKeystrokes::trigger()

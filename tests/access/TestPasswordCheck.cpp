@@ -37,14 +37,16 @@ void TestPasswordCheck::matches_data()
     QTest::newRow("digest: empty entry") << digestOfAbc << "" << false;
     QTest::newRow("digest of empty: blank entry") << digestOfEmpty << "   " << true;
     // 33 characters still count as a digest
-    QTest::newRow("33 chars: compared as digest") << digestOfAbc + "x" << digestOfAbc + "x" << false;
+    QTest::newRow("33 chars: compared as digest")
+        << digestOfAbc + "x" << digestOfAbc + "x" << false;
 
     const QString plain31 = QStringLiteral("0123456789012345678901234567890");
     QTest::newRow("31 chars: the text itself") << plain31 << plain31 << true;
     QTest::newRow("31 chars: trimmed entry") << plain31 << " " + plain31 + " " << true;
     QTest::newRow("31 chars: one less") << plain31 << plain31.left(30) << false;
     QTest::newRow("short: its digest is no match") << "abc" << digestOfAbc << false;
-    QTest::newRow("short: the text") << "abc" << "abc" << true;
+    QTest::newRow("short: the text") << "abc"
+                                     << "abc" << true;
 }
 
 void TestPasswordCheck::matches()

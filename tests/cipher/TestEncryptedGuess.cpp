@@ -1,7 +1,7 @@
 #include "ScriptedPrompter.h"
 #include "TestFiles.h"
-#include "cipher/FileReadError.h"
 #include "cipher/EncryptedGuess.h"
+#include "cipher/FileReadError.h"
 
 #include <QFile>
 #include <QTemporaryDir>

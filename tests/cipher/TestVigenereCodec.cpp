@@ -27,15 +27,17 @@ private Q_SLOTS:
 
         QTest::newRow("key repeats from its first byte")
             << QByteArray("\x01\x02", 2) << QByteArray("abc") << QByteArray("bdd");
-        QTest::newRow("sum above 255 wraps") << QByteArray("\x68") << QByteArray("\xFF") << QByteArray("\x67");
+        QTest::newRow("sum above 255 wraps")
+            << QByteArray("\x68") << QByteArray("\xFF") << QByteArray("\x67");
         QTest::newRow("sum of exactly 256 gives zero")
             << QByteArray("\x80") << QByteArray("\x80") << QByteArray("\x00", 1);
         QTest::newRow("key bytes above 127 add as unsigned")
-            << QByteArray("\xF0\x90") << QByteArray("\x10\x01\x20") << QByteArray("\x00\x91\x10", 3);
-        QTest::newRow("key longer than the text") << QByteArray("\x01\x02\x03\x04\x05")
-                                                  << QByteArray("aa") << QByteArray("bc");
-        QTest::newRow("empty key leaves the text") << QByteArray() << QByteArray("text\r\n", 6)
-                                                   << QByteArray("text\r\n", 6);
+            << QByteArray("\xF0\x90") << QByteArray("\x10\x01\x20")
+            << QByteArray("\x00\x91\x10", 3);
+        QTest::newRow("key longer than the text")
+            << QByteArray("\x01\x02\x03\x04\x05") << QByteArray("aa") << QByteArray("bc");
+        QTest::newRow("empty key leaves the text")
+            << QByteArray() << QByteArray("text\r\n", 6) << QByteArray("text\r\n", 6);
         QTest::newRow("empty text") << QByteArray("oFuxnkwcazpgE") << QByteArray() << QByteArray();
         QTest::newRow("application key on a line end")
             << QByteArray("oFuxnkwcazpgE") << QByteArray("\r\n") << QByteArray("\x7C\x50");
@@ -93,9 +95,11 @@ private Q_SLOTS:
         const QByteArray text("0123456789");
         const QByteArray whole = cipher.EncodeString(key, text);
         // Split at a multiple of the key length: same as whole.
-        QCOMPARE(cipher.EncodeString(key, text.left(6)) + cipher.EncodeString(key, text.mid(6)), whole);
+        QCOMPARE(cipher.EncodeString(key, text.left(6)) + cipher.EncodeString(key, text.mid(6)),
+                 whole);
         // Split elsewhere: the second piece meets other key bytes.
-        QVERIFY(cipher.EncodeString(key, text.left(4)) + cipher.EncodeString(key, text.mid(4)) != whole);
+        QVERIFY(cipher.EncodeString(key, text.left(4)) + cipher.EncodeString(key, text.mid(4)) !=
+                whole);
     }
 
     void inPlaceCodingTouchesOnlySizeBytes()

@@ -12,14 +12,15 @@
 // file of the process, in memory (/dev/shm) where there is such a folder.
 inline QString fuzzScratchFolder()
 {
-    return QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
+    return QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm")
+                                                     : QDir::tempPath();
 }
 
 inline QString fuzzScratchFile(const QByteArray &bytes, const char *name)
 {
     static const QString path = fuzzScratchFolder() + QStringLiteral("/velmora-fuzz-%1-%2")
-                                                       .arg(QCoreApplication::applicationPid())
-                                                       .arg(QLatin1String(name));
+                                                          .arg(QCoreApplication::applicationPid())
+                                                          .arg(QLatin1String(name));
     // Removes the scratch file when the run ends.
     static const struct Remover
     {

@@ -30,6 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     SettingsWindowFields fields;
     fuzzCheck(LoadIni(path, key, shared, fields) == IniLoad::Loaded);
     DashboardSettings dashboard;
-    fuzzCheck(LoadSettings(path, key, QStringLiteral("English"), dashboard, shared) == SettingsLoad::Loaded);
+    fuzzCheck(LoadSettings(path, key, QStringLiteral("English"), dashboard, shared) ==
+              SettingsLoad::Loaded);
     return 0;
 }

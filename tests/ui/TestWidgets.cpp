@@ -270,7 +270,8 @@ void TestWidgets::stockTextsFollowTheLanguage()
     QFETCH(MessageButtons, kind);
     QFETCH(QStringList, buttons);
     // German first, then English: switching back must remove the German texts.
-    QVERIFY2(StockTranslation::apply(languageFromStored(language)), "qtbase_de.qm of qt6-translations-l10n is missing");
+    QVERIFY2(StockTranslation::apply(languageFromStored(language)),
+             "qtbase_de.qm of qt6-translations-l10n is missing");
     QCOMPARE(StockTranslation::isGerman(), language == 0);
     MessageBox::setAutoAnswer(false);
     MessageBox::clearHistory();

@@ -14,7 +14,10 @@ class CommandSettings : public CliCommand
 {
 public:
     QString name() const override { return QStringLiteral("settings"); }
-    QString summary() const override { return QStringLiteral("print the decoded lines of the settings file"); }
+    QString summary() const override
+    {
+        return QStringLiteral("print the decoded lines of the settings file");
+    }
     QString usage() const override
     {
         return QStringLiteral(
@@ -45,11 +48,13 @@ public:
             return ExitUsage;
         }
         if (!QFileInfo::exists(path)) {
-            io.err << "velmora2-cli: there is no settings file " << QDir::toNativeSeparators(path) << '\n';
+            io.err << "velmora2-cli: there is no settings file " << QDir::toNativeSeparators(path)
+                   << '\n';
             return ExitUsage;
         }
         QString error;
-        const std::optional<QStringList> lines = ReadSettingsLines(path, QByteArray(ApplicationTextKey), &error);
+        const std::optional<QStringList> lines =
+            ReadSettingsLines(path, QByteArray(ApplicationTextKey), &error);
         if (!lines) {
             io.err << "velmora2-cli: cannot read the settings file " << error << '\n';
             return ExitUsage;

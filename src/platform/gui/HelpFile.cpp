@@ -19,14 +19,14 @@ QString &applicationFile()
 
 QString pageFor(const QString &programFolder, int language)
 {
-    const QString name = language == 0 ? QStringLiteral("velmorade.html")
-                                       : QStringLiteral("velmora.html");
+    const QString name =
+        language == 0 ? QStringLiteral("velmorade.html") : QStringLiteral("velmora.html");
     const QString besideProgram = programFolder + name;
     if (QFileInfo(besideProgram).isFile())
         return besideProgram;
     // An installed program keeps its pages in the shared data folder.
-    const QString installed = QDir::cleanPath(programFolder + QStringLiteral("../share/velmora2/")
-                                              + name);
+    const QString installed =
+        QDir::cleanPath(programFolder + QStringLiteral("../share/velmora2/") + name);
     if (QFileInfo(installed).isFile())
         return QDir::toNativeSeparators(installed);
     return besideProgram;

@@ -13,7 +13,8 @@ int X11KeyboardMap::unshiftedQtKey(quint32 keyCode)
 {
     if (keyCode == 0 || keyCode > 255)
         return 0;
-    const auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    const auto *x11 =
+        qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     Display *display = x11 ? x11->display() : nullptr;
     if (display == nullptr)
         return 0;

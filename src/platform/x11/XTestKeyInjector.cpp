@@ -27,8 +27,8 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (!m_seen && event->type() == QEvent::KeyRelease
-            && static_cast<QKeyEvent *>(event)->nativeScanCode() == m_keyCode) {
+        if (!m_seen && event->type() == QEvent::KeyRelease &&
+            static_cast<QKeyEvent *>(event)->nativeScanCode() == m_keyCode) {
             m_seen = true;
             m_loop.quit();
         }

@@ -13,7 +13,7 @@ public:
     struct Record
     {
         QString sent;
-        bool allToTarget = true;  // every key went to the given target
+        bool allToTarget = true;    // every key went to the given target
         bool targetHadFocus = true; // ... and that target had the focus
     };
 
