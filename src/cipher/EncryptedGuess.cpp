@@ -2,9 +2,9 @@
 
 #include "cipher/FileReadError.h"
 #include "cipher/PipelineTexts.h"
+#include "jobs/Prompter.h"
 #include "platform/AnsiCodePage.h"
-#include "platform/Prompter.h"
-#include "platform/TextTrim.h"
+#include "settings/TextTrim.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -6,7 +6,7 @@
 #include "cipher/PipelineTexts.h"
 #include "cipher/ResultTypeCheck.h"
 #include "cipher/StrongFormatTexts.h"
-#include "platform/Prompter.h"
+#include "jobs/Prompter.h"
 
 #include <QFileInfo>
 

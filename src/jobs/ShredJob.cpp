@@ -1,7 +1,7 @@
 #include "jobs/ShredJob.h"
 
+#include "jobs/Prompter.h"
 #include "platform/FileAttributes.h"
-#include "platform/Prompter.h"
 #include "shred/ClearReadOnly.h"
 #include "shred/OverwriteCount.h"
 #include "shred/ShredTexts.h"

@@ -1,7 +1,7 @@
 #include "keys/PersonalKey.h"
 
 #include "keys/KeyFile.h"
-#include "platform/TextTrim.h"
+#include "settings/TextTrim.h"
 
 QString GenerateUserKey(RandomSource &random)
 {

@@ -1,10 +1,10 @@
 #include "settings/BackupRestore.h"
 
-#include "platform/Prompter.h"
-#include "platform/TextTrim.h"
+#include "jobs/Prompter.h"
 #include "settings/BackupWindow.h"
 #include "settings/DataRestore.h"
 #include "settings/FolderCopy.h"
+#include "settings/TextTrim.h"
 
 #include <QFileInfo>
 

@@ -1,8 +1,8 @@
 #include "settings/DashboardSettings.h"
 
-#include "platform/Prompter.h"
-#include "platform/TextTrim.h"
+#include "jobs/Prompter.h"
 #include "settings/SettingsFile.h"
+#include "settings/TextTrim.h"
 
 #include <QFileInfo>
 

@@ -2,9 +2,9 @@
 
 #include "keys/ApplicationTextKey.h"
 #include "platform/SafeOpen.h"
-#include "platform/TextTrim.h"
 #include "settings/FolderCopy.h"
 #include "settings/SettingsFile.h"
+#include "settings/TextTrim.h"
 
 #include <QDir>
 

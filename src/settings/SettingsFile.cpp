@@ -3,10 +3,10 @@
 #include "cipher/VigenereCodec.h"
 #include "platform/AnsiCodePage.h"
 #include "platform/DataFolder.h"
-#include "platform/TextTrim.h"
 #include "settings/AtomicFile.h"
 #include "settings/FileBytes.h"
 #include "settings/TextLines.h"
+#include "settings/TextTrim.h"
 
 #include <QFileInfo>
 

@@ -3,9 +3,9 @@
 #include "keys/PersonalKey.h"
 #include "platform/DataFolder.h"
 #include "platform/ProgramInfo.h"
-#include "platform/TextTrim.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsValues.h"
+#include "settings/TextTrim.h"
 #include "update/UpdateProbe.h"
 
 #include <QDir>

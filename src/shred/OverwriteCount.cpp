@@ -1,6 +1,6 @@
 #include "shred/OverwriteCount.h"
 
-#include "platform/TextTrim.h"
+#include "settings/TextTrim.h"
 
 #include <QRegularExpression>
 

@@ -1,8 +1,8 @@
 #include "ui/SecureDeleteWindow.h"
 
-#include "platform/TextTrim.h"
 #include "platform/gui/DesktopServices.h"
 #include "platform/gui/HelpFile.h"
+#include "settings/TextTrim.h"
 #include "shred/DeleteProgress.h"
 #include "shred/OverwriteCount.h"
 #include "shred/ShredTexts.h"

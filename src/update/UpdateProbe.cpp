@@ -2,7 +2,7 @@
 
 #include "platform/AnsiCodePage.h"
 #include "platform/SafeOpen.h"
-#include "platform/TextTrim.h"
+#include "settings/TextTrim.h"
 #include "update/VersionCompare.h"
 
 #include <stdexcept>

@@ -1,6 +1,6 @@
 #include "update/VersionCompare.h"
 
-#include "platform/TextTrim.h"
+#include "settings/TextTrim.h"
 
 #include <QList>
 #include <QStringList>

@@ -4,7 +4,7 @@
 #include "keys/ApplicationTextKey.h"
 #include "keys/KeyFile.h"
 #include "keys/PersonalKey.h"
-#include "platform/TextTrim.h"
+#include "settings/TextTrim.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Prompter.h"
+#include "jobs/Prompter.h"
 
 #include <QList>
 

@@ -2,8 +2,8 @@
 
 #include "KeySource.h"
 #include "jobs/EncryptJob.h"
+#include "jobs/Prompter.h"
 #include "platform/DataFolder.h"
-#include "platform/Prompter.h"
 #include "settings/FormatChoice.h"
 
 #include <QFileInfo>

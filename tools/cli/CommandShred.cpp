@@ -1,8 +1,8 @@
 #include "CliCommand.h"
 
+#include "jobs/Prompter.h"
 #include "jobs/ShredJob.h"
 #include "platform/FileAttributes.h"
-#include "platform/Prompter.h"
 #include "platform/StopSignals.h"
 #include "shred/OverwriteCount.h"
 

@@ -4,8 +4,8 @@
 #include "keys/KeyFile.h"
 #include "platform/DataFolder.h"
 #include "platform/SafeOpen.h"
-#include "platform/TextTrim.h"
 #include "settings/SettingsFile.h"
+#include "settings/TextTrim.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -2,7 +2,7 @@
 
 #include "access/PasswordCheck.h"
 #include "access/gui/PasswordPrompt.h"
-#include "platform/TextTrim.h"
+#include "settings/TextTrim.h"
 #include "ui/MessageBox.h"
 
 bool PasswordActions::SetPassword(QWidget *window, PasswordPrompt &prompt, Language language,

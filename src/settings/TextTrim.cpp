@@ -1,4 +1,4 @@
-#include "platform/TextTrim.h"
+#include "settings/TextTrim.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/Prompter.h"
+#include "jobs/Prompter.h"
 
 Message Message::box(const QString &caption, const QString &text, MessageIcon icon,
                      MessageButtons buttons)
