@@ -84,7 +84,7 @@ dashboard_and_settings() {
     settings=$(vm_wait_window "$options")
     xdotool mousemove 0 0
     shot "$settings" "$out/settings-$language.png"
-    vm_click "$settings" 277 234  # close
+    vm_click "$settings" 277 284  # close
     vm_wait_window_gone "$options"
 
     vm_click "$dash" 430 17
