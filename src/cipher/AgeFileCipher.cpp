@@ -2,6 +2,7 @@
 
 #include "age/AgeKeys.h"
 #include "cipher/FileRefusalTexts.h"
+#include "platform/FileSync.h"
 #include "platform/SafeFile.h"
 
 #include <QFile>
@@ -216,7 +217,7 @@ AgeFileOutcome run(Direction direction, const QString &path, const QString &resu
         return discard(Failure::WriteFailed, renameError);
     const QString folder = QFileInfo(result).absolutePath();
     // Until the new name is on the disk, the original is the only safe copy.
-    if (!SafeFile::syncFolder(folder) || !inputUnchanged(input, path, *before)) {
+    if (!FileSync::flushFolder(folder) || !inputUnchanged(input, path, *before)) {
         SafeFile::removeEntry(result);
         return failure(Failure::Changed, path,
                        QStringLiteral("The file changed during the work, or the folder could "
@@ -233,7 +234,7 @@ AgeFileOutcome run(Direction direction, const QString &path, const QString &resu
         outcome.reason = removeError;
         return outcome;
     }
-    SafeFile::syncFolder(QFileInfo(path).absolutePath());
+    FileSync::flushFolderOf(path);
     outcome.ok = true;
     return outcome;
 }

@@ -4,6 +4,7 @@
 #include "platform/ExclusiveNewFile.h"
 #include "platform/FileIdentity.h"
 #include "platform/FileLinks.h"
+#include "platform/FileSync.h"
 #include "platform/LockedInputFile.h"
 
 #include <QFileInfo>
@@ -200,7 +201,7 @@ bool restoreDecryptBackup(const QString &backup, const QString &path)
     if (current.kind == FileIdentity::Kind::Missing) {
         const FileLinks::Result linked = FileLinks::addName(backup, path);
         if (linked == FileLinks::Result::Done) {
-            ExclusiveNewFile::flushFolderOf(path);
+            FileSync::flushFolderOf(path);
             return true;
         }
         if (linked != FileLinks::Result::NotHere)
@@ -216,7 +217,7 @@ void removeDecryptBackup(const QString &backup)
 {
     const std::optional<FileIdentity> made = BackupRegistry::instance().take(backup);
     if (made && FileLinks::removeIfSame(backup, *made))
-        ExclusiveNewFile::flushFolderOf(backup);
+        FileSync::flushFolderOf(backup);
 }
 
 } // namespace FileCipher

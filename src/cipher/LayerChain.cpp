@@ -6,6 +6,7 @@
 #include "cipher/Sha256.h"
 #include "platform/ExclusiveNewFile.h"
 #include "platform/FileLinks.h"
+#include "platform/FileSync.h"
 #include "platform/LockedInputFile.h"
 
 #include <algorithm>
@@ -325,7 +326,7 @@ private:
         }
         if (m_transform.removeInput &&
             FileLinks::removeIfSame(m_transform.input, m_input.identity()))
-            ExclusiveNewFile::flushFolderOf(m_transform.input);
+            FileSync::flushFolderOf(m_transform.input);
         m_outcome.ok = true;
         m_outcome.result = m_transform.output;
         return m_outcome;

@@ -154,7 +154,7 @@ bool ExclusiveNewFile::place(Placing placing)
     if (result != 0)
         return fail(errno);
     m_placed = true;
-    flushFolderOf(m_finalPath);
+    FileSync::flushFolderOf(m_finalPath);
     return true;
 }
 
@@ -168,14 +168,4 @@ void ExclusiveNewFile::discard()
     ::close(m_fd);
     m_fd = -1;
     m_placed = false;
-}
-
-void ExclusiveNewFile::flushFolderOf(const QString &path)
-{
-    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        FileSync::flushToDisk(fd);
-        ::close(fd);
-    }
 }

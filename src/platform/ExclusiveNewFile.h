@@ -50,10 +50,6 @@ public:
     int error() const { return m_error; }
     QString errorText() const;
 
-    // Makes renames and removals in the folder of path durable (best effort:
-    // not every file system flushes folders).
-    static void flushFolderOf(const QString &path);
-
 private:
     bool fail(int error);
     void startWriteback();

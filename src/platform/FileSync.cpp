@@ -33,18 +33,25 @@ bool flushToDisk(QFileDevice &file)
     return flushToDisk(file.handle());
 }
 
-void flushFolderOf(const QString &path)
+bool flushFolder(const QString &folder)
 {
 #if defined(Q_OS_UNIX)
-    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
-    const int descriptor = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (descriptor >= 0) {
-        flushToDisk(descriptor);
-        ::close(descriptor);
-    }
+    const int descriptor =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0)
+        return false;
+    const bool flushed = flushToDisk(descriptor);
+    const bool closed = ::close(descriptor) == 0;
+    return flushed && closed;
 #else
-    Q_UNUSED(path);
+    Q_UNUSED(folder);
+    return true;
 #endif
+}
+
+void flushFolderOf(const QString &path)
+{
+    flushFolder(QFileInfo(path).absolutePath());
 }
 
 } // namespace FileSync

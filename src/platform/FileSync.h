@@ -10,9 +10,12 @@ namespace FileSync {
 bool flushToDisk(QFileDevice &file);
 bool flushToDisk(int fileDescriptor);
 
-// Makes a rename or removal in the folder that holds `path` durable. Not
-// every file system can flush a folder; the files themselves are flushed
-// first, so this is best effort (and nothing to do on Windows).
+// Makes the renames and removals in `folder` durable.
+// False when the folder could not be flushed; on Windows there is nothing
+// to do.
+bool flushFolder(const QString &folder);
+// The same for the folder that holds `path`, where a flush that fails is
+// not worth reporting: the files themselves are flushed first.
 void flushFolderOf(const QString &path);
 
 } // namespace FileSync

@@ -215,17 +215,6 @@ bool SafeFile::renameOver(const QString &from, const QString &to, QString *error
     return false;
 }
 
-bool SafeFile::syncFolder(const QString &folder)
-{
-    const int fd =
-        ::open(nativePath(folder).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool synced = ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    return synced && closed;
-}
-
 bool SafeFile::removeEntry(const QString &path, QString *errorText)
 {
     if (::unlink(nativePath(path).constData()) == 0 || errno == ENOENT)

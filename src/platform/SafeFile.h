@@ -95,8 +95,6 @@ public:
     // before, a file or a link, is replaced as an entry; a link's target is
     // not touched.
     static bool renameOver(const QString &from, const QString &to, QString *errorText = nullptr);
-    // Forces the folder's entries (new names, removed names) to the disk.
-    static bool syncFolder(const QString &folder);
     // Removes the entry at the path (unlink), a link as itself.
     static bool removeEntry(const QString &path, QString *errorText = nullptr);
 

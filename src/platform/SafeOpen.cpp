@@ -251,12 +251,7 @@ bool Replacement::commit(FileProblem *problem)
         return fail(errno);
     m_temporary.clear();
     // The folder's new entry must reach the disk as well.
-    const QByteArray folder = QFile::encodeName(QFileInfo(m_target).absolutePath());
-    const int folderFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd >= 0) {
-        FileSync::flushToDisk(folderFd);
-        ::close(folderFd);
-    }
+    FileSync::flushFolderOf(m_target);
     return true;
 }
 
