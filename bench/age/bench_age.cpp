@@ -19,9 +19,9 @@ int inPlace(const char *mode, const char *path, const char *passphrase)
 {
     const QString file = QString::fromLocal8Bit(path);
     const QString key = QString::fromUtf8(passphrase);
-    const AgeFileOutcome outcome = std::strcmp(mode, "encrypt-file") == 0
-                                       ? AgeFileCipher::encryptFile(file, key)
-                                       : AgeFileCipher::decryptFile(file, key);
+    const FileWorkOutcome outcome = std::strcmp(mode, "encrypt-file") == 0
+                                        ? AgeFileCipher::encryptFile(file, key)
+                                        : AgeFileCipher::decryptFile(file, key);
     if (!outcome.ok) {
         std::fprintf(stderr, "bench_age: failed (%d): %s\n", int(outcome.failure),
                      qPrintable(outcome.reason));

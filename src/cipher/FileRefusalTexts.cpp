@@ -55,9 +55,6 @@ constexpr std::array Texts{
              "abgebrochen; das Original blieb erhalten"},
     TextPair{FileFailure::CryptoFailed, "the encryption library failed; the original was kept",
              "die Verschlüsselungsbibliothek versagte; das Original blieb erhalten"},
-    TextPair{FileFailure::OriginalNotRemoved,
-             "the result is complete, but the original could not be deleted",
-             "das Ergebnis ist vollständig, aber das Original konnte nicht gelöscht werden"},
 };
 
 } // namespace

@@ -104,12 +104,6 @@ bool writeInPieces(ExclusiveNewFile &output, const Block &block)
     return true;
 }
 
-struct StreamEnd
-{
-    FileFailure failure = FileFailure::None;
-    QString detail;
-};
-
 // Reads, applies the layers and writes, pipelined over two threads: this
 // thread reads the input and writes the result (the system copies and the
 // disk's work), a second one applies the key streams. Blocks go round in
@@ -227,11 +221,16 @@ public:
 
     FileWorkOutcome run()
     {
-        if (!openInput() || !guardResultName() || !keyLayers())
+        if (!openInput() || !guardResultName() || (!m_transform.body && !keyLayers()))
             return m_outcome;
-        if (!m_output.create(m_transform.output))
-            return refuseOutput(FileFailure::WriteFailed, m_output.errorText());
-        const StreamEnd end = streamLayers(m_ciphers, m_input, m_output, m_progress);
+        if (!m_output.create(m_transform.output)) {
+            const bool denied = m_output.error() == EACCES || m_output.error() == EPERM;
+            return refuseOutput(denied ? FileFailure::AccessDenied : FileFailure::WriteFailed,
+                                m_output.errorText());
+        }
+        const StreamEnd end = m_transform.body
+                                  ? m_transform.body(m_input, m_output)
+                                  : streamLayers(m_ciphers, m_input, m_output, m_progress);
         if (end.failure == FileFailure::ReadFailed)
             return refuseInput(end.failure, end.detail);
         if (end.failure != FileFailure::None)

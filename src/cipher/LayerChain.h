@@ -33,11 +33,10 @@ enum class FileFailure {
     ReadFailed,
     WriteFailed, // also a full disk
     KeyUnusable,
-    WrongKeyOrDamaged,  // strong format: wrong key, altered or cut short
-    ResultDoesNotFit,   // the result does not look like its name; it was not kept
-    Cancelled,          // the run was stopped inside the file
-    CryptoFailed,       // the crypto library refused (memory, randomness)
-    OriginalNotRemoved, // the result is complete, but the input could not be deleted
+    WrongKeyOrDamaged, // strong format: wrong key, altered or cut short
+    ResultDoesNotFit,  // the result does not look like its name; it was not kept
+    Cancelled,         // the run was stopped inside the file
+    CryptoFailed,      // the crypto library refused (memory, randomness)
 };
 
 // How the work on one file ended. failedInput is the file the work read,
@@ -89,6 +88,21 @@ FileWorkOutcome runLayerChain(const QString &keyText, const std::vector<LayerSte
 // further names the caller made itself), no other run may hold it or the
 // result's name, and the input is removed once the result is in place and
 // the input proved unchanged.
+class ExclusiveNewFile;
+class LockedInputFile;
+
+// How the body of a file run ended: a failure kind and the system's words.
+struct StreamEnd
+{
+    FileFailure failure = FileFailure::None;
+    QString detail;
+};
+
+// Writes the whole output from the opened input. The run around it opens,
+// checks and locks the input, creates the output exclusively, puts it in
+// place and removes the input; the body only moves the bytes.
+using StreamBody = std::function<StreamEnd(LockedInputFile &input, ExclusiveNewFile &output)>;
+
 struct FileTransform
 {
     QString input;
@@ -99,6 +113,9 @@ struct FileTransform
     bool refuseFurtherNames = true;
     quint64 ownNames = 0;
     AcceptResult acceptResult;
+    // In place of the RC4 layers (the strong format); layersUseSha1 is then
+    // not used.
+    StreamBody body;
 };
 
 FileWorkOutcome runFileTransform(const QString &keyText, const FileTransform &transform,

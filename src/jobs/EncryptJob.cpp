@@ -134,10 +134,8 @@ FileWorkOutcome EncryptJob::workOnFile(const QString &path, bool ageInput,
                                        const ByteProgress &progress)
 {
     const AgeFileCipher::CancelCheck cancelled = [this] { return m_cancelled.load(); };
-    if (ageInput) {
-        return AgeFileCipher::asFileWorkOutcome(
-            AgeFileCipher::decryptFile(path, m_keyText, progress, cancelled), true);
-    }
+    if (ageInput)
+        return AgeFileCipher::decryptFile(path, m_keyText, progress, cancelled);
     if (decrypting()) {
         const AcceptResult accept = [this](const QString &resultTempPath,
                                            const QString &finalName) {
@@ -145,12 +143,9 @@ FileWorkOutcome EncryptJob::workOnFile(const QString &path, bool ageInput,
         };
         return FileCipher::decryptFile(path, m_keyText, progress, accept);
     }
-    if (m_options.format == FileFormat::Age) {
-        return AgeFileCipher::asFileWorkOutcome(
-            AgeFileCipher::encryptFile(path, m_keyText, progress, m_options.ageWorkFactor,
-                                       cancelled),
-            false);
-    }
+    if (m_options.format == FileFormat::Age)
+        return AgeFileCipher::encryptFile(path, m_keyText, progress, m_options.ageWorkFactor,
+                                          cancelled);
     return FileCipher::encryptFile(path, m_keyText, progress);
 }
 
@@ -192,7 +187,6 @@ void EncryptJob::reportFailure(const FileWorkOutcome &outcome)
         why = StrongFormatTexts::WrongKeyOrDamaged(m_options.language);
         break;
     case FileFailure::CryptoFailed:
-    case FileFailure::OriginalNotRemoved:
         why = FileRefusalTexts::text(outcome.failure, m_options.language);
         break;
     default:

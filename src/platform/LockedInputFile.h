@@ -38,6 +38,8 @@ public:
 
     bool open(const QString &path);
     bool isOpen() const { return m_fd >= 0; }
+    // For reading through another device (QFile::open(fd, ..., DontCloseHandle)).
+    int descriptor() const { return m_fd; }
     void close();
 
     // The file as it stood once the lock was held.
