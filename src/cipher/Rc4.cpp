@@ -6,25 +6,18 @@
 
 namespace {
 
-// One generator run from i = j = 0. Eight key-stream bytes are gathered into
-// a word and combined at once; the indices stay in registers.
-void applyKeyStream(quint8 *S, const quint8 *in, quint8 *out, quint32 size)
+// Combines the key stream that `nextByte` yields with size bytes of input.
+// Eight key-stream bytes are gathered into a word and combined at once; the
+// generator's indices stay in registers.
+template <typename NextByte>
+void combineKeyStream(const quint8 *in, quint8 *out, quint32 size, NextByte nextByte)
 {
-    quint32 i = 0;
-    quint32 j = 0;
     quint32 p = 0;
     for (; p + 8 <= size; p += 8) {
         quint64 stream = 0;
 #pragma GCC unroll 8
-        for (int k = 0; k < 8; ++k) {
-            i = (i + 1) & 0xFF;
-            const quint32 t = S[i];
-            j = (j + t) & 0xFF;
-            const quint32 u = S[j];
-            S[i] = static_cast<quint8>(u);
-            S[j] = static_cast<quint8>(t);
-            stream |= static_cast<quint64>(S[(t + u) & 0xFF]) << (8 * k);
-        }
+        for (int k = 0; k < 8; ++k)
+            stream |= static_cast<quint64>(nextByte()) << (8 * k);
         quint64 word;
         std::memcpy(&word, in + p, sizeof word);
         // The stream word is built least significant byte first: correct on
@@ -34,15 +27,24 @@ void applyKeyStream(quint8 *S, const quint8 *in, quint8 *out, quint32 size)
         word ^= stream;
         std::memcpy(out + p, &word, sizeof word);
     }
-    for (; p < size; ++p) {
+    for (; p < size; ++p)
+        out[p] = in[p] ^ nextByte();
+}
+
+// One generator run from i = j = 0.
+void applyKeyStream(quint8 *S, const quint8 *in, quint8 *out, quint32 size)
+{
+    quint32 i = 0;
+    quint32 j = 0;
+    combineKeyStream(in, out, size, [&] {
         i = (i + 1) & 0xFF;
         const quint32 t = S[i];
         j = (j + t) & 0xFF;
         const quint32 u = S[j];
         S[i] = static_cast<quint8>(u);
         S[j] = static_cast<quint8>(t);
-        out[p] = in[p] ^ S[(t + u) & 0xFF];
-    }
+        return S[(t + u) & 0xFF];
+    });
 }
 
 // Two generator runs from i = j = 0 at once, their streams combined. The
@@ -58,8 +60,7 @@ void applyTwoKeyStreams(quint8 *S8, quint8 *T8, const quint8 *in, quint8 *out, q
     quint32 j = 0;
     quint32 a = 0;
     quint32 b = 0;
-    quint32 p = 0;
-    const auto step = [&] {
+    combineKeyStream(in, out, size, [&] {
         i = (i + 1) & 0xFF;
         const quint32 t = S[i];
         j = (j + t) & 0xFF;
@@ -73,21 +74,7 @@ void applyTwoKeyStreams(quint8 *S8, quint8 *T8, const quint8 *in, quint8 *out, q
         T[a] = y;
         T[b] = x;
         return static_cast<quint8>(S[(t + u) & 0xFF] ^ T[(x + y) & 0xFF]);
-    };
-    for (; p + 8 <= size; p += 8) {
-        quint64 stream = 0;
-#pragma GCC unroll 8
-        for (int k = 0; k < 8; ++k)
-            stream |= static_cast<quint64>(step()) << (8 * k);
-        quint64 word;
-        std::memcpy(&word, in + p, sizeof word);
-        if constexpr (std::endian::native == std::endian::big)
-            stream = __builtin_bswap64(stream);
-        word ^= stream;
-        std::memcpy(out + p, &word, sizeof word);
-    }
-    for (; p < size; ++p)
-        out[p] = in[p] ^ step();
+    });
     std::copy(S.begin(), S.end(), S8);
     std::copy(T.begin(), T.end(), T8);
     S.fill(0xFF);
