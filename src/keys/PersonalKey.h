@@ -21,8 +21,8 @@ QString GenerateUserKey();
 
 // Export: writes personalKey as the single line of a key file (no line break),
 // atomically and owner-only. A key with a character outside the key file's
-// code page is refused (the result names the character); the window shows
-// result.message(language) when !result.ok().
+// code page is refused (the result names the character);
+// result.message(language) says why when !result.ok().
 KeyFileWriteResult ExportPersonalKey(const QString &keyFilePath, const QByteArray &textKey,
                                      const QString &personalKey);
 // The same, with the English message in *error on failure.

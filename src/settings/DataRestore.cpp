@@ -2,6 +2,7 @@
 
 #include "keys/ApplicationTextKey.h"
 #include "platform/SafeOpen.h"
+#include "settings/FileBytes.h"
 #include "settings/FolderCopy.h"
 #include "settings/SettingsFile.h"
 #include "settings/TextTrim.h"
@@ -22,7 +23,7 @@ RestoreOutcome checkSource(const QString &sourceFolder)
         return outcome;
     }
     const std::optional<QByteArray> bytes =
-        SafeOpen::readAll(outcome.sourceSettings, 16 * 1024 * 1024, &outcome.problem);
+        FileBytes::read(outcome.sourceSettings, FileBytes::MaxStoredTextFile, &outcome.problem);
     if (!bytes) {
         outcome.status = RestoreOutcome::Status::SourceSettingsUnreadable;
         return outcome;

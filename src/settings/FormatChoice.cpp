@@ -1,10 +1,10 @@
 #include "settings/FormatChoice.h"
 
+#include "platform/SafeOpen.h"
 #include "settings/AtomicFile.h"
 #include "settings/FileBytes.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include <QList>
 
 namespace {
 
@@ -48,18 +48,14 @@ bool fromName(const QString &text, FileFormat *format)
 
 FileFormat load(const QString &dataFolder)
 {
-    const QString path = filePath(dataFolder);
-    // Only a regular file is read; anything else (a pipe planted there, a
-    // folder) counts as no choice.
-    const QFileInfo info(path);
-    if (info.isSymLink() || !info.isFile())
-        return FileFormat::Compatible;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return FileFormat::Compatible;
-    const QByteArray text = file.read(FileBytes::MaxStoredTextFile);
+    // Only a regular file is read; anything else (a link or a pipe planted
+    // there, a folder) counts as no choice.
+    const std::optional<QByteArray> text =
+        SafeOpen::readStart(filePath(dataFolder), FileBytes::MaxStoredTextFile, nullptr);
     FileFormat format = FileFormat::Compatible;
-    for (const QByteArray &line : text.split('\n')) {
+    if (!text)
+        return format;
+    for (const QByteArray &line : text->split('\n')) {
         const QByteArray trimmed = line.trimmed();
         if (trimmed.startsWith(FormatKey)) {
             FileFormat named;

@@ -1,5 +1,7 @@
 #include "ui/BackgroundTask.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QMetaObject>
 #include <QThread>
 
@@ -44,8 +46,14 @@ bool BackgroundTask::isRunning() const
 
 void BackgroundTask::wait()
 {
-    if (m_thread)
-        m_thread->wait();
+    if (!m_thread)
+        return;
+    bool returned = false;
+    do {
+        returned = m_thread->wait(QDeadlineTimer(5));
+        // A dropped blocking call releases the work that waits on it.
+        QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
+    } while (!returned);
 }
 
 std::exception_ptr BackgroundTask::takeFailure()
@@ -58,8 +66,8 @@ void BackgroundTask::postToOwner(std::function<void()> fn)
     QMetaObject::invokeMethod(this, std::move(fn), Qt::QueuedConnection);
 }
 
-ThreadPrompter::ThreadPrompter(QObject *owner, Prompter &target)
-    : m_owner(owner)
+ThreadPrompter::ThreadPrompter(BackgroundTask &task, Prompter &target)
+    : m_task(task)
     , m_target(target)
     , m_shutDown(std::make_shared<std::atomic<bool>>(false))
 {
@@ -71,12 +79,12 @@ MessageAnswer ThreadPrompter::ask(const Message &message)
         message.buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Cancel;
     if (*m_shutDown)
         return message.buttons == MessageButtons::Ok ? MessageAnswer::Ok : refusal;
-    if (QThread::currentThread() == m_owner->thread())
+    if (QThread::currentThread() == m_task.thread())
         return m_target.ask(message);
 
     MessageAnswer answer = refusal;
     QMetaObject::invokeMethod(
-        m_owner,
+        &m_task,
         [this, &message, &answer] {
             if (!*m_shutDown)
                 answer = m_target.ask(message);

@@ -29,10 +29,12 @@ public:
     bool start(std::function<void()> work);
     bool isRunning() const;
 
-    // Blocks until the work has returned. Never call it on the owner's thread
-    // while the work may still ask a question there (that would wait for
-    // ever): to stop, cancel the work, shut its ThreadPrompter down and act
-    // on finished().
+    // For the owner's end, once the work has been told to stop: blocks until
+    // the work has returned. What the work posts to the task meanwhile is
+    // dropped, so a question it waits for through a ThreadPrompter on this
+    // task is answered No (Cancel) instead of hanging the wait; finished()
+    // does not follow. To stop while the window goes on, cancel the work,
+    // shut its ThreadPrompter down and act on finished() instead.
     void wait();
 
     // What the work threw, if anything; taken once.
@@ -50,19 +52,19 @@ private:
 };
 
 // A prompter for work on a BackgroundTask: each question is asked through the
-// window's own prompter on the window's thread while the work waits for the
-// answer. Once shutDown() was called, every question is answered Cancel
-// (No for yes/no questions) without showing anything.
+// window's own prompter on the task's thread (the window's) while the work
+// waits for the answer. Once shutDown() was called, every question is
+// answered Cancel (No for yes/no questions) without showing anything.
 class ThreadPrompter : public Prompter
 {
 public:
-    ThreadPrompter(QObject *owner, Prompter &target);
+    ThreadPrompter(BackgroundTask &task, Prompter &target);
 
     MessageAnswer ask(const Message &message) override;
     void shutDown();
 
 private:
-    QObject *m_owner;
+    BackgroundTask &m_task;
     Prompter &m_target;
     std::shared_ptr<std::atomic<bool>> m_shutDown;
 };

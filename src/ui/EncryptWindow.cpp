@@ -21,7 +21,6 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -32,7 +31,6 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QScreen>
-#include <QThread>
 #include <QUrl>
 
 #include <algorithm>
@@ -147,7 +145,7 @@ private:
 struct EncryptWindow::Run
 {
     Run(EncryptWindow &window, QString key, QStringList paths, EncryptJobOptions options)
-        : prompter(&window, window.m_prompter)
+        : prompter(*window.m_task, window.m_prompter)
         , observer(
               *window.m_task, [&window](int index) { window.runFileStarted(index); },
               [&window](quint64 done, quint64 total) { window.runBytesDone(done, total); },
@@ -197,10 +195,6 @@ EncryptWindow::~EncryptWindow()
     // a question it waits for is dropped unanswered (that answers No).
     m_run->job.cancel();
     m_run->prompter.shutDown();
-    while (m_task->isRunning()) {
-        QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
-        QThread::msleep(5);
-    }
     m_task->wait();
 }
 

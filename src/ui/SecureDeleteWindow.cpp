@@ -103,7 +103,8 @@ SecureDeleteWindow::SecureDeleteWindow(QWidget *parent)
 
 SecureDeleteWindow::~SecureDeleteWindow()
 {
-    // The task waits for the job when it goes; the job must not wait for us.
+    // The task waits for the job when it goes, dropping a question the job
+    // waits for; the job must not start another one.
     if (m_job)
         m_job->cancel();
     if (m_threadPrompter)
@@ -401,7 +402,7 @@ void SecureDeleteWindow::startRun()
     m_progressBase = 0;
     m_stopping = false;
     m_quitting = false;
-    m_threadPrompter = std::make_unique<ThreadPrompter>(this, m_prompter);
+    m_threadPrompter = std::make_unique<ThreadPrompter>(*m_task, m_prompter);
     m_job = std::make_unique<ShredJob>(paths, count, m_language, *m_threadPrompter, *m_observer);
     setRunning(true);
     ShredJob *job = m_job.get();

@@ -19,6 +19,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
 #include <fcntl.h>
@@ -131,6 +132,7 @@ private Q_SLOTS:
     void cancelShowsAtOnceAndStopsAtThePassBoundary();
     void barMovesWithinOneLargeFile();
     void stopForQuitEndsTheRun();
+    void goingWhileAQuestionWaitsDropsIt();
     void blankEntriesTouchNoFile();
     void overwriteCountField_data();
     void overwriteCountField();
@@ -537,6 +539,23 @@ void TestSecureDeleteWindow::stopForQuitEndsTheRun()
     QVERIFY(!window.stopForQuit());
     QVERIFY(stopped.wait(60000));
     QVERIFY(!window.isRunning());
+    QVERIFY(QFileInfo::exists(paths.at(0)));
+}
+
+void TestSecureDeleteWindow::goingWhileAQuestionWaitsDropsIt()
+{
+    const QStringList paths = makeFiles({"asked.bin"});
+    {
+        SecureDeleteWindow window;
+        openIn(window, Language::English);
+        selectFiles(window, paths);
+        button(window, "ToolButton6")->click();
+        // The run's confirmation is on its way to the window, which goes
+        // before it has handled any event: the window must not wait for an
+        // answer that never comes.
+        QThread::msleep(100);
+    }
+    QVERIFY(MessageBox::shownMessages().isEmpty());
     QVERIFY(QFileInfo::exists(paths.at(0)));
 }
 
