@@ -8,8 +8,9 @@
 #if defined(Q_OS_WIN)
 #include <windows.h>
 #else
+#include "platform/SystemError.h"
+
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -129,11 +130,6 @@ bool ExclusiveFile::close()
 #else
 
 namespace {
-
-QString systemErrorText(int code)
-{
-    return QString::fromLocal8Bit(std::strerror(code));
-}
 
 // A POSIX record lock that another process holds anywhere on the file.
 // Locks of our own open file descriptions report no process and are ignored.

@@ -1,6 +1,7 @@
 #include "platform/ExclusiveNewFile.h"
 
 #include "platform/FileSync.h"
+#include "platform/SystemError.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -8,7 +9,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -57,7 +57,7 @@ bool ExclusiveNewFile::fail(int error)
 
 QString ExclusiveNewFile::errorText() const
 {
-    return QString::fromLocal8Bit(std::strerror(m_error));
+    return systemErrorText(m_error);
 }
 
 bool ExclusiveNewFile::create(const QString &finalPath)
