@@ -1,6 +1,7 @@
 #include "platform/ExclusiveNewFile.h"
 
 #include "platform/FileSync.h"
+#include "platform/FullWrite.h"
 #include "platform/SystemError.h"
 
 #include <QFile>
@@ -87,18 +88,8 @@ bool ExclusiveNewFile::create(const QString &finalPath)
 
 bool ExclusiveNewFile::write(std::span<const char> bytes)
 {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t part = ::write(m_fd, bytes.data() + done, bytes.size() - done);
-        if (part < 0) {
-            if (errno == EINTR)
-                continue;
-            return fail(errno);
-        }
-        if (part == 0)
-            return fail(ENOSPC);
-        done += size_t(part);
-    }
+    if (!writeAll(m_fd, bytes))
+        return fail(errno);
     m_written += qint64(bytes.size());
     startWriteback();
     return true;

@@ -1,6 +1,7 @@
 #include "platform/SafeOpen.h"
 
 #include "platform/FileSync.h"
+#include "platform/FullWrite.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -38,25 +39,6 @@ FileProblem::Kind kindOf(const struct stat &info)
     if (!S_ISREG(info.st_mode))
         return FileProblem::Kind::Special;
     return FileProblem::Kind::None;
-}
-
-ssize_t writeAll(int fd, const char *data, qsizetype size)
-{
-    qsizetype done = 0;
-    while (done < size) {
-        const ssize_t written = ::write(fd, data + done, static_cast<size_t>(size - done));
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return -1;
-        }
-        if (written == 0) {
-            errno = ENOSPC;
-            return -1;
-        }
-        done += written;
-    }
-    return done;
 }
 
 std::optional<QByteArray> readUpTo(const QString &path, qint64 maxSize, bool tooLargeFails,
@@ -228,7 +210,7 @@ bool Replacement::begin(const QString &target, FileProblem *problem)
 
 bool Replacement::write(QByteArrayView bytes, FileProblem *problem)
 {
-    if (writeAll(m_fd, bytes.data(), bytes.size()) < 0) {
+    if (!writeAll(m_fd, std::span(bytes.data(), size_t(bytes.size())))) {
         const int error = errno;
         discard();
         return report(problem, FileProblem::system(m_target, error));
