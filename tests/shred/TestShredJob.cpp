@@ -1,3 +1,4 @@
+#include "RecordingObserver.h"
 #include "ScriptedPrompter.h"
 #include "TestFiles.h"
 #include "jobs/ShredJob.h"
@@ -11,7 +12,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <functional>
 #include <memory>
 
 #include <sys/file.h>
@@ -19,30 +19,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Everything the run reported, kept for the test to look at.
-class RecordingObserver : public FileJobObserver
-{
-public:
-    QList<int> started;
-    QList<FileReport> reports;
-    quint64 lastDone = 0;
-    quint64 lastTotal = 0;
-    std::function<void(const FileReport &)> onDone;
-
-    void fileStarted(int index, const QString &) override { started.append(index); }
-    void bytesDone(quint64 done, quint64 total) override
-    {
-        lastDone = done;
-        lastTotal = total;
-    }
-    void fileDone(const FileReport &report) override
-    {
-        reports.append(report);
-        if (onDone)
-            onDone(report);
-    }
-};
 
 // Makes a folder refuse the removal of its files, also for root (the
 // immutable attribute), until the object goes.
@@ -345,7 +321,7 @@ private Q_SLOTS:
     {
         const QStringList paths = makeFiles({"a", "b", "c"});
         ShredJob job(paths, 1, Language::English, m_prompts, m_observer);
-        m_observer.onDone = [&job](const FileReport &) { job.cancel(); };
+        m_observer.onFileDone = [&job](const FileReport &) { job.cancel(); };
 
         const ShredJobResult result = job.run();
 
