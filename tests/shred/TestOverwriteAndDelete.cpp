@@ -1,4 +1,5 @@
 #include "TestFiles.h"
+#include "Unchangeable.h"
 #include "platform/FileAttributes.h"
 #include "shred/ClearReadOnly.h"
 #include "shred/OverwriteAndDelete.h"
@@ -7,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
@@ -131,39 +131,6 @@ private:
     pid_t m_child = -1;
     int m_release = -1;
     bool m_locked = false;
-};
-
-// Makes a path unchangeable, also for root (the immutable attribute), and
-// changeable again at the end. Without root, write permission is taken away.
-class Unchangeable
-{
-public:
-    explicit Unchangeable(const QString &path)
-        : m_path(path)
-    {
-        if (::geteuid() == 0) {
-            m_immutable =
-                QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), path}) == 0;
-            m_active = m_immutable;
-        } else {
-            m_mode = modeOf(path);
-            m_active = ::chmod(QFile::encodeName(path).constData(), m_mode & ~0222) == 0;
-        }
-    }
-    ~Unchangeable()
-    {
-        if (m_immutable)
-            QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), m_path});
-        else if (m_active)
-            ::chmod(QFile::encodeName(m_path).constData(), m_mode);
-    }
-    bool active() const { return m_active; }
-
-private:
-    QString m_path;
-    mode_t m_mode = 0;
-    bool m_immutable = false;
-    bool m_active = false;
 };
 
 // Lowers the file size limit so that writes past `limit` bytes fail (EFBIG),

@@ -1,6 +1,7 @@
 #include "RecordingObserver.h"
 #include "ScriptedPrompter.h"
 #include "TestFiles.h"
+#include "Unchangeable.h"
 #include "jobs/ShredJob.h"
 #include "platform/FileAttributes.h"
 #include "shred/DeleteProgress.h"
@@ -8,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -19,35 +19,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Makes a folder refuse the removal of its files, also for root (the
-// immutable attribute), until the object goes.
-class Unchangeable
-{
-public:
-    explicit Unchangeable(const QString &path)
-        : m_path(path)
-    {
-        if (::geteuid() == 0)
-            m_active = m_immutable =
-                QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), path}) == 0;
-        else
-            m_active = ::chmod(QFile::encodeName(path).constData(), 0555) == 0;
-    }
-    ~Unchangeable()
-    {
-        if (m_immutable)
-            QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), m_path});
-        else if (m_active)
-            ::chmod(QFile::encodeName(m_path).constData(), 0755);
-    }
-    bool active() const { return m_active; }
-
-private:
-    QString m_path;
-    bool m_immutable = false;
-    bool m_active = false;
-};
 
 QByteArray filled(qsizetype size, unsigned char byte)
 {
