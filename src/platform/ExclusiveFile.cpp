@@ -78,7 +78,6 @@ bool ExclusiveFile::open(const QString &path, const FileAttributes &)
                   ? static_cast<int>(information.nNumberOfLinks)
                   : 1;
     m_handle = handle;
-    m_size = size.QuadPart;
     return true;
 }
 
@@ -212,11 +211,10 @@ bool ExclusiveFile::open(const QString &path, const FileAttributes &expected)
     if (lockedByOtherProcess(fd))
         return refuse(Failure::InUse, QStringLiteral("in use by another program"));
 
-    // The length under the lock: nobody who cooperates can change it now.
+    // How many names the file has once the lock is held.
     if (::fstat(fd, &info) != 0)
         return refuse(Failure::Other, systemErrorText(errno));
     m_fd = fd;
-    m_size = static_cast<qint64>(info.st_size);
     m_links = static_cast<int>(info.st_nlink);
     return true;
 }
