@@ -87,8 +87,6 @@ public:
     EncryptJobSummary run();
     void cancel() { m_cancelled = true; }
     bool isCancelled() const { return m_cancelled; }
-    // The summary of the last run(), on the thread that ran it.
-    const EncryptJobSummary &summary() const { return m_summary; }
 
 private:
     bool confirmStart();

@@ -52,11 +52,6 @@ void ShredJob::cancel()
     m_cancel = true;
 }
 
-bool ShredJob::cancelRequested() const
-{
-    return m_cancel;
-}
-
 void ShredJob::setPassObserver(ShredPassObserver afterPass)
 {
     m_afterPass = std::move(afterPass);

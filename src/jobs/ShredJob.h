@@ -50,7 +50,6 @@ public:
 
     ShredJobResult run();
     void cancel();
-    bool cancelRequested() const;
 
     // Lets a test look at (or change) a file between its passes.
     void setPassObserver(ShredPassObserver afterPass);

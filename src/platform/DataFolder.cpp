@@ -87,9 +87,4 @@ QString refusalText(const FileProblem &problem, Language language)
            problem.text(language);
 }
 
-bool ensureExists(const QString &folder)
-{
-    return prepare(folder).isNone();
-}
-
 } // namespace DataFolder

@@ -27,7 +27,4 @@ FileProblem check(const QString &folder);
 // The message for a refused data folder, German or English.
 QString refusalText(const FileProblem &problem, Language language);
 
-// prepare(folder) succeeded.
-bool ensureExists(const QString &folder);
-
 } // namespace DataFolder

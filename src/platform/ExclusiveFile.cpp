@@ -8,8 +8,9 @@
 #if defined(Q_OS_WIN)
 #include <windows.h>
 #else
+#include "platform/SystemError.h"
+
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -77,7 +78,6 @@ bool ExclusiveFile::open(const QString &path, const FileAttributes &)
                   ? static_cast<int>(information.nNumberOfLinks)
                   : 1;
     m_handle = handle;
-    m_size = size.QuadPart;
     return true;
 }
 
@@ -129,11 +129,6 @@ bool ExclusiveFile::close()
 #else
 
 namespace {
-
-QString systemErrorText(int code)
-{
-    return QString::fromLocal8Bit(std::strerror(code));
-}
 
 // A POSIX record lock that another process holds anywhere on the file.
 // Locks of our own open file descriptions report no process and are ignored.
@@ -216,11 +211,10 @@ bool ExclusiveFile::open(const QString &path, const FileAttributes &expected)
     if (lockedByOtherProcess(fd))
         return refuse(Failure::InUse, QStringLiteral("in use by another program"));
 
-    // The length under the lock: nobody who cooperates can change it now.
+    // How many names the file has once the lock is held.
     if (::fstat(fd, &info) != 0)
         return refuse(Failure::Other, systemErrorText(errno));
     m_fd = fd;
-    m_size = static_cast<qint64>(info.st_size);
     m_links = static_cast<int>(info.st_nlink);
     return true;
 }

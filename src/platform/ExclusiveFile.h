@@ -27,8 +27,6 @@ public:
     bool open(const QString &path, const FileAttributes &expected);
 
     bool isOpen() const;
-    // The file's length as it stood once the lock was held.
-    qint64 size() const { return m_size; }
     // The file's length now, asked of the open handle; -1 when the system
     // cannot tell (errorText() says why).
     qint64 currentSize();
@@ -54,7 +52,6 @@ private:
 #else
     int m_fd = -1;
 #endif
-    qint64 m_size = -1;
     int m_links = 1;
     Failure m_failure = Failure::None;
     QString m_errorText;

@@ -1,6 +1,8 @@
 #include "platform/ExclusiveNewFile.h"
 
 #include "platform/FileSync.h"
+#include "platform/FullWrite.h"
+#include "platform/SystemError.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -8,7 +10,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -57,7 +58,7 @@ bool ExclusiveNewFile::fail(int error)
 
 QString ExclusiveNewFile::errorText() const
 {
-    return QString::fromLocal8Bit(std::strerror(m_error));
+    return systemErrorText(m_error);
 }
 
 bool ExclusiveNewFile::create(const QString &finalPath)
@@ -87,18 +88,8 @@ bool ExclusiveNewFile::create(const QString &finalPath)
 
 bool ExclusiveNewFile::write(std::span<const char> bytes)
 {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t part = ::write(m_fd, bytes.data() + done, bytes.size() - done);
-        if (part < 0) {
-            if (errno == EINTR)
-                continue;
-            return fail(errno);
-        }
-        if (part == 0)
-            return fail(ENOSPC);
-        done += size_t(part);
-    }
+    if (!writeAll(m_fd, bytes))
+        return fail(errno);
     m_written += qint64(bytes.size());
     startWriteback();
     return true;

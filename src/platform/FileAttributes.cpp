@@ -5,8 +5,9 @@
 #if defined(Q_OS_WIN)
 #include <windows.h>
 #else
+#include "platform/SystemError.h"
+
 #include <cerrno>
-#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -30,11 +31,6 @@ QString systemErrorText(DWORD code)
 QByteArray nativePath(const QString &path)
 {
     return QFile::encodeName(path);
-}
-
-QString systemErrorText(int code)
-{
-    return QString::fromLocal8Bit(std::strerror(code));
 }
 
 #endif

@@ -1,6 +1,7 @@
 #include "platform/FileLinks.h"
 
 #include "platform/FileSync.h"
+#include "platform/FullWrite.h"
 
 #include <QFile>
 
@@ -39,15 +40,8 @@ bool copyAll(int from, int to)
             return false;
         if (got == 0)
             return true;
-        ssize_t done = 0;
-        while (done < got) {
-            const ssize_t part = ::write(to, buffer.data() + done, size_t(got - done));
-            if (part < 0 && errno == EINTR)
-                continue;
-            if (part <= 0)
-                return false;
-            done += part;
-        }
+        if (!writeAll(to, std::span(buffer.data(), size_t(got))))
+            return false;
     }
 }
 

@@ -33,25 +33,18 @@ bool flushToDisk(QFileDevice &file)
     return flushToDisk(file.handle());
 }
 
-bool flushFolder(const QString &folder)
-{
-#if defined(Q_OS_UNIX)
-    const int descriptor =
-        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (descriptor < 0)
-        return false;
-    const bool flushed = flushToDisk(descriptor);
-    const bool closed = ::close(descriptor) == 0;
-    return flushed && closed;
-#else
-    Q_UNUSED(folder);
-    return true;
-#endif
-}
-
 void flushFolderOf(const QString &path)
 {
-    flushFolder(QFileInfo(path).absolutePath());
+#if defined(Q_OS_UNIX)
+    const int descriptor = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(),
+                                  O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0)
+        return;
+    flushToDisk(descriptor);
+    ::close(descriptor);
+#else
+    Q_UNUSED(path);
+#endif
 }
 
 } // namespace FileSync

@@ -10,12 +10,9 @@ namespace FileSync {
 bool flushToDisk(QFileDevice &file);
 bool flushToDisk(int fileDescriptor);
 
-// Makes the renames and removals in `folder` durable.
-// False when the folder could not be flushed; on Windows there is nothing
-// to do.
-bool flushFolder(const QString &folder);
-// The same for the folder that holds `path`, where a flush that fails is
-// not worth reporting: the files themselves are flushed first.
+// Makes the renames and removals in the folder that holds `path` durable. A
+// flush that fails is not worth reporting: the files themselves are flushed
+// first. On Windows there is nothing to do.
 void flushFolderOf(const QString &path);
 
 } // namespace FileSync

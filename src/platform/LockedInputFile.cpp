@@ -1,19 +1,15 @@
 #include "platform/LockedInputFile.h"
 
+#include "platform/SystemError.h"
+
 #include <QFile>
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
 
 namespace {
-
-QString systemErrorText(int code)
-{
-    return QString::fromLocal8Bit(std::strerror(code));
-}
 
 LockedInputFile::Failure failureOfKind(FileIdentity::Kind kind)
 {

@@ -1,6 +1,8 @@
 #include "platform/SafeOpen.h"
 
+#include "platform/FileIdentity.h"
 #include "platform/FileSync.h"
+#include "platform/FullWrite.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -29,34 +31,23 @@ bool report(FileProblem *problem, FileProblem::Kind kind, const QString &path)
     return report(problem, FileProblem{kind, 0, path});
 }
 
-FileProblem::Kind kindOf(const struct stat &info)
+FileProblem::Kind kindOf(const FileIdentity &identity)
 {
-    if (S_ISLNK(info.st_mode))
+    switch (identity.kind) {
+    case FileIdentity::Kind::Missing:
+        return FileProblem::Kind::Missing;
+    case FileIdentity::Kind::Unreadable:
+        return FileProblem::Kind::System;
+    case FileIdentity::Kind::Link:
         return FileProblem::Kind::Link;
-    if (S_ISDIR(info.st_mode))
+    case FileIdentity::Kind::Folder:
         return FileProblem::Kind::Folder;
-    if (!S_ISREG(info.st_mode))
+    case FileIdentity::Kind::Other:
         return FileProblem::Kind::Special;
-    return FileProblem::Kind::None;
-}
-
-ssize_t writeAll(int fd, const char *data, qsizetype size)
-{
-    qsizetype done = 0;
-    while (done < size) {
-        const ssize_t written = ::write(fd, data + done, static_cast<size_t>(size - done));
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return -1;
-        }
-        if (written == 0) {
-            errno = ENOSPC;
-            return -1;
-        }
-        done += written;
+    case FileIdentity::Kind::RegularFile:
+        break;
     }
-    return done;
+    return FileProblem::Kind::None;
 }
 
 std::optional<QByteArray> readUpTo(const QString &path, qint64 maxSize, bool tooLargeFails,
@@ -123,25 +114,15 @@ qint64 ReadHandle::read(char *buffer, qint64 size)
 
 FileProblem::Kind kindAt(const QString &path)
 {
-    struct stat info
-    {
-    };
-    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
-        return errno == ENOENT || errno == ENOTDIR ? FileProblem::Kind::Missing
-                                                   : FileProblem::Kind::System;
-    return kindOf(info);
+    return kindOf(FileIdentity::ofPath(path));
 }
 
 std::optional<ReadHandle> openForReading(const QString &path, FileProblem *problem, Owner owner)
 {
-    const QByteArray native = QFile::encodeName(path);
-    struct stat before
-    {
-    };
-    if (::lstat(native.constData(), &before) != 0) {
-        const int error = errno;
-        report(problem, error == ENOENT ? FileProblem{FileProblem::Kind::Missing, 0, path}
-                                        : FileProblem::system(path, error));
+    const FileIdentity before = FileIdentity::ofPath(path);
+    if (before.error != 0) {
+        report(problem, before.error == ENOENT ? FileProblem{FileProblem::Kind::Missing, 0, path}
+                                               : FileProblem::system(path, before.error));
         return std::nullopt;
     }
     if (const FileProblem::Kind kind = kindOf(before); kind != FileProblem::Kind::None) {
@@ -150,8 +131,8 @@ std::optional<ReadHandle> openForReading(const QString &path, FileProblem *probl
     }
     // O_NONBLOCK: a pipe put in the file's place between lstat and open does
     // not make the program wait for a writer.
-    const int fd =
-        ::open(native.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         const int error = errno;
         report(problem, error == ELOOP ? FileProblem{FileProblem::Kind::Link, 0, path}
@@ -159,27 +140,25 @@ std::optional<ReadHandle> openForReading(const QString &path, FileProblem *probl
         return std::nullopt;
     }
     ReadHandle handle(fd);
-    struct stat opened
-    {
-    };
-    if (::fstat(fd, &opened) != 0) {
-        report(problem, FileProblem::system(path, errno));
+    const FileIdentity opened = FileIdentity::ofDescriptor(fd);
+    if (opened.error != 0) {
+        report(problem, FileProblem::system(path, opened.error));
         return std::nullopt;
     }
     if (const FileProblem::Kind kind = kindOf(opened); kind != FileProblem::Kind::None) {
         report(problem, kind, path);
         return std::nullopt;
     }
-    if (opened.st_dev != before.st_dev || opened.st_ino != before.st_ino) {
+    if (!opened.sameFile(before)) {
         report(problem, FileProblem::Kind::Changed, path);
         return std::nullopt;
     }
     if (owner == Owner::CurrentUser) {
-        if (opened.st_uid != ::geteuid()) {
+        if (opened.owner != ::geteuid()) {
             report(problem, FileProblem::Kind::NotOwned, path);
             return std::nullopt;
         }
-        if ((opened.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+        if ((opened.permissions & (S_IWGRP | S_IWOTH)) != 0) {
             report(problem, FileProblem::Kind::OpenToOthers, path);
             return std::nullopt;
         }
@@ -228,7 +207,7 @@ bool Replacement::begin(const QString &target, FileProblem *problem)
 
 bool Replacement::write(QByteArrayView bytes, FileProblem *problem)
 {
-    if (writeAll(m_fd, bytes.data(), bytes.size()) < 0) {
+    if (!writeAll(m_fd, std::span(bytes.data(), size_t(bytes.size())))) {
         const int error = errno;
         discard();
         return report(problem, FileProblem::system(m_target, error));

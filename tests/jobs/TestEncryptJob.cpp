@@ -1,3 +1,4 @@
+#include "RecordingObserver.h"
 #include "ScriptedPrompter.h"
 #include "TestFiles.h"
 #include "cipher/LayerChain.h"
@@ -12,7 +13,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <functional>
 #include <thread>
 
 Q_DECLARE_METATYPE(AfterFailure)
@@ -53,46 +53,6 @@ QStringList filesIn(const QString &folder)
 }
 
 const QString DefaultKey = QStringLiteral("key text");
-
-// What the job told: every call in order, the byte counts of the last file.
-class RecordingObserver : public FileJobObserver
-{
-public:
-    void fileStarted(int index, const QString &path) override
-    {
-        started.append(index);
-        startedPaths.append(path);
-    }
-    void bytesDone(quint64 done, quint64 total) override
-    {
-        lastDone = done;
-        lastTotal = total;
-        if (onBytesDone)
-            onBytesDone(done);
-    }
-    void fileDone(const FileReport &report) override
-    {
-        reports.append(report);
-        if (onFileDone)
-            onFileDone(report);
-    }
-
-    QList<FileOutcome> outcomes() const
-    {
-        QList<FileOutcome> result;
-        for (const FileReport &report : reports)
-            result.append(report.outcome);
-        return result;
-    }
-
-    QList<int> started;
-    QStringList startedPaths;
-    QList<FileReport> reports;
-    quint64 lastDone = 0;
-    quint64 lastTotal = 0;
-    std::function<void(const FileReport &)> onFileDone;
-    std::function<void(quint64)> onBytesDone;
-};
 
 // One job over paths in a folder, as the window starts it.
 struct JobRun

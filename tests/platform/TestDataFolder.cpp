@@ -68,7 +68,7 @@ private Q_SLOTS:
             QCOMPARE(::stat(QFile::encodeName(parent.path() + made).constData(), &info), 0);
             QCOMPARE(int(info.st_mode & 07777), 0700);
         }
-        QVERIFY(DataFolder::ensureExists(folder)); // exists already
+        QVERIFY(DataFolder::prepare(folder).isNone()); // exists already
     }
 
     void aFolderOthersCanChangeIsRefused_data()
@@ -105,7 +105,7 @@ private Q_SLOTS:
                         .startsWith("The data folder cannot be used: "));
             QVERIFY(
                 DataFolder::refusalText(problem, Language::German).startsWith("Der Datenordner"));
-            QVERIFY(!DataFolder::ensureExists(folder));
+            QVERIFY(!DataFolder::prepare(folder).isNone());
         }
     }
 };

@@ -23,14 +23,6 @@ class TestExclusiveNewFile : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_home.isValid());
-        qputenv("HOME", QFile::encodeName(m_home.path()));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.filePath("config")));
-        qputenv("TMPDIR", QFile::encodeName(m_home.path()));
-    }
-
     // While written: a private, recognisable new name next to the final one.
     void temporaryName()
     {
@@ -89,9 +81,6 @@ private slots:
         file.discard();
         QCOMPARE(TestFiles::read(dir.filePath("r")), QByteArray("someone else's"));
     }
-
-private:
-    QTemporaryDir m_home;
 };
 
 QTEST_GUILESS_MAIN(TestExclusiveNewFile)

@@ -16,14 +16,6 @@ class TestLockedInputFile : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_home.isValid());
-        qputenv("HOME", QFile::encodeName(m_home.path()));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.filePath("config")));
-        qputenv("TMPDIR", QFile::encodeName(m_home.path()));
-    }
-
     // Only a regular file of that name is opened; everything else is told
     // apart at once, a pipe without waiting for a writer.
     void refusals_data()
@@ -107,9 +99,6 @@ private slots:
         }
         QCOMPARE(input.unchanged(), change.isEmpty());
     }
-
-private:
-    QTemporaryDir m_home;
 };
 
 QTEST_GUILESS_MAIN(TestLockedInputFile)

@@ -1,14 +1,13 @@
 #include "TestFiles.h"
+#include "Unchangeable.h"
 #include "platform/FileAttributes.h"
 #include "shred/ClearReadOnly.h"
 #include "shred/OverwriteAndDelete.h"
 #include "shred/OverwriteBlocks.h"
-#include "shred/SecureDeleteFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
@@ -132,39 +131,6 @@ private:
     pid_t m_child = -1;
     int m_release = -1;
     bool m_locked = false;
-};
-
-// Makes a path unchangeable, also for root (the immutable attribute), and
-// changeable again at the end. Without root, write permission is taken away.
-class Unchangeable
-{
-public:
-    explicit Unchangeable(const QString &path)
-        : m_path(path)
-    {
-        if (::geteuid() == 0) {
-            m_immutable =
-                QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), path}) == 0;
-            m_active = m_immutable;
-        } else {
-            m_mode = modeOf(path);
-            m_active = ::chmod(QFile::encodeName(path).constData(), m_mode & ~0222) == 0;
-        }
-    }
-    ~Unchangeable()
-    {
-        if (m_immutable)
-            QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), m_path});
-        else if (m_active)
-            ::chmod(QFile::encodeName(m_path).constData(), m_mode);
-    }
-    bool active() const { return m_active; }
-
-private:
-    QString m_path;
-    mode_t m_mode = 0;
-    bool m_immutable = false;
-    bool m_active = false;
 };
 
 // Lowers the file size limit so that writes past `limit` bytes fail (EFBIG),
@@ -417,7 +383,8 @@ private Q_SLOTS:
         const QString file = path(QStringLiteral("clamp.bin"));
         QVERIFY(TestFiles::write(file, "content"));
         int seen = 0;
-        QVERIFY(SecureDeleteFile(file, count, nullptr, [&](int, unsigned char) { ++seen; }));
+        QVERIFY(
+            OverwriteAndDelete(file, planFor(count, [&](int, unsigned char) { ++seen; })).gone());
         QCOMPARE(seen, passes);
     }
 
@@ -430,8 +397,9 @@ private Q_SLOTS:
         QVERIFY(holder.open(QIODevice::ReadOnly));
         QCOMPARE(::flock(holder.handle(), LOCK_EX | LOCK_NB), 0);
         int passes = 0;
-        ShredReport report;
-        QVERIFY(SecureDeleteFile(file, 2, &report, [&](int, unsigned char) { ++passes; }));
+        const ShredReport report =
+            OverwriteAndDelete(file, planFor(2, [&](int, unsigned char) { ++passes; }));
+        QVERIFY(report.gone());
         QCOMPARE(report.outcome, ShredOutcome::RemovedEmpty);
         QCOMPARE(passes, 0);
         QVERIFY(!QFileInfo::exists(file));
@@ -439,8 +407,9 @@ private Q_SLOTS:
 
     void missingFileCountsAsDone()
     {
-        ShredReport report;
-        QVERIFY(SecureDeleteFile(path(QStringLiteral("never-there")), 2, &report));
+        const ShredReport report =
+            OverwriteAndDelete(path(QStringLiteral("never-there")), planFor(2));
+        QVERIFY(report.gone());
         QCOMPARE(report.outcome, ShredOutcome::NotFound);
     }
 
@@ -453,8 +422,8 @@ private Q_SLOTS:
             QFile holder(file);
             QVERIFY(holder.open(QIODevice::ReadOnly));
             QCOMPARE(::flock(holder.handle(), LOCK_SH | LOCK_NB), 0);
-            ShredReport report;
-            QVERIFY(!SecureDeleteFile(file, 1, &report));
+            const ShredReport report = OverwriteAndDelete(file, planFor(1));
+            QVERIFY(!report.gone());
             QCOMPARE(report.outcome, ShredOutcome::Refused);
             QCOMPARE(report.problem, ShredProblem::InUse);
             QCOMPARE(TestFiles::read(file), content);
@@ -462,13 +431,13 @@ private Q_SLOTS:
         {
             RecordLockHolder holder(file);
             QVERIFY(holder.locked());
-            ShredReport report;
-            QVERIFY(!SecureDeleteFile(file, 1, &report));
+            const ShredReport report = OverwriteAndDelete(file, planFor(1));
+            QVERIFY(!report.gone());
             QCOMPARE(report.problem, ShredProblem::InUse);
             QCOMPARE(TestFiles::read(file), content);
         }
         // Once the others let go it can be destroyed.
-        QVERIFY(SecureDeleteFile(file, 1));
+        QVERIFY(OverwriteAndDelete(file, planFor(1)).gone());
         QVERIFY(!QFileInfo::exists(file));
     }
 
@@ -481,8 +450,8 @@ private Q_SLOTS:
             Unchangeable guard(file);
             if (!guard.active())
                 QSKIP("cannot make a file unwritable here");
-            ShredReport report;
-            QVERIFY(!SecureDeleteFile(file, 1, &report));
+            const ShredReport report = OverwriteAndDelete(file, planFor(1));
+            QVERIFY(!report.gone());
             QCOMPARE(report.outcome, ShredOutcome::Refused);
             QCOMPARE(report.problem, ShredProblem::NoAccess);
             QCOMPARE(TestFiles::read(file), content);
@@ -500,7 +469,7 @@ private Q_SLOTS:
         QCOMPARE(modeOf(file), mode_t(0644));
         QVERIFY(ClearReadOnly(file)); // nothing to do the second time
         QCOMPARE(modeOf(file), mode_t(0644));
-        QVERIFY(SecureDeleteFile(file, 1));
+        QVERIFY(OverwriteAndDelete(file, planFor(1)).gone());
         QVERIFY(!QFileInfo::exists(file));
     }
 
@@ -522,9 +491,10 @@ private Q_SLOTS:
 
         const QString link = path(QStringLiteral("link"));
         QVERIFY(QFile::link(path(target), link));
-        ShredReport report;
         int passes = 0;
-        QVERIFY(!SecureDeleteFile(link, 1, &report, [&](int, unsigned char) { ++passes; }));
+        const ShredReport report =
+            OverwriteAndDelete(link, planFor(1, [&](int, unsigned char) { ++passes; }));
+        QVERIFY(!report.gone());
         QCOMPARE(report.problem, ShredProblem::SymbolicLink);
         QCOMPARE(passes, 0);
         // Neither the link nor what it points to changes.
@@ -558,8 +528,8 @@ private Q_SLOTS:
         // A pipe opened for writing would wait for a reader for ever.
         QElapsedTimer clock;
         clock.start();
-        ShredReport report;
-        QVERIFY(!SecureDeleteFile(special, 1, &report));
+        const ShredReport report = OverwriteAndDelete(special, planFor(1));
+        QVERIFY(!report.gone());
         QVERIFY(clock.elapsed() < 5000);
         QCOMPARE(report.outcome, ShredOutcome::Refused);
         QCOMPARE(report.problem, problem);
@@ -579,7 +549,8 @@ private Q_SLOTS:
         bool deleted = true;
         {
             FileSizeLimit limit(4096);
-            deleted = SecureDeleteFile(file, 1, &report, [&](int, unsigned char) { ++passes; });
+            report = OverwriteAndDelete(file, planFor(1, [&](int, unsigned char) { ++passes; }));
+            deleted = report.gone();
         }
         QVERIFY(!deleted);
         QCOMPARE(passes, 0);
@@ -598,8 +569,8 @@ private Q_SLOTS:
             Unchangeable guard(folder);
             if (!guard.active())
                 QSKIP("cannot make a folder unchangeable here");
-            ShredReport report;
-            QVERIFY(!SecureDeleteFile(file, 1, &report));
+            const ShredReport report = OverwriteAndDelete(file, planFor(1));
+            QVERIFY(!report.gone());
             QCOMPARE(report.outcome, ShredOutcome::OverwrittenNotRemoved);
             QCOMPARE(report.problem, ShredProblem::RemoveDenied);
             QCOMPARE(report.passesDone, 2);

@@ -1,5 +1,7 @@
+#include "RecordingObserver.h"
 #include "ScriptedPrompter.h"
 #include "TestFiles.h"
+#include "Unchangeable.h"
 #include "jobs/ShredJob.h"
 #include "platform/FileAttributes.h"
 #include "shred/DeleteProgress.h"
@@ -7,11 +9,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <functional>
 #include <memory>
 
 #include <sys/file.h>
@@ -19,59 +19,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Everything the run reported, kept for the test to look at.
-class RecordingObserver : public FileJobObserver
-{
-public:
-    QList<int> started;
-    QList<FileReport> reports;
-    quint64 lastDone = 0;
-    quint64 lastTotal = 0;
-    std::function<void(const FileReport &)> onDone;
-
-    void fileStarted(int index, const QString &) override { started.append(index); }
-    void bytesDone(quint64 done, quint64 total) override
-    {
-        lastDone = done;
-        lastTotal = total;
-    }
-    void fileDone(const FileReport &report) override
-    {
-        reports.append(report);
-        if (onDone)
-            onDone(report);
-    }
-};
-
-// Makes a folder refuse the removal of its files, also for root (the
-// immutable attribute), until the object goes.
-class Unchangeable
-{
-public:
-    explicit Unchangeable(const QString &path)
-        : m_path(path)
-    {
-        if (::geteuid() == 0)
-            m_active = m_immutable =
-                QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), path}) == 0;
-        else
-            m_active = ::chmod(QFile::encodeName(path).constData(), 0555) == 0;
-    }
-    ~Unchangeable()
-    {
-        if (m_immutable)
-            QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), m_path});
-        else if (m_active)
-            ::chmod(QFile::encodeName(m_path).constData(), 0755);
-    }
-    bool active() const { return m_active; }
-
-private:
-    QString m_path;
-    bool m_immutable = false;
-    bool m_active = false;
-};
 
 QByteArray filled(qsizetype size, unsigned char byte)
 {
@@ -345,7 +292,7 @@ private Q_SLOTS:
     {
         const QStringList paths = makeFiles({"a", "b", "c"});
         ShredJob job(paths, 1, Language::English, m_prompts, m_observer);
-        m_observer.onDone = [&job](const FileReport &) { job.cancel(); };
+        m_observer.onFileDone = [&job](const FileReport &) { job.cancel(); };
 
         const ShredJobResult result = job.run();
 
