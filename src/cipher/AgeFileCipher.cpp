@@ -103,7 +103,6 @@ FileWorkOutcome decryptFile(const QString &path, const QString &keyText,
     const std::optional<QString> result = FileCipher::decryptedPath(path);
     if (!result) {
         FileWorkOutcome outcome;
-        outcome.failedLayer = 0;
         outcome.failedInput = path;
         outcome.failure = FileFailure::NotEncryptedName;
         outcome.reason = FileRefusalTexts::reason(outcome.failure, Language::English, {});

@@ -80,7 +80,6 @@ private:
 FileWorkOutcome refused(const QString &path, FileFailure failure)
 {
     FileWorkOutcome outcome;
-    outcome.failedLayer = 0;
     outcome.failedInput = path;
     outcome.failure = failure;
     outcome.reason = FileRefusalTexts::text(failure, Language::English);

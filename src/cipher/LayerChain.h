@@ -40,24 +40,11 @@ enum class FileFailure {
 };
 
 // How the work on one file ended. failedInput is the file the work read,
-// failedLayer 0 when the failure concerns the input, the last layer when it
-// concerns the result; reason is the English explanation (the words of
-// failure plus the system's detail), detail the system's own error text.
+// reason the English explanation (the words of failure plus the system's
+// detail), detail the system's own error text.
 struct FileWorkOutcome
 {
-    FileWorkOutcome() = default;
-    FileWorkOutcome(bool ok, int failedLayer, const QString &failedInput, const QString &reason,
-                    const QString &result)
-        : ok(ok)
-        , failedLayer(failedLayer)
-        , failedInput(failedInput)
-        , reason(reason)
-        , result(result)
-    {
-    }
-
     bool ok = false;
-    int failedLayer = -1;
     QString failedInput;
     QString reason;
     QString result; // the file the work produced, after success
