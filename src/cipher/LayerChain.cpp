@@ -332,11 +332,7 @@ private:
     FileWorkOutcome refuse(FileFailure failure, const QString &detail)
     {
         m_output.discard();
-        m_outcome = FileWorkOutcome{};
-        m_outcome.failedInput = m_transform.input;
-        m_outcome.failure = failure;
-        m_outcome.detail = detail;
-        m_outcome.reason = FileRefusalTexts::reason(failure, Language::English, detail);
+        m_outcome = FileWorkOutcome::refused(m_transform.input, failure, detail);
         return m_outcome;
     }
 
@@ -352,6 +348,17 @@ private:
 };
 
 } // namespace
+
+FileWorkOutcome FileWorkOutcome::refused(const QString &input, FileFailure failure,
+                                         const QString &detail)
+{
+    FileWorkOutcome outcome;
+    outcome.failedInput = input;
+    outcome.failure = failure;
+    outcome.detail = detail;
+    outcome.reason = FileRefusalTexts::reason(failure, Language::English, detail);
+    return outcome;
+}
 
 FileWorkOutcome runFileTransform(const QString &keyText, const FileTransform &transform,
                                  const ByteProgress &progress)

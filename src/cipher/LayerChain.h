@@ -44,6 +44,11 @@ enum class FileFailure {
 // detail), detail the system's own error text.
 struct FileWorkOutcome
 {
+    // A failure of the work on input, with reason made from the failure's
+    // words and detail.
+    static FileWorkOutcome refused(const QString &input, FileFailure failure,
+                                   const QString &detail = {});
+
     bool ok = false;
     QString failedInput;
     QString reason;
@@ -70,11 +75,6 @@ using AcceptResult = std::function<bool(const QString &resultTempPath, const QSt
 FileWorkOutcome runLayerChain(const QString &keyText, const std::vector<LayerStep> &layers,
                               const ByteProgress &progress = {});
 
-// One file through the layers, with the safety rules of an in-place run:
-// the input must be a regular file of one name (apart from `ownNames`
-// further names the caller made itself), no other run may hold it or the
-// result's name, and the input is removed once the result is in place and
-// the input proved unchanged.
 class ExclusiveNewFile;
 class LockedInputFile;
 
@@ -105,5 +105,10 @@ struct FileTransform
     StreamBody body;
 };
 
+// One file through the layers, with the safety rules of an in-place run:
+// the input must be a regular file of one name (apart from `ownNames`
+// further names the caller made itself), no other run may hold it or the
+// result's name, and the input is removed once the result is in place and
+// the input proved unchanged.
 FileWorkOutcome runFileTransform(const QString &keyText, const FileTransform &transform,
                                  const ByteProgress &progress = {});
