@@ -157,8 +157,7 @@ HeaderStatus readHeader(QIODevice &in, int maxWorkFactor, ParsedHeader &header)
         return HeaderStatus::Malformed;
     const std::optional<QByteArray> salt = decodeBase64(arguments[1]);
     const std::optional<int> workFactor = parseWorkFactor(arguments[2]);
-    if (!salt || salt->size() != saltSize || !workFactor ||
-        *workFactor > std::min(maxWorkFactor, hardestWorkFactor))
+    if (!salt || salt->size() != saltSize || !workFactor || *workFactor > maxWorkFactor)
         return HeaderStatus::Malformed;
 
     // The body runs to the first line shorter than a full one, which may be
