@@ -127,9 +127,7 @@ Result decrypt(QIODevice &in, QIODevice &out, QByteArrayView passphrase, const P
                     payloadKey.span()))
         return Result::CryptoFailed;
 
-    const quint64 headerBytes = quint64(header.macInput.size()) + 1 +
-                                quint64(encodeBase64(header.mac).size()) + 1 + payloadNonceSize;
-    return openPayload(in, out, payloadKey, progress, headerBytes);
+    return openPayload(in, out, payloadKey, progress, quint64(header.size) + payloadNonceSize);
 }
 
 } // namespace age

@@ -191,6 +191,7 @@ HeaderStatus readHeader(QIODevice &in, int maxWorkFactor, ParsedHeader &header)
     header.stanza = ScryptStanza{*salt, *workFactor, *body};
     header.macInput = raw.first(macLineStart) + "---";
     header.mac = *mac;
+    header.size = raw.size();
     return HeaderStatus::Ok;
 }
 

@@ -39,6 +39,7 @@ struct ParsedHeader
     ScryptStanza stanza;
     QByteArray macInput;
     QByteArray mac;
+    qsizetype size = 0; // bytes read, up to the first payload byte
 };
 
 enum class HeaderStatus { Ok, Malformed, ReadFailed };
