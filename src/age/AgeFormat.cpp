@@ -18,11 +18,6 @@ std::span<unsigned char> bytesOf(QByteArray &array)
     return {reinterpret_cast<unsigned char *>(array.data()), std::size_t(array.size())};
 }
 
-bool cancelled(const Progress &progress)
-{
-    return progress.cancelled && progress.cancelled();
-}
-
 bool wrapKeyFor(QByteArrayView passphrase, QByteArrayView salt, int workFactor, Key &wrapKey)
 {
     QByteArray scryptSalt = scryptLabel.toByteArray();
