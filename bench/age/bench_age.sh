@@ -89,20 +89,16 @@ median() { sort -n -k"$2" "$1" | awk -v k="$2" '{v[NR]=$k} END {print v[int((NR+
 
 echo
 printf '%-17s %12s %12s %8s %14s %14s\n' step "ours s" "standard s" ratio "ours peak MiB" "standard MiB"
-for step in encrypt decrypt; do
-    ours_s=$(median "$work/ours_$step" 1)
-    age_s=$(median "$work/age_$step" 1)
-    ours_kib=$(sort -n -k2 "$work/ours_$step" | tail -1 | awk '{print $2}')
-    age_kib=$(sort -n -k2 "$work/age_$step" | tail -1 | awk '{print $2}')
-    awk -v s="$step" -v o="$ours_s" -v a="$age_s" -v om="$ours_kib" -v am="$age_kib" \
-        'BEGIN {printf "%-17s %12.2f %12.2f %8.2f %14.1f %14.1f\n", s, o, a, o / a, om / 1024, am / 1024}'
-done
-for step in encrypt decrypt; do
-    ours_s=$(median "$work/inplace_$step" 1)
-    age_s=$(median "$work/age_$step" 1)
-    ours_kib=$(sort -n -k2 "$work/inplace_$step" | tail -1 | awk '{print $2}')
-    age_kib=$(sort -n -k2 "$work/age_$step" | tail -1 | awk '{print $2}')
-    awk -v s="$step" -v o="$ours_s" -v a="$age_s" -v om="$ours_kib" -v am="$age_kib" \
-        'BEGIN {printf "%-17s %12.2f %12.2f %8.2f %14.1f %14.1f\n", s " in place", o, a, o / a, om / 1024, am / 1024}'
+for run in ours inplace; do
+    suffix=""
+    [[ $run == ours ]] || suffix=" in place"
+    for step in encrypt decrypt; do
+        ours_s=$(median "$work/${run}_$step" 1)
+        age_s=$(median "$work/age_$step" 1)
+        ours_kib=$(sort -n -k2 "$work/${run}_$step" | tail -1 | awk '{print $2}')
+        age_kib=$(sort -n -k2 "$work/age_$step" | tail -1 | awk '{print $2}')
+        awk -v s="$step$suffix" -v o="$ours_s" -v a="$age_s" -v om="$ours_kib" -v am="$age_kib" \
+            'BEGIN {printf "%-17s %12.2f %12.2f %8.2f %14.1f %14.1f\n", s, o, a, o / a, om / 1024, am / 1024}'
+    done
 done
 echo "($size_mib MiB, work factor 18, medians of $rounds rounds, peak memory the largest seen)"

@@ -4,14 +4,17 @@
 #   openssl enc -rc4, two passes     the same two RC4 layers through an intermediate file
 #   cp + sync                        one plain copy of the file, flushed to disk
 # All tools work on the same random file, warm in the page cache; the disk is
-# synced before each clock starts. Rounds rotate nothing but repeat the set;
-# the medians are compared. Peak resident memory comes from /usr/bin/time.
+# synced before each clock starts. Rounds repeat the set (with a baseline
+# build, the two take turns at going first); the medians are compared. Peak
+# resident memory comes from /usr/bin/time.
 #
 # Usage: bench/cipher/bench_cipher.sh [BIN_DIR] [WORK_DIR]
 #   BIN_DIR   folder of velmora2-cli (default: build/bin)
 #   WORK_DIR  folder on the disk to measure (default: the current folder)
 # Environment: SIZE_MIB (default 512), ROUNDS (default 3); BASELINE_CLI, the
-# path of another velmora2-cli (an older build) to measure in the same rounds.
+# path of another velmora2-cli (an older build) to measure in the same rounds;
+# MEMORY_DIR (default /dev/shm, "none" to skip), where the runs without a disk
+# take place.
 # Targets: encrypt and decrypt each <= 0.7 x the two openssl passes and
 # <= 1.5 x (cp + flush); peak resident memory < 64 MiB.
 set -euo pipefail

@@ -18,11 +18,6 @@ std::span<unsigned char> bytesOf(QByteArray &array)
     return {reinterpret_cast<unsigned char *>(array.data()), std::size_t(array.size())};
 }
 
-bool cancelled(const Progress &progress)
-{
-    return progress.cancelled && progress.cancelled();
-}
-
 bool wrapKeyFor(QByteArrayView passphrase, QByteArrayView salt, int workFactor, Key &wrapKey)
 {
     QByteArray scryptSalt = scryptLabel.toByteArray();
@@ -127,9 +122,7 @@ Result decrypt(QIODevice &in, QIODevice &out, QByteArrayView passphrase, const P
                     payloadKey.span()))
         return Result::CryptoFailed;
 
-    const quint64 headerBytes = quint64(header.macInput.size()) + 1 +
-                                quint64(encodeBase64(header.mac).size()) + 1 + payloadNonceSize;
-    return openPayload(in, out, payloadKey, progress, headerBytes);
+    return openPayload(in, out, payloadKey, progress, quint64(header.size) + payloadNonceSize);
 }
 
 } // namespace age

@@ -157,8 +157,7 @@ HeaderStatus readHeader(QIODevice &in, int maxWorkFactor, ParsedHeader &header)
         return HeaderStatus::Malformed;
     const std::optional<QByteArray> salt = decodeBase64(arguments[1]);
     const std::optional<int> workFactor = parseWorkFactor(arguments[2]);
-    if (!salt || salt->size() != saltSize || !workFactor ||
-        *workFactor > std::min(maxWorkFactor, hardestWorkFactor))
+    if (!salt || salt->size() != saltSize || !workFactor || *workFactor > maxWorkFactor)
         return HeaderStatus::Malformed;
 
     // The body runs to the first line shorter than a full one, which may be
@@ -192,6 +191,7 @@ HeaderStatus readHeader(QIODevice &in, int maxWorkFactor, ParsedHeader &header)
     header.stanza = ScryptStanza{*salt, *workFactor, *body};
     header.macInput = raw.first(macLineStart) + "---";
     header.mac = *mac;
+    header.size = raw.size();
     return HeaderStatus::Ok;
 }
 

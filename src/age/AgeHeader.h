@@ -14,7 +14,6 @@ namespace age {
 inline constexpr qsizetype saltSize = 16;
 inline constexpr qsizetype stanzaBodySize = 32; // sealed 16-byte file key
 inline constexpr qsizetype macSize = 32;
-inline constexpr int hardestWorkFactor = 22;
 
 // Canonical base64 without '=' padding, as every header field uses.
 QByteArray encodeBase64(QByteArrayView bytes);
@@ -40,6 +39,7 @@ struct ParsedHeader
     ScryptStanza stanza;
     QByteArray macInput;
     QByteArray mac;
+    qsizetype size = 0; // bytes read, up to the first payload byte
 };
 
 enum class HeaderStatus { Ok, Malformed, ReadFailed };

@@ -27,11 +27,6 @@ private:
     std::array<unsigned char, aeadNonceSize> m_bytes{};
 };
 
-bool cancelled(const Progress &progress)
-{
-    return progress.cancelled && progress.cancelled();
-}
-
 void report(const Progress &progress, quint64 done)
 {
     if (progress.bytesDone)
@@ -60,6 +55,11 @@ struct WipedBuffer
 };
 
 } // namespace
+
+bool cancelled(const Progress &progress)
+{
+    return progress.cancelled && progress.cancelled();
+}
 
 qint64 readFully(QIODevice &in, char *data, qint64 want)
 {

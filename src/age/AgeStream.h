@@ -24,4 +24,7 @@ Result openPayload(QIODevice &in, QIODevice &out, const Key &payloadKey, const P
 // Reads until want bytes or the end of the input; -1 on a read error.
 qint64 readFully(QIODevice &in, char *data, qint64 want);
 
+// Whether the caller asked to stop.
+bool cancelled(const Progress &progress);
+
 } // namespace age

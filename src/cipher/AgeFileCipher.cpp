@@ -2,7 +2,6 @@
 
 #include "age/AgeKeys.h"
 #include "cipher/FileCipher.h"
-#include "cipher/FileRefusalTexts.h"
 #include "platform/ExclusiveNewFile.h"
 #include "platform/LockedInputFile.h"
 #include "platform/SafeOpen.h"
@@ -101,14 +100,8 @@ FileWorkOutcome decryptFile(const QString &path, const QString &keyText,
                             const ByteProgress &progress, const CancelCheck &cancelled)
 {
     const std::optional<QString> result = FileCipher::decryptedPath(path);
-    if (!result) {
-        FileWorkOutcome outcome;
-        outcome.failedLayer = 0;
-        outcome.failedInput = path;
-        outcome.failure = FileFailure::NotEncryptedName;
-        outcome.reason = FileRefusalTexts::reason(outcome.failure, Language::English, {});
-        return outcome;
-    }
+    if (!result)
+        return FileWorkOutcome::refused(path, FileFailure::NotEncryptedName);
     return run(Direction::Decrypt, path, *result, keyText, progress, age::defaultWorkFactor,
                cancelled);
 }

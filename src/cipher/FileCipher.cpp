@@ -1,6 +1,5 @@
 #include "cipher/FileCipher.h"
 
-#include "cipher/FileRefusalTexts.h"
 #include "platform/ExclusiveNewFile.h"
 #include "platform/FileIdentity.h"
 #include "platform/FileLinks.h"
@@ -77,16 +76,6 @@ private:
     std::map<QString, FileIdentity> m_backups;
 };
 
-FileWorkOutcome refused(const QString &path, FileFailure failure)
-{
-    FileWorkOutcome outcome;
-    outcome.failedLayer = 0;
-    outcome.failedInput = path;
-    outcome.failure = failure;
-    outcome.reason = FileRefusalTexts::text(failure, Language::English);
-    return outcome;
-}
-
 // Puts a copy of `from` at `to` through a new file and a rename, so that
 // `to` is replaced only by a complete copy, and a link there only as a link.
 bool copyReplacing(const QString &from, const QString &to)
@@ -149,7 +138,7 @@ FileWorkOutcome decryptFile(const QString &path, const QString &keyText,
 {
     const std::optional<QString> output = decryptedPath(path);
     if (!output)
-        return refused(path, FileFailure::NotEncryptedName);
+        return FileWorkOutcome::refused(path, FileFailure::NotEncryptedName);
     FileTransform transform;
     transform.input = path;
     transform.output = *output;

@@ -225,23 +225,21 @@ public:
             return m_outcome;
         if (!m_output.create(m_transform.output)) {
             const bool denied = m_output.error() == EACCES || m_output.error() == EPERM;
-            return refuseOutput(denied ? FileFailure::AccessDenied : FileFailure::WriteFailed,
-                                m_output.errorText());
+            return refuse(denied ? FileFailure::AccessDenied : FileFailure::WriteFailed,
+                          m_output.errorText());
         }
         const StreamEnd end = m_transform.body
                                   ? m_transform.body(m_input, m_output)
                                   : streamLayers(m_ciphers, m_input, m_output, m_progress);
-        if (end.failure == FileFailure::ReadFailed)
-            return refuseInput(end.failure, end.detail);
         if (end.failure != FileFailure::None)
-            return refuseOutput(end.failure, end.detail);
+            return refuse(end.failure, end.detail);
         // Private while being written; the input's permissions once complete.
         m_output.takeAttributes(m_input.identity());
         if (!m_output.flushToDisk())
-            return refuseOutput(FileFailure::WriteFailed, m_output.errorText());
+            return refuse(FileFailure::WriteFailed, m_output.errorText());
         if (m_transform.acceptResult &&
             !m_transform.acceptResult(m_output.path(), m_transform.output))
-            return refuseOutput(FileFailure::ResultDoesNotFit, QString());
+            return refuse(FileFailure::ResultDoesNotFit, QString());
         return finish();
     }
 
@@ -249,10 +247,10 @@ private:
     bool openInput()
     {
         if (!m_input.open(m_transform.input))
-            return refuseInput(inputFailure(m_input.failure()), m_input.errorText()), false;
+            return refuse(inputFailure(m_input.failure()), m_input.errorText()), false;
         const quint64 allowed = 1 + m_transform.ownNames;
         if (m_transform.refuseFurtherNames && m_input.identity().links > allowed)
-            return refuseInput(FileFailure::MultipleNames, QString()), false;
+            return refuse(FileFailure::MultipleNames, QString()), false;
         m_input.adviseSequential();
         return true;
     }
@@ -274,16 +272,16 @@ private:
             if (m_resultName.open(m_transform.output))
                 return true;
             if (m_resultName.failure() == LockedInputFile::Failure::InUse)
-                return refuseOutput(FileFailure::InUse, QString()), false;
+                return refuse(FileFailure::InUse, QString()), false;
             // Gone or replaced by a link meanwhile: the rename handles both.
             return true;
         case FileIdentity::Kind::Folder:
         case FileIdentity::Kind::Other:
-            return refuseOutput(FileFailure::ResultNameBlocked, QString()), false;
+            return refuse(FileFailure::ResultNameBlocked, QString()), false;
         case FileIdentity::Kind::Unreadable:
             break;
         }
-        return refuseOutput(FileFailure::AccessDenied, QString()), false;
+        return refuse(FileFailure::AccessDenied, QString()), false;
     }
 
     bool keyLayers()
@@ -297,7 +295,7 @@ private:
                     m_ciphers[k].InitStr(m_key, hashClass<Sha256>);
             }
         } catch (const CipherError &error) {
-            return refuseInput(FileFailure::KeyUnusable, QString::fromUtf8(error.what())), false;
+            return refuse(FileFailure::KeyUnusable, QString::fromUtf8(error.what())), false;
         }
         return true;
     }
@@ -313,15 +311,15 @@ private:
     FileWorkOutcome finish()
     {
         if (!m_input.unchanged())
-            return refuseInput(changed(), QString());
+            return refuse(changed(), QString());
         if (!m_output.place(m_placing)) {
             if (m_output.error() == EEXIST)
-                return refuseOutput(FileFailure::ResultNameAppeared, QString());
-            return refuseOutput(FileFailure::WriteFailed, m_output.errorText());
+                return refuse(FileFailure::ResultNameAppeared, QString());
+            return refuse(FileFailure::WriteFailed, m_output.errorText());
         }
         if (!m_input.unchanged()) {
             m_output.discard();
-            return refuseInput(changed(), QString());
+            return refuse(changed(), QString());
         }
         if (m_transform.removeInput &&
             FileLinks::removeIfSame(m_transform.input, m_input.identity()))
@@ -331,27 +329,11 @@ private:
         return m_outcome;
     }
 
-    FileWorkOutcome refuse(int layer, FileFailure failure, const QString &detail)
+    FileWorkOutcome refuse(FileFailure failure, const QString &detail)
     {
         m_output.discard();
-        m_outcome = FileWorkOutcome{};
-        m_outcome.failedLayer = layer;
-        m_outcome.failedInput = m_transform.input;
-        m_outcome.failure = failure;
-        m_outcome.detail = detail;
-        m_outcome.reason = FileRefusalTexts::reason(failure, Language::English, detail);
+        m_outcome = FileWorkOutcome::refused(m_transform.input, failure, detail);
         return m_outcome;
-    }
-
-    FileWorkOutcome refuseInput(FileFailure failure, const QString &detail)
-    {
-        return refuse(0, failure, detail);
-    }
-
-    FileWorkOutcome refuseOutput(FileFailure failure, const QString &detail)
-    {
-        const int last = std::max(0, int(m_transform.layersUseSha1.size()) - 1);
-        return refuse(last, failure, detail);
     }
 
     const QString m_key;
@@ -367,6 +349,17 @@ private:
 
 } // namespace
 
+FileWorkOutcome FileWorkOutcome::refused(const QString &input, FileFailure failure,
+                                         const QString &detail)
+{
+    FileWorkOutcome outcome;
+    outcome.failedInput = input;
+    outcome.failure = failure;
+    outcome.detail = detail;
+    outcome.reason = FileRefusalTexts::reason(failure, Language::English, detail);
+    return outcome;
+}
+
 FileWorkOutcome runFileTransform(const QString &keyText, const FileTransform &transform,
                                  const ByteProgress &progress)
 {
@@ -377,8 +370,11 @@ FileWorkOutcome runFileTransform(const QString &keyText, const FileTransform &tr
 FileWorkOutcome runLayerChain(const QString &keyText, const std::vector<LayerStep> &layers,
                               const ByteProgress &progress)
 {
-    if (layers.empty())
-        return FileWorkOutcome{true, -1, QString(), QString(), QString()};
+    if (layers.empty()) {
+        FileWorkOutcome nothingToDo;
+        nothingToDo.ok = true;
+        return nothingToDo;
+    }
     FileTransform transform;
     transform.input = layers.front().input;
     transform.output = layers.back().output;

@@ -40,24 +40,16 @@ enum class FileFailure {
 };
 
 // How the work on one file ended. failedInput is the file the work read,
-// failedLayer 0 when the failure concerns the input, the last layer when it
-// concerns the result; reason is the English explanation (the words of
-// failure plus the system's detail), detail the system's own error text.
+// reason the English explanation (the words of failure plus the system's
+// detail), detail the system's own error text.
 struct FileWorkOutcome
 {
-    FileWorkOutcome() = default;
-    FileWorkOutcome(bool ok, int failedLayer, const QString &failedInput, const QString &reason,
-                    const QString &result)
-        : ok(ok)
-        , failedLayer(failedLayer)
-        , failedInput(failedInput)
-        , reason(reason)
-        , result(result)
-    {
-    }
+    // A failure of the work on input, with reason made from the failure's
+    // words and detail.
+    static FileWorkOutcome refused(const QString &input, FileFailure failure,
+                                   const QString &detail = {});
 
     bool ok = false;
-    int failedLayer = -1;
     QString failedInput;
     QString reason;
     QString result; // the file the work produced, after success
@@ -83,11 +75,6 @@ using AcceptResult = std::function<bool(const QString &resultTempPath, const QSt
 FileWorkOutcome runLayerChain(const QString &keyText, const std::vector<LayerStep> &layers,
                               const ByteProgress &progress = {});
 
-// One file through the layers, with the safety rules of an in-place run:
-// the input must be a regular file of one name (apart from `ownNames`
-// further names the caller made itself), no other run may hold it or the
-// result's name, and the input is removed once the result is in place and
-// the input proved unchanged.
 class ExclusiveNewFile;
 class LockedInputFile;
 
@@ -118,5 +105,10 @@ struct FileTransform
     StreamBody body;
 };
 
+// One file through the layers, with the safety rules of an in-place run:
+// the input must be a regular file of one name (apart from `ownNames`
+// further names the caller made itself), no other run may hold it or the
+// result's name, and the input is removed once the result is in place and
+// the input proved unchanged.
 FileWorkOutcome runFileTransform(const QString &keyText, const FileTransform &transform,
                                  const ByteProgress &progress = {});

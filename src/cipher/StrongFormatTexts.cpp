@@ -1,5 +1,7 @@
 #include "cipher/StrongFormatTexts.h"
 
+#include "cipher/FileRefusalTexts.h"
+
 namespace {
 
 QString pick(Language language, const char *german, const char *english)
@@ -13,7 +15,7 @@ namespace StrongFormatTexts {
 
 QString WrongKeyOrDamaged(Language language)
 {
-    return pick(language, "falscher Schlüssel oder beschädigte Datei", "wrong key or damaged file");
+    return FileRefusalTexts::text(FileFailure::WrongKeyOrDamaged, language);
 }
 
 QString KeyDoesNotSeemToFit(Language language)

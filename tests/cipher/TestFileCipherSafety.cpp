@@ -406,7 +406,8 @@ private slots:
     // The German words exist for every failure.
     void germanTexts()
     {
-        for (int kind = int(FileFailure::NotFound); kind <= int(FileFailure::KeyUnusable); ++kind) {
+        for (int kind = int(FileFailure::NotFound); kind <= int(FileFailure::CryptoFailed);
+             ++kind) {
             const auto failure = FileFailure(kind);
             QVERIFY(!FileRefusalTexts::text(failure, Language::German).isEmpty());
             QVERIFY(FileRefusalTexts::text(failure, Language::German) !=
