@@ -23,6 +23,9 @@ DASH_CLOSE="430 17"   # the dashboard's X panel
 
 swapped() { [ -e "$1" ] && [ ! -e "$2" ]; }
 
+# more_files_than FOLDER COUNT: the folder holds more than COUNT files.
+more_files_than() { [ "$(find "$1" -type f | wc -l)" -gt "$2" ]; }
+
 # Waits until a file exists and another does not.
 wait_for_swap() { vm_wait_until 20 swapped "$1" "$2"; }
 
@@ -159,7 +162,7 @@ quit_during_run() {
     vm_click "$window" $ENCRYPT
     # The first file's output appears beside the originals: the run is on.
     vm_check "quit: the run started" \
-        vm_wait_until 30 test "$(find "$files" -type f | wc -l)" -gt $count
+        vm_wait_until 30 more_files_than "$files" $count
     local started=$SECONDS
     vm_click "$dash" $DASH_CLOSE
     vm_wait_exit 120
