@@ -19,18 +19,6 @@ START="15 14"         # first tool-bar button: delete files
 CLOSE="254 436"       # the close button
 DASH_CLOSE="430 17"   # the dashboard's X panel
 
-# wait_until SECONDS COMMAND...: runs the test command every 50 ms until it
-# holds; false when it still does not after the time.
-wait_until() {
-    local limit=$1 i
-    shift
-    for i in $(seq 1 $((limit * 20))); do
-        "$@" && return 0
-        sleep 0.05
-    done
-    return 1
-}
-
 # wait_settled ID: waits until two pictures of the window in a row are the
 # same, that is until it has painted what it was given (a folder's files, a
 # filled list, a result).
@@ -44,7 +32,7 @@ window_unchanged() {
 }
 wait_settled() {
     SETTLED_PREVIOUS=""
-    wait_until 10 window_unchanged "$1" || vm_fail "window $1 kept changing"
+    vm_wait_until 10 window_unchanged "$1" || vm_fail "window $1 kept changing"
 }
 
 files_gone() {
@@ -101,7 +89,7 @@ session() {
     vm_key "$confirm" Return
     vm_wait_window_gone "Best.*tigen"
 
-    wait_until 20 files_gone "$files/report.txt" "$files/photo.jpg" "$files/notes.odt"
+    vm_wait_until 20 files_gone "$files/report.txt" "$files/photo.jpg" "$files/notes.odt"
     for name in report.txt photo.jpg notes.odt; do
         vm_check "$language: $name is gone" test ! -e "$files/$name"
     done

@@ -21,21 +21,13 @@ DECRYPT="289 14"      # second tool-bar button
 CLOSE="310 374"       # the close button
 DASH_CLOSE="430 17"   # the dashboard's X panel
 
-# wait_until SECONDS COMMAND...: polls a condition for at most SECONDS.
-wait_until() {
-    local limit=$1 i
-    shift
-    for i in $(seq 1 $((limit * 20))); do
-        "$@" && return 0
-        sleep 0.05
-    done
-    return 1
-}
-
 swapped() { [ -e "$1" ] && [ ! -e "$2" ]; }
 
+# more_files_than FOLDER COUNT: the folder holds more than COUNT files.
+more_files_than() { [ "$(find "$1" -type f | wc -l)" -gt "$2" ]; }
+
 # Waits until a file exists and another does not.
-wait_for_swap() { wait_until 20 swapped "$1" "$2"; }
+wait_for_swap() { vm_wait_until 20 swapped "$1" "$2"; }
 
 # click_until ID X Y SECONDS COMMAND...: clicks, and clicks again while the
 # condition does not hold (a click on a button that a run still disables
@@ -45,7 +37,7 @@ click_until() {
     shift 4
     for i in $(seq 1 "$limit"); do
         vm_click "$id" "$x" "$y"
-        wait_until 1 "$@" && return 0
+        vm_wait_until 1 "$@" && return 0
     done
     return 1
 }
@@ -126,7 +118,7 @@ session() {
     vm_check "$language: report.doc.enc became report.doc again" \
         click_until "$window" $DECRYPT 20 swapped "$files/report.doc" "$files/report.doc.enc"
     vm_check "$language: the original bytes are back" cmp -s "$files/report.doc" "$VM_HOME/original-$language"
-    vm_check "$language: the backup copy is gone" wait_until 10 test ! -e "$files/bakreport.doc.enc"
+    vm_check "$language: the backup copy is gone" vm_wait_until 10 test ! -e "$files/bakreport.doc.enc"
     vm_check "$language: the unlisted file is untouched" test "$(cat "$files/keep.txt")" = "keep me"
     vm_check "$language: no box is left open" test -z "$(vm_find_window "Decrypt")$(vm_find_window "Encrypt")"
 
@@ -170,7 +162,7 @@ quit_during_run() {
     vm_click "$window" $ENCRYPT
     # The first file's output appears beside the originals: the run is on.
     vm_check "quit: the run started" \
-        wait_until 30 test "$(find "$files" -type f | wc -l)" -gt $count
+        vm_wait_until 30 more_files_than "$files" $count
     local started=$SECONDS
     vm_click "$dash" $DASH_CLOSE
     vm_wait_exit 120

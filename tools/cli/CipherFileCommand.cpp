@@ -110,7 +110,7 @@ std::optional<FileFormat> formatFromWord(const QString &word)
 
 // Takes "--format FORMAT" / "--format=FORMAT" (encrypt) and "--force"
 // (decrypt) from the options before "--"; false after a usage error.
-bool CipherFileCommand::takeOptions(QStringList &args, CliIo &io)
+bool CipherFileCommand::takeOptions(QStringList &args, RunOptions &options, CliIo &io) const
 {
     const QString formatOption = QStringLiteral("--format");
     for (qsizetype index = 0; index < args.size();) {
@@ -118,7 +118,7 @@ bool CipherFileCommand::takeOptions(QStringList &args, CliIo &io)
         if (arg == QLatin1String("--"))
             break;
         if (m_decrypting && arg == QLatin1String("--force")) {
-            m_force = true;
+            options.force = true;
             args.removeAt(index);
             continue;
         }
@@ -142,7 +142,7 @@ bool CipherFileCommand::takeOptions(QStringList &args, CliIo &io)
                        << "\" (age, legacy or compatible)\n";
                 return false;
             }
-            m_format = *format;
+            options.format = format;
             continue;
         }
         ++index;
@@ -156,21 +156,16 @@ int CipherFileCommand::run(const QStringList &arguments, CliIo &io)
     const std::optional<QString> key = takeKeyText(args, io);
     if (!key)
         return ExitUsage;
-    // Without --format, the format chosen for new files in the settings.
-    m_format = FormatChoice::load(DataFolder::path());
-    m_force = false;
-    if (!takeOptions(args, io))
+    RunOptions options;
+    if (!takeOptions(args, options, io))
         return ExitUsage;
-    const qsizetype separator = args.indexOf(QStringLiteral("--"));
-    const QStringList options = separator < 0 ? args : args.mid(0, separator);
-    for (const QString &option : options) {
+    for (const QString &option : optionWords(args)) {
         if (option.startsWith(QLatin1Char('-')) && option != QLatin1String("-")) {
             io.err << "velmora2-cli: unknown option \"" << option << "\"\n" << usage();
             return ExitUsage;
         }
     }
-    if (separator >= 0)
-        args.removeAt(separator);
+    args.removeOne(QStringLiteral("--"));
     if (args.isEmpty()) {
         io.err << "velmora2-cli: no file given\n" << usage();
         return ExitUsage;
@@ -185,8 +180,12 @@ int CipherFileCommand::run(const QStringList &arguments, CliIo &io)
     jobOptions.markedEncrypted = m_decrypting;
     jobOptions.afterFailure = AfterFailure::GoOn;
     jobOptions.language = Language::English;
-    jobOptions.format = m_format;
-    jobOptions.unfitResult = m_force ? UnfitResult::Keep : UnfitResult::Refuse;
+    // Without --format, the format chosen for new files in the settings.
+    // Decrypting reads whichever format each file has.
+    if (!m_decrypting && !options.format)
+        options.format = FormatChoice::load(DataFolder::path());
+    jobOptions.format = options.format.value_or(FileFormat::Compatible);
+    jobOptions.unfitResult = options.force ? UnfitResult::Keep : UnfitResult::Refuse;
     CliPrompter prompter(io.err);
     TerminalObserver observer(args, io);
     EncryptJob job(*key, paths, jobOptions, observer, prompter);

@@ -3,6 +3,8 @@
 #include "CliCommand.h"
 #include "cipher/FileFormat.h"
 
+#include <optional>
+
 // "encrypt" and "decrypt": every FILE through the same job as the encrypt
 // window's runs, without its questions; the original deleted only on success.
 class CipherFileCommand : public CliCommand
@@ -17,9 +19,14 @@ protected:
     }
 
 private:
-    bool takeOptions(QStringList &args, CliIo &io);
+    // What one run's own options asked for.
+    struct RunOptions
+    {
+        std::optional<FileFormat> format; // --format (encrypt)
+        bool force = false;               // --force (decrypt)
+    };
+
+    bool takeOptions(QStringList &args, RunOptions &options, CliIo &io) const;
 
     bool m_decrypting;
-    FileFormat m_format = FileFormat::Compatible;
-    bool m_force = false;
 };

@@ -9,26 +9,38 @@
 
 namespace {
 
-// The backup: copies the files that lie directly in one folder (no
-// subfolders, no hidden files) into another, each replacing an older copy,
-// and prints the count.
-int copyFolder(const QString &from, const QString &to, const char *doneText, CliIo &io)
+// The files that lie directly in a folder (no subfolders, no hidden files).
+// ExitOk, or after saying why: ExitUsage when the folder cannot be listed,
+// ExitFailed when it holds no file.
+int listFiles(const QString &folder, QStringList &names, CliIo &io)
 {
     QString error;
-    const std::optional<QStringList> names = FolderCopy::listFiles(from, &error);
-    if (!names) {
+    const std::optional<QStringList> listed = FolderCopy::listFiles(folder, &error);
+    if (!listed) {
         io.err << "velmora2-cli: " << error << '\n';
         return ExitUsage;
     }
-    if (names->isEmpty()) {
-        io.err << "velmora2-cli: No files in " << QDir::toNativeSeparators(from) << '\n';
+    if (listed->isEmpty()) {
+        io.err << "velmora2-cli: No files in " << QDir::toNativeSeparators(folder) << '\n';
         return ExitFailed;
     }
+    names = *listed;
+    return ExitOk;
+}
+
+// The backup: copies the data folder's files into another folder, each
+// replacing an older copy, and prints the count.
+int backUp(const QString &from, const QString &to, CliIo &io)
+{
+    QStringList names;
+    if (const int listed = listFiles(from, names, io); listed != ExitOk)
+        return listed;
     const QString source = FolderCopy::withTrailingDelimiter(from);
     const QString target = FolderCopy::withTrailingDelimiter(to);
+    QString error;
     int failed = 0;
     int count = 0;
-    for (const QString &name : *names) {
+    for (const QString &name : std::as_const(names)) {
         if (!QFileInfo(source + name).isFile())
             continue;
         if (FolderCopy::copyReplacing(source + name, target + name, &error)) {
@@ -38,7 +50,7 @@ int copyFolder(const QString &from, const QString &to, const char *doneText, Cli
             io.err << "velmora2-cli: not copied: " << error << '\n';
         }
     }
-    io.out << count << doneText << '\n';
+    io.out << count << " file(s) saved." << '\n';
     return failed == 0 ? ExitOk : ExitFailed;
 }
 
@@ -85,7 +97,7 @@ public:
                    << '\n';
             return ExitFailed;
         }
-        return copyFolder(DataFolder::path(), folder, " file(s) saved.", io);
+        return backUp(DataFolder::path(), folder, io);
     }
 };
 
@@ -123,18 +135,11 @@ public:
                    << '\n';
             return ExitFailed;
         }
-        QString error;
-        const std::optional<QStringList> names = FolderCopy::listFiles(folder, &error);
-        if (!names) {
-            io.err << "velmora2-cli: " << error << '\n';
-            return ExitUsage;
-        }
-        if (names->isEmpty()) {
-            io.err << "velmora2-cli: No files in " << QDir::toNativeSeparators(folder) << '\n';
-            return ExitFailed;
-        }
+        QStringList names;
+        if (const int listed = listFiles(folder, names, io); listed != ExitOk)
+            return listed;
         const RestoreOutcome outcome =
-            DataRestore::run(FolderCopy::withTrailingDelimiter(folder), *names, dataFolder);
+            DataRestore::run(FolderCopy::withTrailingDelimiter(folder), names, dataFolder);
         if (outcome.refused()) {
             io.err << "velmora2-cli: " << outcome.refusalText(Language::English) << '\n';
             return ExitFailed;

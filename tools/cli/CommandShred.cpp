@@ -73,7 +73,6 @@ public:
         if (!m_signals)
             m_signals.emplace();
         stopIfAsked();
-        m_path = path;
         m_lastPercent = -1;
         const FileAttributes attributes = FileAttributes::query(path);
         m_large =
@@ -117,7 +116,6 @@ private:
     CliIo &m_io;
     ShredJob *m_job = nullptr;
     std::optional<StopSignals> m_signals;
-    QString m_path;
     bool m_large = false;
     int m_lastPercent = -1;
 };
@@ -224,6 +222,7 @@ public:
         }
 
         int deleted = 0;
+        bool interrupted = false;
         if (!paths.isEmpty()) {
             io.err.flush();
             TerminalPrompter prompter(io, assumeYes);
@@ -237,7 +236,8 @@ public:
             }
             deleted = result.done;
             refused += result.notDeleted();
-            if (result.cancelled) {
+            interrupted = result.cancelled;
+            if (interrupted) {
                 const int left = result.total - result.done - result.notDeleted() -
                                  (result.partlyOverwritten.isEmpty() ? 0 : 1);
                 io.err << Prefix << "interrupted";
@@ -246,12 +246,10 @@ public:
                            << result.passesDone << " of " << result.passes
                            << " passes) and was not deleted";
                 io.err << "; " << left << " file(s) not started\n";
-                io.out << deleted << " file(s) deleted, " << refused << " file(s) refused\n";
-                return ExitFailed;
             }
         }
         io.out << deleted << " file(s) deleted, " << refused << " file(s) refused\n";
-        return refused > 0 ? ExitFailed : ExitOk;
+        return refused > 0 || interrupted ? ExitFailed : ExitOk;
     }
 };
 
