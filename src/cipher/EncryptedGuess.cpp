@@ -280,7 +280,7 @@ bool IsEncryptedText(const QString &Text)
     return expected > static_cast<double>(printable.size());
 }
 
-bool LooksEncrypted(const QString &Path, Prompter &prompter, int language)
+bool LooksEncrypted(const QString &Path, Prompter &prompter, Language language)
 {
     ContentUnchecked = true;
     const QFileInfo info(Path);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/Language.h"
+
 #include <QString>
 
 class Prompter;
@@ -29,4 +31,4 @@ bool IsEncryptedText(const QString &Text);
 // types are judged by their first seven lines, anything else as plain.
 // Warns through prompter when some but not nearly all of the lines look
 // encrypted. Throws FileReadError when the file exists but cannot be read.
-bool LooksEncrypted(const QString &Path, Prompter &prompter, int language);
+bool LooksEncrypted(const QString &Path, Prompter &prompter, Language language);

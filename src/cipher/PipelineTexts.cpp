@@ -1,53 +1,44 @@
 #include "cipher/PipelineTexts.h"
 
-namespace {
-
-QString pick(int language, const char *german, const char *english)
-{
-    return language == 0 ? QString::fromUtf8(german) : QString::fromUtf8(english);
-}
-
-} // namespace
-
 namespace PipelineTexts {
 
-QString AccessDenied(int language)
+QString AccessDenied(Language language)
 {
-    return pick(language, "Zugriff verweigert! Sie besitzen nicht die nötigen Rechte!",
-                "Access denied! You do not have the required rights for this operation!");
+    return textFor(language, "Zugriff verweigert! Sie besitzen nicht die nötigen Rechte!",
+                   "Access denied! You do not have the required rights for this operation!");
 }
 
-QString PossiblyEncrypted(int language)
+QString PossiblyEncrypted(Language language)
 {
-    return pick(language, "Daten möglicherweise bereits verschlüsselt. Trotzdem fortfahren?",
-                "File(s) possibly already encrypted. Continue anyway?");
+    return textFor(language, "Daten möglicherweise bereits verschlüsselt. Trotzdem fortfahren?",
+                   "File(s) possibly already encrypted. Continue anyway?");
 }
 
-QString SureEncrypted(int language)
+QString SureEncrypted(Language language)
 {
-    return pick(language, "Sind Sie sicher, dass diese Daten verschlüsselt sind?",
-                "Are you sure these file(s) are encrypted?");
+    return textFor(language, "Sind Sie sicher, dass diese Daten verschlüsselt sind?",
+                   "Are you sure these file(s) are encrypted?");
 }
 
-QString EncryptFailed(int language)
+QString EncryptFailed(Language language)
 {
-    return pick(language, "Fehler beim Verschlüsseln!", "Error encrypting file!");
+    return textFor(language, "Fehler beim Verschlüsseln!", "Error encrypting file!");
 }
 
-QString DecryptFailedCancel(int language)
+QString DecryptFailedCancel(Language language)
 {
-    return pick(language, "Fehler beim Entschlüsseln! Operation abbrechen?",
-                "Error decrypting file! Cancel operation?");
+    return textFor(language, "Fehler beim Entschlüsseln! Operation abbrechen?",
+                   "Error decrypting file! Cancel operation?");
 }
 
-QString FilesEncrypted(int language)
+QString FilesEncrypted(Language language)
 {
-    return pick(language, " Datei(en) verschlüsselt", " file(s) encrypted");
+    return textFor(language, " Datei(en) verschlüsselt", " file(s) encrypted");
 }
 
-QString FilesDecrypted(int language)
+QString FilesDecrypted(Language language)
 {
-    return pick(language, " Datei(en) entschlüsselt", " file(s) decrypted");
+    return textFor(language, " Datei(en) entschlüsselt", " file(s) decrypted");
 }
 
 QString EncryptCaption()

@@ -1,19 +1,20 @@
 #pragma once
 
+#include "settings/Language.h"
+
 #include <QString>
 
-// The message texts of the encrypt and decrypt runs; language 0 selects
-// German, any other value English. The layer errors and the captions are
-// the same in both languages.
+// The message texts of the encrypt and decrypt runs. The layer errors and
+// the captions are the same in both languages.
 namespace PipelineTexts {
 
-QString AccessDenied(int language);
-QString PossiblyEncrypted(int language);
-QString SureEncrypted(int language);
-QString EncryptFailed(int language);
-QString DecryptFailedCancel(int language);
-QString FilesEncrypted(int language);
-QString FilesDecrypted(int language);
+QString AccessDenied(Language language);
+QString PossiblyEncrypted(Language language);
+QString SureEncrypted(Language language);
+QString EncryptFailed(Language language);
+QString DecryptFailedCancel(Language language);
+QString FilesEncrypted(Language language);
+QString FilesDecrypted(Language language);
 
 QString EncryptCaption();                         // "Encrypt"
 QString DecryptCaption();                         // "Decrypt"

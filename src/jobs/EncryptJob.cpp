@@ -55,7 +55,7 @@ EncryptJobSummary EncryptJob::run()
 
 bool EncryptJob::confirmStart()
 {
-    const int language = storedLanguage(m_options.language);
+    const Language language = m_options.language;
     if (decrypting() && !m_options.markedEncrypted) {
         return m_prompter.ask(Message::box(
                    PipelineTexts::DecryptCaption(), PipelineTexts::SureEncrypted(language),
@@ -72,7 +72,7 @@ bool EncryptJob::confirmStart()
 bool EncryptJob::workOn(int index, const QString &path)
 {
     const bool askAfterFailure = m_options.afterFailure == AfterFailure::Ask;
-    const int language = storedLanguage(m_options.language);
+    const Language language = m_options.language;
     m_observer.fileStarted(index, path);
     const ByteProgress progress = [this](quint64 done, quint64 total) {
         m_observer.bytesDone(done, total);
@@ -190,7 +190,7 @@ void EncryptJob::reportFailure(const FileWorkOutcome &outcome)
         why = FileRefusalTexts::text(outcome.failure, m_options.language);
         break;
     default:
-        why = PipelineTexts::AccessDenied(storedLanguage(m_options.language));
+        why = PipelineTexts::AccessDenied(m_options.language);
         break;
     }
     m_prompter.ask(Message::box(caption, why, MessageIcon::Warning));

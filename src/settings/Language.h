@@ -1,9 +1,17 @@
 #pragma once
 
+#include <QString>
+
 // The language of the windows and messages. The settings file stores it as a
 // number (0 German, any other value English); that number appears only where
-// the file is read or written.
+// the file is read or written, and in the help file's name.
 enum class Language { German, English };
+
+// The German or the English words of a text (UTF-8 in the source).
+inline QString textFor(Language language, const char *german, const char *english)
+{
+    return QString::fromUtf8(language == Language::German ? german : english);
+}
 
 constexpr Language languageFromStored(int stored)
 {

@@ -4,11 +4,6 @@ namespace ShredTexts {
 
 namespace {
 
-QString pick(Language language, const char *german, const char *english)
-{
-    return QString::fromUtf8(language == Language::German ? german : english);
-}
-
 QString withSystemText(const QString &text, const QString &systemText)
 {
     return systemText.isEmpty() ? text : text + QStringLiteral(": ") + systemText;
@@ -18,20 +13,21 @@ QString withSystemText(const QString &text, const QString &systemText)
 
 QString noFilesSelected(Language language)
 {
-    return pick(language, "Keine Datei(en) ausgewählt!", "No file(s) selected!");
+    return textFor(language, "Keine Datei(en) ausgewählt!", "No file(s) selected!");
 }
 
 QString confirmation(Language language, int total, const QStringList &filesWithOtherNames)
 {
-    QString text = QString::number(total) + pick(language, " Datei(en) unwiderruflich löschen?",
-                                                 " file(s) selected. Really delete these file(s)?");
+    QString text =
+        QString::number(total) + textFor(language, " Datei(en) unwiderruflich löschen?",
+                                         " file(s) selected. Really delete these file(s)?");
     if (filesWithOtherNames.isEmpty())
         return text;
-    text += pick(language,
-                 "\n\nDiese Datei(en) haben weitere Namen (harte Links); auch unter den anderen "
-                 "Namen gehen ihre Daten verloren:",
-                 "\n\nThese file(s) have further names (hard links); their data is lost under "
-                 "the other names too:");
+    text += textFor(language,
+                    "\n\nDiese Datei(en) haben weitere Namen (harte Links); auch unter den anderen "
+                    "Namen gehen ihre Daten verloren:",
+                    "\n\nThese file(s) have further names (hard links); their data is lost under "
+                    "the other names too:");
     for (const QString &file : filesWithOtherNames)
         text += QStringLiteral("\n") + file;
     return text;
@@ -39,41 +35,41 @@ QString confirmation(Language language, int total, const QStringList &filesWithO
 
 QString invalidCount(Language language)
 {
-    return pick(language, "Ungültige Anzahl. Verwende Standardeinstellungen=2",
-                "Invalid number. Will use default=2");
+    return textFor(language, "Ungültige Anzahl. Verwende Standardeinstellungen=2",
+                   "Invalid number. Will use default=2");
 }
 
 QString deleted(Language language, int done)
 {
-    return QString::number(done) + pick(language, " Datei(en) gelöscht", " file(s) deleted");
+    return QString::number(done) + textFor(language, " Datei(en) gelöscht", " file(s) deleted");
 }
 
 QString accessDenied(Language language, int failed)
 {
     return QString::number(failed) +
-           pick(language, " Datei(en) Zugriff verweigert! Konnten nicht gelöscht werden!",
-                " file(s) access denied! Could not delete files!");
+           textFor(language, " Datei(en) Zugriff verweigert! Konnten nicht gelöscht werden!",
+                   " file(s) access denied! Could not delete files!");
 }
 
 QString notRegularFiles(Language language, int refused)
 {
     return QString::number(refused) +
-           pick(language,
-                " Datei(en) nicht gelöscht: Nur normale Dateien mit einem Namen werden "
-                "überschrieben. Symbolische Links, Ordner, Pipes, Sockets und Geräte bleiben "
-                "unverändert.",
-                " file(s) not deleted: only regular files of one name are overwritten. Symbolic "
-                "links, folders, pipes, sockets and devices are left unchanged.");
+           textFor(language,
+                   " Datei(en) nicht gelöscht: Nur normale Dateien mit einem Namen werden "
+                   "überschrieben. Symbolische Links, Ordner, Pipes, Sockets und Geräte bleiben "
+                   "unverändert.",
+                   " file(s) not deleted: only regular files of one name are overwritten. Symbolic "
+                   "links, folders, pipes, sockets and devices are left unchanged.");
 }
 
 QString overwrittenNotRemoved(Language language, int count, const QString &reason)
 {
     return QString::number(count) +
-           pick(language,
-                " Datei(en) überschrieben, aber nicht entfernt: Ihr Inhalt ist zerstört, die "
-                "Datei(en) sind noch da (",
-                " file(s) overwritten but not removed: their content is destroyed, the file(s) "
-                "are still there (") +
+           textFor(language,
+                   " Datei(en) überschrieben, aber nicht entfernt: Ihr Inhalt ist zerstört, die "
+                   "Datei(en) sind noch da (",
+                   " file(s) overwritten but not removed: their content is destroyed, the file(s) "
+                   "are still there (") +
            reason + QStringLiteral(").");
 }
 
@@ -81,9 +77,11 @@ QString partlyOverwritten(Language language, const QString &fileName, int passes
 {
     const QString counts =
         QString::number(passesDone) + QStringLiteral("/") + QString::number(passes);
-    return pick(language, "Abgebrochen: ", "Cancelled: ") + fileName +
-           pick(language, " ist nur teilweise überschrieben (", " is only partly overwritten (") +
-           counts + pick(language, " Durchgänge) und nicht gelöscht.", " passes) and not deleted.");
+    return textFor(language, "Abgebrochen: ", "Cancelled: ") + fileName +
+           textFor(language, " ist nur teilweise überschrieben (",
+                   " is only partly overwritten (") +
+           counts +
+           textFor(language, " Durchgänge) und nicht gelöscht.", " passes) and not deleted.");
 }
 
 QString problem(Language language, const ShredReport &report)
@@ -93,49 +91,49 @@ QString problem(Language language, const ShredReport &report)
         break;
     case ShredProblem::Unreadable:
         return withSystemText(
-            pick(language, "Attribute nicht lesbar", "cannot read its attributes"),
+            textFor(language, "Attribute nicht lesbar", "cannot read its attributes"),
             report.systemText);
     case ShredProblem::Folder:
-        return pick(language, "ist ein Ordner", "is a folder");
+        return textFor(language, "ist ein Ordner", "is a folder");
     case ShredProblem::SymbolicLink:
-        return pick(language,
-                    "ist ein symbolischer Link: abgelehnt; weder der Link noch die Datei, auf "
-                    "die er zeigt, wurde verändert",
-                    "is a symbolic link: refused; neither the link nor the file it points to "
-                    "was changed");
+        return textFor(language,
+                       "ist ein symbolischer Link: abgelehnt; weder der Link noch die Datei, auf "
+                       "die er zeigt, wurde verändert",
+                       "is a symbolic link: refused; neither the link nor the file it points to "
+                       "was changed");
     case ShredProblem::SpecialFile:
-        return pick(language,
-                    "keine normale Datei (Pipe, Socket oder Gerät): nicht geöffnet, unverändert",
-                    "not a regular file (pipe, socket or device): not opened, left unchanged");
+        return textFor(language,
+                       "keine normale Datei (Pipe, Socket oder Gerät): nicht geöffnet, unverändert",
+                       "not a regular file (pipe, socket or device): not opened, left unchanged");
     case ShredProblem::InUse:
-        return pick(language, "kann nicht geöffnet werden: von einem anderen Programm benutzt",
-                    "cannot open: in use by another program");
+        return textFor(language, "kann nicht geöffnet werden: von einem anderen Programm benutzt",
+                       "cannot open: in use by another program");
     case ShredProblem::NoAccess:
-        return withSystemText(pick(language, "kann nicht geöffnet werden: kein Schreibrecht",
-                                   "cannot open: no permission to write it"),
+        return withSystemText(textFor(language, "kann nicht geöffnet werden: kein Schreibrecht",
+                                      "cannot open: no permission to write it"),
                               report.systemText);
     case ShredProblem::Replaced:
-        return pick(language, "wurde beim Öffnen durch eine andere Datei ersetzt",
-                    "was replaced by another file while being opened");
+        return textFor(language, "wurde beim Öffnen durch eine andere Datei ersetzt",
+                       "was replaced by another file while being opened");
     case ShredProblem::HardLink:
-        return pick(language,
-                    "hat weitere Namen (harte Links), deren Verlust nicht bestätigt wurde",
-                    "has further names (hard links) whose loss was not confirmed");
+        return textFor(language,
+                       "hat weitere Namen (harte Links), deren Verlust nicht bestätigt wurde",
+                       "has further names (hard links) whose loss was not confirmed");
     case ShredProblem::CannotOpen:
-        return withSystemText(pick(language, "kann nicht geöffnet werden", "cannot open"),
+        return withSystemText(textFor(language, "kann nicht geöffnet werden", "cannot open"),
                               report.systemText);
     case ShredProblem::WriteFailed:
-        return withSystemText(pick(language,
-                                   "Überschreiben fehlgeschlagen, teilweise überschrieben",
-                                   "overwriting failed, partly overwritten"),
+        return withSystemText(textFor(language,
+                                      "Überschreiben fehlgeschlagen, teilweise überschrieben",
+                                      "overwriting failed, partly overwritten"),
                               report.systemText);
     case ShredProblem::RemoveFailed:
         return withSystemText(
-            pick(language, "überschrieben, aber nicht entfernt", "overwritten, but not removed"),
+            textFor(language, "überschrieben, aber nicht entfernt", "overwritten, but not removed"),
             report.systemText);
     case ShredProblem::RemoveDenied:
-        return pick(language, "der Ordner erlaubt kein Entfernen von Dateien",
-                    "the folder does not allow removing files");
+        return textFor(language, "der Ordner erlaubt kein Entfernen von Dateien",
+                       "the folder does not allow removing files");
     }
     return QString();
 }

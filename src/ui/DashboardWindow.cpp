@@ -499,9 +499,8 @@ void DashboardWindow::keyPressEvent(QKeyEvent *event)
 
 void DashboardWindow::showUpdateNotice()
 {
-    MessageBox::show(this,
-                     Message::box(QString::fromLatin1(UpdateProbe::NoticeCaption),
-                                  UpdateProbe::NoticeText(storedLanguage(m_startup.language())),
-                                  MessageIcon::Information));
+    MessageBox::show(this, Message::box(QString::fromLatin1(UpdateProbe::NoticeCaption),
+                                        UpdateProbe::NoticeText(m_startup.language()),
+                                        MessageIcon::Information));
     updatesChosen();
 }

@@ -77,11 +77,6 @@ QString folderWithDelimiter(const QString &path)
     return folder;
 }
 
-QString pick(Language language, const char *german, const char *english)
-{
-    return QString::fromUtf8(language == Language::German ? german : english);
-}
-
 // The bar after the file at index of count entries: the nearest integer,
 // halves to the even one.
 int stepAfter(int index, int count)
@@ -335,7 +330,9 @@ void EncryptWindow::buildLayout()
 void EncryptWindow::applyLanguage()
 {
     const Language language = m_session.language;
-    const auto text = [language](const char *de, const char *en) { return pick(language, de, en); };
+    const auto text = [language](const char *de, const char *en) {
+        return textFor(language, de, en);
+    };
     setWindowTitle(text("Dateien verschlüsseln", "Encrypt files"));
     m_selectFilesText = text("Dateien auswählen...", "Select files...");
     m_selectLabel->setText(m_selectFilesText);
@@ -543,7 +540,7 @@ void EncryptWindow::judgeEntry(const QString &path, bool takeAnyVerdict)
     // A file that exists but cannot be read ends the action with the
     // program's error report; the window stays as it was.
     GeneralErrorReport::guard([&] {
-        const bool verdict = LooksEncrypted(path, m_prompter, storedLanguage(m_session.language));
+        const bool verdict = LooksEncrypted(path, m_prompter, m_session.language);
         if (takeAnyVerdict || !ContentUnchecked)
             m_encryptedBox->setChecked(verdict);
     });
@@ -713,7 +710,7 @@ void EncryptWindow::requestStop()
     // A question the job waits for is answered No; one on the screen stays
     // until the user answers it.
     m_run->prompter.shutDown();
-    m_resultLabel->setText(pick(m_run->language, "Wird angehalten...", "Stopping..."));
+    m_resultLabel->setText(textFor(m_run->language, "Wird angehalten...", "Stopping..."));
 }
 
 bool EncryptWindow::stopForQuit()
@@ -787,7 +784,7 @@ void EncryptWindow::runEnded()
             if (went > 0)
                 m_encryptedBox->setChecked(false);
         }
-        const int language = storedLanguage(m_run->language);
+        const Language language = m_run->language;
         m_resultLabel->setText(QString::number(summary.done) +
                                (m_run->direction == CipherDirection::Encrypt
                                     ? PipelineTexts::FilesEncrypted(language)

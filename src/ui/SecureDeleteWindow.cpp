@@ -251,7 +251,7 @@ QString SecureDeleteWindow::lastFolder()
 
 QString SecureDeleteWindow::pick(const char *german, const char *english) const
 {
-    return QString::fromUtf8(m_language == Language::German ? german : english);
+    return textFor(m_language, german, english);
 }
 
 QString SecureDeleteWindow::countSuffix() const

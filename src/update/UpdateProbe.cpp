@@ -42,10 +42,11 @@ QString UpdateProbe::checkerFileName()
 #endif
 }
 
-QString UpdateProbe::NoticeText(int language)
+QString UpdateProbe::NoticeText(Language language)
 {
-    return language == 0 ? QStringLiteral("Eine neue Version Ihres Programms ist verfügbar.")
-                         : QStringLiteral("An update of your software is now available");
+    return language == Language::German
+               ? QStringLiteral("Eine neue Version Ihres Programms ist verfügbar.")
+               : QStringLiteral("An update of your software is now available");
 }
 
 void UpdateProbe::StartUpdateProbe()

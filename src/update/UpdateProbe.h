@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/Language.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -48,9 +50,9 @@ public:
     int tickCount() const { return m_ticks; }
 
     static QString checkerFileName();
-    // "Eine neue Version Ihres Programms ist verfügbar." (language 0) or
+    // "Eine neue Version Ihres Programms ist verfügbar." or
     // "An update of your software is now available".
-    static QString NoticeText(int language);
+    static QString NoticeText(Language language);
     static constexpr char NoticeCaption[] = "Updater";
 
 Q_SIGNALS:

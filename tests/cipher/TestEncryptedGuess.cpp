@@ -145,7 +145,7 @@ private slots:
             QVERIFY(TestFiles::write(path, content));
         ScriptedPrompter prompter;
         ContentUnchecked = !unchecked;
-        QCOMPARE(LooksEncrypted(path, prompter, 1), verdict);
+        QCOMPARE(LooksEncrypted(path, prompter, Language::English), verdict);
         QCOMPARE(ContentUnchecked, unchecked);
         QCOMPARE(prompter.messages.size(), warned ? 1 : 0);
         if (warned) {
@@ -161,7 +161,7 @@ private slots:
         const QString path = dir.filePath("c.txt");
         QVERIFY(TestFiles::write(path, lines({Plain, Scrambled, Plain})));
         ScriptedPrompter prompter;
-        QVERIFY(LooksEncrypted(path, prompter, 0));
+        QVERIFY(LooksEncrypted(path, prompter, Language::German));
         QCOMPARE(prompter.texts(),
                  QStringList{"Daten möglicherweise bereits verschlüsselt. Trotzdem fortfahren?"});
         QCOMPARE(prompter.messages.first().caption, QStringLiteral("Warnung"));
@@ -179,7 +179,7 @@ private slots:
         content += QByteArray(200000, '\n') + Plain.repeated(40000);
         QVERIFY(TestFiles::write(path, content));
         ScriptedPrompter prompter;
-        QVERIFY(LooksEncrypted(path, prompter, 1));
+        QVERIFY(LooksEncrypted(path, prompter, Language::English));
         QVERIFY(prompter.messages.isEmpty()); // 6 hits, last 6: no warning
     }
 
@@ -193,7 +193,7 @@ private slots:
         const QString path = dir.filePath("memory.txt");
         QVERIFY(QFile::link(QStringLiteral("/proc/self/mem"), path));
         ScriptedPrompter prompter;
-        QVERIFY_THROWS_EXCEPTION(FileReadError, LooksEncrypted(path, prompter, 1));
+        QVERIFY_THROWS_EXCEPTION(FileReadError, LooksEncrypted(path, prompter, Language::English));
         QCOMPARE(ContentUnchecked, false);
     }
 };

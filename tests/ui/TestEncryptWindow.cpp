@@ -295,7 +295,8 @@ void TestEncryptWindow::everyShowingStartsAfresh()
     write(QStringLiteral("b.txt"), "plain");
     select({QStringLiteral("b.txt")});
     run(m_ui.encrypt);
-    QCOMPARE(m_ui.result->text(), QStringLiteral("1") + PipelineTexts::FilesEncrypted(language));
+    QCOMPARE(m_ui.result->text(),
+             QStringLiteral("1") + PipelineTexts::FilesEncrypted(languageFromStored(language)));
 }
 
 void TestEncryptWindow::selectFilesLastNameDecidesTheBox_data()
@@ -423,10 +424,10 @@ void TestEncryptWindow::answeringNoBeforeARunChangesNothing_data()
     QTest::addColumn<bool>("checked");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("question");
-    QTest::newRow("encrypt, box set")
-        << false << true << QStringLiteral("Encrypt") << PipelineTexts::PossiblyEncrypted(1);
-    QTest::newRow("decrypt, box clear")
-        << true << false << QStringLiteral("Decrypt") << PipelineTexts::SureEncrypted(1);
+    QTest::newRow("encrypt, box set") << false << true << QStringLiteral("Encrypt")
+                                      << PipelineTexts::PossiblyEncrypted(Language::English);
+    QTest::newRow("decrypt, box clear") << true << false << QStringLiteral("Decrypt")
+                                        << PipelineTexts::SureEncrypted(Language::English);
 }
 
 void TestEncryptWindow::answeringNoBeforeARunChangesNothing()
@@ -475,10 +476,12 @@ void TestEncryptWindow::failingFileInTheMiddle()
     QCOMPARE(shown[0],
              Message::dialog(MessageIcon::Error, QStringLiteral("Error encrypting file: ") +
                                                      path(QStringLiteral("b.txt"))));
-    QCOMPARE(shown[1], Message::box(QStringLiteral("Encrypt"), PipelineTexts::AccessDenied(1),
-                                    MessageIcon::Warning));
-    QCOMPARE(shown[2], Message::box(QStringLiteral("Encrypt"), PipelineTexts::EncryptFailed(1),
-                                    MessageIcon::Error));
+    QCOMPARE(shown[1],
+             Message::box(QStringLiteral("Encrypt"), PipelineTexts::AccessDenied(Language::English),
+                          MessageIcon::Warning));
+    QCOMPARE(shown[2],
+             Message::box(QStringLiteral("Encrypt"),
+                          PipelineTexts::EncryptFailed(Language::English), MessageIcon::Error));
     QCOMPARE(entries(), (QStringList{"a.txt.enc", "b.txt", "c.txt.enc"}));
     QCOMPARE(TestFiles::read(path(QStringLiteral("b.txt"))), QByteArray("second"));
     QVERIFY(QFileInfo(path(QStringLiteral("b.txt.enc"))).isDir());
@@ -508,11 +511,12 @@ void TestEncryptWindow::decryptFailureAnsweredYesRestoresAndStops()
     QCOMPARE(shown.size(), 3);
     QCOMPARE(shown[0].text,
              QStringLiteral("Error decrypting file: ") + path(QStringLiteral("b.txt.enc")));
-    QCOMPARE(shown[1], Message::box(QStringLiteral("Decrypt"), PipelineTexts::AccessDenied(1),
-                                    MessageIcon::Warning));
-    QCOMPARE(shown[2],
-             Message::box(QStringLiteral("Decrypt"), PipelineTexts::DecryptFailedCancel(1),
-                          MessageIcon::Error, MessageButtons::YesNo));
+    QCOMPARE(shown[1],
+             Message::box(QStringLiteral("Decrypt"), PipelineTexts::AccessDenied(Language::English),
+                          MessageIcon::Warning));
+    QCOMPARE(shown[2], Message::box(QStringLiteral("Decrypt"),
+                                    PipelineTexts::DecryptFailedCancel(Language::English),
+                                    MessageIcon::Error, MessageButtons::YesNo));
     // a done, b whole again with its backup left beside it, c untouched.
     QCOMPARE(TestFiles::read(path(QStringLiteral("a.txt"))), QByteArray("first"));
     QCOMPARE(TestFiles::read(path(QStringLiteral("b.txt.enc"))), b);
@@ -880,7 +884,8 @@ void TestEncryptWindow::closeDuringARunStopsAfterItsFile()
     QCOMPARE(TestFiles::read(path(QStringLiteral("a.bin.enc"))), encryptedBytes(OwnKey, plain));
     QCOMPARE(TestFiles::read(path(QStringLiteral("b.bin"))), QByteArray("second"));
     QVERIFY(!QFileInfo::exists(path(QStringLiteral("b.bin.enc"))));
-    QCOMPARE(m_ui.result->text(), QStringLiteral("1") + PipelineTexts::FilesEncrypted(language));
+    QCOMPARE(m_ui.result->text(),
+             QStringLiteral("1") + PipelineTexts::FilesEncrypted(languageFromStored(language)));
     QVERIFY(m_ui.encrypt->isEnabled());
 }
 
