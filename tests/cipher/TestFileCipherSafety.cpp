@@ -1,3 +1,4 @@
+#include "FullDisk.h"
 #include "TestFiles.h"
 #include "cipher/FileCipher.h"
 #include "cipher/FileRefusalTexts.h"
@@ -10,7 +11,6 @@
 #include <QTest>
 
 #include <fcntl.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -384,19 +384,15 @@ private slots:
     // A full disk: the original stays as it was and nothing is left behind.
     void fullDisk()
     {
-        QTemporaryDir dir;
-        const QByteArray mountPoint = QFile::encodeName(dir.filePath("small"));
-        QVERIFY(QDir().mkdir(dir.filePath("small")));
-        if (::mount("velmora-test", mountPoint.constData(), "tmpfs", 0, "size=4m") != 0)
-            QSKIP("this user may not mount a tmpfs");
-        const QString path = dir.filePath("small/a.txt");
+        SmallFileSystem small("4m");
+        if (!small.isMounted())
+            QSKIP(qPrintable(small.reason()));
+        const QString path = small.path() + QStringLiteral("/a.txt");
         const QByteArray plain = TestFiles::randomBytes(3 << 20, 17);
-        const bool written = TestFiles::write(path, plain);
+        QVERIFY(TestFiles::write(path, plain));
         const FileWorkOutcome outcome = FileCipher::encryptFile(path, Key);
-        const QStringList left = entriesOf(dir.filePath("small"));
+        const QStringList left = entriesOf(small.path());
         const QByteArray after = TestFiles::read(path);
-        ::umount(mountPoint.constData());
-        QVERIFY(written);
         QCOMPARE(outcome.failure, FileFailure::WriteFailed);
         QVERIFY2(outcome.reason.contains("No space left"), qPrintable(outcome.reason));
         QCOMPARE(left, QStringList{"a.txt"});

@@ -4,20 +4,17 @@
 #include "settings/SettingsFile.h"
 #include "settings/TextLines.h"
 
+#include "FullDisk.h"
 #include "TestFiles.h"
 
 #include <QDir>
 #include <QFile>
-#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
 #if !defined(Q_OS_WIN)
 #include <sys/stat.h>
 #include <unistd.h>
-#endif
-#if defined(Q_OS_LINUX)
-#include <sys/mount.h>
 #endif
 
 namespace {
@@ -214,23 +211,14 @@ private Q_SLOTS:
 #if !defined(Q_OS_LINUX)
         QSKIP("needs Linux mounts");
 #else
-        QTemporaryDir mountPoint;
-        if (::geteuid() != 0 || ::mount("tmpfs", QFile::encodeName(mountPoint.path()).constData(),
-                                        "tmpfs", 0, "size=64k,mode=0700") != 0)
-            QSKIP("cannot mount a small file system here (needs root)");
-        const auto unmount = qScopeGuard(
-            [&] { ::umount2(QFile::encodeName(mountPoint.path()).constData(), MNT_DETACH); });
+        SmallFileSystem mountPoint("64k");
+        if (!mountPoint.isMounted())
+            QSKIP(qPrintable(mountPoint.reason()));
 
-        const QString path = mountPoint.filePath("velmora.ini");
+        const QString path = mountPoint.path() + QStringLiteral("/velmora.ini");
         QVERIFY(WriteSettingsLines(path, appKey, {"old digest", " ", "old key"}));
         const QByteArray before = TestFiles::read(path);
-        {
-            QFile filler(mountPoint.filePath("filler"));
-            QVERIFY(filler.open(QIODevice::WriteOnly));
-            const QByteArray block(1024, 'x');
-            while (filler.write(block) == block.size() && filler.flush()) {
-            }
-        }
+        QVERIFY(mountPoint.fillUp());
         QStringList longer;
         for (int i = 0; i < 400; ++i)
             longer.append(QStringLiteral("a longer line than before, number %1").arg(i));

@@ -8,38 +8,54 @@
 #include <sys/mount.h>
 #include <unistd.h>
 
-FullDisk::FullDisk()
+SmallFileSystem::SmallFileSystem(const char *size)
 {
     if (::geteuid() != 0) {
         m_reason = QStringLiteral("mounting a tmpfs needs root");
         return;
     }
-    const QByteArray folder = QFile::encodeName(m_dir.path());
-    if (::mount("tmpfs", folder.constData(), "tmpfs", 0, "size=1m,mode=0700") != 0) {
+    const QByteArray options = QByteArray("size=") + size + ",mode=0700";
+    if (::mount("tmpfs", QFile::encodeName(m_dir.path()).constData(), "tmpfs", 0,
+                options.constData()) != 0) {
         m_reason = QStringLiteral("mount failed: %1").arg(QString::fromLocal8Bit(strerror(errno)));
         return;
     }
     m_mounted = true;
-    const int fd =
-        ::open((folder + "/filler").constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+}
+
+SmallFileSystem::~SmallFileSystem()
+{
+    if (m_mounted)
+        ::umount2(QFile::encodeName(m_dir.path()).constData(), MNT_DETACH);
+}
+
+bool SmallFileSystem::fillUp()
+{
+    const int fd = ::open(QFile::encodeName(m_dir.filePath(QStringLiteral("filler"))).constData(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    bool full = false;
     char block[4096] = {};
-    while (fd >= 0) {
+    for (;;) {
         if (::write(fd, block, sizeof block) < 0) {
-            m_full = errno == ENOSPC;
+            full = errno == ENOSPC;
             break;
         }
     }
     // The last partial block, byte by byte.
-    while (fd >= 0 && ::write(fd, block, 1) == 1) {
+    while (::write(fd, block, 1) == 1) {
     }
-    if (fd >= 0)
-        ::close(fd);
-    if (!m_full)
-        m_reason = QStringLiteral("the tmpfs did not fill up");
+    ::close(fd);
+    return full;
 }
 
-FullDisk::~FullDisk()
+FullDisk::FullDisk()
+    : SmallFileSystem("1m")
 {
-    if (m_mounted)
-        ::umount2(QFile::encodeName(m_dir.path()).constData(), MNT_DETACH);
+    if (!isMounted())
+        return;
+    m_full = fillUp();
+    if (!m_full)
+        m_reason = QStringLiteral("the tmpfs did not fill up");
 }

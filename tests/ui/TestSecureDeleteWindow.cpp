@@ -1,4 +1,5 @@
 #include "TestFiles.h"
+#include "WidgetPart.h"
 
 #include "platform/gui/DesktopServices.h"
 #include "platform/gui/HelpFile.h"
@@ -52,41 +53,33 @@ private:
     bool m_locked = false;
 };
 
-template <typename Widget> Widget *child(const SecureDeleteWindow &window, const char *name)
-{
-    Widget *widget = window.findChild<Widget *>(QString::fromLatin1(name));
-    if (widget == nullptr)
-        qFatal("no widget %s", name);
-    return widget;
-}
-
 QListWidget *fileList(const SecureDeleteWindow &w)
 {
-    return child<QListWidget>(w, "ListBox1");
+    return part<QListWidget>(&w, "ListBox1");
 }
 QLineEdit *countField(const SecureDeleteWindow &w)
 {
-    return child<QLineEdit>(w, "Edit1");
+    return part<QLineEdit>(&w, "Edit1");
 }
 QLineEdit *folderField(const SecureDeleteWindow &w)
 {
-    return child<QLineEdit>(w, "EditDir");
+    return part<QLineEdit>(&w, "EditDir");
 }
 QLabel *countLabel(const SecureDeleteWindow &w)
 {
-    return child<QLabel>(w, "Label3");
+    return part<QLabel>(&w, "Label3");
 }
 QLabel *resultLabel(const SecureDeleteWindow &w)
 {
-    return child<QLabel>(w, "Label4");
+    return part<QLabel>(&w, "Label4");
 }
 GradientProgressBar *progressBar(const SecureDeleteWindow &w)
 {
-    return child<GradientProgressBar>(w, "PanelProgress");
+    return part<GradientProgressBar>(&w, "PanelProgress");
 }
 FlatButton *button(const SecureDeleteWindow &w, const char *name)
 {
-    return child<FlatButton>(w, name);
+    return part<FlatButton>(&w, name);
 }
 
 void openIn(SecureDeleteWindow &window, Language language)
@@ -232,7 +225,7 @@ void TestSecureDeleteWindow::texts()
     QVERIFY(runToEnd(window));
 
     const QStringList shown{window.windowTitle(),
-                            child<QLabel>(window, "Label1")->text(),
+                            part<QLabel>(&window, "Label1")->text(),
                             countLabel(window)->text(),
                             button(window, "SpeedButton1")->hint(),
                             button(window, "SpeedButton2")->hint(),
@@ -240,7 +233,7 @@ void TestSecureDeleteWindow::texts()
                             button(window, "SpeedButton4")->hint(),
                             button(window, "ToolButton6")->hint(),
                             button(window, "ToolButton11")->hint(),
-                            child<QPushButton>(window, "ButtonClose")->text(),
+                            part<QPushButton>(&window, "ButtonClose")->text(),
                             MessageBox::shownTexts().value(0)};
     QCOMPARE(shown, expected);
     QCOMPARE(MessageBox::shownTexts().size(), 1);
@@ -264,7 +257,7 @@ void TestSecureDeleteWindow::showingTwiceStartsEmpty()
     QCOMPARE(progressBar(window)->percent(), 100);
     selectFiles(window, makeFiles({"twice-3.txt"}));
     QCOMPARE(fileList(window)->count(), 1);
-    child<QPushButton>(window, "ButtonClose")->click();
+    part<QPushButton>(&window, "ButtonClose")->click();
     QVERIFY(!window.isVisible());
 
     openIn(window, Language::English);
@@ -427,7 +420,7 @@ void TestSecureDeleteWindow::runLeavesRefusedFilesListed()
     QVERIFY(!window.isRunning());
     QVERIFY(button(window, "ToolButton6")->isEnabled());
     QVERIFY(button(window, "SpeedButton1")->isEnabled());
-    QVERIFY(child<QPushButton>(window, "ButtonClose")->isEnabled());
+    QVERIFY(part<QPushButton>(&window, "ButtonClose")->isEnabled());
 }
 
 void TestSecureDeleteWindow::cancelShowsAtOnceAndStopsAtThePassBoundary()
@@ -460,7 +453,7 @@ void TestSecureDeleteWindow::cancelShowsAtOnceAndStopsAtThePassBoundary()
                                     !button(window, "SpeedButton3")->isEnabled() &&
                                     !button(window, "ToolButton6")->isEnabled() &&
                                     !countField(window)->isEnabled() &&
-                                    !child<QPushButton>(window, "ButtonClose")->isEnabled();
+                                    !part<QPushButton>(&window, "ButtonClose")->isEnabled();
         // Closing now would return the modal call in the middle of the run.
         window.close();
         seen.stayedOpen = window.isVisible();
