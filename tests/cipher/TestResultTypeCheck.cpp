@@ -23,20 +23,6 @@ const QString rightKey = QStringLiteral("QxT4mP9sLk2Vw-velmora-key");
 // the wrong key differs at its start.
 const QString wrongKey = QStringLiteral("RxT4mP9sLk2Vw-velmora-key");
 
-// A small but well-formed start of each kind, padded to a few KiB.
-QByteArray pdfContent()
-{
-    return "%PDF-1.7\n%\xe2\xe3\xcf\xd3\n1 0 obj\n<< /Type /Catalog >>\nendobj\n" +
-           QByteArray(4000, ' ') + "\n%%EOF\n";
-}
-
-QByteArray pngContent()
-{
-    return QByteArray::fromHex("89504e470d0a1a0a0000000d49484452000000010000000108020000"
-                               "00907753de") +
-           TestFiles::randomBytes(3000, 8);
-}
-
 } // namespace
 
 // The wrong-key check of the compatible format, on real files that went
@@ -58,13 +44,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("decryptKey");
         QTest::addColumn<ContentFit>("expected");
         QTest::newRow("pdf, right key")
-            << "report.pdf" << pdfContent() << rightKey << ContentFit::Fits;
+            << "report.pdf" << TestFiles::pdfContent() << rightKey << ContentFit::Fits;
         QTest::newRow("pdf, wrong key")
-            << "report.pdf" << pdfContent() << wrongKey << ContentFit::DoesNotFit;
+            << "report.pdf" << TestFiles::pdfContent() << wrongKey << ContentFit::DoesNotFit;
         QTest::newRow("png, right key")
-            << "picture.PNG" << pngContent() << rightKey << ContentFit::Fits;
+            << "picture.PNG" << TestFiles::pngContent() << rightKey << ContentFit::Fits;
         QTest::newRow("png, wrong key")
-            << "picture.PNG" << pngContent() << wrongKey << ContentFit::DoesNotFit;
+            << "picture.PNG" << TestFiles::pngContent() << wrongKey << ContentFit::DoesNotFit;
         QTest::newRow("text, right key")
             << "notes.txt" << QByteArray("just words\n") << rightKey << ContentFit::Unknown;
         QTest::newRow("text, wrong key")
@@ -96,7 +82,7 @@ private Q_SLOTS:
     void temporaryNameJudgedByTheFinalName()
     {
         const QString temporary = m_dir.filePath("report.pdf.3f2a.part");
-        QVERIFY(TestFiles::write(temporary, pdfContent()));
+        QVERIFY(TestFiles::write(temporary, TestFiles::pdfContent()));
         QCOMPARE(ResultTypeCheck::resultFitsName(temporary, m_dir.filePath("report.pdf")),
                  ContentFit::Fits);
         QCOMPARE(ResultTypeCheck::resultFitsName(temporary, "Bilanz.png"), ContentFit::DoesNotFit);

@@ -24,12 +24,6 @@ QStringList filesIn(const QString &folder)
 
 const QByteArray AgeHeader("age-encryption.org/v1\n");
 
-QByteArray pdfContent()
-{
-    return "%PDF-1.7\n%\xe2\xe3\xcf\xd3\n1 0 obj\n<< /Type /Catalog >>\nendobj\n" +
-           QByteArray(4000, ' ') + "\n%%EOF\n";
-}
-
 // The format chosen for new files in the settings of this test's data folder.
 void storeFormatChoice(FileFormat format)
 {
@@ -139,7 +133,7 @@ private slots:
     void wrongKeyOnACompatibleFile()
     {
         QTemporaryDir dir;
-        QVERIFY(TestFiles::write(dir.filePath("paper.pdf"), pdfContent()));
+        QVERIFY(TestFiles::write(dir.filePath("paper.pdf"), TestFiles::pdfContent()));
         QCOMPARE(
             runCommand({"encrypt", "--key-stdin", "--format", "legacy", dir.filePath("paper.pdf")},
                        "Kx9-right-key\n")
@@ -161,7 +155,7 @@ private slots:
         QCOMPARE(run.code, 0);
         QVERIFY2(run.err.contains("the key does not seem to fit"), qPrintable(run.err));
         QCOMPARE(filesIn(dir.path()), QStringList{"paper.pdf"});
-        QVERIFY(TestFiles::read(dir.filePath("paper.pdf")) != pdfContent());
+        QVERIFY(TestFiles::read(dir.filePath("paper.pdf")) != TestFiles::pdfContent());
     }
 
     // The fixture of the independent generator decrypts with its key.

@@ -91,19 +91,6 @@ const QByteArray AgeHeader("age-encryption.org/v1\n");
 const QString RightKey = QStringLiteral("Kx9-right-key-of-the-sender");
 const QString WrongKey = QStringLiteral("Zq2-right-key-of-the-sender");
 
-QByteArray pdfContent()
-{
-    return "%PDF-1.7\n%\xe2\xe3\xcf\xd3\n1 0 obj\n<< /Type /Catalog >>\nendobj\n" +
-           QByteArray(4000, ' ') + "\n%%EOF\n";
-}
-
-QByteArray pngContent()
-{
-    return QByteArray::fromHex("89504e470d0a1a0a0000000d49484452000000010000000108020000"
-                               "00907753de") +
-           TestFiles::randomBytes(3000, 8);
-}
-
 QStringList pathsIn(const QTemporaryDir &dir, const QStringList &names)
 {
     QStringList paths;
@@ -566,7 +553,7 @@ private slots:
         QFETCH(Language, language);
         QFETCH(QString, words);
         QTemporaryDir dir;
-        QVERIFY(TestFiles::write(dir.filePath("a.pdf"), pdfContent()));
+        QVERIFY(TestFiles::write(dir.filePath("a.pdf"), TestFiles::pdfContent()));
         JobRun sender;
         sender.key = RightKey;
         sender.options.format = FileFormat::Age;
@@ -639,8 +626,8 @@ private slots:
         QTest::addColumn<MessageAnswer>("answer");
         QTest::addColumn<bool>("kept");
         for (const char *name : {"paper.pdf", "image.png"}) {
-            const QByteArray content =
-                QByteArray(name).endsWith("pdf") ? pdfContent() : pngContent();
+            const QByteArray content = QByteArray(name).endsWith("pdf") ? TestFiles::pdfContent()
+                                                                        : TestFiles::pngContent();
             const auto row = [&](const char *how) -> QTestData & {
                 return QTest::addRow("%s, %s", name, how) << QString::fromLatin1(name) << content;
             };
@@ -703,9 +690,10 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("key");
-        QTest::newRow("pdf, right key") << "paper.pdf" << pdfContent() << RightKey;
-        QTest::newRow("png, right key") << "image.png" << pngContent() << RightKey;
-        QTest::newRow("unknown type, wrong key") << "notes.xyz123" << pdfContent() << WrongKey;
+        QTest::newRow("pdf, right key") << "paper.pdf" << TestFiles::pdfContent() << RightKey;
+        QTest::newRow("png, right key") << "image.png" << TestFiles::pngContent() << RightKey;
+        QTest::newRow("unknown type, wrong key")
+            << "notes.xyz123" << TestFiles::pdfContent() << WrongKey;
     }
 
     void compatibleCheckStaysQuiet()

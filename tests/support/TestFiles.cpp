@@ -35,4 +35,17 @@ QString fixture(const QString &name)
     return QStringLiteral(VELMORA_TEST_DATA "/") + name;
 }
 
+QByteArray pdfContent()
+{
+    return "%PDF-1.7\n%\xe2\xe3\xcf\xd3\n1 0 obj\n<< /Type /Catalog >>\nendobj\n" +
+           QByteArray(4000, ' ') + "\n%%EOF\n";
+}
+
+QByteArray pngContent()
+{
+    return QByteArray::fromHex("89504e470d0a1a0a0000000d49484452000000010000000108020000"
+                               "00907753de") +
+           randomBytes(3000, 8);
+}
+
 } // namespace TestFiles
