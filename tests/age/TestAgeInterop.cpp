@@ -1,45 +1,16 @@
+#include "AgeTool.h"
 #include "TestFiles.h"
 
 #include "age/AgeFormat.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
 // Files written here open with the standard tool, and files it writes open
-// here. The tool takes passphrases only from a terminal, so a helper runs it
-// on a pseudo-terminal and answers its prompts.
-namespace {
-
-const QString toolPath = QStringLiteral("/usr/bin/age");
-
-QString helperPath()
-{
-    return QStringLiteral(VELMORA_TEST_DATA "/../age/age_with_passphrase.py");
-}
-
-// Runs the tool with the passphrase; false with the tool's output on failure.
-bool runTool(const QByteArray &passphrase, const QStringList &arguments, const QString &home,
-             QString &output)
-{
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("HOME", home);
-    environment.insert("AGE_PTY_TIMEOUT", "120");
-    process.setProcessEnvironment(environment);
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start("python3",
-                  QStringList{helperPath(), QString::fromUtf8(passphrase), toolPath} + arguments);
-    const bool finished = process.waitForFinished(180000);
-    output = QString::fromUtf8(process.readAll());
-    return finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-}
-
-} // namespace
-
+// here.
 class TestAgeInterop : public QObject
 {
     Q_OBJECT
@@ -50,7 +21,7 @@ private:
 private Q_SLOTS:
     void initTestCase()
     {
-        if (!QFileInfo(toolPath).isExecutable())
+        if (!QFileInfo(AgeTool::path()).isExecutable())
             QSKIP("the standard tool is not installed (apt-get install age)");
         if (QStandardPaths::findExecutable("python3").isEmpty())
             QSKIP("python3 is needed to give the tool a terminal");
@@ -85,17 +56,17 @@ private Q_SLOTS:
             QVERIFY(out.open(QIODevice::WriteOnly));
             QCOMPARE(age::encrypt(in, out, passphrase), age::Result::Ok);
         }
-        QVERIFY2(runTool(passphrase,
-                         {"-d", "-o", m_dir.filePath("ours" + tag + ".out"),
-                          m_dir.filePath("ours" + tag + ".age")},
-                         m_dir.path(), output),
+        QVERIFY2(AgeTool::run(passphrase,
+                              {"-d", "-o", m_dir.filePath("ours" + tag + ".out"),
+                               m_dir.filePath("ours" + tag + ".age")},
+                              m_dir.path(), output),
                  qPrintable(output));
         QCOMPARE(TestFiles::read(m_dir.filePath("ours" + tag + ".out")), plain);
 
         // The tool's, opened here.
-        QVERIFY2(runTool(passphrase,
-                         {"-p", "-o", m_dir.filePath("theirs" + tag + ".age"), plainPath},
-                         m_dir.path(), output),
+        QVERIFY2(AgeTool::run(passphrase,
+                              {"-p", "-o", m_dir.filePath("theirs" + tag + ".age"), plainPath},
+                              m_dir.path(), output),
                  qPrintable(output));
         {
             QFile in(m_dir.filePath("theirs" + tag + ".age"));
@@ -114,10 +85,10 @@ private Q_SLOTS:
             QVERIFY(out.open(QIODevice::WriteOnly));
             QCOMPARE(age::decrypt(in, out, passphrase + "x"), age::Result::WrongKeyOrDamaged);
         }
-        QVERIFY(!runTool(passphrase + "x",
-                         {"-d", "-o", m_dir.filePath("wrong" + tag + ".tool"),
-                          m_dir.filePath("ours" + tag + ".age")},
-                         m_dir.path(), output));
+        QVERIFY(!AgeTool::run(passphrase + "x",
+                              {"-d", "-o", m_dir.filePath("wrong" + tag + ".tool"),
+                               m_dir.filePath("ours" + tag + ".age")},
+                              m_dir.path(), output));
     }
 
     // The good test-kit vector opens with the tool too, and with one payload
@@ -130,17 +101,18 @@ private Q_SLOTS:
         QByteArray file = vector.mid(vector.indexOf("\n\n") + 2);
         QVERIFY(TestFiles::write(m_dir.filePath("vector.age"), file));
         QString output;
-        QVERIFY2(runTool("password",
+        QVERIFY2(
+            AgeTool::run("password",
                          {"-d", "-o", m_dir.filePath("vector.out"), m_dir.filePath("vector.age")},
                          m_dir.path(), output),
-                 qPrintable(output));
+            qPrintable(output));
         QCOMPARE(TestFiles::read(m_dir.filePath("vector.out")), QByteArray("age"));
 
         file[file.size() - 5] = char(file[file.size() - 5] ^ 0x40);
         QVERIFY(TestFiles::write(m_dir.filePath("changed.age"), file));
-        QVERIFY(!runTool("password",
-                         {"-d", "-o", m_dir.filePath("changed.out"), m_dir.filePath("changed.age")},
-                         m_dir.path(), output));
+        QVERIFY(!AgeTool::run(
+            "password", {"-d", "-o", m_dir.filePath("changed.out"), m_dir.filePath("changed.age")},
+            m_dir.path(), output));
         QVERIFY2(output.contains("error"), qPrintable(output));
     }
 };

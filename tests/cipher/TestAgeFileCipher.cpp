@@ -1,4 +1,6 @@
+#include "AgeTool.h"
 #include "TestFiles.h"
+#include "Unchangeable.h"
 
 #include "age/AgeFormat.h"
 #include "cipher/AgeFileCipher.h"
@@ -6,8 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -92,37 +92,6 @@ void unblockPipe(const QString &fifo)
         ::close(fd);
 }
 
-// Makes a folder unwritable, also for root (the immutable attribute), and
-// writable again at the end.
-class UnwritableFolder
-{
-public:
-    explicit UnwritableFolder(const QString &path)
-        : m_path(path)
-    {
-        if (::geteuid() == 0) {
-            m_immutable =
-                QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), path}) == 0;
-            m_active = m_immutable;
-        } else {
-            m_active = ::chmod(native(path).constData(), 0555) == 0;
-        }
-    }
-    ~UnwritableFolder()
-    {
-        if (m_immutable)
-            QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), m_path});
-        else if (m_active)
-            ::chmod(native(m_path).constData(), 0700);
-    }
-    bool active() const { return m_active; }
-
-private:
-    QString m_path;
-    bool m_immutable = false;
-    bool m_active = false;
-};
-
 // Lowers the file size limit so that writes past `limit` bytes fail (EFBIG),
 // as they would on a full disk.
 class FileSizeLimit
@@ -146,24 +115,6 @@ private:
     rlimit m_saved{};
     void (*m_handler)(int) = nullptr;
 };
-
-// Decrypts with the standard tool through the helper that types the
-// passphrase on a pseudo-terminal.
-bool decryptWithTool(const QString &encrypted, const QString &output, const QString &home,
-                     QString &toolOutput)
-{
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("HOME", home);
-    environment.insert("AGE_PTY_TIMEOUT", "120");
-    process.setProcessEnvironment(environment);
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start("python3", {QStringLiteral(VELMORA_TEST_DATA "/../age/age_with_passphrase.py"),
-                              key, QStringLiteral("/usr/bin/age"), "-d", "-o", output, encrypted});
-    const bool finished = process.waitForFinished(180000);
-    toolOutput = QString::fromUtf8(process.readAll());
-    return finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-}
 
 } // namespace
 
@@ -244,12 +195,12 @@ private Q_SLOTS:
         const FileWorkOutcome encrypted = AgeFileCipher::encryptFile(original, key);
         QVERIFY2(encrypted.ok, qPrintable(encrypted.reason));
 
-        if (QFileInfo(QStringLiteral("/usr/bin/age")).isExecutable() &&
-            !QStandardPaths::findExecutable("python3").isEmpty()) {
+        if (AgeTool::isAvailable()) {
             QTemporaryDir toolFolder;
             QString toolOutput;
-            QVERIFY2(decryptWithTool(encrypted.result, toolFolder.filePath("out"),
-                                     toolFolder.path(), toolOutput),
+            QVERIFY2(AgeTool::run(key.toUtf8(),
+                                  {"-d", "-o", toolFolder.filePath("out"), encrypted.result},
+                                  toolFolder.path(), toolOutput),
                      qPrintable(toolOutput));
             QCOMPARE(TestFiles::read(toolFolder.filePath("out")), plain);
         } else {
@@ -523,7 +474,7 @@ private Q_SLOTS:
         QVERIFY(TestFiles::write(original, "stays as it is"));
         FileWorkOutcome outcome;
         {
-            UnwritableFolder unwritable(m_dir->path());
+            Unchangeable unwritable(m_dir->path());
             if (!unwritable.active())
                 QSKIP("the folder could not be made unwritable here");
             outcome = encryptFast(original);
