@@ -27,7 +27,8 @@ bool run(const QByteArray &passphrase, const QStringList &arguments, const QStri
     process.setProcessEnvironment(environment);
     process.setProcessChannelMode(QProcess::MergedChannels);
     const QString helper = QStringLiteral(VELMORA_TEST_DATA "/../age/age_with_passphrase.py");
-    process.start("python3", QStringList{helper, QString::fromUtf8(passphrase), path()} + arguments);
+    process.start("python3",
+                  QStringList{helper, QString::fromUtf8(passphrase), path()} + arguments);
     const bool finished = process.waitForFinished(180000);
     output = QString::fromUtf8(process.readAll());
     return finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
