@@ -6,6 +6,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
 # The repository's format first: a file that differs fails the run.
 "$root/scripts/check-format.sh"
+# Every #include against the folders' declared order.
+python3 "$root/scripts/check-layers.py"
 "$root/scripts/build.sh"
 build=${VELMORA_BUILD_DIR:-$root/build}
 cd "$build"

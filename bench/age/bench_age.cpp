@@ -4,7 +4,7 @@
 //                                                    (PATH -> PATH.enc -> PATH)
 // The passphrase comes from the environment variable BENCH_PASSPHRASE.
 #include "age/AgeFormat.h"
-#include "cipher/AgeFileCipher.h"
+#include "filecipher/AgeFileCipher.h"
 
 #include <QByteArray>
 #include <QFile>

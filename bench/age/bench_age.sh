@@ -11,7 +11,7 @@
 # tool it is the largest of the helper and the tool).
 #
 # Usage: bench/age/bench_age.sh BUILD_DIR [WORK_DIR]
-#   BUILD_DIR  a build folder holding src/libvelmora_engine.a
+#   BUILD_DIR  a build folder holding the libraries src/libvelmora_*.a
 #   WORK_DIR   folder on the disk to measure (default: the current folder)
 # Environment: SIZE_MIB (default 256), ROUNDS (default 3).
 # Targets: ours no slower than the standard tool; peak memory below

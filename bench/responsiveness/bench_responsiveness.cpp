@@ -15,10 +15,10 @@
 // which comes first.
 
 #include "jobs/EncryptJob.h"
-#include "ui/EncryptWindow.h"
-#include "ui/FileDialog.h"
-#include "ui/FlatButton.h"
-#include "ui/MessageBox.h"
+#include "widgets/FileDialog.h"
+#include "widgets/FlatButton.h"
+#include "widgets/MessageBox.h"
+#include "windows/EncryptWindow.h"
 
 #include <QApplication>
 #include <QDir>

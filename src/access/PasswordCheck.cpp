@@ -1,7 +1,7 @@
 #include "access/PasswordCheck.h"
 
 #include "cipher/Md5.h"
-#include "settings/TextTrim.h"
+#include "core/TextTrim.h"
 
 QString PasswordCheck::comparable(const QString &typed, const QString &checkPass)
 {

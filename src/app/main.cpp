@@ -1,7 +1,7 @@
 #include "platform/CoreDumps.h"
-#include "ui/DashboardWindow.h"
-#include "ui/ProgramWindows.h"
-#include "ui/VelmoraApplication.h"
+#include "windows/DashboardWindow.h"
+#include "windows/ProgramWindows.h"
+#include "windows/VelmoraApplication.h"
 
 #include <QCoreApplication>
 

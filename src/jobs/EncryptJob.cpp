@@ -1,12 +1,12 @@
 #include "jobs/EncryptJob.h"
 
-#include "cipher/AgeFileCipher.h"
-#include "cipher/FileCipher.h"
-#include "cipher/FileRefusalTexts.h"
-#include "cipher/PipelineTexts.h"
-#include "cipher/ResultTypeCheck.h"
-#include "cipher/StrongFormatTexts.h"
-#include "jobs/Prompter.h"
+#include "core/Prompter.h"
+#include "filecipher/AgeFileCipher.h"
+#include "filecipher/FileCipher.h"
+#include "filecipher/FileRefusalTexts.h"
+#include "filecipher/PipelineTexts.h"
+#include "filecipher/ResultTypeCheck.h"
+#include "filecipher/StrongFormatTexts.h"
 
 #include <QFileInfo>
 

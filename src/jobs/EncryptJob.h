@@ -1,10 +1,10 @@
 #pragma once
 
 #include "age/AgeFormat.h"
-#include "cipher/FileFormat.h"
-#include "cipher/LayerChain.h"
+#include "core/FileFormat.h"
+#include "core/Language.h"
+#include "filecipher/LayerChain.h"
 #include "jobs/FileJobObserver.h"
-#include "settings/Language.h"
 
 #include <QString>
 #include <QStringList>

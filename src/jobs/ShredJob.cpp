@@ -1,6 +1,6 @@
 #include "jobs/ShredJob.h"
 
-#include "jobs/Prompter.h"
+#include "core/Prompter.h"
 #include "platform/FileAttributes.h"
 #include "shred/ClearReadOnly.h"
 #include "shred/OverwriteCount.h"

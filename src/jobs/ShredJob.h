@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/Language.h"
 #include "jobs/FileJobObserver.h"
-#include "settings/Language.h"
 #include "shred/OverwriteAndDelete.h"
 
 #include <QString>

@@ -1,10 +1,11 @@
 #include "keys/KeyFile.h"
 
 #include "cipher/VigenereCodec.h"
+#include "core/TextLines.h"
+#include "filetexts/FileProblemText.h"
 #include "platform/AnsiCodePage.h"
-#include "settings/AtomicFile.h"
-#include "settings/FileBytes.h"
-#include "settings/TextLines.h"
+#include "platform/AtomicFile.h"
+#include "platform/FileBytes.h"
 
 namespace {
 
@@ -26,10 +27,14 @@ QString describe(char32_t character, Language language)
 std::optional<QStringList> ReadKeyFile(const QString &path, const QByteArray &textKey,
                                        QString *error)
 {
+    FileProblem problem;
     const std::optional<QByteArray> bytes =
-        FileBytes::read(path, FileBytes::MaxStoredTextFile, error);
-    if (!bytes)
+        FileBytes::read(path, FileBytes::MaxStoredTextFile, &problem);
+    if (!bytes) {
+        if (error)
+            *error = FileProblemText::text(problem, Language::English);
         return std::nullopt;
+    }
     const QByteArray plain = VigenereCodec().DecodeString(textKey, *bytes);
     return TextLines::split(AnsiCodePage::toUnicode(plain));
 }
@@ -52,7 +57,7 @@ QString KeyFileWriteResult::message(Language language) const
     case Status::FileNotWritten:
         return (german ? QStringLiteral("Die Schlüsseldatei wurde nicht geschrieben: ")
                        : QStringLiteral("The key file was not written: ")) +
-               file.text(language);
+               FileProblemText::text(file, language);
     }
     return QString();
 }

@@ -1,7 +1,7 @@
 #include "keys/PersonalKey.h"
 
+#include "core/TextTrim.h"
 #include "keys/KeyFile.h"
-#include "settings/TextTrim.h"
 
 QString GenerateUserKey(RandomSource &random)
 {

@@ -54,9 +54,9 @@ FileProblem check(const QString &folder)
     if (!S_ISDIR(info.st_mode))
         return FileProblem::system(target, ENOTDIR);
     if (info.st_uid != ::geteuid())
-        return FileProblem{FileProblem::Kind::NotOwned, 0, target};
+        return FileProblem::of(FileProblem::Kind::NotOwned, target);
     if ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0)
-        return FileProblem{FileProblem::Kind::OpenToOthers, 0, target};
+        return FileProblem::of(FileProblem::Kind::OpenToOthers, target);
     return FileProblem{};
 }
 
@@ -77,14 +77,6 @@ FileProblem prepare(const QString &folder)
         current += QLatin1Char('/');
     }
     return check(target);
-}
-
-QString refusalText(const FileProblem &problem, Language language)
-{
-    return (language == Language::German
-                ? QStringLiteral("Der Datenordner kann nicht verwendet werden: ")
-                : QStringLiteral("The data folder cannot be used: ")) +
-           problem.text(language);
 }
 
 } // namespace DataFolder

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "platform/FileProblem.h"
-#include "settings/Language.h"
 
 #include <QString>
 
@@ -23,8 +22,5 @@ FileProblem prepare(const QString &folder);
 // key of their choosing in it. Kind NotOwned or OpenToOthers, or System
 // (ENOENT, ENOTDIR) when there is no folder.
 FileProblem check(const QString &folder);
-
-// The message for a refused data folder, German or English.
-QString refusalText(const FileProblem &problem, Language language);
 
 } // namespace DataFolder

@@ -63,14 +63,13 @@ bool ExclusiveFile::open(const QString &path, const FileAttributes &)
             failure = Failure::InUse;
         else if (error == ERROR_ACCESS_DENIED)
             failure = Failure::AccessDenied;
-        fail(failure, failure == Failure::InUse ? QStringLiteral("in use by another program")
-                                                : systemErrorText(error));
+        fail(failure, failure == Failure::InUse ? QString() : systemErrorText(error));
         return false;
     }
     LARGE_INTEGER size{};
     if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileSizeEx(handle, &size)) {
         CloseHandle(handle);
-        fail(Failure::NotRegular, QStringLiteral("not a regular file"));
+        fail(Failure::NotRegular, QString());
         return false;
     }
     BY_HANDLE_FILE_INFORMATION information{};
@@ -196,20 +195,19 @@ bool ExclusiveFile::open(const QString &path, const FileAttributes &expected)
     if (::fstat(fd, &info) != 0)
         return refuse(Failure::Other, systemErrorText(errno));
     if (!S_ISREG(info.st_mode))
-        return refuse(Failure::NotRegular, QStringLiteral("not a regular file"));
+        return refuse(Failure::NotRegular, QString());
     if (expected.inode != 0 && (static_cast<quint64>(info.st_dev) != expected.device ||
                                 static_cast<quint64>(info.st_ino) != expected.inode))
-        return refuse(Failure::Replaced,
-                      QStringLiteral("the file was replaced while being opened"));
+        return refuse(Failure::Replaced, QString());
 
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;
         if (error == EWOULDBLOCK)
-            return refuse(Failure::InUse, QStringLiteral("in use by another program"));
+            return refuse(Failure::InUse, QString());
         return refuse(Failure::Other, systemErrorText(error));
     }
     if (lockedByOtherProcess(fd))
-        return refuse(Failure::InUse, QStringLiteral("in use by another program"));
+        return refuse(Failure::InUse, QString());
 
     // How many names the file has once the lock is held.
     if (::fstat(fd, &info) != 0)

@@ -42,6 +42,8 @@ public:
     bool close();
 
     Failure failure() const { return m_failure; }
+    // The system's words for a failure the system reported; empty for the
+    // refusals that failure() says all about (in use, not regular, replaced).
     QString errorText() const { return m_errorText; }
 
 private:

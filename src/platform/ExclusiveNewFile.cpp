@@ -56,6 +56,11 @@ bool ExclusiveNewFile::fail(int error)
     return false;
 }
 
+SystemCause ExclusiveNewFile::failure() const
+{
+    return systemCauseOf(m_error);
+}
+
 QString ExclusiveNewFile::errorText() const
 {
     return systemErrorText(m_error);

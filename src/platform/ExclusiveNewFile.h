@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/FileIdentity.h"
+#include "platform/SystemError.h"
 
 #include <QString>
 
@@ -46,8 +47,8 @@ public:
     void discard();
 
     FileIdentity identity() const { return FileIdentity::ofDescriptor(m_fd); }
-    // errno of the last failure, and its text.
-    int error() const { return m_error; }
+    // The cause of the last failure, and the system's words for it.
+    SystemCause failure() const;
     QString errorText() const;
 
 private:

@@ -33,7 +33,8 @@ FileIdentity fromStat(const struct stat &info)
 FileIdentity failed(int error)
 {
     FileIdentity identity;
-    identity.error = error;
+    identity.cause = systemCauseOf(error);
+    identity.reason = systemErrorText(error);
     identity.kind = error == ENOENT || error == ENOTDIR ? FileIdentity::Kind::Missing
                                                         : FileIdentity::Kind::Unreadable;
     return identity;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/SystemError.h"
+
 #include <QString>
 
 // What the system knows about one file: which file it is (device and inode)
@@ -28,5 +30,7 @@ struct FileIdentity
     unsigned permissions = 0; // the mode's permission bits
     unsigned owner = 0;
     unsigned group = 0;
-    int error = 0; // errno of a failed look
+    // Why the look failed (Missing, Unreadable): the cause and the system's words.
+    SystemCause cause = SystemCause::None;
+    QString reason;
 };

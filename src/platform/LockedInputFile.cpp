@@ -54,7 +54,7 @@ bool LockedInputFile::open(const QString &path)
 
     const FileIdentity seen = FileIdentity::ofPath(path);
     if (seen.kind != FileIdentity::Kind::RegularFile)
-        return fail(failureOfKind(seen.kind), systemErrorText(seen.error));
+        return fail(failureOfKind(seen.kind), seen.reason);
 
     m_fd = ::open(QFile::encodeName(path).constData(),
                   O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -72,9 +72,9 @@ bool LockedInputFile::open(const QString &path)
     }
     const FileIdentity opened = FileIdentity::ofDescriptor(m_fd);
     if (opened.kind != FileIdentity::Kind::RegularFile)
-        return fail(failureOfKind(opened.kind), systemErrorText(opened.error));
+        return fail(failureOfKind(opened.kind), opened.reason);
     if (!opened.sameFile(seen))
-        return fail(Failure::Replaced, QStringLiteral("replaced while being opened"));
+        return fail(Failure::Replaced, QString());
     const int flags = ::fcntl(m_fd, F_GETFL);
     if (flags < 0 || ::fcntl(m_fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
         return fail(Failure::Other, systemErrorText(errno));
@@ -86,7 +86,7 @@ bool LockedInputFile::open(const QString &path)
     // The state under the lock is the one the run starts from.
     m_identity = FileIdentity::ofDescriptor(m_fd);
     if (!m_identity.sameFile(seen))
-        return fail(Failure::Replaced, QStringLiteral("replaced while being opened"));
+        return fail(Failure::Replaced, QString());
     return true;
 }
 

@@ -52,6 +52,8 @@ public:
     void adviseSequential();
 
     Failure failure() const { return m_failure; }
+    // The system's words for a failure the system reported; empty for a
+    // file that was replaced while being opened.
     QString errorText() const { return m_errorText; }
 
 private:

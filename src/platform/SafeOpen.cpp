@@ -28,7 +28,7 @@ bool report(FileProblem *problem, FileProblem value)
 
 bool report(FileProblem *problem, FileProblem::Kind kind, const QString &path)
 {
-    return report(problem, FileProblem{kind, 0, path});
+    return report(problem, FileProblem::of(kind, path));
 }
 
 FileProblem::Kind kindOf(const FileIdentity &identity)
@@ -120,9 +120,10 @@ FileProblem::Kind kindAt(const QString &path)
 std::optional<ReadHandle> openForReading(const QString &path, FileProblem *problem, Owner owner)
 {
     const FileIdentity before = FileIdentity::ofPath(path);
-    if (before.error != 0) {
-        report(problem, before.error == ENOENT ? FileProblem{FileProblem::Kind::Missing, 0, path}
-                                               : FileProblem::system(path, before.error));
+    if (before.cause != SystemCause::None) {
+        report(problem, before.cause == SystemCause::NotFound
+                            ? FileProblem::of(FileProblem::Kind::Missing, path)
+                            : FileProblem::system(path, before.cause, before.reason));
         return std::nullopt;
     }
     if (const FileProblem::Kind kind = kindOf(before); kind != FileProblem::Kind::None) {
@@ -135,14 +136,14 @@ std::optional<ReadHandle> openForReading(const QString &path, FileProblem *probl
                           O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         const int error = errno;
-        report(problem, error == ELOOP ? FileProblem{FileProblem::Kind::Link, 0, path}
+        report(problem, error == ELOOP ? FileProblem::of(FileProblem::Kind::Link, path)
                                        : FileProblem::system(path, error));
         return std::nullopt;
     }
     ReadHandle handle(fd);
     const FileIdentity opened = FileIdentity::ofDescriptor(fd);
-    if (opened.error != 0) {
-        report(problem, FileProblem::system(path, opened.error));
+    if (opened.cause != SystemCause::None) {
+        report(problem, FileProblem::system(path, opened.cause, opened.reason));
         return std::nullopt;
     }
     if (const FileProblem::Kind kind = kindOf(opened); kind != FileProblem::Kind::None) {

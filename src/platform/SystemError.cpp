@@ -1,5 +1,6 @@
 #include "platform/SystemError.h"
 
+#include <cerrno>
 #include <cstring>
 
 namespace {
@@ -27,4 +28,32 @@ QString systemErrorText(int errorNumber)
     if (text == nullptr || *text == '\0')
         return QStringLiteral("system error %1").arg(errorNumber);
     return QString::fromLocal8Bit(text);
+}
+
+SystemCause systemCauseOf(int errorNumber)
+{
+    switch (errorNumber) {
+    case 0:
+        return SystemCause::None;
+    case ENOENT:
+        return SystemCause::NotFound;
+    case ENOTDIR:
+        return SystemCause::NotFolder;
+    case EEXIST:
+        return SystemCause::Exists;
+    case EACCES:
+    case EPERM:
+        return SystemCause::AccessDenied;
+    case ENOSPC:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+        return SystemCause::NoSpace;
+    case ENAMETOOLONG:
+        return SystemCause::NameTooLong;
+    case EROFS:
+        return SystemCause::ReadOnlyFileSystem;
+    default:
+        return SystemCause::Other;
+    }
 }

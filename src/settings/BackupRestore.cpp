@@ -1,10 +1,11 @@
 #include "settings/BackupRestore.h"
 
-#include "jobs/Prompter.h"
+#include "core/Prompter.h"
+#include "core/TextTrim.h"
+#include "filetexts/FileProblemText.h"
+#include "platform/FolderCopy.h"
 #include "settings/BackupWindow.h"
 #include "settings/DataRestore.h"
-#include "settings/FolderCopy.h"
-#include "settings/TextTrim.h"
 
 #include <QFileInfo>
 
@@ -43,10 +44,12 @@ int BackupData(BackupWindow &window)
         return -1;
     }
     const QString dataFolder = window.dataFolder();
-    QString error;
-    const std::optional<QStringList> names = FolderCopy::listFiles(dataFolder, &error);
+    FileProblem problem;
+    const std::optional<QStringList> names = FolderCopy::listFiles(dataFolder, &problem);
     if (!names) {
-        window.prompter().ask(Message::box(QStringLiteral("Velmora2"), error, MessageIcon::Error));
+        window.prompter().ask(Message::box(
+            QStringLiteral("Velmora2"), FileProblemText::listingRefusal(problem, Language::English),
+            MessageIcon::Error));
         return -1;
     }
     const MessageAnswer answer = window.prompter().ask(
@@ -79,10 +82,12 @@ int RestoreData(BackupWindow &window)
                                                            "No backup path available.")));
         return -1;
     }
-    QString error;
-    const std::optional<QStringList> names = FolderCopy::listFiles(source, &error);
+    FileProblem problem;
+    const std::optional<QStringList> names = FolderCopy::listFiles(source, &problem);
     if (!names) {
-        window.prompter().ask(Message::box(QStringLiteral("Velmora2"), error, MessageIcon::Error));
+        window.prompter().ask(Message::box(
+            QStringLiteral("Velmora2"), FileProblemText::listingRefusal(problem, Language::English),
+            MessageIcon::Error));
         return -1;
     }
     source = FolderCopy::withTrailingDelimiter(source);

@@ -1,8 +1,8 @@
 #include "settings/DashboardSettings.h"
 
-#include "jobs/Prompter.h"
+#include "core/Prompter.h"
+#include "core/TextTrim.h"
 #include "settings/SettingsFile.h"
-#include "settings/TextTrim.h"
 
 #include <QFileInfo>
 

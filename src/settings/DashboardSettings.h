@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/Language.h"
+#include "core/Language.h"
 #include "settings/SettingsValues.h"
 
 #include <QByteArray>

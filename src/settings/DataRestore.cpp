@@ -1,15 +1,14 @@
 #include "settings/DataRestore.h"
 
+#include "core/TextTrim.h"
+#include "filetexts/FileProblemText.h"
 #include "keys/ApplicationTextKey.h"
+#include "platform/FileBytes.h"
+#include "platform/FolderCopy.h"
 #include "platform/SafeOpen.h"
-#include "settings/FileBytes.h"
-#include "settings/FolderCopy.h"
 #include "settings/SettingsFile.h"
-#include "settings/TextTrim.h"
 
 #include <QDir>
-
-#include <cerrno>
 
 namespace {
 
@@ -50,7 +49,7 @@ QString makeKeptFolder(const QString &dataFolder, const QDateTime &now, FileProb
         if (SafeOpen::createPrivateFolder(folder, problem))
             return folder + QLatin1Char('/');
         if (problem &&
-            !(problem->kind == FileProblem::Kind::System && problem->systemError == EEXIST))
+            !(problem->kind == FileProblem::Kind::System && problem->cause == SystemCause::Exists))
             return QString();
     }
     return QString();
@@ -79,11 +78,11 @@ QString RestoreOutcome::refusalText(Language language) const
         return (german ? QStringLiteral(
                              "Die Einstellungsdatei der Sicherung kann nicht gelesen werden: ")
                        : QStringLiteral("The backup's settings file cannot be read: ")) +
-               problem.text(language) + nothing;
+               FileProblemText::text(problem, language) + nothing;
     case Status::PreviousFilesNotKept:
         return (german ? QStringLiteral("Die bisherigen Dateien konnten nicht aufbewahrt werden: ")
                        : QStringLiteral("The current files could not be kept: ")) +
-               problem.text(language) + nothing;
+               FileProblemText::text(problem, language) + nothing;
     }
     return QString();
 }
@@ -131,7 +130,7 @@ RestoreOutcome run(const QString &sourceFolder, const QStringList &names, const 
         if (FolderCopy::copyReplacing(sourceFolder + name, dataFolder + name, &problem))
             ++outcome.restored;
         else
-            outcome.failures.append(problem.text(Language::English));
+            outcome.failures.append(FileProblemText::text(problem, Language::English));
     }
     return outcome;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/Language.h"
 #include "platform/FileProblem.h"
-#include "settings/Language.h"
 
 #include <QDateTime>
 #include <QString>

@@ -1,8 +1,9 @@
 #include "settings/FormatChoice.h"
 
+#include "filetexts/FileProblemText.h"
+#include "platform/AtomicFile.h"
+#include "platform/FileBytes.h"
 #include "platform/SafeOpen.h"
-#include "settings/AtomicFile.h"
-#include "settings/FileBytes.h"
 
 #include <QList>
 
@@ -69,7 +70,12 @@ FileFormat load(const QString &dataFolder)
 bool save(const QString &dataFolder, FileFormat format, QString *error)
 {
     const QByteArray text = "[files]\n" + FormatKey + name(format).toLatin1() + '\n';
-    return AtomicFile::write(filePath(dataFolder), text, error);
+    FileProblem problem;
+    if (AtomicFile::write(filePath(dataFolder), text, &problem))
+        return true;
+    if (error)
+        *error = FileProblemText::text(problem, Language::English);
+    return false;
 }
 
 } // namespace FormatChoice

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cipher/FileFormat.h"
+#include "core/FileFormat.h"
 
 #include <QString>
 

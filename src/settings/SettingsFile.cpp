@@ -1,12 +1,13 @@
 #include "settings/SettingsFile.h"
 
 #include "cipher/VigenereCodec.h"
+#include "core/TextLines.h"
+#include "core/TextTrim.h"
+#include "filetexts/FileProblemText.h"
 #include "platform/AnsiCodePage.h"
+#include "platform/AtomicFile.h"
 #include "platform/DataFolder.h"
-#include "settings/AtomicFile.h"
-#include "settings/FileBytes.h"
-#include "settings/TextLines.h"
-#include "settings/TextTrim.h"
+#include "platform/FileBytes.h"
 
 #include <QFileInfo>
 
@@ -25,7 +26,7 @@ bool folderIsSafe(const QString &path, QString *error)
     if (problem.isNone())
         return true;
     if (error)
-        *error = DataFolder::refusalText(problem, Language::English);
+        *error = FileProblemText::dataFolderRefusal(problem, Language::English);
     return false;
 }
 
@@ -41,9 +42,15 @@ QStringList DecodeSettingsBytes(const QByteArray &bytes, const QByteArray &Key)
 std::optional<QStringList> ReadSettingsLines(const QString &Path, const QByteArray &Key,
                                              QString *error)
 {
+    FileProblem problem;
     const std::optional<QByteArray> bytes =
-        FileBytes::read(Path, FileBytes::MaxStoredTextFile, error);
-    if (!bytes || !folderIsSafe(Path, error))
+        FileBytes::read(Path, FileBytes::MaxStoredTextFile, &problem);
+    if (!bytes) {
+        if (error)
+            *error = FileProblemText::text(problem, Language::English);
+        return std::nullopt;
+    }
+    if (!folderIsSafe(Path, error))
         return std::nullopt;
     return DecodeSettingsBytes(*bytes, Key);
 }
@@ -60,7 +67,12 @@ bool WriteSettingsLines(const QString &Path, const QByteArray &Key, const QStrin
         return false;
     QByteArray bytes = VigenereCodec().EncodeString(Key, AnsiCodePage::fromUnicode(text));
     bytes.append("\r\n", 2);
-    return AtomicFile::write(Path, bytes, error);
+    FileProblem problem;
+    if (AtomicFile::write(Path, bytes, &problem))
+        return true;
+    if (error)
+        *error = FileProblemText::text(problem, Language::English);
+    return false;
 }
 
 namespace SettingsLines {

@@ -1,6 +1,6 @@
 #include "shred/OverwriteCount.h"
 
-#include "settings/TextTrim.h"
+#include "core/TextTrim.h"
 
 #include <QRegularExpression>
 

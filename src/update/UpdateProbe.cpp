@@ -1,8 +1,9 @@
 #include "update/UpdateProbe.h"
 
+#include "core/TextTrim.h"
+#include "filetexts/FileProblemText.h"
 #include "platform/AnsiCodePage.h"
 #include "platform/SafeOpen.h"
-#include "settings/TextTrim.h"
 #include "update/VersionCompare.h"
 
 #include <stdexcept>
@@ -99,9 +100,10 @@ QString UpdateProbe::readFirstLine()
         default:
             break;
         }
-        throw std::runtime_error(QStringLiteral("Cannot open file \"%1\". %2")
-                                     .arg(probeFilePath, problem.text(Language::English))
-                                     .toStdString());
+        throw std::runtime_error(
+            QStringLiteral("Cannot open file \"%1\". %2")
+                .arg(probeFilePath, FileProblemText::text(problem, Language::English))
+                .toStdString());
     }
     qsizetype end = head->size();
     for (qsizetype i = 0; i < head->size(); ++i) {

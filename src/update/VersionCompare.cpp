@@ -1,6 +1,6 @@
 #include "update/VersionCompare.h"
 
-#include "settings/TextTrim.h"
+#include "core/TextTrim.h"
 
 #include <QList>
 #include <QStringList>

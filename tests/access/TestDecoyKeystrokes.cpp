@@ -1,6 +1,5 @@
 #include "access/DecoyDraw.h"
 #include "access/DecoyTrigger.h"
-#include "access/UnshiftedKey.h"
 #include "access/WindowsVirtualKey.h"
 #include "keys/RandomSource.h"
 
@@ -19,8 +18,6 @@ private Q_SLOTS:
     void trigger();
     void virtualKey_data();
     void virtualKey();
-    void unshiftedKey_data();
-    void unshiftedKey();
 };
 
 void TestDecoyKeystrokes::drawGivesFourToSevenPrintableDecoys()
@@ -159,29 +156,6 @@ void TestDecoyKeystrokes::virtualKey()
     QFETCH(int, qtKey);
     QFETCH(int, expected);
     QCOMPARE(WindowsVirtualKey::fromQtKey(qtKey), expected);
-}
-
-void TestDecoyKeystrokes::unshiftedKey_data()
-{
-    QTest::addColumn<QChar>("character");
-    QTest::addColumn<QChar>("expected");
-    QTest::newRow("A") << QChar(u'A') << QChar(u'a');
-    QTest::newRow("z") << QChar(u'z') << QChar(u'z');
-    QTest::newRow("5") << QChar(u'5') << QChar(u'5');
-    QTest::newRow("!") << QChar(u'!') << QChar(u'1');
-    QTest::newRow(")") << QChar(u')') << QChar(u'0');
-    QTest::newRow("_") << QChar(u'_') << QChar(u'-');
-    QTest::newRow("\"") << QChar(u'"') << QChar(u'\'');
-    QTest::newRow("{") << QChar(u'{') << QChar(u'[');
-    QTest::newRow("?") << QChar(u'?') << QChar(u'/');
-    QTest::newRow("[") << QChar(u'[') << QChar(u'[');
-}
-
-void TestDecoyKeystrokes::unshiftedKey()
-{
-    QFETCH(QChar, character);
-    QFETCH(QChar, expected);
-    QCOMPARE(UnshiftedKey::of(character), expected);
 }
 
 QTEST_GUILESS_MAIN(TestDecoyKeystrokes)

@@ -1,10 +1,10 @@
 // Key files received from other people, or any file picked by mistake.
 #include "FuzzFile.h"
 
+#include "core/TextTrim.h"
 #include "keys/ApplicationTextKey.h"
 #include "keys/KeyFile.h"
 #include "keys/PersonalKey.h"
-#include "settings/TextTrim.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // The lines of files that are judged before encrypting them: any bytes, as
 // text in the code page and as UTF-16 (unpaired surrogates included).
-#include "cipher/EncryptedGuess.h"
+#include "filecipher/EncryptedGuess.h"
 #include "platform/AnsiCodePage.h"
 
 #include <QByteArray>

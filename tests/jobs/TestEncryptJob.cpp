@@ -1,10 +1,10 @@
 #include "RecordingObserver.h"
 #include "ScriptedPrompter.h"
 #include "TestFiles.h"
-#include "cipher/LayerChain.h"
 #include "cipher/Rc4.h"
 #include "cipher/Sha1.h"
 #include "cipher/Sha256.h"
+#include "filecipher/LayerChain.h"
 #include "jobs/EncryptJob.h"
 
 #include <QBuffer>

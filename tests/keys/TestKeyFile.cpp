@@ -1,6 +1,6 @@
 #include "keys/ApplicationTextKey.h"
 #include "keys/KeyFile.h"
-#include "settings/AtomicFile.h"
+#include "platform/AtomicFile.h"
 
 #include "TestFiles.h"
 

@@ -1,3 +1,4 @@
+#include "filetexts/FileProblemText.h"
 #include "platform/DataFolder.h"
 
 #include <QDir>
@@ -59,7 +60,7 @@ private Q_SLOTS:
         const mode_t previous = ::umask(mode_t(umask));
         const FileProblem problem = DataFolder::prepare(folder);
         ::umask(previous);
-        QVERIFY2(problem.isNone(), qPrintable(problem.text(Language::English)));
+        QVERIFY2(problem.isNone(), qPrintable(FileProblemText::text(problem, Language::English)));
         for (const QString &made : {QStringLiteral("/missing"), QStringLiteral("/missing/config"),
                                     QStringLiteral("/missing/config/velmora")}) {
             struct stat info
@@ -101,10 +102,10 @@ private Q_SLOTS:
         const FileProblem problem = DataFolder::prepare(folder);
         QCOMPARE(int(problem.kind), refusal);
         if (refusal != int(FileProblem::Kind::None)) {
-            QVERIFY(DataFolder::refusalText(problem, Language::English)
+            QVERIFY(FileProblemText::dataFolderRefusal(problem, Language::English)
                         .startsWith("The data folder cannot be used: "));
-            QVERIFY(
-                DataFolder::refusalText(problem, Language::German).startsWith("Der Datenordner"));
+            QVERIFY(FileProblemText::dataFolderRefusal(problem, Language::German)
+                        .startsWith("Der Datenordner"));
             QVERIFY(!DataFolder::prepare(folder).isNone());
         }
     }

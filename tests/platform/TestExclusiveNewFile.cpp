@@ -62,7 +62,7 @@ private slots:
             QVERIFY(file.write(QByteArrayView("result")));
             QVERIFY(TestFiles::write(dir.filePath("r"), "appeared"));
             QVERIFY(!file.place(ExclusiveNewFile::Placing::OnlyIfAbsent));
-            QCOMPARE(file.error(), EEXIST);
+            QCOMPARE(file.failure(), SystemCause::Exists);
         }
         QCOMPARE(entriesOf(dir.path()), QStringList{"r"});
         QCOMPARE(TestFiles::read(dir.filePath("r")), QByteArray("appeared"));

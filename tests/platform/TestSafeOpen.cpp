@@ -1,7 +1,8 @@
+#include "filetexts/FileProblemText.h"
+#include "platform/AtomicFile.h"
+#include "platform/FolderCopy.h"
 #include "platform/SafeOpen.h"
 #include "platform/SystemError.h"
-#include "settings/AtomicFile.h"
-#include "settings/FolderCopy.h"
 
 #include "TestFiles.h"
 
@@ -83,8 +84,8 @@ private Q_SLOTS:
         QVERIFY(!SafeOpen::readAll(path, 1024, &problem));
         QVERIFY2(clock.elapsed() < 2000, "waited on the entry");
         QCOMPARE(int(problem.kind), refusal);
-        QVERIFY(problem.text(Language::English).contains(path));
-        QVERIFY(!problem.text(Language::German).isEmpty());
+        QVERIFY(FileProblemText::text(problem, Language::English).contains(path));
+        QVERIFY(!FileProblemText::text(problem, Language::German).isEmpty());
         // Reading a key file must not have cost the user anything.
         QCOMPARE(TestFiles::read(victim), QByteArray("the user's file"));
     }
@@ -128,7 +129,7 @@ private Q_SLOTS:
             const AtomicFile::FailAfterForTesting diskFull(1);
             FileProblem problem;
             QVERIFY(!AtomicFile::write(dir.filePath("velmora.ini"), "new content", &problem));
-            QCOMPARE(problem.text(Language::English),
+            QCOMPARE(FileProblemText::text(problem, Language::English),
                      dir.filePath("velmora.ini") + QStringLiteral(": No space left on device"));
         }
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
@@ -196,7 +197,7 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(dir.filePath("kept")).permissions() & 0x0077,
                  QFileDevice::Permissions());
         QVERIFY(!SafeOpen::createPrivateFolder(dir.filePath("kept"), &problem));
-        QCOMPARE(problem.systemError, EEXIST);
+        QCOMPARE(problem.cause, SystemCause::Exists);
     }
 };
 

@@ -1,7 +1,8 @@
+#include "filetexts/FileProblemText.h"
 #include "keys/ApplicationTextKey.h"
+#include "platform/FolderCopy.h"
 #include "settings/BackupRestore.h"
 #include "settings/BackupWindow.h"
-#include "settings/FolderCopy.h"
 #include "settings/SettingsFile.h"
 
 #include "ScriptedPrompter.h"
@@ -343,10 +344,10 @@ private Q_SLOTS:
                      (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteOther),
                  QFileDevice::Permissions());
 #endif
-        QString error;
+        FileProblem problem;
         QVERIFY(
-            !FolderCopy::copyReplacing(dir.filePath("missing"), dir.filePath("target"), &error));
-        QVERIFY(!error.isEmpty());
+            !FolderCopy::copyReplacing(dir.filePath("missing"), dir.filePath("target"), &problem));
+        QVERIFY(!FileProblemText::text(problem, Language::English).isEmpty());
         QCOMPARE(TestFiles::read(dir.filePath("target")), big);
     }
 };

@@ -1,8 +1,8 @@
+#include "core/TextLines.h"
 #include "keys/ApplicationTextKey.h"
 #include "platform/AnsiCodePage.h"
-#include "settings/AtomicFile.h"
+#include "platform/AtomicFile.h"
 #include "settings/SettingsFile.h"
-#include "settings/TextLines.h"
 
 #include "FullDisk.h"
 #include "TestFiles.h"

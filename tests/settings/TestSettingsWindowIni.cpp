@@ -1,5 +1,5 @@
 #include "keys/ApplicationTextKey.h"
-#include "settings/AtomicFile.h"
+#include "platform/AtomicFile.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsWindowIni.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "jobs/Prompter.h"
+#include "core/Prompter.h"
 
 #include <QList>
 

@@ -1,8 +1,8 @@
 #include "CipherFileCommand.h"
 
 #include "KeySource.h"
+#include "core/Prompter.h"
 #include "jobs/EncryptJob.h"
-#include "jobs/Prompter.h"
 #include "platform/DataFolder.h"
 #include "settings/FormatChoice.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "CliCommand.h"
-#include "cipher/FileFormat.h"
+#include "core/FileFormat.h"
 
 #include <optional>
 

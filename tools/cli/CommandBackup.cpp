@@ -1,8 +1,9 @@
 #include "CliCommand.h"
 
+#include "filetexts/FileProblemText.h"
 #include "platform/DataFolder.h"
+#include "platform/FolderCopy.h"
 #include "settings/DataRestore.h"
-#include "settings/FolderCopy.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -14,10 +15,11 @@ namespace {
 // ExitFailed when it holds no file.
 int listFiles(const QString &folder, QStringList &names, CliIo &io)
 {
-    QString error;
-    const std::optional<QStringList> listed = FolderCopy::listFiles(folder, &error);
+    FileProblem problem;
+    const std::optional<QStringList> listed = FolderCopy::listFiles(folder, &problem);
     if (!listed) {
-        io.err << "velmora2-cli: " << error << '\n';
+        io.err << "velmora2-cli: " << FileProblemText::listingRefusal(problem, Language::English)
+               << '\n';
         return ExitUsage;
     }
     if (listed->isEmpty()) {
@@ -37,17 +39,18 @@ int backUp(const QString &from, const QString &to, CliIo &io)
         return listed;
     const QString source = FolderCopy::withTrailingDelimiter(from);
     const QString target = FolderCopy::withTrailingDelimiter(to);
-    QString error;
     int failed = 0;
     int count = 0;
     for (const QString &name : std::as_const(names)) {
         if (!QFileInfo(source + name).isFile())
             continue;
-        if (FolderCopy::copyReplacing(source + name, target + name, &error)) {
+        FileProblem problem;
+        if (FolderCopy::copyReplacing(source + name, target + name, &problem)) {
             ++count;
         } else {
             ++failed;
-            io.err << "velmora2-cli: not copied: " << error << '\n';
+            io.err << "velmora2-cli: not copied: "
+                   << FileProblemText::text(problem, Language::English) << '\n';
         }
     }
     io.out << count << " file(s) saved." << '\n';
@@ -93,8 +96,8 @@ public:
         }
         const FileProblem unsafe = DataFolder::check(DataFolder::path());
         if (!unsafe.isNone()) {
-            io.err << "velmora2-cli: " << DataFolder::refusalText(unsafe, Language::English)
-                   << '\n';
+            io.err << "velmora2-cli: "
+                   << FileProblemText::dataFolderRefusal(unsafe, Language::English) << '\n';
             return ExitFailed;
         }
         return backUp(DataFolder::path(), folder, io);
@@ -131,8 +134,8 @@ public:
         const QString dataFolder = DataFolder::path();
         const FileProblem unsafe = DataFolder::prepare(dataFolder);
         if (!unsafe.isNone()) {
-            io.err << "velmora2-cli: " << DataFolder::refusalText(unsafe, Language::English)
-                   << '\n';
+            io.err << "velmora2-cli: "
+                   << FileProblemText::dataFolderRefusal(unsafe, Language::English) << '\n';
             return ExitFailed;
         }
         QStringList names;

@@ -1,6 +1,6 @@
 #include "CliCommand.h"
 
-#include "jobs/Prompter.h"
+#include "core/Prompter.h"
 #include "jobs/ShredJob.h"
 #include "platform/FileAttributes.h"
 #include "platform/StopSignals.h"

@@ -1,11 +1,12 @@
 #include "KeySource.h"
 
+#include "core/TextTrim.h"
+#include "filetexts/FileProblemText.h"
 #include "keys/ApplicationTextKey.h"
 #include "keys/KeyFile.h"
 #include "platform/DataFolder.h"
 #include "platform/SafeOpen.h"
 #include "settings/SettingsFile.h"
-#include "settings/TextTrim.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -73,7 +74,8 @@ std::optional<QString> personalKeyFromSettings(const QString &iniPath, CliIo &io
     // A key from a folder that others may write to could be theirs.
     const FileProblem folder = DataFolder::check(QFileInfo(iniPath).absolutePath());
     if (!folder.isNone()) {
-        io.err << "velmora2-cli: " << DataFolder::refusalText(folder, Language::English) << '\n';
+        io.err << "velmora2-cli: " << FileProblemText::dataFolderRefusal(folder, Language::English)
+               << '\n';
         return std::nullopt;
     }
     QString error;

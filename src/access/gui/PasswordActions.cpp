@@ -2,8 +2,8 @@
 
 #include "access/PasswordCheck.h"
 #include "access/gui/PasswordPrompt.h"
-#include "settings/TextTrim.h"
-#include "ui/MessageBox.h"
+#include "core/TextTrim.h"
+#include "widgets/MessageBox.h"
 
 bool PasswordActions::SetPassword(QWidget *window, PasswordPrompt &prompt, Language language,
                                   QString &acceptedPassword, const std::function<void()> &save)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/Language.h"
+#include "core/Language.h"
 
 #include <QString>
 

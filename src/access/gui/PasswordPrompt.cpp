@@ -4,15 +4,15 @@
 #include "access/PasswordCheck.h"
 #include "access/WindowsVirtualKey.h"
 #include "access/gui/DecoyLogWindow.h"
-#include "access/gui/KeyInjector.h"
 #include "access/gui/ResetConfirmDialog.h"
+#include "core/TextTrim.h"
 #include "platform/gui/HelpFile.h"
-#include "platform/x11/X11KeyboardMap.h"
-#include "settings/TextTrim.h"
-#include "ui/FlatButton.h"
-#include "ui/Icons.h"
-#include "ui/MessageBox.h"
-#include "ui/RoundedPanel.h"
+#include "platform/keyboard/KeyInjector.h"
+#include "platform/keyboard/X11KeyboardMap.h"
+#include "widgets/FlatButton.h"
+#include "widgets/Icons.h"
+#include "widgets/MessageBox.h"
+#include "widgets/RoundedPanel.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>

@@ -2,8 +2,8 @@
 
 #include "access/DecoyTrigger.h"
 #include "access/WrongEntryLimit.h"
+#include "core/Language.h"
 #include "keys/RandomSource.h"
-#include "settings/Language.h"
 
 #include <QDialog>
 #include <QPointer>

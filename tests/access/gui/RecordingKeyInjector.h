@@ -1,6 +1,6 @@
 #pragma once
 
-#include "access/gui/InProgramKeyInjector.h"
+#include "platform/keyboard/InProgramKeyInjector.h"
 
 #include <QString>
 #include <QWidget>

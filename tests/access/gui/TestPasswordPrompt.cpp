@@ -1,13 +1,13 @@
 #include "RecordingKeyInjector.h"
 
 #include "WidgetPart.h"
-#include "access/UnshiftedKey.h"
 #include "access/gui/DecoyLogWindow.h"
 #include "access/gui/PasswordPrompt.h"
 #include "access/gui/ResetConfirmDialog.h"
-#include "ui/FlatButton.h"
-#include "ui/MessageBox.h"
-#include "ui/RoundedPanel.h"
+#include "platform/keyboard/UnshiftedKey.h"
+#include "widgets/FlatButton.h"
+#include "widgets/MessageBox.h"
+#include "widgets/RoundedPanel.h"
 
 #include <QCheckBox>
 #include <QLabel>

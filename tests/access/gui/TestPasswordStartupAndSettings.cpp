@@ -5,8 +5,8 @@
 #include "access/gui/PasswordPrompt.h"
 #include "access/gui/ResetConfirmDialog.h"
 #include "access/gui/StartupPasswordCheck.h"
-#include "ui/FlatButton.h"
-#include "ui/MessageBox.h"
+#include "widgets/FlatButton.h"
+#include "widgets/MessageBox.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "age/AgeFormat.h"
+#include "filecipher/LayerChain.h"
+
+#include <QString>
+
+#include <functional>
+
+// The work on one file in the strong format (age v1, the key text in UTF-8
+// as passphrase), free of any user interface so that it can run on a worker
+// thread. It runs inside the same one-file run as the compatible format
+// (runFileTransform), with the same guarantees:
+//
+// - The input must be a regular file with a single name; links, pipes,
+//   sockets and devices are refused without being opened. A lock on it keeps
+//   a second run off the same file.
+// - The result is written to a new file created exclusively, flushed, given
+//   the input's permissions and renamed over the result's name; a folder or
+//   special file there makes the work refuse.
+// - The input is deleted only once the result is in place and the input is
+//   still the same file, unchanged.
+// - On any failure the input is left untouched and nothing the work created
+//   is left behind. A wrong key, a damaged or a cut-off file fail with
+//   FileFailure::WrongKeyOrDamaged.
+// - progress gets the bytes of the input read so far and its size.
+namespace AgeFileCipher {
+
+using CancelCheck = std::function<bool()>;
+
+// path -> path + ".enc".
+FileWorkOutcome encryptFile(const QString &path, const QString &keyText,
+                            const ByteProgress &progress = {},
+                            int workFactor = age::defaultWorkFactor,
+                            const CancelCheck &cancelled = {});
+
+// "x.enc" -> "x" (the last four characters, any letter case).
+FileWorkOutcome decryptFile(const QString &path, const QString &keyText,
+                            const ByteProgress &progress = {}, const CancelCheck &cancelled = {});
+
+// Whether path is a regular file that starts like the strong format. Reads
+// only its first bytes; links, pipes and devices answer false unopened.
+bool isAgeFile(const QString &path);
+
+} // namespace AgeFileCipher

@@ -1,0 +1,546 @@
+#include "windows/SecureDeleteWindow.h"
+
+#include "core/TextTrim.h"
+#include "jobs/BackgroundTask.h"
+#include "platform/gui/DesktopServices.h"
+#include "platform/gui/HelpFile.h"
+#include "shred/DeleteProgress.h"
+#include "shred/OverwriteCount.h"
+#include "shred/ShredTexts.h"
+#include "widgets/FileDialog.h"
+#include "widgets/FlatButton.h"
+#include "widgets/GradientProgressBar.h"
+#include "widgets/GradientWidget.h"
+#include "widgets/Icons.h"
+#include "widgets/RoundedPanel.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QScreen>
+#include <QShowEvent>
+
+namespace {
+
+const QColor ToolBarTop(254, 252, 249);
+const QColor GradientBottom(170, 170, 187);
+const QColor BodyTop(245, 241, 238);
+const QColor FolderBackground(234, 234, 234);
+const QColor ResultBackground(242, 242, 242);
+const QColor Maroon(128, 0, 0);
+
+constexpr int ToolBarHeight = 29;
+constexpr int ListLeft = 24;
+constexpr int ListWidth = 389;
+constexpr int ColumnLeft = ListLeft + ListWidth + 12;
+
+QString &lastFolderStore()
+{
+    static QString folder;
+    return folder;
+}
+
+QString withTrailingDelimiter(const QString &folder)
+{
+    const QString native = QDir::toNativeSeparators(folder);
+    return native.endsWith(QDir::separator()) ? native : native + QDir::separator();
+}
+
+} // namespace
+
+// Forwards the job's reports from its thread to the window's.
+class SecureDeleteWindow::RunObserver : public FileJobObserver
+{
+public:
+    RunObserver(SecureDeleteWindow &window, BackgroundTask &task)
+        : m_window(window)
+        , m_task(task)
+    {
+    }
+
+    void fileStarted(int index, const QString &) override
+    {
+        m_task.postToOwner([window = &m_window, index] { window->onFileStarted(index); });
+    }
+    void bytesDone(quint64 done, quint64 total) override
+    {
+        m_task.postToOwner([window = &m_window, done, total] { window->onBytesDone(done, total); });
+    }
+    void fileDone(const FileReport &report) override
+    {
+        m_task.postToOwner([window = &m_window, report] { window->onFileDone(report); });
+    }
+
+private:
+    SecureDeleteWindow &m_window;
+    BackgroundTask &m_task;
+};
+
+SecureDeleteWindow::SecureDeleteWindow(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint)
+    , m_prompter(this)
+    , m_task(new BackgroundTask(this))
+    , m_observer(std::make_unique<RunObserver>(*this, *m_task))
+{
+    setObjectName(QStringLiteral("FormDateien"));
+    setWindowIcon(Icons::icon(Icons::Kind::Shred));
+    QFont tahoma(QStringLiteral("Tahoma"));
+    tahoma.setPixelSize(12);
+    setFont(tahoma);
+    buildLayout();
+    applyLanguage();
+    connect(m_task, &BackgroundTask::finished, this, &SecureDeleteWindow::finishRun);
+}
+
+SecureDeleteWindow::~SecureDeleteWindow()
+{
+    // The task waits for the job when it goes, dropping a question the job
+    // waits for; the job must not start another one.
+    if (m_job)
+        m_job->cancel();
+    if (m_threadPrompter)
+        m_threadPrompter->shutDown();
+    delete m_task;
+}
+
+void SecureDeleteWindow::buildLayout()
+{
+    setFixedSize(ClientWidth, ClientHeight);
+
+    m_toolBar = new GradientWidget(ToolBarTop, GradientBottom, ToolBarHeight, this);
+    m_toolBar->setObjectName(QStringLiteral("ToolBar1"));
+    m_toolBar->setGeometry(0, 0, ClientWidth, ToolBarHeight);
+    const auto makeToolButton = [this](const QString &name, Icons::Kind picture, int x) {
+        auto *button = new FlatButton(m_toolBar);
+        button->setObjectName(name);
+        button->setIcon(Icons::icon(picture));
+        button->setIconSize(QSize(25, 25));
+        button->setGeometry(x, 1, 27, 27);
+        return button;
+    };
+    m_startButton = makeToolButton(QStringLiteral("ToolButton6"), Icons::Kind::Delete, 2);
+    m_cancelButton = makeToolButton(QStringLiteral("ToolButton11"), Icons::Kind::Cancel, 31);
+
+    m_body = new GradientWidget(BodyTop, GradientBottom, 200, this);
+    m_body->setObjectName(QStringLiteral("Body"));
+    m_body->setGeometry(0, ToolBarHeight, ClientWidth, ClientHeight - ToolBarHeight);
+
+    m_countLabel = new QLabel(m_body);
+    m_countLabel->setObjectName(QStringLiteral("Label3"));
+    m_countLabel->setGeometry(ListLeft, 12, 250, 20);
+
+    m_countField = new QLineEdit(QStringLiteral("2"), m_body);
+    m_countField->setObjectName(QStringLiteral("Edit1"));
+    m_countField->setGeometry(330, 11, 30, 21);
+    m_countField->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Digits only, and few enough that every value parses (and is then
+    // brought into 1..10 by the run).
+    m_countField->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[0-9]*")), m_countField));
+    m_countField->setMaxLength(9);
+
+    m_countFieldLabel = new QLabel(m_body);
+    m_countFieldLabel->setObjectName(QStringLiteral("Label1"));
+    m_countFieldLabel->setGeometry(366, 12, 120, 20);
+
+    m_folderField = new QLineEdit(m_body);
+    m_folderField->setObjectName(QStringLiteral("EditDir"));
+    m_folderField->setGeometry(ListLeft, 40, ListWidth, 21);
+    m_folderField->setReadOnly(true);
+    QPalette folderColours = m_folderField->palette();
+    folderColours.setColor(QPalette::Base, FolderBackground);
+    m_folderField->setPalette(folderColours);
+
+    m_fileList = new QListWidget(m_body);
+    m_fileList->setObjectName(QStringLiteral("ListBox1"));
+    m_fileList->setGeometry(ListLeft, 66, ListWidth, 245);
+    m_fileList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+
+    m_progressBar = new GradientProgressBar(m_body);
+    m_progressBar->setObjectName(QStringLiteral("PanelProgress"));
+    m_progressBar->setGeometry(ListLeft, 319, ListWidth, 20);
+
+    m_resultPanel = new RoundedPanel(m_body);
+    m_resultPanel->setObjectName(QStringLiteral("PanelResult"));
+    m_resultPanel->setColor(ResultBackground);
+    m_resultPanel->setGeometry(ListLeft, 347, ListWidth, 28);
+    m_resultLabel = new QLabel(m_resultPanel);
+    m_resultLabel->setObjectName(QStringLiteral("Label4"));
+    m_resultLabel->setGeometry(8, 0, ListWidth - 16, 28);
+    QPalette maroon = m_resultLabel->palette();
+    maroon.setColor(QPalette::WindowText, Maroon);
+    m_resultLabel->setPalette(maroon);
+
+    m_closeButton = new QPushButton(m_body);
+    m_closeButton->setObjectName(QStringLiteral("ButtonClose"));
+    m_closeButton->setGeometry((ClientWidth - 300) / 2, 392, 300, 30);
+    // Enter in the count field must not close the window.
+    m_closeButton->setAutoDefault(false);
+    m_closeButton->setDefault(false);
+
+    const auto makePictureButton = [this](const QString &name, Icons::Kind picture, int y) {
+        auto *button = new FlatButton(m_body);
+        button->setObjectName(name);
+        button->setIcon(Icons::icon(picture));
+        button->setIconSize(QSize(24, 24));
+        button->setGeometry(ColumnLeft, y, 30, 30);
+        return button;
+    };
+    m_selectButton =
+        makePictureButton(QStringLiteral("SpeedButton1"), Icons::Kind::SelectFiles, 40);
+    m_viewButton = makePictureButton(QStringLiteral("SpeedButton4"), Icons::Kind::ViewFile, 76);
+    m_removeButton =
+        makePictureButton(QStringLiteral("SpeedButton3"), Icons::Kind::RemoveFile, 112);
+    m_clearButton = makePictureButton(QStringLiteral("SpeedButton2"), Icons::Kind::ClearList, 148);
+
+    connect(m_startButton, &FlatButton::clicked, this, &SecureDeleteWindow::startRun);
+    connect(m_cancelButton, &FlatButton::clicked, this, &SecureDeleteWindow::cancelRun);
+    connect(m_selectButton, &FlatButton::clicked, this, &SecureDeleteWindow::selectFiles);
+    connect(m_clearButton, &FlatButton::clicked, this, &SecureDeleteWindow::clearList);
+    connect(m_removeButton, &FlatButton::clicked, this, &SecureDeleteWindow::removeSelected);
+    connect(m_viewButton, &FlatButton::clicked, this, &SecureDeleteWindow::viewSelected);
+    connect(m_fileList, &QListWidget::itemDoubleClicked, this, &SecureDeleteWindow::viewSelected);
+    connect(m_closeButton, &QPushButton::clicked, this, &SecureDeleteWindow::closeWindow);
+
+    // Key preview: Esc and F1 reach the window before the focused control.
+    for (QWidget *child : findChildren<QWidget *>())
+        child->installEventFilter(this);
+}
+
+// ---------------------------------------------------------------- public calls
+
+void SecureDeleteWindow::open(const SecureDeleteSession &session)
+{
+    m_language = session.language;
+    m_initialFolder = session.initialFolder;
+    setWindowModality(Qt::ApplicationModal);
+    show();
+}
+
+bool SecureDeleteWindow::stopForQuit()
+{
+    if (!isRunning())
+        return true;
+    m_quitting = true;
+    if (m_threadPrompter)
+        m_threadPrompter->shutDown();
+    cancelRun();
+    return false;
+}
+
+bool SecureDeleteWindow::isRunning() const
+{
+    return m_job != nullptr;
+}
+
+QString SecureDeleteWindow::lastFolder()
+{
+    return lastFolderStore();
+}
+
+// ---------------------------------------------------------------- operations
+
+QString SecureDeleteWindow::pick(const char *german, const char *english) const
+{
+    return textFor(m_language, german, english);
+}
+
+QString SecureDeleteWindow::countSuffix() const
+{
+    return pick(" Datei(en) ausgewählt", " file(s) selected");
+}
+
+void SecureDeleteWindow::applyLanguage()
+{
+    setWindowTitle(pick("Sicheres Löschen", "Secure Delete"));
+    m_countFieldLabel->setText(pick("x überschreiben", "x overwrite"));
+    m_selectButton->setHint(pick("Dateien auswählen", "Select files"));
+    m_clearButton->setHint(pick("Neu", "New"));
+    m_removeButton->setHint(pick("Datei aus der Liste entfernen", "Remove file from list"));
+    m_viewButton->setHint(pick("Datei ansehen", "View file"));
+    m_startButton->setHint(pick("Dateien löschen", "Delete files"));
+    m_cancelButton->setHint(pick("Löschen abbrechen", "Cancel delete operation"));
+    m_closeButton->setText(pick("Schliessen", "Close"));
+    updateCountLabel();
+}
+
+void SecureDeleteWindow::updateCountLabel()
+{
+    m_countLabel->setText(QString::number(m_fileList->count()) + countSuffix());
+}
+
+void SecureDeleteWindow::showProgress(int percent)
+{
+    m_progressBar->setProgress(percent, GradientProgressBar::EncryptStyle);
+}
+
+void SecureDeleteWindow::compactList()
+{
+    for (int i = 0; i < m_fileList->count();) {
+        if (TextTrim::trimmed(m_fileList->item(i)->text()).isEmpty())
+            delete m_fileList->takeItem(i);
+        else
+            ++i;
+    }
+    updateCountLabel();
+}
+
+void SecureDeleteWindow::viewFile(const QString &path)
+{
+    if (QFileInfo::exists(path))
+        DesktopServices::ViewFile(path);
+}
+
+void SecureDeleteWindow::setRunning(bool running)
+{
+    for (QWidget *control :
+         {static_cast<QWidget *>(m_selectButton), static_cast<QWidget *>(m_clearButton),
+          static_cast<QWidget *>(m_removeButton), static_cast<QWidget *>(m_startButton),
+          static_cast<QWidget *>(m_countField), static_cast<QWidget *>(m_closeButton)})
+        control->setEnabled(!running);
+    m_cancelButton->setEnabled(true);
+}
+
+// ---------------------------------------------------------------- handlers
+
+void SecureDeleteWindow::onShown()
+{
+    applyLanguage();
+    if (!isRunning())
+        clearList();
+}
+
+void SecureDeleteWindow::clearList()
+{
+    m_fileList->clear();
+    m_folderField->clear();
+    m_resultLabel->clear();
+    updateCountLabel();
+    showProgress(0);
+}
+
+void SecureDeleteWindow::selectFiles()
+{
+    clearList();
+
+    const QString last = lastFolderStore();
+    QString start = !last.isEmpty() && QFileInfo(last).isDir() ? last : QString();
+    if (last.isEmpty() && QFileInfo(m_initialFolder).isDir())
+        start = m_initialFolder;
+    const QStringList files =
+        FileDialog::getOpenFileNames(this, start, QStringLiteral("Alle|*.*"), true);
+    if (files.isEmpty())
+        return;
+
+    const QString folder = QFileInfo(files.first()).absolutePath();
+    lastFolderStore() = withTrailingDelimiter(folder);
+    m_folderField->setText(lastFolderStore());
+    for (const QString &file : files) {
+        const QFileInfo info(file);
+        // Every entry is a name in the folder field's folder; a file from
+        // another folder would name a different file there, so it is left out.
+        if (info.absolutePath() != folder)
+            continue;
+        m_fileList->addItem(info.fileName());
+    }
+    updateCountLabel();
+}
+
+void SecureDeleteWindow::removeSelected()
+{
+    const QList<QListWidgetItem *> selected = m_fileList->selectedItems();
+    for (QListWidgetItem *item : selected)
+        delete m_fileList->takeItem(m_fileList->row(item));
+    updateCountLabel();
+    showProgress(0);
+}
+
+void SecureDeleteWindow::viewSelected()
+{
+    if (m_fileList->count() == 0)
+        return;
+    if (m_fileList->selectedItems().isEmpty())
+        m_fileList->setCurrentRow(0, QItemSelectionModel::ClearAndSelect);
+    QListWidgetItem *item = m_fileList->currentItem();
+    if (item == nullptr || !item->isSelected())
+        item = m_fileList->selectedItems().first();
+    viewFile(m_folderField->text() + item->text());
+}
+
+void SecureDeleteWindow::startRun()
+{
+    if (isRunning())
+        return;
+    // A blank entry names no file; it goes before the run counts the list.
+    compactList();
+    showProgress(0);
+
+    const QString folder = m_folderField->text();
+    QStringList paths;
+    m_runItems.clear();
+    for (int i = 0; i < m_fileList->count(); ++i) {
+        QListWidgetItem *item = m_fileList->item(i);
+        // The entry names the file exactly: trimming it could name another
+        // file in the same folder (" notes.txt" is not "notes.txt").
+        paths.append(folder + item->text());
+        m_runItems.append(item);
+    }
+    const std::optional<int> count = OverwriteCount::parse(m_countField->text());
+    m_countValid = count.has_value();
+
+    m_result = ShredJobResult();
+    m_currentFile = 0;
+    m_progressBase = 0;
+    m_stopping = false;
+    m_quitting = false;
+    m_threadPrompter = std::make_unique<ThreadPrompter>(*m_task, m_prompter);
+    m_job = std::make_unique<ShredJob>(paths, count, m_language, *m_threadPrompter, *m_observer);
+    setRunning(true);
+    ShredJob *job = m_job.get();
+    m_task->start([this, job] { m_result = job->run(); });
+}
+
+void SecureDeleteWindow::cancelRun()
+{
+    if (!isRunning() || m_stopping)
+        return;
+    m_stopping = true;
+    m_job->cancel();
+    m_cancelButton->setEnabled(false);
+    m_resultLabel->setText(pick("Wird nach dem laufenden Durchgang abgebrochen …",
+                                "Stopping after the pass being written …"));
+}
+
+void SecureDeleteWindow::closeWindow()
+{
+    close();
+}
+
+// ---------------------------------------------------------------- the run's reports
+
+void SecureDeleteWindow::onFileStarted(int index)
+{
+    m_currentFile = index;
+}
+
+void SecureDeleteWindow::onBytesDone(quint64 done, quint64 total)
+{
+    showProgress(DeleteProgress::percentWithinFile(
+        m_currentFile, static_cast<int>(m_runItems.size()), done, total));
+}
+
+void SecureDeleteWindow::onFileDone(const FileReport &report)
+{
+    const bool deleted =
+        report.outcome == FileOutcome::Done || report.outcome == FileOutcome::Skipped;
+    QListWidgetItem *item = m_runItems.value(report.index);
+    if (deleted) {
+        m_progressBase = DeleteProgress::percentAfterFiles(report.index + 1,
+                                                           static_cast<int>(m_runItems.size()));
+        if (item != nullptr)
+            item->setText(QStringLiteral("  "));
+    } else if (item != nullptr) {
+        // The file stays in the list; its hint says why.
+        item->setToolTip(report.reason);
+    }
+    showProgress(m_progressBase);
+    Q_EMIT fileProcessed(report.index, deleted);
+}
+
+void SecureDeleteWindow::finishRun()
+{
+    if (const std::exception_ptr failure = m_task->takeFailure()) {
+        try {
+            std::rethrow_exception(failure);
+        } catch (const std::exception &error) {
+            MessageBox::error(this, QString::fromLocal8Bit(error.what()));
+        } catch (...) {
+        }
+    }
+    if (m_result.overwriteCount > 0 && m_countValid)
+        m_countField->setText(QString::number(m_result.overwriteCount));
+    if (m_result.cancelled) {
+        m_resultLabel->setText(
+            m_result.partlyOverwritten.isEmpty()
+                ? QString()
+                : ShredTexts::partlyOverwritten(m_language,
+                                                QFileInfo(m_result.partlyOverwritten).fileName(),
+                                                m_result.passesDone, m_result.passes));
+    } else if (m_result.done > 0) {
+        m_resultLabel->setText(ShredTexts::deleted(m_language, m_result.done));
+    }
+    compactList();
+    m_runItems.clear();
+    m_job.reset();
+    m_threadPrompter.reset();
+    m_stopping = false;
+    setRunning(false);
+    Q_EMIT runFinished();
+    if (std::exchange(m_quitting, false))
+        Q_EMIT stopped();
+}
+
+// ---------------------------------------------------------------- events
+
+void SecureDeleteWindow::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    // A window brought back from the task bar is not shown anew.
+    if (event->spontaneous())
+        return;
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    onShown();
+}
+
+void SecureDeleteWindow::closeEvent(QCloseEvent *event)
+{
+    // Closing returns the dashboard's modal call; the run must be over first.
+    if (isRunning()) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+bool SecureDeleteWindow::handleKey(int key)
+{
+    if (key == Qt::Key_Escape) {
+        showMinimized();
+        return true;
+    }
+    if (key == Qt::Key_F1) {
+        HelpFile::showContext(HelpFile::SecureDeleteContext);
+        return true;
+    }
+    return false;
+}
+
+void SecureDeleteWindow::keyPressEvent(QKeyEvent *event)
+{
+    // Replaces the dialog's own Esc (which would close the window).
+    if (handleKey(event->key())) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool SecureDeleteWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress && handleKey(static_cast<QKeyEvent *>(event)->key()))
+        return true;
+    return QDialog::eventFilter(watched, event);
+}

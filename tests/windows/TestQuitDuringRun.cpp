@@ -1,0 +1,194 @@
+#include "TestFiles.h"
+
+#include "filecipher/FileCipher.h"
+#include "keys/ApplicationTextKey.h"
+#include "platform/ProgramInfo.h"
+#include "platform/gui/DesktopServices.h"
+#include "settings/SettingsFile.h"
+#include "settings/SettingsValues.h"
+#include "widgets/FileDialog.h"
+#include "widgets/FlatButton.h"
+#include "widgets/GradientProgressBar.h"
+#include "widgets/MessageBox.h"
+#include "windows/DashboardWindow.h"
+#include "windows/EncryptWindow.h"
+#include "windows/ProgramWindows.h"
+
+#include "WidgetPart.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+const QString PersonalKey = QStringLiteral("Abcdefghijklm%!+oKarnwyb");
+constexpr int FileCount = 4;
+constexpr int MebibytesPerFile = 64;
+
+QByteArray fileContent(int number)
+{
+    return TestFiles::randomBytes(1 << 20, static_cast<quint32>(number) + 11)
+        .repeated(MebibytesPerFile);
+}
+
+} // namespace
+
+// Ending the program while the encrypt window works through a list: the run
+// stops after the file in work, the dashboard stays until it has, and then
+// the program ends; each file is either as it was or completely encrypted.
+class TestQuitDuringRun : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void quittingStopsTheRunAndEnds_data();
+    void quittingStopsTheRunAndEnds();
+    void quittingWithoutARunEndsAtOnce();
+
+private:
+    QString filePath(int number) const
+    {
+        return m_home->filePath(QStringLiteral("files/f%1.bin").arg(number));
+    }
+    void startProgram(ProgramWindows &windows);
+
+    std::unique_ptr<QTemporaryDir> m_home;
+};
+
+void TestQuitDuringRun::init()
+{
+    m_home = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_home->isValid());
+    for (const char *folder : {"program", "tmp", "files", "config/velmora"})
+        QVERIFY(QDir().mkpath(m_home->filePath(QLatin1String(folder))));
+    qputenv("HOME", m_home->path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", m_home->filePath(QStringLiteral("config")).toLocal8Bit());
+    qputenv("TMPDIR", m_home->filePath(QStringLiteral("tmp")).toLocal8Bit());
+    ProgramInfo::setProgramFolderForTesting(m_home->filePath(QStringLiteral("program")));
+    ProgramInfo::setSystemLanguageNameForTesting(QStringLiteral("English"));
+    settingsValues() = SettingsValues{};
+    MessageBox::clearHistory();
+    MessageBox::setAutoAnswer(true);
+    DesktopServices::setRecording(true);
+
+    QStringList lines;
+    for (int i = 0; i < 13; ++i)
+        lines << QStringLiteral("line %1").arg(i);
+    lines[SettingsLine::Password] = QStringLiteral(" ");
+    lines[SettingsLine::PersonalKey] = PersonalKey;
+    lines[SettingsLine::Language] = QStringLiteral("1");
+    lines[SettingsLine::DataPath] = QStringLiteral(" ");
+    QVERIFY(WriteSettingsLines(m_home->filePath(QStringLiteral("config/velmora/velmora.ini")),
+                               QByteArray(ApplicationTextKey), lines));
+}
+
+void TestQuitDuringRun::cleanup()
+{
+    MessageBox::setAutoAnswer(false);
+    FileDialog::setNextResults({});
+    DesktopServices::setRecording(false);
+    m_home.reset();
+}
+
+void TestQuitDuringRun::startProgram(ProgramWindows &windows)
+{
+    windows.dashboard().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&windows.dashboard()));
+}
+
+void TestQuitDuringRun::quittingStopsTheRunAndEnds_data()
+{
+    QTest::addColumn<bool>("fromTheMenu");
+    QTest::newRow("window closed") << false;
+    QTest::newRow("menu Quit") << true;
+}
+
+void TestQuitDuringRun::quittingStopsTheRunAndEnds()
+{
+    QFETCH(bool, fromTheMenu);
+    QStringList chosen;
+    for (int number = 0; number < FileCount; ++number) {
+        QVERIFY(TestFiles::write(filePath(number), fileContent(number)));
+        chosen << filePath(number);
+    }
+    ProgramWindows windows;
+    startProgram(windows);
+    DashboardWindow &dashboard = windows.dashboard();
+    QSignalSpy programEnds(&dashboard, &DashboardWindow::programEnds);
+
+    QTest::mouseClick(part<FlatButton>(&dashboard, "SpeedButton1"), Qt::LeftButton);
+    EncryptWindow &tool = windows.encryptWindow();
+    QVERIFY(tool.isVisible());
+    FileDialog::setNextResult(chosen);
+    QTest::mouseClick(tool.findChild<FlatButton *>(QStringLiteral("SpeedButton1")), Qt::LeftButton);
+    QSignalSpy stopped(&tool, &EncryptWindow::stopped);
+    QTest::mouseClick(tool.findChild<FlatButton *>(QStringLiteral("ToolButton1")), Qt::LeftButton);
+    QVERIFY(tool.runActive());
+
+    // Quit once the bar moves within the first file.
+    const auto *bar = tool.findChild<GradientProgressBar *>(QStringLiteral("Panel1"));
+    QTRY_VERIFY_WITH_TIMEOUT(bar->percent() > 0, 30000);
+    if (fromTheMenu)
+        part<QAction>(&dashboard, "Beenden1")->trigger();
+    else
+        dashboard.close();
+    // Meanwhile both windows stay and the encrypt window says it stops.
+    QVERIFY(dashboard.isVisible());
+    QVERIFY(tool.isVisible());
+    QCOMPARE(tool.findChild<QLabel *>(QStringLiteral("Label3"))->text(),
+             QStringLiteral("Stopping..."));
+    QVERIFY(programEnds.isEmpty());
+
+    QVERIFY(programEnds.wait(60000));
+    QCOMPARE(stopped.size(), 1);
+    QCOMPARE(programEnds.size(), 1);
+    QVERIFY(!tool.runActive());
+    QVERIFY(!dashboard.isVisible());
+
+    // Each file as it was or completely encrypted; the run did stop early.
+    int encrypted = 0;
+    for (int number = 0; number < FileCount; ++number) {
+        const QString plain = filePath(number);
+        const QString result = plain + QStringLiteral(".enc");
+        QVERIFY(QFileInfo::exists(plain) != QFileInfo::exists(result));
+        if (QFileInfo::exists(plain)) {
+            QVERIFY(TestFiles::read(plain) == fileContent(number));
+            continue;
+        }
+        ++encrypted;
+        const QString copy = m_home->filePath(QStringLiteral("tmp/check.enc"));
+        QVERIFY(QFile::copy(result, copy));
+        QVERIFY(FileCipher::decryptFile(copy, PersonalKey).ok);
+        QVERIFY(TestFiles::read(m_home->filePath(QStringLiteral("tmp/check"))) ==
+                fileContent(number));
+        QVERIFY(QFile::remove(m_home->filePath(QStringLiteral("tmp/check"))));
+    }
+    QVERIFY(encrypted >= 1);
+    QVERIFY2(encrypted < FileCount, "the run did not stop early");
+    QCOMPARE(QDir(m_home->filePath(QStringLiteral("files"))).entryList(QDir::Files).size(),
+             FileCount);
+}
+
+void TestQuitDuringRun::quittingWithoutARunEndsAtOnce()
+{
+    ProgramWindows windows;
+    startProgram(windows);
+    DashboardWindow &dashboard = windows.dashboard();
+    QSignalSpy programEnds(&dashboard, &DashboardWindow::programEnds);
+    QVERIFY(!windows.encryptWindow().stopForQuit());
+    dashboard.close();
+    QCOMPARE(programEnds.size(), 1);
+    QVERIFY(!dashboard.isVisible());
+}
+
+QTEST_MAIN(TestQuitDuringRun)
+#include "TestQuitDuringRun.moc"
