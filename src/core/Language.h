@@ -22,3 +22,11 @@ constexpr int storedLanguage(Language language)
 {
     return language == Language::German ? 0 : 1;
 }
+
+// The language of the system: German when the name of its language, in its
+// own words, contains "Deutsch"; else English.
+inline Language languageOfSystem(const QString &systemLanguageName)
+{
+    return systemLanguageName.contains(QLatin1String("Deutsch")) ? Language::German
+                                                                 : Language::English;
+}

@@ -13,8 +13,6 @@
 #include <cmath>
 #include <optional>
 
-bool ContentUnchecked = true;
-
 namespace {
 
 constexpr int FirstPrintable = 33;
@@ -238,16 +236,18 @@ private:
 
 } // namespace
 
-int FirstCharCode(const QString &Text)
+namespace EncryptedGuess {
+
+int firstCharCode(const QString &text)
 {
-    if (Text.isEmpty())
+    if (text.isEmpty())
         return 0;
-    return Text.at(0).unicode();
+    return text.at(0).unicode();
 }
 
-QString StripText(const QString &Text)
+QString stripText(const QString &original)
 {
-    QString text = Text;
+    QString text = original;
     text.replace(QStringLiteral("\r\n"), QString());
     text.remove(QLatin1Char('\t'));
     text = removeKqo(text);
@@ -255,11 +255,11 @@ QString StripText(const QString &Text)
     return text;
 }
 
-QString PrintableOnly(const QString &Text)
+QString printableOnly(const QString &original)
 {
-    QString text = StripText(Text);
+    QString text = stripText(original);
     for (qsizetype k = 0; k < text.size(); ++k) {
-        const int code = FirstCharCode(text.mid(k, 1));
+        const int code = firstCharCode(text.mid(k, 1));
         if (code < FirstPrintable || code > LastPrintable)
             text[k] = QLatin1Char(' ');
     }
@@ -268,10 +268,10 @@ QString PrintableOnly(const QString &Text)
     return text;
 }
 
-bool IsEncryptedText(const QString &Text)
+bool isEncryptedText(const QString &text)
 {
-    const QString printable = PrintableOnly(Text);
-    const QString stripped = StripText(Text);
+    const QString printable = printableOnly(text);
+    const QString stripped = stripText(text);
     if (printable == stripped)
         return false;
     if (printable.isEmpty())
@@ -280,20 +280,18 @@ bool IsEncryptedText(const QString &Text)
     return expected > static_cast<double>(printable.size());
 }
 
-bool LooksEncrypted(const QString &Path, Prompter &prompter, Language language)
+Verdict judgeFile(const QString &path, Prompter &prompter, Language language)
 {
-    ContentUnchecked = true;
-    const QFileInfo info(Path);
+    const QFileInfo info(path);
     if (!info.exists() || info.isDir())
-        return false;
-    if (Path.right(2).toLower() == QLatin1String("ec"))
-        return true;
-    if (!isTextFileType(Path))
-        return false;
-    ContentUnchecked = false;
+        return {false, false};
+    if (path.right(2).toLower() == QLatin1String("ec"))
+        return {true, false};
+    if (!isTextFileType(path))
+        return {false, false};
 
     JudgedLines judged;
-    TextFileReader reader(Path);
+    TextFileReader reader(path);
     while (!judged.enough()) {
         const std::optional<QString> piece = reader.next();
         if (!piece)
@@ -304,18 +302,20 @@ bool LooksEncrypted(const QString &Path, Prompter &prompter, Language language)
 
     int last = static_cast<int>(lines.size()) - 1;
     if (last < 0)
-        return false;
+        return {false, true};
     last = std::min(last, LinesJudged - 1);
     int hits = 0;
     for (int k = 0; k <= last; ++k) {
         const QString line = TextTrim::trimmed(lines.at(k));
-        if (!line.isEmpty() && IsEncryptedText(line))
+        if (!line.isEmpty() && isEncryptedText(line))
             ++hits;
     }
     if (hits == 0)
-        return false;
+        return {false, true};
     if (hits < last)
         prompter.ask(
             Message::dialog(MessageIcon::Warning, PipelineTexts::PossiblyEncrypted(language)));
-    return true;
+    return {true, true};
 }
+
+} // namespace EncryptedGuess

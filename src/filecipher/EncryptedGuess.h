@@ -7,28 +7,34 @@
 class Prompter;
 
 // Guesses whether text or a file is already encrypted (files carry no marker).
+namespace EncryptedGuess {
 
-// Whether the last LooksEncrypted verdict came without reading the file's
-// lines (true) or from them (false). One flag for the process; only the
-// user-interface thread uses it.
-extern bool ContentUnchecked;
+// What judgeFile concluded, and whether it read the file's lines for it
+// (false for a verdict taken from the name or the type alone).
+struct Verdict
+{
+    bool encrypted = false;
+    bool fromContent = false;
+};
 
 // Code of the first UTF-16 unit, 0 for an empty text.
-int FirstCharCode(const QString &Text);
+int firstCharCode(const QString &text);
 
 // Removes, in this order and one pass each: CR LF pairs, tabs, "kqo" in any
 // letter case, spaces.
-QString StripText(const QString &Text);
+QString stripText(const QString &text);
 
-// The characters of StripText(Text) in the range 33..126, in order.
-QString PrintableOnly(const QString &Text);
+// The characters of stripText(text) in the range 33..126, in order.
+QString printableOnly(const QString &text);
 
-// One line looks encrypted when, after StripText, more than about 28.6 % of
+// One line looks encrypted when, after stripText, more than about 28.6 % of
 // its characters lie outside 33..126.
-bool IsEncryptedText(const QString &Text);
+bool isEncryptedText(const QString &text);
 
 // Judges a file: names ending in "ec" count as encrypted unread, text file
 // types are judged by their first seven lines, anything else as plain.
 // Warns through prompter when some but not nearly all of the lines look
 // encrypted. Throws FileReadError when the file exists but cannot be read.
-bool LooksEncrypted(const QString &Path, Prompter &prompter, Language language);
+Verdict judgeFile(const QString &path, Prompter &prompter, Language language);
+
+} // namespace EncryptedGuess

@@ -51,7 +51,7 @@ QString versionOrUndefined(const QString &text)
     return fourNumbers.match(text).hasMatch() ? text : QStringLiteral("undefined");
 }
 
-QString ProgramVersion()
+QString version()
 {
 #ifdef VELMORA_VERSION_TEXT
     return versionOrUndefined(QStringLiteral(VELMORA_VERSION_TEXT));
@@ -65,7 +65,7 @@ QString temporaryFolder()
     return QDir::toNativeSeparators(QDir::tempPath());
 }
 
-QString SystemLanguageName()
+QString systemLanguageName()
 {
     if (languageOverride())
         return *languageOverride();

@@ -13,14 +13,14 @@ QString programFolder();
 QString programFileName();
 // The program's version: four decimal numbers joined by ".", or "undefined"
 // when none was compiled in.
-QString ProgramVersion();
+QString version();
 // `text` when it is four decimal numbers joined by ".", else "undefined".
 QString versionOrUndefined(const QString &text);
 // The folder for temporary files (TMPDIR on Unix, TMP/TEMP on Windows).
 QString temporaryFolder();
 // Name of the system's default language in its own words ("Deutsch",
 // "English", "français", ...).
-QString SystemLanguageName();
+QString systemLanguageName();
 
 // `fileName` with its extension (from the last ".") replaced by `extension`;
 // a name without one gets it appended: "velmora2" -> "velmora2.dat".

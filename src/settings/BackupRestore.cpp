@@ -4,115 +4,121 @@
 #include "core/TextTrim.h"
 #include "filetexts/FileProblemText.h"
 #include "platform/FolderCopy.h"
-#include "settings/BackupWindow.h"
 #include "settings/DataRestore.h"
 
 #include <QFileInfo>
 
 namespace {
 
-QString text(const BackupWindow &window, const char *german, const char *english)
+QString text(const BackupContext &context, const char *german, const char *english)
 {
-    return QString::fromUtf8(window.language() == Language::German ? german : english);
+    return textFor(context.language, german, english);
+}
+
+MessageAnswer ask(const BackupContext &context, const Message &message)
+{
+    return context.prompter->ask(message);
+}
+
+// The files of a folder to copy; none, after saying why, when it cannot be
+// listed.
+std::optional<QStringList> listed(const BackupContext &context, const QString &folder)
+{
+    FileProblem problem;
+    std::optional<QStringList> names = FolderCopy::listFiles(folder, &problem);
+    if (!names)
+        ask(context, Message::box(QStringLiteral("Velmora2"),
+                                  FileProblemText::listingRefusal(problem, Language::English),
+                                  MessageIcon::Error));
+    return names;
 }
 
 } // namespace
 
-void ChooseBackupFolder(BackupWindow &window)
+namespace BackupActions {
+
+BackupOutcome chooseFolder(const BackupContext &context)
 {
-    const QString current = TextTrim::trimmed(window.backupField());
-    const QString chosen = window.chooseFolder(current);
+    const QString current = TextTrim::trimmed(context.backupField);
+    const QString chosen = context.chooseFolder ? context.chooseFolder(current) : QString();
     if (chosen.isEmpty() || chosen == current)
-        return;
-    const MessageAnswer answer = window.prompter().ask(Message::box(
-        QStringLiteral("Velmora"), text(window, "Neuen Pfad übernehmen?", "Resume new path?"),
-        MessageIcon::Question, MessageButtons::OkCancel));
+        return {};
+    const MessageAnswer answer =
+        ask(context, Message::box(QStringLiteral("Velmora"),
+                                  text(context, "Neuen Pfad übernehmen?", "Resume new path?"),
+                                  MessageIcon::Question, MessageButtons::OkCancel));
     if (answer != MessageAnswer::Ok)
-        return;
-    window.setBackupField(chosen);
-    window.markDataChanged();
+        return {};
+    return BackupOutcome{-1, chosen};
 }
 
-int BackupData(BackupWindow &window)
+BackupOutcome backUp(const BackupContext &context)
 {
-    QString target = TextTrim::trimmed(window.backupField());
+    QString target = TextTrim::trimmed(context.backupField);
     if (target.isEmpty()) {
-        window.prompter().ask(Message::dialog(
-            MessageIcon::Warning, text(window, "Bitte zuerst ein Backupverzeichnis auswählen!",
-                                       "Select the target directory first!")));
-        ChooseBackupFolder(window);
-        return -1;
+        ask(context, Message::dialog(MessageIcon::Warning,
+                                     text(context, "Bitte zuerst ein Backupverzeichnis auswählen!",
+                                          "Select the target directory first!")));
+        return chooseFolder(context);
     }
-    const QString dataFolder = window.dataFolder();
-    FileProblem problem;
-    const std::optional<QStringList> names = FolderCopy::listFiles(dataFolder, &problem);
-    if (!names) {
-        window.prompter().ask(Message::box(
-            QStringLiteral("Velmora2"), FileProblemText::listingRefusal(problem, Language::English),
-            MessageIcon::Error));
-        return -1;
-    }
-    const MessageAnswer answer = window.prompter().ask(
-        Message::box(QStringLiteral("Velmora"),
-                     text(window, "Starte Datenbackup nach: ", "Create backup to: ") + target,
-                     MessageIcon::Question, MessageButtons::OkCancel));
-    if (answer != MessageAnswer::Ok)
-        return -1;
-    if (!QFileInfo(target).isDir())
-        return -1;
+    const std::optional<QStringList> names = listed(context, context.dataFolder);
+    if (!names)
+        return {};
+    const MessageAnswer answer =
+        ask(context,
+            Message::box(QStringLiteral("Velmora"),
+                         text(context, "Starte Datenbackup nach: ", "Create backup to: ") + target,
+                         MessageIcon::Question, MessageButtons::OkCancel));
+    if (answer != MessageAnswer::Ok || !QFileInfo(target).isDir())
+        return {};
     target = FolderCopy::withTrailingDelimiter(target);
-    const int count = FolderCopy::copyListed(dataFolder, *names, target);
-    window.prompter().ask(Message::box(QStringLiteral("Velmora2"),
-                                       QString::number(count) +
-                                           text(window, " Datei(en) gesichert.", " file(s) saved."),
-                                       MessageIcon::Information));
-    if (window.backupField() != target) {
-        window.setBackupField(target);
-        window.markDataChanged();
-    }
-    return count;
+    BackupOutcome outcome;
+    outcome.files = FolderCopy::copyListed(context.dataFolder, *names, target);
+    ask(context, Message::box(QStringLiteral("Velmora2"),
+                              QString::number(outcome.files) +
+                                  text(context, " Datei(en) gesichert.", " file(s) saved."),
+                              MessageIcon::Information));
+    if (context.backupField != target)
+        outcome.backupField = target;
+    return outcome;
 }
 
-int RestoreData(BackupWindow &window)
+BackupOutcome restore(const BackupContext &context)
 {
-    QString source = TextTrim::trimmed(window.backupField());
+    QString source = TextTrim::trimmed(context.backupField);
     if (source.isEmpty()) {
-        window.prompter().ask(
-            Message::dialog(MessageIcon::Information, text(window, "Kein Backupordner gespeichert.",
-                                                           "No backup path available.")));
-        return -1;
+        ask(context, Message::dialog(MessageIcon::Information,
+                                     text(context, "Kein Backupordner gespeichert.",
+                                          "No backup path available.")));
+        return {};
     }
-    FileProblem problem;
-    const std::optional<QStringList> names = FolderCopy::listFiles(source, &problem);
-    if (!names) {
-        window.prompter().ask(Message::box(
-            QStringLiteral("Velmora2"), FileProblemText::listingRefusal(problem, Language::English),
-            MessageIcon::Error));
-        return -1;
-    }
+    const std::optional<QStringList> names = listed(context, source);
+    if (!names)
+        return {};
     source = FolderCopy::withTrailingDelimiter(source);
     if (names->isEmpty()) {
-        window.prompter().ask(
-            Message::dialog(MessageIcon::Information, text(window, "Keine Dateien im Backupordner!",
-                                                           "No files in backup folder!")));
-        return -1;
+        ask(context, Message::dialog(MessageIcon::Information,
+                                     text(context, "Keine Dateien im Backupordner!",
+                                          "No files in backup folder!")));
+        return {};
     }
-    const MessageAnswer answer = window.prompter().ask(
-        Message::box(QStringLiteral("Velmora2"),
-                     text(window, "Daten jetzt wiederherstellen?", "Restore data now?"),
-                     MessageIcon::Question, MessageButtons::OkCancel));
+    const MessageAnswer answer = ask(
+        context, Message::box(QStringLiteral("Velmora2"),
+                              text(context, "Daten jetzt wiederherstellen?", "Restore data now?"),
+                              MessageIcon::Question, MessageButtons::OkCancel));
     if (answer != MessageAnswer::Ok)
-        return -1;
-    const RestoreOutcome outcome = DataRestore::run(source, *names, window.dataFolder());
-    const Language language = window.language();
-    if (outcome.refused()) {
-        window.prompter().ask(Message::dialog(MessageIcon::Error, outcome.refusalText(language)));
-        return -1;
+        return {};
+    const RestoreOutcome restored = DataRestore::run(source, *names, context.dataFolder);
+    if (restored.refused()) {
+        ask(context, Message::dialog(MessageIcon::Error, restored.refusalText(context.language)));
+        return {};
     }
-    QString report = QString::number(outcome.restored) +
-                     text(window, " Dateien wiederhergestellt.", " files restored.");
-    if (!outcome.keptText(language).isEmpty())
-        report += QLatin1Char('\n') + outcome.keptText(language);
-    window.prompter().ask(Message::dialog(MessageIcon::Information, report));
-    return outcome.restored;
+    QString report = QString::number(restored.restored) +
+                     text(context, " Dateien wiederhergestellt.", " files restored.");
+    if (!restored.keptText(context.language).isEmpty())
+        report += QLatin1Char('\n') + restored.keptText(context.language);
+    ask(context, Message::dialog(MessageIcon::Information, report));
+    return BackupOutcome{restored.restored, std::nullopt};
 }
+
+} // namespace BackupActions

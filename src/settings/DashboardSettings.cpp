@@ -4,56 +4,59 @@
 #include "core/TextTrim.h"
 #include "settings/SettingsFile.h"
 
-#include <QFileInfo>
-
-SettingsLoad LoadSettings(const QString &iniPath, const QByteArray &key,
-                          const QString &systemLanguageName, DashboardSettings &values,
-                          SettingsValues &shared, QString *error)
+void DashboardSettings::readFrom(const StoredSettings &stored, Language systemLanguage,
+                                 SettingsValues &shared)
 {
-    values.language = systemLanguageName.contains(QStringLiteral("Deutsch")) ? Language::German
-                                                                             : Language::English;
-    if (!QFileInfo::exists(iniPath))
-        return SettingsLoad::NoFile;
-    const std::optional<QStringList> read = ReadSettingsLines(iniPath, key, error);
-    if (!read)
-        return SettingsLoad::Unreadable;
-    const QStringList &lines = *read;
-    const auto has = [&](int line) { return line < lines.size(); };
-
-    if (!has(SettingsLine::Password))
-        return SettingsLoad::Loaded;
-    values.storedPassword = TextTrim::trimmed(lines.at(SettingsLine::Password));
-    if (!has(SettingsLine::PersonalKey))
-        return SettingsLoad::Loaded;
-    values.personalKey = TextTrim::trimmed(lines.at(SettingsLine::PersonalKey));
-    if (!has(SettingsLine::DataPath))
-        return SettingsLoad::Loaded;
-    const QString dataPath = lines.at(SettingsLine::DataPath);
-    shared.DataPath = SettingsLines::namesExistingFolder(dataPath) ? dataPath : shared.dataFolder;
-    if (!has(SettingsLine::CarriedValue))
-        return SettingsLoad::Loaded;
-    values.carriedValue = TextTrim::trimmed(lines.at(SettingsLine::CarriedValue));
-    const QString language = lines.at(SettingsLine::Language);
-    if (!TextTrim::trimmed(language).isEmpty()) {
+    language = systemLanguage;
+    if (!stored.password)
+        return;
+    storedPassword = TextTrim::trimmed(*stored.password);
+    if (!stored.personalKey)
+        return;
+    personalKey = TextTrim::trimmed(*stored.personalKey);
+    if (!stored.dataPath)
+        return;
+    shared.dataPath =
+        SettingsLines::namesExistingFolder(*stored.dataPath) ? *stored.dataPath : shared.dataFolder;
+    if (!stored.carriedValue)
+        return;
+    carriedValue = TextTrim::trimmed(*stored.carriedValue);
+    // A file that reaches line 10 reaches line 3 as well.
+    const QString line = stored.language.value_or(QString());
+    if (!TextTrim::trimmed(line).isEmpty()) {
         // Leading blanks are skipped as by the number parser; anything else
         // that is not a number gives English.
-        values.language = languageFromStored(
-            SettingsLines::parseInteger(TextTrim::trimmedLeft(language)).value_or(1));
+        language = languageFromStored(
+            SettingsLines::parseInteger(TextTrim::trimmedLeft(line)).value_or(1));
     }
-    return SettingsLoad::Loaded;
 }
 
-bool SaveSettings(const QString &iniPath, const QByteArray &key, const DashboardSettings &values,
-                  Prompter &prompter)
+SettingsReading::Status DashboardSettings::load(const QString &settingsPath,
+                                                const QByteArray &textKey, Language systemLanguage,
+                                                SettingsValues &shared, QString *error)
 {
-    std::optional<QStringList> lines = SettingsLines::forRewrite(iniPath, key, 12);
+    const SettingsReading reading = SettingsReader::read(settingsPath, textKey);
+    if (reading.usable()) {
+        readFrom(reading.stored, systemLanguage, shared);
+    } else {
+        language = systemLanguage;
+        if (error)
+            *error = reading.error;
+    }
+    return reading.status;
+}
+
+bool saveDashboardSettings(const QString &settingsPath, const QByteArray &textKey,
+                           const DashboardSettings &values, Prompter &prompter)
+{
+    std::optional<QStringList> lines = SettingsLines::forRewrite(settingsPath, textKey, 12);
     bool ok = lines.has_value();
     if (ok) {
         SettingsLines::set(*lines, SettingsLine::PersonalKey, values.personalKey);
         SettingsLines::set(*lines, SettingsLine::Language,
                            QString::number(storedLanguage(values.language)));
         SettingsLines::set(*lines, SettingsLine::CarriedValue, values.carriedValue);
-        ok = WriteSettingsLines(iniPath, key, *lines);
+        ok = SettingsFile::writeLines(settingsPath, textKey, *lines);
     }
     if (!ok)
         prompter.ask(

@@ -29,7 +29,7 @@ RestoreOutcome checkSource(const QString &sourceFolder)
     }
     // A backup may lie on a drive that others can write to: its settings file
     // is read as a copy, the data folder's rules are not asked of it.
-    const QStringList lines = DecodeSettingsBytes(*bytes, QByteArray(ApplicationTextKey));
+    const QStringList lines = SettingsFile::decodeBytes(*bytes, QByteArray(ApplicationTextKey));
     // The last line is the decoded form of the file's final line break, never
     // a setting: a file that ends right after line 1 has no key line.
     const bool hasKey = lines.size() > SettingsLine::PersonalKey + 1 &&

@@ -15,10 +15,6 @@ namespace {
 
 const QString blankLine = QStringLiteral(" ");
 
-} // namespace
-
-namespace {
-
 // The folder of a settings file must be the user's own and closed to others.
 bool folderIsSafe(const QString &path, QString *error)
 {
@@ -32,48 +28,51 @@ bool folderIsSafe(const QString &path, QString *error)
 
 } // namespace
 
-QStringList DecodeSettingsBytes(const QByteArray &bytes, const QByteArray &Key)
+namespace SettingsFile {
+
+QStringList decodeBytes(const QByteArray &bytes, const QByteArray &textKey)
 {
     // The final uncoded CR LF is decoded along with the rest (see the header).
-    const QByteArray plain = VigenereCodec().DecodeString(Key, bytes);
+    const QByteArray plain = VigenereCodec().DecodeString(textKey, bytes);
     return TextLines::split(AnsiCodePage::toUnicode(plain));
 }
 
-std::optional<QStringList> ReadSettingsLines(const QString &Path, const QByteArray &Key,
-                                             QString *error)
+std::optional<QStringList> readLines(const QString &path, const QByteArray &textKey, QString *error)
 {
     FileProblem problem;
     const std::optional<QByteArray> bytes =
-        FileBytes::read(Path, FileBytes::MaxStoredTextFile, &problem);
+        FileBytes::read(path, FileBytes::MaxStoredTextFile, &problem);
     if (!bytes) {
         if (error)
             *error = FileProblemText::text(problem, Language::English);
         return std::nullopt;
     }
-    if (!folderIsSafe(Path, error))
+    if (!folderIsSafe(path, error))
         return std::nullopt;
-    return DecodeSettingsBytes(*bytes, Key);
+    return decodeBytes(*bytes, textKey);
 }
 
-bool WriteSettingsLines(const QString &Path, const QByteArray &Key, const QStringList &Lines,
-                        QString *error)
+bool writeLines(const QString &path, const QByteArray &textKey, const QStringList &lines,
+                QString *error)
 {
     QString text;
-    for (const QString &line : Lines) {
+    for (const QString &line : lines) {
         text += line;
         text += QLatin1String("\r\n");
     }
-    if (!folderIsSafe(Path, error))
+    if (!folderIsSafe(path, error))
         return false;
-    QByteArray bytes = VigenereCodec().EncodeString(Key, AnsiCodePage::fromUnicode(text));
+    QByteArray bytes = VigenereCodec().EncodeString(textKey, AnsiCodePage::fromUnicode(text));
     bytes.append("\r\n", 2);
     FileProblem problem;
-    if (AtomicFile::write(Path, bytes, &problem))
+    if (AtomicFile::write(path, bytes, &problem))
         return true;
     if (error)
         *error = FileProblemText::text(problem, Language::English);
     return false;
 }
+
+} // namespace SettingsFile
 
 namespace SettingsLines {
 
@@ -82,7 +81,7 @@ std::optional<QStringList> forRewrite(const QString &path, const QByteArray &key
 {
     QStringList lines;
     if (QFileInfo::exists(path)) {
-        std::optional<QStringList> read = ReadSettingsLines(path, key, error);
+        std::optional<QStringList> read = SettingsFile::readLines(path, key, error);
         if (!read)
             return std::nullopt;
         lines = *read;

@@ -33,26 +33,30 @@ enum : int {
 };
 } // namespace SettingsLine
 
+namespace SettingsFile {
+
 // The plain lines of the settings file. Returns nothing, with the reason in
 // *error, when the file cannot be read (the caller checks beforehand that it
 // exists): also when it is no regular file (a link, pipe, socket or device,
 // refused without waiting), and when its folder belongs to another user or
 // others may write to it (DataFolder::check), since then its key could be
 // anybody's.
-std::optional<QStringList> ReadSettingsLines(const QString &Path, const QByteArray &Key,
-                                             QString *error = nullptr);
+std::optional<QStringList> readLines(const QString &path, const QByteArray &textKey,
+                                     QString *error = nullptr);
 
-// The plain lines of a settings file's bytes, as ReadSettingsLines splits
-// them (for a copy of the file that lies outside the data folder).
-QStringList DecodeSettingsBytes(const QByteArray &bytes, const QByteArray &Key);
+// The plain lines of a settings file's bytes, as readLines splits them (for a
+// copy of the file that lies outside the data folder).
+QStringList decodeBytes(const QByteArray &bytes, const QByteArray &textKey);
 
-// Replaces the file with the coded form of Lines: written to a temporary file
+// Replaces the file with the coded form of lines: written to a temporary file
 // in the same folder, flushed and renamed over the old one, owner-only
 // permissions. Returns false, with the reason in *error, when it could not be
 // written (also when its folder is refused as for reading); the old file is
 // then whole.
-bool WriteSettingsLines(const QString &Path, const QByteArray &Key, const QStringList &Lines,
-                        QString *error = nullptr);
+bool writeLines(const QString &path, const QByteArray &textKey, const QStringList &lines,
+                QString *error = nullptr);
+
+} // namespace SettingsFile
 
 namespace SettingsLines {
 

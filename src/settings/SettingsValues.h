@@ -2,11 +2,12 @@
 
 #include <QString>
 
-// Process-wide values of the settings window's part of the program, one
-// instance while the program runs. The dashboard writes the accepted password
-// (after the start-up prompt) and DataPath (LoadSettings); the settings window
-// reads and writes all of them (LoadIni, SaveIni); the password code compares
-// against the accepted password.
+// The values that the start-up and the settings window share for one run of
+// the program. The start-up owns the one instance (StartupSequence) and hands
+// it to the settings window with each opening: the start-up writes the
+// accepted password after the password prompt and the data path when it
+// reads the settings file; the settings window reads and writes all of them;
+// the password actions compare against the accepted password.
 struct SettingsValues
 {
     // Settings line 0 as accepted in this run (the digest); emptied when the
@@ -15,12 +16,9 @@ struct SettingsValues
     // The settings window's copy of line 2.
     QString personalKey;
     // Line 4 resolved to an existing folder, else the data folder.
-    QString DataPath;
+    QString dataPath;
     // Folder of the settings file, with trailing delimiter.
     QString dataFolder;
     // The settings window's copy of line 10.
     QString carriedValue;
 };
-
-// The one instance of the program.
-SettingsValues &settingsValues();

@@ -6,7 +6,6 @@
 #include "platform/DataFolder.h"
 #include "platform/ProgramInfo.h"
 #include "settings/SettingsFile.h"
-#include "settings/SettingsValues.h"
 #include "update/UpdateProbe.h"
 
 #include <QDir>
@@ -51,9 +50,7 @@ StartupState StartupSequence::run(Prompter &prompter)
     findPlaces();
     // The system's language holds until the settings say otherwise, also
     // when a step below fails.
-    m_values.language = ProgramInfo::SystemLanguageName().contains(QStringLiteral("Deutsch"))
-                            ? Language::German
-                            : Language::English;
+    m_values.language = languageOfSystem(ProgramInfo::systemLanguageName());
 
     if (!makeDataFolder())
         return StartupState::DataFolderFailed;
@@ -75,29 +72,30 @@ StartupState StartupSequence::run(Prompter &prompter)
 
     if (TextTrim::trimmed(m_values.storedPassword).isEmpty())
         return StartupState::ReminderDue;
-    if (m_values.storedPassword == settingsValues().acceptedPassword)
+    if (m_values.storedPassword == m_shared.acceptedPassword)
         return StartupState::PasswordAccepted;
     return StartupState::PasswordRequired;
 }
 
 void StartupSequence::passwordAccepted()
 {
-    settingsValues().acceptedPassword = m_values.storedPassword;
+    m_shared.acceptedPassword = m_values.storedPassword;
 }
 
 void StartupSequence::passwordReset()
 {
     m_values.storedPassword.clear();
-    settingsValues().acceptedPassword.clear();
+    m_shared.acceptedPassword.clear();
 }
 
 bool StartupSequence::reloadSettings()
 {
     QString error;
-    const SettingsLoad result =
-        LoadSettings(m_places.settingsFile, m_textKey, ProgramInfo::SystemLanguageName(), m_values,
-                     settingsValues(), &error);
-    m_settingsUsable = result != SettingsLoad::Unreadable;
+    const SettingsReading::Status status =
+        m_values.load(m_places.settingsFile, m_textKey,
+                      languageOfSystem(ProgramInfo::systemLanguageName()), m_shared, &error);
+    m_settingsUsable =
+        status == SettingsReading::Status::Read || status == SettingsReading::Status::NoFile;
     if (m_settingsUsable)
         return true;
     m_error = error.isEmpty()
@@ -110,7 +108,7 @@ bool StartupSequence::saveSettings(Prompter &prompter)
 {
     if (!m_settingsUsable || m_places.settingsFile.isEmpty())
         return false;
-    return SaveSettings(m_places.settingsFile, m_textKey, m_values, prompter);
+    return saveDashboardSettings(m_places.settingsFile, m_textKey, m_values, prompter);
 }
 
 QString StartupSequence::reminderText(Language language)

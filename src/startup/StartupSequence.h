@@ -60,6 +60,10 @@ public:
     bool saveSettings(Prompter &prompter);
 
     const StartupPlaces &places() const { return m_places; }
+    // The values the settings window shares with the start-up for this run;
+    // handed to it with each opening.
+    SettingsValues &sharedValues() { return m_shared; }
+    const SettingsValues &sharedValues() const { return m_shared; }
     const DashboardSettings &values() const { return m_values; }
     Language language() const { return m_values.language; }
     bool keyGenerated() const { return m_keyGenerated; }
@@ -78,6 +82,7 @@ private:
     QByteArray m_textKey;
     StartupPlaces m_places;
     DashboardSettings m_values;
+    SettingsValues m_shared;
     bool m_settingsUsable = false;
     bool m_keyGenerated = false;
     QString m_error;

@@ -43,21 +43,21 @@ QString UpdateProbe::checkerFileName()
 #endif
 }
 
-QString UpdateProbe::NoticeText(Language language)
+QString UpdateProbe::noticeText(Language language)
 {
     return language == Language::German
                ? QStringLiteral("Eine neue Version Ihres Programms ist verfügbar.")
                : QStringLiteral("An update of your software is now available");
 }
 
-void UpdateProbe::StartUpdateProbe()
+void UpdateProbe::start()
 {
     if (m_launcher)
         m_launcher(checkerPath, QStringList{programFileName});
     m_timer.start();
 }
 
-void UpdateProbe::TimerUpdateTimer()
+void UpdateProbe::lookOnce()
 {
     ++m_ticks;
     if (m_ticks > MaxLooks) {
@@ -120,7 +120,7 @@ void UpdateProbe::onTimer()
     // A failed look must not leave through the timer's event: it is reported
     // and the next tick looks again.
     try {
-        TimerUpdateTimer();
+        lookOnce();
     } catch (const std::exception &error) {
         Q_EMIT lookFailed(QString::fromUtf8(error.what()));
     }

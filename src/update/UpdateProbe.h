@@ -38,21 +38,21 @@ public:
     // Timer off and the tick counter back to 0.
     void clear();
     // Starts the checker (its result is not looked at) and the timer.
-    void StartUpdateProbe();
+    void start();
     // One look. Throws VersionCompare::ConversionError for a version text that
     // is not made of decimal numbers and std::runtime_error for a probe file
     // that cannot be read; the timer then stays on, except for a probe file
     // that is refused (a link, pipe, socket or device, or a file of another
     // user or writable by others), which ends the looks.
-    void TimerUpdateTimer();
+    void lookOnce();
 
-    QTimer &TimerUpdate() { return m_timer; }
+    QTimer &timer() { return m_timer; }
     int tickCount() const { return m_ticks; }
 
     static QString checkerFileName();
     // "Eine neue Version Ihres Programms ist verfügbar." or
     // "An update of your software is now available".
-    static QString NoticeText(Language language);
+    static QString noticeText(Language language);
     static constexpr char NoticeCaption[] = "Updater";
 
 Q_SIGNALS:

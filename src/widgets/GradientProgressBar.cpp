@@ -11,10 +11,10 @@ GradientProgressBar::GradientProgressBar(QWidget *parent)
     setGradient(Qt::white, QColor(147, 147, 147), 20);
     setCornerEllipse(QSize(10, 10));
     setBevel(Bevel::None);
-    m_balken =
+    m_strip =
         new GradientWidget(styleStartColor(InitialStyle), styleEndColor(InitialStyle), 20, this);
-    m_balken->setObjectName(QStringLiteral("Balken"));
-    placeBalken();
+    m_strip->setObjectName(QStringLiteral("Balken"));
+    placeStrip();
 }
 
 int GradientProgressBar::barWidth(int percent, int panelWidth)
@@ -54,26 +54,26 @@ int GradientProgressBar::setProgress(int percent, int style)
     m_percent = std::clamp(percent, 0, 100);
     m_style = style;
     m_started = true;
-    m_balken->setColors(styleStartColor(style), styleEndColor(style));
-    placeBalken();
-    m_balken->repaint();
+    m_strip->setColors(styleStartColor(style), styleEndColor(style));
+    placeStrip();
+    m_strip->repaint();
     repaint();
-    return m_balken->width();
+    return m_strip->width();
 }
 
 void GradientProgressBar::resizeEvent(QResizeEvent *event)
 {
     RoundedPanel::resizeEvent(event);
-    placeBalken();
+    placeStrip();
 }
 
-void GradientProgressBar::placeBalken()
+void GradientProgressBar::placeStrip()
 {
     // The strip is 4 pixels lower than the frame (16 in a frame of 20) and
     // starts at its left edge; the frame's rounded shape clips its ends.
     const int stripHeight = std::max(1, height() - 4);
     // Before the first call the strip is one pixel wide.
     const int width = m_started ? barWidth(m_percent, this->width()) : 1;
-    m_balken->setGeometry(0, (height() - stripHeight) / 2, width, stripHeight);
-    m_balken->setVisible(width > 0);
+    m_strip->setGeometry(0, (height() - stripHeight) / 2, width, stripHeight);
+    m_strip->setVisible(width > 0);
 }

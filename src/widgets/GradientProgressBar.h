@@ -5,7 +5,7 @@
 class GradientWidget;
 
 // The progress bar of the file windows: a rounded frame panel with a light
-// gradient, and inside it, aligned left, the strip `Balken` whose width is
+// gradient, and inside it, aligned left, the strip (object name "Balken") whose width is
 // the progress. The strip's colours depend on the run (style):
 //   1 decrypt run, 2 the colours before the first call, 3 and any other
 //   value the encrypt run (and every other action).
@@ -25,7 +25,7 @@ public:
 
     int percent() const { return m_percent; }
     int style() const { return m_style; }
-    GradientWidget *balken() const { return m_balken; }
+    GradientWidget *strip() const { return m_strip; }
 
     // percent x (panel width / 100): the factor in single precision, the
     // product rounded to the nearest integer with halves to the even one.
@@ -38,9 +38,9 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    void placeBalken();
+    void placeStrip();
 
-    GradientWidget *m_balken = nullptr;
+    GradientWidget *m_strip = nullptr;
     int m_percent = 0;
     int m_style = InitialStyle;
     bool m_started = false;

@@ -77,7 +77,7 @@ DashboardWindow::DashboardWindow(QWidget *parent)
     buildLayout();
 
     m_probe.setLauncher([](const QString &program, const QStringList &arguments) {
-        return DesktopServices::RunHidden(program, arguments);
+        return DesktopServices::runHidden(program, arguments);
     });
     connect(&m_probe, &UpdateProbe::newerVersionFound, this, &DashboardWindow::showUpdateNotice);
     connect(&m_probe, &UpdateProbe::lookFailed, this, &GeneralErrorReport::show);
@@ -230,8 +230,8 @@ void DashboardWindow::startUpdateProbe()
     m_probe.probeFilePath = places.probeFile;
     m_probe.checkerPath = places.checkerPath;
     m_probe.programFileName = places.programFileName;
-    m_probe.currentVersion = ProgramInfo::ProgramVersion();
-    m_probe.StartUpdateProbe();
+    m_probe.currentVersion = ProgramInfo::version();
+    m_probe.start();
 }
 
 QPoint DashboardWindow::menuPosition() const
@@ -329,7 +329,7 @@ void DashboardWindow::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    if (m_windows.secureDeleteWindow != nullptr && !m_windows.secureDeleteWindow->stopForQuit()) {
+    if (m_windows.secureDeleteWindow != nullptr && m_windows.secureDeleteWindow->stopForQuit()) {
         connect(m_windows.secureDeleteWindow, &SecureDeleteWindow::stopped, this, &QWidget::close,
                 Qt::UniqueConnection);
         event->ignore();
@@ -398,7 +398,7 @@ void DashboardWindow::settingsClicked()
     if (window == nullptr)
         return;
     window->open(SettingsSession{m_startup.places().settingsFile, m_startup.textKey(),
-                                 m_startup.language()});
+                                 m_startup.language(), &m_startup.sharedValues()});
 }
 
 // A language chosen in the settings window takes effect at once.
@@ -479,7 +479,7 @@ void DashboardWindow::updatesChosen()
 void DashboardWindow::infoChosen()
 {
     if (m_windows.aboutDialog != nullptr)
-        m_windows.aboutDialog->showAbout(m_startup.language(), ProgramInfo::ProgramVersion(), this);
+        m_windows.aboutDialog->showAbout(m_startup.language(), ProgramInfo::version(), this);
 }
 
 void DashboardWindow::bannerClicked()
@@ -500,7 +500,7 @@ void DashboardWindow::keyPressEvent(QKeyEvent *event)
 void DashboardWindow::showUpdateNotice()
 {
     MessageBox::show(this, Message::box(QString::fromLatin1(UpdateProbe::NoticeCaption),
-                                        UpdateProbe::NoticeText(m_startup.language()),
+                                        UpdateProbe::noticeText(m_startup.language()),
                                         MessageIcon::Information));
     updatesChosen();
 }

@@ -4,8 +4,8 @@
 #include "filecipher/EncryptedGuess.h"
 #include "filecipher/PipelineTexts.h"
 #include "filecipher/StrongFormatTexts.h"
-#include "jobs/BackgroundTask.h"
-#include "keys/KeyFile.h"
+#include "jobs/RunController.h"
+#include "keys/ExternalKey.h"
 #include "platform/DialogStartFolder.h"
 #include "platform/gui/DesktopServices.h"
 #include "platform/gui/HelpFile.h"
@@ -34,7 +34,6 @@
 #include <QUrl>
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <exception>
 #include <utility>
@@ -61,13 +60,6 @@ void setTextColour(QWidget *widget, const QColor &colour)
     widget->setPalette(colours);
 }
 
-// A list entry is a bare name of a file in the folder field's folder.
-bool isBareFileName(const QString &name)
-{
-    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
-           !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'));
-}
-
 // The folder of a path with its trailing delimiter, as the folder field holds it.
 QString folderWithDelimiter(const QString &path)
 {
@@ -84,79 +76,14 @@ int stepAfter(int index, int count)
     return static_cast<int>(std::nearbyint((index + 1) * (100.0 / count)));
 }
 
-// Hands the job's reports to the window's thread. Byte counts are kept here
-// and at most one update is on its way at a time, so that a fast file does
-// not flood the window's queue.
-class ForwardingObserver : public FileJobObserver
-{
-public:
-    ForwardingObserver(BackgroundTask &task, std::function<void(int)> fileStarted,
-                       std::function<void(quint64, quint64)> bytesDone,
-                       std::function<void(const FileReport &)> fileDone)
-        : m_task(task)
-        , m_fileStarted(std::move(fileStarted))
-        , m_bytesDone(std::move(bytesDone))
-        , m_fileDone(std::move(fileDone))
-    {
-    }
-
-    void fileStarted(int index, const QString &) override
-    {
-        m_task.postToOwner([this, index] { m_fileStarted(index); });
-    }
-
-    void bytesDone(quint64 done, quint64 total) override
-    {
-        m_done = done;
-        m_total = total;
-        if (m_posted.exchange(true))
-            return;
-        m_task.postToOwner([this] {
-            m_posted = false;
-            m_bytesDone(m_done, m_total);
-        });
-    }
-
-    void fileDone(const FileReport &report) override
-    {
-        m_task.postToOwner([this, report] { m_fileDone(report); });
-    }
-
-private:
-    BackgroundTask &m_task;
-    std::function<void(int)> m_fileStarted;
-    std::function<void(quint64, quint64)> m_bytesDone;
-    std::function<void(const FileReport &)> m_fileDone;
-    std::atomic<quint64> m_done{0};
-    std::atomic<quint64> m_total{0};
-    std::atomic<bool> m_posted{false};
-};
-
 } // namespace
 
-// One run over the list: the job, its prompter and observer, and what the
-// window has seen of it so far. Lives from the start of the run until the
-// task has finished.
+// What the window has seen of the run that goes on.
 struct EncryptWindow::Run
 {
-    Run(EncryptWindow &window, QString key, QStringList paths, EncryptJobOptions options)
-        : prompter(*window.m_task, window.m_prompter)
-        , observer(
-              *window.m_task, [&window](int index) { window.runFileStarted(index); },
-              [&window](quint64 done, quint64 total) { window.runBytesDone(done, total); },
-              [&window](const FileReport &report) { window.runFileDone(report); })
-        , job(std::move(key), std::move(paths), options, observer, prompter)
-        , language(options.language)
-        , direction(options.direction)
-    {
-    }
-
-    ThreadPrompter prompter;
-    ForwardingObserver observer;
-    EncryptJob job;
-    EncryptJobSummary summary; // written by the task, read after it finished
-    Language language;
-    CipherDirection direction;
+    EncryptJobSummary summary; // written by the job's thread, read after it finished
+    Language language = Language::English;
+    CipherDirection direction = CipherDirection::Encrypt;
     int entryCount = 0;
     int fileIndex = -1;  // the file in work
     int filesWorked = 0; // done or failed
@@ -168,7 +95,6 @@ EncryptWindow::EncryptWindow(QWidget *parent)
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint)
     , m_prompter(this)
-    , m_task(new BackgroundTask(this))
     , m_runStyle(GradientProgressBar::EncryptStyle)
 {
     setObjectName(QStringLiteral("FormUtil"));
@@ -178,20 +104,18 @@ EncryptWindow::EncryptWindow(QWidget *parent)
     setModal(false);
     buildLayout();
     applyLanguage();
-    connect(m_task, &BackgroundTask::finished, this, &EncryptWindow::runEnded);
+    m_runs = std::make_unique<RunController>(
+        m_prompter,
+        RunController::Handlers{
+            [this](int index) { runFileStarted(index); },
+            [this](int index, quint64 done, quint64 total) { runBytesDone(index, done, total); },
+            [this](const FileReport &report) { runFileDone(report); }});
+    connect(m_runs.get(), &RunController::finished, this, &EncryptWindow::runEnded);
+    connect(m_runs.get(), &RunController::stopped, this, &EncryptWindow::stopped);
 }
 
-EncryptWindow::~EncryptWindow()
-{
-    if (!m_run)
-        return;
-    // Normally the program waits for stopped() before it ends. Should the
-    // window go while a run is still on, the job stops after its file, and
-    // a question it waits for is dropped unanswered (that answers No).
-    m_run->job.cancel();
-    m_run->prompter.shutDown();
-    m_task->wait();
-}
+// The run controller stops and waits for a run that is still on when it goes.
+EncryptWindow::~EncryptWindow() = default;
 
 // ---------------------------------------------------------------- layout
 
@@ -352,8 +276,6 @@ void EncryptWindow::applyLanguage()
     m_closeButton->setText(text("Schliessen", "Close"));
     m_keyFileQuestion = text("Ist dies wirklich eine Key-Datei? Wollen Sie fortfahren?",
                              "Is this really a key file? Continue?");
-    m_noKeyDefault = text("Kein Schlüssel angegeben! Verwende Standardschlüssel!",
-                          "No key specified! Will use default key!");
 }
 
 void EncryptWindow::readFormatChoice()
@@ -449,7 +371,8 @@ void EncryptWindow::closeEvent(QCloseEvent *event)
     if (runActive()) {
         // The run stops after its file; the window hides itself then.
         m_closeAfterRun = true;
-        requestStop();
+        m_runs->stopWithoutQuestions();
+        showStopping();
         event->ignore();
         return;
     }
@@ -512,7 +435,7 @@ void EncryptWindow::viewFileClicked()
     }
     const QString path = m_folderField->text() + m_fileList->currentItem()->text();
     if (QFileInfo::exists(path))
-        DesktopServices::ViewFile(path);
+        DesktopServices::viewFile(path);
 }
 
 void EncryptWindow::removeEntriesClicked()
@@ -540,9 +463,10 @@ void EncryptWindow::judgeEntry(const QString &path, bool takeAnyVerdict)
     // A file that exists but cannot be read ends the action with the
     // program's error report; the window stays as it was.
     GeneralErrorReport::guard([&] {
-        const bool verdict = LooksEncrypted(path, m_prompter, m_session.language);
-        if (takeAnyVerdict || !ContentUnchecked)
-            m_encryptedBox->setChecked(verdict);
+        const EncryptedGuess::Verdict verdict =
+            EncryptedGuess::judgeFile(path, m_prompter, m_session.language);
+        if (takeAnyVerdict || verdict.fromContent)
+            m_encryptedBox->setChecked(verdict.encrypted);
     });
 }
 
@@ -597,8 +521,8 @@ void EncryptWindow::loadKeyClicked()
             return;
     }
     QString error;
-    const std::optional<QStringList> lines = ReadKeyFile(chosen, m_session.textKey, &error);
-    if (!lines) {
+    const std::optional<ExternalKey> key = ExternalKey::load(chosen, m_session.textKey, &error);
+    if (!key) {
         // Nothing was read: the key in use stays, and so does its display.
         GeneralErrorReport::show(error);
         return;
@@ -607,25 +531,19 @@ void EncryptWindow::loadKeyClicked()
     m_externalKeyLabel->show();
     m_keyFileLabel->setText(QDir::toNativeSeparators(keyFile.absoluteFilePath()));
 
-    const QString keyLine = lines->isEmpty() ? QString() : lines->first();
-    if (keyLine.isEmpty()) {
-        MessageBox::warning(this, m_noKeyDefault);
+    if (key->keyText.isEmpty()) {
+        MessageBox::warning(this, ExternalKey::defaultKeyWarning(m_session.language));
         setKey(QString());
         return;
     }
-    if (lines->size() >= 2) {
+    if (key->namesFiles) {
         m_fileList->clear();
-        const QString folder = folderWithDelimiter(keyFile.absoluteFilePath());
-        for (qsizetype k = 1; k < lines->size(); ++k) {
-            const QString &name = lines->at(k);
-            // Only names of files in the key file's own folder are taken.
-            if (isBareFileName(name) && QFileInfo(folder + name).isFile())
-                m_fileList->addItem(name);
-        }
+        // Only names of files in the key file's own folder are taken.
+        m_fileList->addItems(key->fileNames);
         if (m_fileList->count() > 0)
-            m_folderField->setText(folder);
+            m_folderField->setText(key->keyFolder);
     }
-    setKey(keyLine);
+    setKey(key->keyText);
 }
 
 void EncryptWindow::ownKeyClicked()
@@ -654,7 +572,7 @@ void EncryptWindow::decryptClicked()
 
 bool EncryptWindow::runActive() const
 {
-    return m_run != nullptr;
+    return m_runs->isRunning();
 }
 
 void EncryptWindow::startRun(CipherDirection direction)
@@ -682,12 +600,17 @@ void EncryptWindow::startRun(CipherDirection direction)
     options.format = m_format;
 
     m_closeAfterRun = false;
-    m_stopForQuit = false;
-    m_run = std::make_unique<Run>(*this, m_currentKey, paths, options);
+    m_run = std::make_unique<Run>();
+    m_run->language = options.language;
+    m_run->direction = direction;
     m_run->entryCount = count;
-    setRunControlsEnabled(false);
     Run *run = m_run.get();
-    m_task->start([run] { run->summary = run->job.run(); });
+    m_runs->start(
+        [&](Prompter &prompter, FileJobObserver &observer) {
+            return std::make_unique<EncryptJob>(m_currentKey, paths, options, observer, prompter);
+        },
+        [run](EncryptJob &job) { run->summary = job.run(); });
+    setRunControlsEnabled(false);
 }
 
 void EncryptWindow::setRunControlsEnabled(bool enabled)
@@ -702,23 +625,16 @@ void EncryptWindow::setRunControlsEnabled(bool enabled)
     setAcceptDrops(enabled);
 }
 
-void EncryptWindow::requestStop()
+void EncryptWindow::showStopping()
 {
-    if (!m_run)
-        return;
-    m_run->job.cancel();
-    // A question the job waits for is answered No; one on the screen stays
-    // until the user answers it.
-    m_run->prompter.shutDown();
     m_resultLabel->setText(textFor(m_run->language, "Wird angehalten...", "Stopping..."));
 }
 
 bool EncryptWindow::stopForQuit()
 {
-    if (!runActive())
+    if (!m_runs->stopForQuit())
         return false;
-    m_stopForQuit = true;
-    requestStop();
+    showStopping();
     return true;
 }
 
@@ -727,15 +643,15 @@ void EncryptWindow::runFileStarted(int index)
     if (!m_run)
         return;
     // The label shows this run's count or nothing.
-    if (!m_run->reported && !m_run->job.isCancelled())
+    if (!m_run->reported && !m_runs->stopRequested())
         m_resultLabel->clear();
     m_run->reported = true;
     m_run->fileIndex = index;
 }
 
-void EncryptWindow::runBytesDone(quint64 done, quint64 total)
+void EncryptWindow::runBytesDone(int index, quint64 done, quint64 total)
 {
-    if (!m_run || m_run->fileIndex < 0 || total == 0)
+    if (!m_run || m_run->fileIndex < 0 || index != m_run->fileIndex || total == 0)
         return;
     const double fraction = std::min(1.0, static_cast<double>(done) / static_cast<double>(total));
     const int percent =
@@ -749,7 +665,7 @@ void EncryptWindow::runFileDone(const FileReport &report)
 {
     if (!m_run)
         return;
-    if (!m_run->reported && !m_run->job.isCancelled())
+    if (!m_run->reported && !m_runs->stopRequested())
         m_resultLabel->clear();
     m_run->reported = true;
     m_run->fileIndex = -1;
@@ -772,7 +688,7 @@ void EncryptWindow::runEnded()
 {
     if (!m_run)
         return;
-    const std::exception_ptr failure = m_task->takeFailure();
+    const std::exception_ptr failure = m_runs->takeFailure();
     const EncryptJobSummary summary = m_run->summary;
     if (summary.started) {
         if (m_run->direction == CipherDirection::Encrypt) {
@@ -789,7 +705,7 @@ void EncryptWindow::runEnded()
                                (m_run->direction == CipherDirection::Encrypt
                                     ? PipelineTexts::FilesEncrypted(language)
                                     : PipelineTexts::FilesDecrypted(language)));
-    } else if (m_run->job.isCancelled()) {
+    } else if (m_runs->stopRequested()) {
         m_resultLabel->clear();
     }
     m_run.reset();
@@ -798,8 +714,6 @@ void EncryptWindow::runEnded()
         GeneralErrorReport::guard([&failure] { std::rethrow_exception(failure); });
     }
     Q_EMIT runFinished();
-    if (std::exchange(m_stopForQuit, false))
-        Q_EMIT stopped();
     if (std::exchange(m_closeAfterRun, false))
         close();
 }

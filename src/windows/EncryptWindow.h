@@ -10,7 +10,6 @@
 
 #include <memory>
 
-class BackgroundTask;
 class FlatButton;
 class GradientProgressBar;
 class GradientWidget;
@@ -21,6 +20,7 @@ class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
 class RoundedPanel;
+class RunController;
 
 // What the dashboard hands to the encrypt window each time it opens it.
 struct EncryptSession
@@ -37,9 +37,9 @@ struct EncryptSession
 // encrypt and decrypt runs over the list with the personal key or a key
 // loaded from a key file, a progress bar and a result label.
 //
-// A run is an EncryptJob on a background task; its questions come to the
-// window's thread through a ThreadPrompter and its reports move the bar,
-// rename the list entries and set the result label. While a run goes on, the
+// A run is an EncryptJob on a RunController; its questions come to the
+// window's thread while the job waits, and its reports move the bar, rename
+// the list entries and set the result label. While a run goes on, the
 // controls that change the list, the folder or the key are disabled. Closing
 // the window, or stopForQuit(), stops the run after the file in work.
 // A label shows the format the next encrypt run writes, as chosen in the
@@ -118,27 +118,24 @@ private:
 
     // The run and the reports of its job, on the window's thread.
     void startRun(CipherDirection direction);
-    void requestStop();
+    void showStopping();
     void setRunControlsEnabled(bool enabled);
     void runFileStarted(int index);
-    void runBytesDone(quint64 done, quint64 total);
+    void runBytesDone(int index, quint64 done, quint64 total);
     void runFileDone(const FileReport &report);
     void runEnded();
 
     EncryptSession m_session;
     QString m_currentKey;
     WidgetPrompter m_prompter;
-    BackgroundTask *m_task = nullptr;
     std::unique_ptr<Run> m_run;
     bool m_closeAfterRun = false;
-    bool m_stopForQuit = false;
     int m_runStyle = 0; // a GradientProgressBar::Style
     FileFormat m_format = FileFormat::Compatible;
 
     // Texts of the current language that more than one action uses.
     QString m_selectFilesText;
     QString m_keyFileQuestion;
-    QString m_noKeyDefault;
 
     GradientWidget *m_toolBar = nullptr;
     FlatButton *m_encryptButton = nullptr;
@@ -165,4 +162,8 @@ private:
     RoundedPanel *m_closePanel = nullptr;
     FlatButton *m_closeButton = nullptr;
     QLabel *m_keyFileLabel = nullptr;
+
+    // Last, so that it goes first: a run still on when the window goes is
+    // stopped and waited for while everything the run writes to is there.
+    std::unique_ptr<RunController> m_runs;
 };

@@ -1,7 +1,7 @@
 #include "windows/SecureDeleteWindow.h"
 
 #include "core/TextTrim.h"
-#include "jobs/BackgroundTask.h"
+#include "jobs/RunController.h"
 #include "platform/gui/DesktopServices.h"
 #include "platform/gui/HelpFile.h"
 #include "shred/DeleteProgress.h"
@@ -41,12 +41,6 @@ constexpr int ListLeft = 24;
 constexpr int ListWidth = 389;
 constexpr int ColumnLeft = ListLeft + ListWidth + 12;
 
-QString &lastFolderStore()
-{
-    static QString folder;
-    return folder;
-}
-
 QString withTrailingDelimiter(const QString &folder)
 {
     const QString native = QDir::toNativeSeparators(folder);
@@ -55,41 +49,11 @@ QString withTrailingDelimiter(const QString &folder)
 
 } // namespace
 
-// Forwards the job's reports from its thread to the window's.
-class SecureDeleteWindow::RunObserver : public FileJobObserver
-{
-public:
-    RunObserver(SecureDeleteWindow &window, BackgroundTask &task)
-        : m_window(window)
-        , m_task(task)
-    {
-    }
-
-    void fileStarted(int index, const QString &) override
-    {
-        m_task.postToOwner([window = &m_window, index] { window->onFileStarted(index); });
-    }
-    void bytesDone(quint64 done, quint64 total) override
-    {
-        m_task.postToOwner([window = &m_window, done, total] { window->onBytesDone(done, total); });
-    }
-    void fileDone(const FileReport &report) override
-    {
-        m_task.postToOwner([window = &m_window, report] { window->onFileDone(report); });
-    }
-
-private:
-    SecureDeleteWindow &m_window;
-    BackgroundTask &m_task;
-};
-
 SecureDeleteWindow::SecureDeleteWindow(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint)
     , m_prompter(this)
-    , m_task(new BackgroundTask(this))
-    , m_observer(std::make_unique<RunObserver>(*this, *m_task))
 {
     setObjectName(QStringLiteral("FormDateien"));
     setWindowIcon(Icons::icon(Icons::Kind::Shred));
@@ -98,19 +62,18 @@ SecureDeleteWindow::SecureDeleteWindow(QWidget *parent)
     setFont(tahoma);
     buildLayout();
     applyLanguage();
-    connect(m_task, &BackgroundTask::finished, this, &SecureDeleteWindow::finishRun);
+    m_runs = std::make_unique<RunController>(
+        m_prompter,
+        RunController::Handlers{
+            [this](int index) { onFileStarted(index); },
+            [this](int index, quint64 done, quint64 total) { onBytesDone(index, done, total); },
+            [this](const FileReport &report) { onFileDone(report); }});
+    connect(m_runs.get(), &RunController::finished, this, &SecureDeleteWindow::finishRun);
+    connect(m_runs.get(), &RunController::stopped, this, &SecureDeleteWindow::stopped);
 }
 
-SecureDeleteWindow::~SecureDeleteWindow()
-{
-    // The task waits for the job when it goes, dropping a question the job
-    // waits for; the job must not start another one.
-    if (m_job)
-        m_job->cancel();
-    if (m_threadPrompter)
-        m_threadPrompter->shutDown();
-    delete m_task;
-}
+// The run controller stops and waits for a run that is still on when it goes.
+SecureDeleteWindow::~SecureDeleteWindow() = default;
 
 void SecureDeleteWindow::buildLayout()
 {
@@ -228,23 +191,15 @@ void SecureDeleteWindow::open(const SecureDeleteSession &session)
 
 bool SecureDeleteWindow::stopForQuit()
 {
-    if (!isRunning())
-        return true;
-    m_quitting = true;
-    if (m_threadPrompter)
-        m_threadPrompter->shutDown();
-    cancelRun();
-    return false;
+    if (!m_runs->stopForQuit())
+        return false;
+    showStopping();
+    return true;
 }
 
 bool SecureDeleteWindow::isRunning() const
 {
-    return m_job != nullptr;
-}
-
-QString SecureDeleteWindow::lastFolder()
-{
-    return lastFolderStore();
+    return m_runs->isRunning();
 }
 
 // ---------------------------------------------------------------- operations
@@ -297,7 +252,7 @@ void SecureDeleteWindow::compactList()
 void SecureDeleteWindow::viewFile(const QString &path)
 {
     if (QFileInfo::exists(path))
-        DesktopServices::ViewFile(path);
+        DesktopServices::viewFile(path);
 }
 
 void SecureDeleteWindow::setRunning(bool running)
@@ -332,7 +287,7 @@ void SecureDeleteWindow::selectFiles()
 {
     clearList();
 
-    const QString last = lastFolderStore();
+    const QString last = m_lastFolder;
     QString start = !last.isEmpty() && QFileInfo(last).isDir() ? last : QString();
     if (last.isEmpty() && QFileInfo(m_initialFolder).isDir())
         start = m_initialFolder;
@@ -342,8 +297,8 @@ void SecureDeleteWindow::selectFiles()
         return;
 
     const QString folder = QFileInfo(files.first()).absolutePath();
-    lastFolderStore() = withTrailingDelimiter(folder);
-    m_folderField->setText(lastFolderStore());
+    m_lastFolder = withTrailingDelimiter(folder);
+    m_folderField->setText(m_lastFolder);
     for (const QString &file : files) {
         const QFileInfo info(file);
         // Every entry is a name in the folder field's folder; a file from
@@ -400,21 +355,24 @@ void SecureDeleteWindow::startRun()
     m_result = ShredJobResult();
     m_currentFile = 0;
     m_progressBase = 0;
-    m_stopping = false;
-    m_quitting = false;
-    m_threadPrompter = std::make_unique<ThreadPrompter>(*m_task, m_prompter);
-    m_job = std::make_unique<ShredJob>(paths, count, m_language, *m_threadPrompter, *m_observer);
+    m_runs->start(
+        [&](Prompter &prompter, FileJobObserver &observer) {
+            return std::make_unique<ShredJob>(paths, count, m_language, prompter, observer);
+        },
+        [this](ShredJob &job) { m_result = job.run(); });
     setRunning(true);
-    ShredJob *job = m_job.get();
-    m_task->start([this, job] { m_result = job->run(); });
 }
 
 void SecureDeleteWindow::cancelRun()
 {
-    if (!isRunning() || m_stopping)
+    if (!isRunning() || m_runs->stopRequested())
         return;
-    m_stopping = true;
-    m_job->cancel();
+    m_runs->cancel();
+    showStopping();
+}
+
+void SecureDeleteWindow::showStopping()
+{
     m_cancelButton->setEnabled(false);
     m_resultLabel->setText(pick("Wird nach dem laufenden Durchgang abgebrochen …",
                                 "Stopping after the pass being written …"));
@@ -432,8 +390,10 @@ void SecureDeleteWindow::onFileStarted(int index)
     m_currentFile = index;
 }
 
-void SecureDeleteWindow::onBytesDone(quint64 done, quint64 total)
+void SecureDeleteWindow::onBytesDone(int index, quint64 done, quint64 total)
 {
+    if (index != m_currentFile)
+        return;
     showProgress(DeleteProgress::percentWithinFile(
         m_currentFile, static_cast<int>(m_runItems.size()), done, total));
 }
@@ -458,7 +418,7 @@ void SecureDeleteWindow::onFileDone(const FileReport &report)
 
 void SecureDeleteWindow::finishRun()
 {
-    if (const std::exception_ptr failure = m_task->takeFailure()) {
+    if (const std::exception_ptr failure = m_runs->takeFailure()) {
         try {
             std::rethrow_exception(failure);
         } catch (const std::exception &error) {
@@ -480,13 +440,8 @@ void SecureDeleteWindow::finishRun()
     }
     compactList();
     m_runItems.clear();
-    m_job.reset();
-    m_threadPrompter.reset();
-    m_stopping = false;
     setRunning(false);
     Q_EMIT runFinished();
-    if (std::exchange(m_quitting, false))
-        Q_EMIT stopped();
 }
 
 // ---------------------------------------------------------------- events

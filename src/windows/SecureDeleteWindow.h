@@ -10,7 +10,6 @@
 
 #include <memory>
 
-class BackgroundTask;
 class FlatButton;
 class GradientProgressBar;
 class GradientWidget;
@@ -20,7 +19,7 @@ class QListWidget;
 class QListWidgetItem;
 class QPushButton;
 class RoundedPanel;
-class ThreadPrompter;
+class RunController;
 
 // What the opener hands over each time it shows the secure delete window.
 struct SecureDeleteSession
@@ -53,9 +52,9 @@ public:
     // Shows the window application-modal for the session and returns at once.
     void open(const SecureDeleteSession &session);
 
-    // For quitting the program: true when no run is going on. Otherwise the
+    // For the end of the program: false when no run goes on. Otherwise the
     // run is told to stop after the pass being written (its questions are
-    // answered No/Cancel from now on), false is returned and stopped() follows
+    // answered No/Cancel from now on), true is returned and stopped() follows
     // once the run is over.
     bool stopForQuit();
 
@@ -63,7 +62,7 @@ public:
 
     // The folder the file dialog starts in: the folder of the last selection
     // in this run of the program.
-    static QString lastFolder();
+    QString lastFolder() const { return m_lastFolder; }
 
     static constexpr int ClientWidth = 509;
     static constexpr int ClientHeight = 471;
@@ -83,8 +82,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    class RunObserver;
-
     void buildLayout();
     void applyLanguage();
     QString pick(const char *german, const char *english) const;
@@ -106,11 +103,12 @@ private:
     void viewSelected();
     void startRun();
     void cancelRun();
+    void showStopping();
     void closeWindow();
 
     // The run's reports, on this thread.
     void onFileStarted(int index);
-    void onBytesDone(quint64 done, quint64 total);
+    void onBytesDone(int index, quint64 done, quint64 total);
     void onFileDone(const FileReport &report);
     void finishRun();
 
@@ -136,15 +134,14 @@ private:
     QString m_initialFolder;
     WidgetPrompter m_prompter;
 
-    BackgroundTask *m_task = nullptr;
-    std::unique_ptr<RunObserver> m_observer;
-    std::unique_ptr<ThreadPrompter> m_threadPrompter;
-    std::unique_ptr<ShredJob> m_job;
-    ShredJobResult m_result;
+    QString m_lastFolder;    // with trailing delimiter; empty before the first selection
+    ShredJobResult m_result; // written by the job's thread, read after it finished
     bool m_countValid = false;
     QList<QListWidgetItem *> m_runItems; // the run's entries, in the job's order
     int m_currentFile = 0;
     int m_progressBase = 0; // percent after the last file that went
-    bool m_stopping = false;
-    bool m_quitting = false;
+
+    // Last, so that it goes first: a run still on when the window goes is
+    // stopped and waited for while everything the run writes to is there.
+    std::unique_ptr<RunController> m_runs;
 };

@@ -9,7 +9,7 @@
 #include "settings/BackupRestore.h"
 #include "settings/FormatChoice.h"
 #include "settings/SettingsValues.h"
-#include "settings/SettingsWindowIni.h"
+#include "settings/SettingsWindowValues.h"
 #include "widgets/FileDialog.h"
 #include "widgets/FlatButton.h"
 #include "widgets/GeneralErrorReport.h"
@@ -304,11 +304,6 @@ PasswordPrompt &SettingsWindow::passwordPrompt()
     return *m_prompt;
 }
 
-Language SettingsWindow::language() const
-{
-    return m_language;
-}
-
 void SettingsWindow::applyLanguage()
 {
     const SettingsTexts t = SettingsTexts::forLanguage(m_language);
@@ -349,7 +344,7 @@ SettingsWindowFields SettingsWindow::fields() const
     fields.keyField = m_keyField->text();
     fields.dataPathField = m_dataPathField->text();
     fields.backupField = m_backupField->text();
-    fields.DataChanged = m_dataChanged;
+    fields.dataChanged = m_dataChanged;
     return fields;
 }
 
@@ -360,7 +355,7 @@ void SettingsWindow::showFields(const SettingsWindowFields &fields)
     showFromStart(m_keyField, fields.keyField);
     showFromStart(m_dataPathField, fields.dataPathField);
     showFromStart(m_backupField, fields.backupField);
-    m_dataChanged = fields.DataChanged;
+    m_dataChanged = fields.dataChanged;
 }
 
 void SettingsWindow::selectLanguage()
@@ -380,13 +375,20 @@ QString SettingsWindow::formatFolder() const
     return QFileInfo(m_session.settingsFile).absolutePath();
 }
 
+SettingsValues &SettingsWindow::shared() const
+{
+    if (m_session.shared == nullptr)
+        throw std::logic_error("The settings window was opened without the run's values.");
+    return *m_session.shared;
+}
+
 void SettingsWindow::loadIni()
 {
     SettingsWindowFields loaded = fields();
     QString error;
-    const IniLoad result =
-        LoadIni(m_session.settingsFile, m_session.textKey, settingsValues(), loaded, &error);
-    if (result == IniLoad::Unreadable)
+    const SettingsReading::Status status =
+        loaded.load(m_session.settingsFile, m_session.textKey, shared(), &error);
+    if (status != SettingsReading::Status::Read && status != SettingsReading::Status::NoFile)
         throw std::runtime_error(error.toStdString());
     showFields(loaded);
     // The language read from the file is the one that will be saved; the
@@ -398,9 +400,9 @@ void SettingsWindow::loadIni()
 bool SettingsWindow::saveIni()
 {
     SettingsWindowFields current = fields();
-    const bool saved =
-        SaveIni(m_session.settingsFile, m_session.textKey, settingsValues(), current, m_prompter);
-    m_dataChanged = current.DataChanged;
+    const bool saved = saveWindowSettings(m_session.settingsFile, m_session.textKey, shared(),
+                                          current, m_prompter);
+    m_dataChanged = current.dataChanged;
     return saved;
 }
 
@@ -452,12 +454,12 @@ void SettingsWindow::fillFromFile()
     m_newKeyButton->hide();
     selectLanguage();
     applyLanguage();
-    SettingsValues &values = settingsValues();
+    SettingsValues &values = shared();
     const QString folder = QFileInfo(m_session.settingsFile).absolutePath();
     values.dataFolder = QDir::toNativeSeparators(
         folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'));
-    values.DataPath = values.dataFolder;
-    showFromStart(m_dataPathField, values.DataPath);
+    values.dataPath = values.dataFolder;
+    showFromStart(m_dataPathField, values.dataPath);
     m_keyField->clear();
     m_dataChanged = false;
     loadIni();
@@ -471,7 +473,8 @@ void SettingsWindow::done(int result)
         return;
     m_closing = true;
     GeneralErrorReport::guard([this] { askToSaveOnClose(); });
-    settingsValues().acceptedPassword.clear();
+    if (m_session.shared != nullptr)
+        m_session.shared->acceptedPassword.clear();
     m_closing = false;
     QDialog::done(result);
     Q_EMIT closed();
@@ -568,9 +571,9 @@ void SettingsWindow::newKeyClicked()
 
 void SettingsWindow::exportKeyClicked()
 {
-    const SettingsValues &values = settingsValues();
+    const SettingsValues &values = shared();
     const QString path = FileDialog::getSaveFileName(
-        this, values.DataPath, QStringLiteral("All|*.*|Key|*.key|Ini|*.ini"),
+        this, values.dataPath, QStringLiteral("All|*.*|Key|*.key|Ini|*.ini"),
         QStringLiteral("Key|*.key"), QString::fromLatin1(ExportFileName));
     if (path.isEmpty())
         return;
@@ -581,9 +584,9 @@ void SettingsWindow::exportKeyClicked()
 
 void SettingsWindow::restoreKeyClicked()
 {
-    SettingsValues &values = settingsValues();
+    SettingsValues &values = shared();
     const QString path = FileDialog::getOpenFileName(
-        this, values.DataPath, QStringLiteral("All|*.*|Key|*.key"), QStringLiteral("Key|*.key"));
+        this, values.dataPath, QStringLiteral("All|*.*|Key|*.key"), QStringLiteral("Key|*.key"));
     if (path.isEmpty())
         return;
     QString error;
@@ -601,14 +604,37 @@ void SettingsWindow::restoreKeyClicked()
     }
 }
 
+BackupContext SettingsWindow::backupContext()
+{
+    BackupContext context;
+    context.backupField = m_backupField->text();
+    context.dataFolder = shared().dataFolder;
+    context.language = m_language;
+    context.prompter = &m_prompter;
+    context.chooseFolder = [this](const QString &current) {
+        return FileDialog::getExistingDirectory(this, current);
+    };
+    return context;
+}
+
+// A backup folder the action chose or used becomes the field's text, as an
+// unsaved change.
+void SettingsWindow::showBackupOutcome(const BackupOutcome &outcome)
+{
+    if (!outcome.backupField)
+        return;
+    showFromStart(m_backupField, *outcome.backupField);
+    m_dataChanged = true;
+}
+
 void SettingsWindow::chooseBackupFolderClicked()
 {
-    ChooseBackupFolder(*this);
+    showBackupOutcome(BackupActions::chooseFolder(backupContext()));
 }
 
 void SettingsWindow::backupClicked()
 {
-    BackupData(*this);
+    showBackupOutcome(BackupActions::backUp(backupContext()));
 }
 
 void SettingsWindow::restoreDataClicked()
@@ -618,7 +644,7 @@ void SettingsWindow::restoreDataClicked()
     // over them. The backup folder stays the one the user restored from:
     // the restored file may name another one, or none.
     const QString backupFolder = m_backupField->text();
-    if (RestoreData(*this) <= 0)
+    if (BackupActions::restore(backupContext()).files <= 0)
         return;
     loadIni();
     if (m_backupField->text() != backupFolder) {
@@ -629,44 +655,12 @@ void SettingsWindow::restoreDataClicked()
 
 void SettingsWindow::setPasswordClicked()
 {
-    PasswordActions::SetPassword(this, passwordPrompt(), m_language,
-                                 settingsValues().acceptedPassword, [this] { saveAndClose(); });
+    PasswordActions::SetPassword(this, passwordPrompt(), m_language, shared().acceptedPassword,
+                                 [this] { saveAndClose(); });
 }
 
 void SettingsWindow::deletePasswordClicked()
 {
-    PasswordActions::RemovePassword(this, m_language, settingsValues().acceptedPassword,
+    PasswordActions::RemovePassword(this, m_language, shared().acceptedPassword,
                                     [this] { saveAndClose(); });
-}
-
-// ---------------------------------------------------------------- the backup's window
-
-QString SettingsWindow::backupField() const
-{
-    return m_backupField->text();
-}
-
-void SettingsWindow::setBackupField(const QString &text)
-{
-    showFromStart(m_backupField, text);
-}
-
-void SettingsWindow::markDataChanged()
-{
-    m_dataChanged = true;
-}
-
-QString SettingsWindow::chooseFolder(const QString &current)
-{
-    return FileDialog::getExistingDirectory(this, current);
-}
-
-QString SettingsWindow::dataFolder() const
-{
-    return settingsValues().dataFolder;
-}
-
-Prompter &SettingsWindow::prompter()
-{
-    return m_prompter;
 }

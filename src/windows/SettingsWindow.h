@@ -2,7 +2,6 @@
 
 #include "core/FileFormat.h"
 #include "core/Language.h"
-#include "settings/BackupWindow.h"
 #include "widgets/MessageBox.h"
 
 #include <QByteArray>
@@ -20,6 +19,9 @@ class QPushButton;
 class QRadioButton;
 class RoundedPanel;
 class PasswordPrompt;
+struct BackupContext;
+struct BackupOutcome;
+struct SettingsValues;
 struct SettingsWindowFields;
 
 // What the settings window works on for one opening.
@@ -28,6 +30,9 @@ struct SettingsSession
     QString settingsFile; // full path of the settings file
     QByteArray textKey;   // the application text key
     Language language = Language::German;
+    // The values the window shares with the start-up for this run (the
+    // accepted password among them); owned by the start-up, never null.
+    SettingsValues *shared = nullptr;
 };
 
 // The settings window: the application password, the data path, the backup
@@ -37,7 +42,7 @@ struct SettingsSession
 // accepted password. The format has its own small file in the data folder
 // (the settings file's layout is fixed) and is stored as soon as it is
 // chosen.
-class SettingsWindow : public QDialog, private BackupWindow
+class SettingsWindow : public QDialog
 {
     Q_OBJECT
 
@@ -55,7 +60,7 @@ public:
     void setPasswordPrompt(PasswordPrompt *prompt);
 
     // The language the window shows and will save.
-    Language language() const override;
+    Language language() const { return m_language; }
     // A field or the language was changed and not yet saved.
     bool hasUnsavedChanges() const { return m_dataChanged; }
 
@@ -90,6 +95,9 @@ private:
     QString formatFolder() const;
     void centreOnDesktop();
     PasswordPrompt &passwordPrompt();
+    SettingsValues &shared() const;
+    BackupContext backupContext();
+    void showBackupOutcome(const BackupOutcome &outcome);
 
     // Handlers.
     void languageChosen(int item);
@@ -105,14 +113,6 @@ private:
     void restoreDataClicked();
     void setPasswordClicked();
     void deletePasswordClicked();
-
-    // BackupWindow
-    QString backupField() const override;
-    void setBackupField(const QString &text) override;
-    void markDataChanged() override;
-    QString chooseFolder(const QString &current) override;
-    QString dataFolder() const override;
-    Prompter &prompter() override;
 
     WidgetPrompter m_prompter;
     SettingsSession m_session;

@@ -58,8 +58,8 @@ private:
     void storePersonalKey(const QString &key)
     {
         QDir().mkpath(dataFolder());
-        QVERIFY(WriteSettingsLines(settingsPath(), appKey,
-                                   {"", "", key, "1", "", "", "", "", "", "", ""}));
+        QVERIFY(SettingsFile::writeLines(settingsPath(), appKey,
+                                         {"", "", key, "1", "", "", "", "", "", "", ""}));
     }
 
 private Q_SLOTS:

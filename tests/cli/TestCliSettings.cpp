@@ -29,7 +29,7 @@ QByteArray settingsWithKey(const QString &key)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("velmora.ini");
-    WriteSettingsLines(path, appKey, {"", " ", key, "1", "", " ", " ", " ", "false", "", ""});
+    SettingsFile::writeLines(path, appKey, {"", " ", key, "1", "", " ", " ", " ", "false", "", ""});
     return TestFiles::read(path);
 }
 
@@ -54,8 +54,8 @@ private Q_SLOTS:
     void settingsPrintsNumberedLines()
     {
         QDir().mkpath(dataFolder());
-        QVERIFY(WriteSettingsLines(dataFolder() + "velmora.ini", appKey,
-                                   {"digest", " ", QStringLiteral("K\u00E9y"), "1"}));
+        QVERIFY(SettingsFile::writeLines(dataFolder() + "velmora.ini", appKey,
+                                         {"digest", " ", QStringLiteral("K\u00E9y"), "1"}));
         const CliRun run = runCommand({"settings"});
         QCOMPARE(run.code, 0);
         const QStringList lines = run.out.split(QLatin1Char('\n'));
@@ -92,7 +92,7 @@ private Q_SLOTS:
         QFETCH(QString, message);
         QTemporaryDir dir;
         const QString path = dir.filePath("velmora.ini");
-        QVERIFY(WriteSettingsLines(dir.filePath("real.ini"), appKey, {"digest", " ", "key"}));
+        QVERIFY(SettingsFile::writeLines(dir.filePath("real.ini"), appKey, {"digest", " ", "key"}));
         if (kind == QLatin1String("fifo"))
             QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
         else
@@ -100,7 +100,7 @@ private Q_SLOTS:
         const CliRun run = runCommand({"settings", "--file", path});
         QCOMPARE(run.code, 2);
         QVERIFY2(run.err.contains(message), qPrintable(run.err));
-        QCOMPARE(ReadSettingsLines(dir.filePath("real.ini"), appKey)->value(2),
+        QCOMPARE(SettingsFile::readLines(dir.filePath("real.ini"), appKey)->value(2),
                  QStringLiteral("key"));
     }
 
@@ -201,7 +201,8 @@ private Q_SLOTS:
             QCOMPARE(::mkfifo(QFile::encodeName(backup.filePath("velmora.ini")).constData(), 0600),
                      0);
         else
-            QVERIFY(WriteSettingsLines(backup.filePath("velmora.ini"), appKey, {"digest", " "}));
+            QVERIFY(
+                SettingsFile::writeLines(backup.filePath("velmora.ini"), appKey, {"digest", " "}));
         TestFiles::write(backup.filePath("other.dat"), "other");
 
         const CliRun run = runCommand({"restore", backup.path()});

@@ -48,16 +48,16 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(QString, stripped);
-        QCOMPARE(StripText(text), stripped);
+        QCOMPARE(EncryptedGuess::stripText(text), stripped);
     }
 
     void printableOnlyAndFirstCharCode()
     {
-        QCOMPARE(PrintableOnly(QStringLiteral(" a b\tc\u00e4!~\u007f\r\n")),
+        QCOMPARE(EncryptedGuess::printableOnly(QStringLiteral(" a b\tc\u00e4!~\u007f\r\n")),
                  QStringLiteral("abc!~"));
-        QCOMPARE(FirstCharCode(QString()), 0);
-        QCOMPARE(FirstCharCode(QStringLiteral("A")), 65);
-        QCOMPARE(FirstCharCode(QStringLiteral("\u00e4x")), 228);
+        QCOMPARE(EncryptedGuess::firstCharCode(QString()), 0);
+        QCOMPARE(EncryptedGuess::firstCharCode(QStringLiteral("A")), 65);
+        QCOMPARE(EncryptedGuess::firstCharCode(QStringLiteral("\u00e4x")), 228);
     }
 
     void isEncryptedText_data()
@@ -80,7 +80,7 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(bool, encrypted);
-        QCOMPARE(IsEncryptedText(text), encrypted);
+        QCOMPARE(EncryptedGuess::isEncryptedText(text), encrypted);
     }
 
     void looksEncrypted_data()
@@ -144,9 +144,10 @@ private slots:
         if (!content.isNull())
             QVERIFY(TestFiles::write(path, content));
         ScriptedPrompter prompter;
-        ContentUnchecked = !unchecked;
-        QCOMPARE(LooksEncrypted(path, prompter, Language::English), verdict);
-        QCOMPARE(ContentUnchecked, unchecked);
+        const EncryptedGuess::Verdict judged =
+            EncryptedGuess::judgeFile(path, prompter, Language::English);
+        QCOMPARE(judged.encrypted, verdict);
+        QCOMPARE(!judged.fromContent, unchecked);
         QCOMPARE(prompter.messages.size(), warned ? 1 : 0);
         if (warned) {
             QCOMPARE(prompter.messages.first(),
@@ -161,7 +162,7 @@ private slots:
         const QString path = dir.filePath("c.txt");
         QVERIFY(TestFiles::write(path, lines({Plain, Scrambled, Plain})));
         ScriptedPrompter prompter;
-        QVERIFY(LooksEncrypted(path, prompter, Language::German));
+        QVERIFY(EncryptedGuess::judgeFile(path, prompter, Language::German).encrypted);
         QCOMPARE(prompter.texts(),
                  QStringList{"Daten möglicherweise bereits verschlüsselt. Trotzdem fortfahren?"});
         QCOMPARE(prompter.messages.first().caption, QStringLiteral("Warnung"));
@@ -179,7 +180,7 @@ private slots:
         content += QByteArray(200000, '\n') + Plain.repeated(40000);
         QVERIFY(TestFiles::write(path, content));
         ScriptedPrompter prompter;
-        QVERIFY(LooksEncrypted(path, prompter, Language::English));
+        QVERIFY(EncryptedGuess::judgeFile(path, prompter, Language::English).encrypted);
         QVERIFY(prompter.messages.isEmpty()); // 6 hits, last 6: no warning
     }
 
@@ -193,8 +194,8 @@ private slots:
         const QString path = dir.filePath("memory.txt");
         QVERIFY(QFile::link(QStringLiteral("/proc/self/mem"), path));
         ScriptedPrompter prompter;
-        QVERIFY_THROWS_EXCEPTION(FileReadError, LooksEncrypted(path, prompter, Language::English));
-        QCOMPARE(ContentUnchecked, false);
+        QVERIFY_THROWS_EXCEPTION(FileReadError,
+                                 EncryptedGuess::judgeFile(path, prompter, Language::English));
     }
 };
 

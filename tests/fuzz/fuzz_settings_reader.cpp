@@ -1,11 +1,13 @@
-// Settings files from outside (a restored backup, a damaged disk): the shared
-// reader and both windows' readers must take whatever decoding yields.
+// Settings files from outside (a restored backup, a damaged disk): the
+// reader and what the dashboard and the settings window take from it must
+// cope with whatever decoding yields.
 #include "FuzzFile.h"
 
 #include "keys/ApplicationTextKey.h"
 #include "settings/DashboardSettings.h"
 #include "settings/SettingsFile.h"
-#include "settings/SettingsWindowIni.h"
+#include "settings/SettingsWindowValues.h"
+#include "settings/StoredSettings.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -16,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString path = fuzzScratchFile(bytes, "velmora.ini");
     const QByteArray key(ApplicationTextKey);
 
-    const std::optional<QStringList> lines = ReadSettingsLines(path, key);
+    const std::optional<QStringList> lines = SettingsFile::readLines(path, key);
     fuzzCheck(lines.has_value());
     qsizetype characters = 0;
     for (const QString &line : *lines) {
@@ -27,10 +29,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     SettingsValues shared;
     shared.dataFolder = QStringLiteral("/nonexistent-data-folder/");
+    const SettingsReading reading = SettingsReader::read(path, key);
+    fuzzCheck(reading.status == SettingsReading::Status::Read);
     SettingsWindowFields fields;
-    fuzzCheck(LoadIni(path, key, shared, fields) == IniLoad::Loaded);
+    fields.takeStored(reading.stored, shared);
     DashboardSettings dashboard;
-    fuzzCheck(LoadSettings(path, key, QStringLiteral("English"), dashboard, shared) ==
-              SettingsLoad::Loaded);
+    dashboard.readFrom(reading.stored, Language::English, shared);
     return 0;
 }

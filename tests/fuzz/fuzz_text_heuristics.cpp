@@ -14,18 +14,18 @@ namespace {
 
 void check(const QString &text)
 {
-    const QString stripped = StripText(text);
+    const QString stripped = EncryptedGuess::stripText(text);
     if (stripped.size() > text.size())
         std::abort();
-    const QString printable = PrintableOnly(text);
+    const QString printable = EncryptedGuess::printableOnly(text);
     if (printable.size() > stripped.size())
         std::abort();
     for (const QChar c : printable) {
         if (c.unicode() < 33 || c.unicode() > 126)
             std::abort();
     }
-    (void)IsEncryptedText(text);
-    (void)FirstCharCode(text);
+    (void)EncryptedGuess::isEncryptedText(text);
+    (void)EncryptedGuess::firstCharCode(text);
 }
 
 } // namespace

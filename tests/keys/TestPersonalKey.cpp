@@ -107,10 +107,12 @@ private Q_SLOTS:
         DashboardSettings values;
         values.personalKey = QString(QChar(0x80)) + QChar(0x81) + QChar(0x9F) + QChar(0xE7) +
                              QStringLiteral("%!+oKarnwyb");
-        QVERIFY(SaveSettings(ini, appKey, values, prompter));
+        QVERIFY(saveDashboardSettings(ini, appKey, values, prompter));
         DashboardSettings read;
         SettingsValues shared;
-        QCOMPARE(LoadSettings(ini, appKey, QString(), read, shared), SettingsLoad::Loaded);
+        const SettingsReading reading = SettingsReader::read(ini, appKey);
+        QCOMPARE(reading.status, SettingsReading::Status::Read);
+        read.readFrom(reading.stored, Language::English, shared);
         QCOMPARE(read.personalKey, QString(QLatin1Char('?')) + QChar(0x81) + QLatin1Char('?') +
                                        QChar(0xE7) + QStringLiteral("%!+oKarnwyb"));
     }

@@ -2,7 +2,6 @@
 #include "keys/ApplicationTextKey.h"
 #include "platform/FolderCopy.h"
 #include "settings/BackupRestore.h"
-#include "settings/BackupWindow.h"
 #include "settings/SettingsFile.h"
 
 #include "ScriptedPrompter.h"
@@ -16,8 +15,10 @@
 
 namespace {
 
-// The settings window as the backup actions see it.
-class FakeWindow : public BackupWindow
+// The settings window's side of the backup actions: the fields they work
+// with, and the outcome shown as the window shows it (a new backup folder
+// becomes the field's text, as an unsaved change).
+class FakeWindow
 {
 public:
     QString field;
@@ -28,17 +29,33 @@ public:
     Language lang = Language::English;
     ScriptedPrompter scripted;
 
-    QString backupField() const override { return field; }
-    void setBackupField(const QString &text) override { field = text; }
-    void markDataChanged() override { dataChanged = true; }
-    QString chooseFolder(const QString &current) override
+    int chooseFolder() { return show(BackupActions::chooseFolder(context())); }
+    int backUp() { return show(BackupActions::backUp(context())); }
+    int restore() { return show(BackupActions::restore(context())); }
+
+private:
+    BackupContext context()
     {
-        chooserCalls.append(current);
-        return chooserResults.isEmpty() ? QString() : chooserResults.takeFirst();
+        BackupContext context;
+        context.backupField = field;
+        context.dataFolder = folder;
+        context.language = lang;
+        context.prompter = &scripted;
+        context.chooseFolder = [this](const QString &current) {
+            chooserCalls.append(current);
+            return chooserResults.isEmpty() ? QString() : chooserResults.takeFirst();
+        };
+        return context;
     }
-    QString dataFolder() const override { return folder; }
-    Language language() const override { return lang; }
-    Prompter &prompter() override { return scripted; }
+
+    int show(const BackupOutcome &outcome)
+    {
+        if (outcome.backupField) {
+            field = *outcome.backupField;
+            dataChanged = true;
+        }
+        return outcome.files;
+    }
 };
 
 // A data folder with two files, a hidden file and a subfolder, and an empty
@@ -74,7 +91,7 @@ QByteArray settingsWithKey(const QString &key)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("velmora.ini");
-    WriteSettingsLines(path, appKey, {"", " ", key, "1", "", " ", " ", " ", "false", "", ""});
+    SettingsFile::writeLines(path, appKey, {"", " ", key, "1", "", " ", " ", " ", "false", "", ""});
     return TestFiles::read(path);
 }
 
@@ -107,7 +124,7 @@ private Q_SLOTS:
         TestFiles::write(f.backup.filePath("velmora.ini"), "an older copy that is longer");
         f.window.field = QStringLiteral(" ") + f.backup.path() + QStringLiteral(" ");
 
-        QCOMPARE(BackupData(f.window), 2);
+        QCOMPARE(f.window.backUp(), 2);
         QCOMPARE(f.backupEntries(), (QStringList{"notes.txt", "velmora.ini"}));
         QCOMPARE(TestFiles::read(f.backup.filePath("velmora.ini")), QByteArray("settings"));
         QCOMPARE(f.window.scripted.messages,
@@ -121,7 +138,7 @@ private Q_SLOTS:
         // A second run reports its own count; the field no longer changes.
         f.window.dataChanged = false;
         QFile::remove(f.data.filePath("notes.txt"));
-        QCOMPARE(BackupData(f.window), 1);
+        QCOMPARE(f.window.backUp(), 1);
         QCOMPARE(f.window.scripted.messages.last().text, QStringLiteral("1 file(s) saved."));
         QVERIFY(!f.window.dataChanged);
     }
@@ -134,7 +151,7 @@ private Q_SLOTS:
             QDir(f.backup.path()).mkdir("notes.txt")); // a folder stands where the copy should go
         f.window.field = f.backupPath();
         f.window.lang = Language::German;
-        QCOMPARE(BackupData(f.window), 2);
+        QCOMPARE(f.window.backUp(), 2);
         QCOMPARE(f.window.scripted.messages.last().text, QStringLiteral("2 Datei(en) gesichert."));
         QVERIFY(QFileInfo(f.backup.filePath("notes.txt")).isDir());
     }
@@ -144,7 +161,7 @@ private Q_SLOTS:
         Fixture f;
         f.window.field = QStringLiteral("  ");
         f.window.chooserResults = {f.backup.path()};
-        QCOMPARE(BackupData(f.window), -1);
+        QCOMPARE(f.window.backUp(), -1);
         QVERIFY(f.backupEntries().isEmpty());
         QCOMPARE(f.window.scripted.messages.first(),
                  Message::dialog(MessageIcon::Warning, "Select the target directory first!"));
@@ -159,12 +176,12 @@ private Q_SLOTS:
         Fixture f;
         f.window.field = f.backup.path();
         f.window.scripted.queueAnswers({MessageAnswer::Cancel});
-        QCOMPARE(BackupData(f.window), -1);
+        QCOMPARE(f.window.backUp(), -1);
         QVERIFY(f.backupEntries().isEmpty());
 
         f.window.scripted.messages.clear();
         f.window.field = f.backup.filePath("missing");
-        QCOMPARE(BackupData(f.window), -1);
+        QCOMPARE(f.window.backUp(), -1);
         QCOMPARE(f.window.scripted.messages.size(), 1); // only the question
         QVERIFY(!QFileInfo::exists(f.backup.filePath("missing")));
     }
@@ -174,13 +191,13 @@ private Q_SLOTS:
         Fixture f;
         f.window.field = f.backup.path();
         f.window.chooserResults = {f.backup.path()};
-        ChooseBackupFolder(f.window);
+        f.window.chooseFolder();
         QVERIFY(f.window.scripted.messages.isEmpty());
         QVERIFY(!f.window.dataChanged);
 
         f.window.chooserResults = {f.data.path()};
         f.window.scripted.queueAnswers({MessageAnswer::Cancel});
-        ChooseBackupFolder(f.window);
+        f.window.chooseFolder();
         QCOMPARE(f.window.field, f.backup.path());
         QVERIFY(!f.window.dataChanged);
     }
@@ -194,7 +211,7 @@ private Q_SLOTS:
         TestFiles::write(f.backup.filePath(".hidden"), "not restored");
         f.window.field = f.backup.path();
 
-        QCOMPARE(RestoreData(f.window), 2);
+        QCOMPARE(f.window.restore(), 2);
         QCOMPARE(TestFiles::read(f.data.filePath("velmora.ini")), restored);
         QCOMPARE(TestFiles::read(f.data.filePath(".hidden")), QByteArray("hidden"));
         const QString kept = keptFolder(f);
@@ -219,7 +236,7 @@ private Q_SLOTS:
         f.window.field = f.backup.path();
         f.window.lang = Language::German;
 
-        QCOMPARE(RestoreData(f.window), 2);
+        QCOMPARE(f.window.restore(), 2);
         const QString kept = keptFolder(f);
         QVERIFY(QDir(kept).dirName().startsWith(QStringLiteral("before-restore-")));
         QCOMPARE(TestFiles::read(kept + "velmora.ini"), QByteArray("settings"));
@@ -249,9 +266,9 @@ private Q_SLOTS:
         Fixture f;
         const QString ini = f.backup.filePath("velmora.ini");
         if (source == QLatin1String("no key")) {
-            QVERIFY(WriteSettingsLines(ini, appKey, {"digest", " "}));
+            QVERIFY(SettingsFile::writeLines(ini, appKey, {"digest", " "}));
         } else if (source == QLatin1String("blank key")) {
-            QVERIFY(WriteSettingsLines(ini, appKey, {"digest", " ", "   ", "1"}));
+            QVERIFY(SettingsFile::writeLines(ini, appKey, {"digest", " ", "   ", "1"}));
         } else if (source == QLatin1String("fifo")) {
             QCOMPARE(::mkfifo(QFile::encodeName(ini).constData(), 0600), 0);
         } else {
@@ -261,7 +278,7 @@ private Q_SLOTS:
         TestFiles::write(f.backup.filePath("notes.txt"), "older notes");
         f.window.field = f.backup.path();
 
-        QCOMPARE(RestoreData(f.window), -1);
+        QCOMPARE(f.window.restore(), -1);
         QCOMPARE(f.window.scripted.messages.size(), 2);
         QCOMPARE(f.window.scripted.messages.last().icon, MessageIcon::Error);
         QVERIFY2(f.window.scripted.messages.last().text.contains(named),
@@ -281,7 +298,7 @@ private Q_SLOTS:
         TestFiles::write(elsewhere.filePath("victim"), "the user's file");
         QVERIFY(QFile::link(elsewhere.filePath("victim"), f.backup.filePath("velmora.ini")));
         f.window.field = f.backup.path();
-        QCOMPARE(BackupData(f.window), 2);
+        QCOMPARE(f.window.backUp(), 2);
         QCOMPARE(TestFiles::read(elsewhere.filePath("victim")), QByteArray("the user's file"));
         QVERIFY(!QFileInfo(f.backup.filePath("velmora.ini")).isSymLink());
         QCOMPARE(TestFiles::read(f.backup.filePath("velmora.ini")), QByteArray("settings"));
@@ -315,7 +332,7 @@ private Q_SLOTS:
             field = f.backup.path();
         f.window.field = field;
         f.window.lang = languageFromStored(language);
-        QCOMPARE(RestoreData(f.window), -1);
+        QCOMPARE(f.window.restore(), -1);
         QCOMPARE(f.window.scripted.messages,
                  QList<Message>{Message::dialog(MessageIcon::Information, message)});
         QCOMPARE(TestFiles::read(f.data.filePath("velmora.ini")), QByteArray("settings"));
@@ -325,7 +342,7 @@ private Q_SLOTS:
     {
         Fixture f;
         f.window.field = f.backup.filePath("gone");
-        QCOMPARE(RestoreData(f.window), -1);
+        QCOMPARE(f.window.restore(), -1);
         QCOMPARE(f.window.scripted.messages.size(), 1);
         QCOMPARE(f.window.scripted.messages.first().icon, MessageIcon::Error);
         QVERIFY(f.window.scripted.messages.first().text.contains(QStringLiteral("gone")));

@@ -2,7 +2,7 @@
 #include "platform/AtomicFile.h"
 #include "settings/DashboardSettings.h"
 #include "settings/SettingsFile.h"
-#include "settings/SettingsWindowIni.h"
+#include "settings/SettingsWindowValues.h"
 
 #include "ScriptedPrompter.h"
 #include "TestFiles.h"
@@ -27,7 +27,7 @@ struct Fixture
 
     QStringList lines() const
     {
-        return ReadSettingsLines(ini, appKey).value_or(QStringList{"<unreadable>"});
+        return SettingsFile::readLines(ini, appKey).value_or(QStringList{"<unreadable>"});
     }
 };
 
@@ -44,7 +44,7 @@ private Q_SLOTS:
         f.values.personalKey = QStringLiteral("abc%!+oKarnwyb ");
         f.values.language = Language::German;
         f.values.carriedValue = QStringLiteral("c");
-        QVERIFY(SaveSettings(f.ini, appKey, f.values, f.prompter));
+        QVERIFY(saveDashboardSettings(f.ini, appKey, f.values, f.prompter));
         const QStringList lines = f.lines();
         QCOMPARE(lines.size(), 13);
         QCOMPARE(lines.mid(0, 12), (QStringList{" ", " ", "abc%!+oKarnwyb", "0", " ", " ", " ", " ",
@@ -61,13 +61,13 @@ private Q_SLOTS:
         fields.keyField = QStringLiteral("old key");
         fields.dataPathField = f.dir.path();
         fields.backupField = QStringLiteral("/backup");
-        QVERIFY(SaveIni(f.ini, appKey, windowValues, fields, f.prompter));
+        QVERIFY(saveWindowSettings(f.ini, appKey, windowValues, fields, f.prompter));
         const QStringList before = f.lines();
 
         f.values.personalKey = QStringLiteral("new key");
         f.values.language = Language::English;
         f.values.carriedValue = QStringLiteral("carried");
-        QVERIFY(SaveSettings(f.ini, appKey, f.values, f.prompter));
+        QVERIFY(saveDashboardSettings(f.ini, appKey, f.values, f.prompter));
         const QStringList after = f.lines();
         QCOMPARE(after.size(), before.size() + 1);
         for (int i = 0; i < before.size(); ++i) {
@@ -84,17 +84,18 @@ private Q_SLOTS:
     {
         Fixture f;
         QTemporaryDir dataPath;
-        QVERIFY(WriteSettingsLines(f.ini, appKey,
-                                   {" digest ", "reserved", " key ", "0", dataPath.path(), "", "",
-                                    "", "false", "", " carried "}));
-        QCOMPARE(LoadSettings(f.ini, appKey, QStringLiteral("English (United States)"), f.values,
-                              f.shared),
-                 SettingsLoad::Loaded);
+        QVERIFY(SettingsFile::writeLines(f.ini, appKey,
+                                         {" digest ", "reserved", " key ", "0", dataPath.path(), "",
+                                          "", "", "false", "", " carried "}));
+        QCOMPARE(f.values.load(f.ini, appKey,
+                               languageOfSystem(QStringLiteral("English (United States)")),
+                               f.shared),
+                 SettingsReading::Status::Read);
         QCOMPARE(f.values.storedPassword, QStringLiteral("digest"));
         QCOMPARE(f.values.personalKey, QStringLiteral("key"));
         QCOMPARE(f.values.carriedValue, QStringLiteral("carried"));
         QCOMPARE(f.values.language, Language::German);
-        QCOMPARE(f.shared.DataPath, dataPath.path());
+        QCOMPARE(f.shared.dataPath, dataPath.path());
     }
 
     void languageFromTheSystemAndLine3_data()
@@ -127,9 +128,9 @@ private Q_SLOTS:
         Fixture f;
         QStringList lines(11, QStringLiteral(" "));
         lines[3] = line3;
-        QVERIFY(WriteSettingsLines(f.ini, appKey, lines));
-        QCOMPARE(LoadSettings(f.ini, appKey, systemLanguage, f.values, f.shared),
-                 SettingsLoad::Loaded);
+        QVERIFY(SettingsFile::writeLines(f.ini, appKey, lines));
+        QCOMPARE(f.values.load(f.ini, appKey, languageOfSystem(systemLanguage), f.shared),
+                 SettingsReading::Status::Read);
         QCOMPARE(f.values.language, languageFromStored(language));
     }
 
@@ -137,8 +138,9 @@ private Q_SLOTS:
     {
         Fixture f;
         f.values.personalKey = QStringLiteral("kept");
-        QCOMPARE(LoadSettings(f.ini, appKey, QStringLiteral("Deutsch"), f.values, f.shared),
-                 SettingsLoad::NoFile);
+        QCOMPARE(
+            f.values.load(f.ini, appKey, languageOfSystem(QStringLiteral("Deutsch")), f.shared),
+            SettingsReading::Status::NoFile);
         QCOMPARE(f.values.language, Language::German);
         QCOMPARE(f.values.personalKey, QStringLiteral("kept"));
     }
@@ -146,16 +148,18 @@ private Q_SLOTS:
     void shortFileSetsWhatItHolds()
     {
         Fixture f;
-        QVERIFY(WriteSettingsLines(f.ini, appKey, {"digest", "", "key"})); // 4 lines read back
+        QVERIFY(
+            SettingsFile::writeLines(f.ini, appKey, {"digest", "", "key"})); // 4 lines read back
         f.values.carriedValue = QStringLiteral("kept");
-        f.shared.DataPath = QStringLiteral("kept");
-        QCOMPARE(LoadSettings(f.ini, appKey, QStringLiteral("Deutsch"), f.values, f.shared),
-                 SettingsLoad::Loaded);
+        f.shared.dataPath = QStringLiteral("kept");
+        QCOMPARE(
+            f.values.load(f.ini, appKey, languageOfSystem(QStringLiteral("Deutsch")), f.shared),
+            SettingsReading::Status::Read);
         QCOMPARE(f.values.storedPassword, QStringLiteral("digest"));
         QCOMPARE(f.values.personalKey, QStringLiteral("key"));
         // Reading stops at line 4: the rest keep their values, the language
         // stays the system's although line 3 holds two stray characters.
-        QCOMPARE(f.shared.DataPath, QStringLiteral("kept"));
+        QCOMPARE(f.shared.dataPath, QStringLiteral("kept"));
         QCOMPARE(f.values.carriedValue, QStringLiteral("kept"));
         QCOMPARE(f.values.language, Language::German);
     }
@@ -165,10 +169,11 @@ private Q_SLOTS:
         Fixture f;
         QVERIFY(QDir(f.dir.path()).mkdir("velmora.ini"));
         QString error;
-        QCOMPARE(LoadSettings(f.ini, appKey, QStringLiteral("English"), f.values, f.shared, &error),
-                 SettingsLoad::Unreadable);
+        QCOMPARE(f.values.load(f.ini, appKey, languageOfSystem(QStringLiteral("English")), f.shared,
+                               &error),
+                 SettingsReading::Status::Unreadable);
         QVERIFY(!error.isEmpty());
-        QVERIFY(!SaveSettings(f.ini, appKey, f.values, f.prompter));
+        QVERIFY(!saveDashboardSettings(f.ini, appKey, f.values, f.prompter));
         QVERIFY(QFileInfo(f.ini).isDir());
     }
 
@@ -176,12 +181,12 @@ private Q_SLOTS:
     {
         Fixture f;
         f.values.personalKey = QStringLiteral("old");
-        QVERIFY(SaveSettings(f.ini, appKey, f.values, f.prompter));
+        QVERIFY(saveDashboardSettings(f.ini, appKey, f.values, f.prompter));
         const QByteArray before = TestFiles::read(f.ini);
         f.values.personalKey = QStringLiteral("new");
         {
             const AtomicFile::FailAfterForTesting diskFull(10);
-            QVERIFY(!SaveSettings(f.ini, appKey, f.values, f.prompter));
+            QVERIFY(!saveDashboardSettings(f.ini, appKey, f.values, f.prompter));
         }
         QCOMPARE(TestFiles::read(f.ini), before);
         QCOMPARE(

@@ -99,7 +99,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath("velmora.ini");
         const QStringList lines{"0123456789abcdef0123456789abcdef", " ", "key"};
-        QVERIFY(WriteSettingsLines(path, appKey, lines));
+        QVERIFY(SettingsFile::writeLines(path, appKey, lines));
 
         const QByteArray bytes = TestFiles::read(path);
         QCOMPARE(bytes.size(), plainLength(lines) + 2);
@@ -117,16 +117,16 @@ private Q_SLOTS:
         QStringList lines;
         for (int i = 0; i < 13; ++i)
             lines.append(QStringLiteral("line %1").arg(i));
-        QVERIFY(WriteSettingsLines(path, appKey, lines));
+        QVERIFY(SettingsFile::writeLines(path, appKey, lines));
 
-        const std::optional<QStringList> first = ReadSettingsLines(path, appKey);
+        const std::optional<QStringList> first = SettingsFile::readLines(path, appKey);
         QVERIFY(first);
         QCOMPARE(first->size(), 14);
         QCOMPARE(first->mid(0, 13), lines);
         QCOMPARE(first->last(), extraLine(plainLength(lines)));
 
-        QVERIFY(WriteSettingsLines(path, appKey, *first));
-        const std::optional<QStringList> second = ReadSettingsLines(path, appKey);
+        QVERIFY(SettingsFile::writeLines(path, appKey, *first));
+        const std::optional<QStringList> second = SettingsFile::readLines(path, appKey);
         QVERIFY(second);
         QCOMPARE(second->size(), 15);
         QCOMPARE(second->mid(0, 14), *first);
@@ -141,11 +141,11 @@ private Q_SLOTS:
         const QByteArray wanted("\x00\x09\x0A\x0D\x0D\x0A\x00", 7);
         const QString key = charactersCodingTo(wanted, 4);
         const QStringList lines{"", "", key, "1"};
-        QVERIFY(WriteSettingsLines(path, appKey, lines));
+        QVERIFY(SettingsFile::writeLines(path, appKey, lines));
 
         const QByteArray bytes = TestFiles::read(path);
         QCOMPARE(bytes.mid(4, wanted.size()), wanted);
-        const std::optional<QStringList> read = ReadSettingsLines(path, appKey);
+        const std::optional<QStringList> read = SettingsFile::readLines(path, appKey);
         QVERIFY(read);
         QCOMPARE(read->mid(0, 4), lines);
     }
@@ -154,9 +154,9 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath("velmora.ini");
-        QVERIFY(WriteSettingsLines(path, appKey,
-                                   {QStringLiteral("Schl\u00FCssel \u20AC \u0100\u4E2D")}));
-        const std::optional<QStringList> read = ReadSettingsLines(path, appKey);
+        QVERIFY(SettingsFile::writeLines(path, appKey,
+                                         {QStringLiteral("Schl\u00FCssel \u20AC \u0100\u4E2D")}));
+        const std::optional<QStringList> read = SettingsFile::readLines(path, appKey);
         QVERIFY(read);
         QCOMPARE(read->first(), QStringLiteral("Schl\u00FCssel \u20AC ??"));
     }
@@ -165,8 +165,8 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath("velmora.ini");
-        QVERIFY(WriteSettingsLines(path, appKey, {"secret", "line"}));
-        const std::optional<QStringList> read = ReadSettingsLines(path, "wrong key");
+        QVERIFY(SettingsFile::writeLines(path, appKey, {"secret", "line"}));
+        const std::optional<QStringList> read = SettingsFile::readLines(path, "wrong key");
         QVERIFY(read);
         QVERIFY(!read->contains(QStringLiteral("secret")));
     }
@@ -175,7 +175,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         QString error;
-        QVERIFY(!ReadSettingsLines(dir.path(), appKey, &error));
+        QVERIFY(!SettingsFile::readLines(dir.path(), appKey, &error));
         QVERIFY(error.contains(QDir::toNativeSeparators(dir.path())));
     }
 
@@ -183,7 +183,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath("velmora.ini");
-        QVERIFY(WriteSettingsLines(path, appKey, {"old digest", " ", "old key"}));
+        QVERIFY(SettingsFile::writeLines(path, appKey, {"old digest", " ", "old key"}));
         const QByteArray before = TestFiles::read(path);
 
         QStringList longer;
@@ -192,7 +192,7 @@ private Q_SLOTS:
         QString error;
         {
             const AtomicFile::FailAfterForTesting diskFull(100);
-            QVERIFY(!WriteSettingsLines(path, appKey, longer, &error));
+            QVERIFY(!SettingsFile::writeLines(path, appKey, longer, &error));
         }
         QVERIFY(!error.isEmpty());
         QCOMPARE(TestFiles::read(path), before);
@@ -200,8 +200,8 @@ private Q_SLOTS:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
                  QStringList{"velmora.ini"});
 
-        QVERIFY(WriteSettingsLines(path, appKey, longer)); // the seam is gone again
-        QCOMPARE(ReadSettingsLines(path, appKey)->mid(0, 40), longer);
+        QVERIFY(SettingsFile::writeLines(path, appKey, longer)); // the seam is gone again
+        QCOMPARE(SettingsFile::readLines(path, appKey)->mid(0, 40), longer);
     }
 
     // The same on a real file system that runs full: needs root to mount a
@@ -216,14 +216,14 @@ private Q_SLOTS:
             QSKIP(qPrintable(mountPoint.reason()));
 
         const QString path = mountPoint.path() + QStringLiteral("/velmora.ini");
-        QVERIFY(WriteSettingsLines(path, appKey, {"old digest", " ", "old key"}));
+        QVERIFY(SettingsFile::writeLines(path, appKey, {"old digest", " ", "old key"}));
         const QByteArray before = TestFiles::read(path);
         QVERIFY(mountPoint.fillUp());
         QStringList longer;
         for (int i = 0; i < 400; ++i)
             longer.append(QStringLiteral("a longer line than before, number %1").arg(i));
         QString error;
-        QVERIFY(!WriteSettingsLines(path, appKey, longer, &error));
+        QVERIFY(!SettingsFile::writeLines(path, appKey, longer, &error));
         QVERIFY(!error.isEmpty());
         QCOMPARE(TestFiles::read(path), before);
         QCOMPARE(QDir(mountPoint.path()).entryList(QDir::Files | QDir::Hidden),
@@ -245,14 +245,14 @@ private Q_SLOTS:
         QFETCH(int, mode);
         QTemporaryDir dir;
         const QString path = dir.filePath("velmora.ini");
-        QVERIFY(WriteSettingsLines(path, appKey, {"digest", " ", "key"}));
+        QVERIFY(SettingsFile::writeLines(path, appKey, {"digest", " ", "key"}));
         const QByteArray before = TestFiles::read(path);
         QCOMPARE(::chmod(QFile::encodeName(dir.path()).constData(), mode_t(mode)), 0);
         QString error;
-        QVERIFY(!ReadSettingsLines(path, appKey, &error));
+        QVERIFY(!SettingsFile::readLines(path, appKey, &error));
         QVERIFY2(error.startsWith(QStringLiteral("The data folder cannot be used: ")),
                  qPrintable(error));
-        QVERIFY(!WriteSettingsLines(path, appKey, {"other", " ", "their key"}, &error));
+        QVERIFY(!SettingsFile::writeLines(path, appKey, {"other", " ", "their key"}, &error));
         QCOMPARE(TestFiles::read(path), before);
         ::chmod(QFile::encodeName(dir.path()).constData(), 0700);
     }
@@ -267,11 +267,11 @@ private Q_SLOTS:
         QVERIFY(TestFiles::write(path, "old"));
         QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                 QFileDevice::ReadGroup | QFileDevice::ReadOther));
-        QVERIFY(WriteSettingsLines(path, appKey, {"x"}));
+        QVERIFY(SettingsFile::writeLines(path, appKey, {"x"}));
         QCOMPARE(unixMode(path), 0600);
 
         const QString fresh = dir.filePath("fresh.ini");
-        QVERIFY(WriteSettingsLines(fresh, appKey, {"x"}));
+        QVERIFY(SettingsFile::writeLines(fresh, appKey, {"x"}));
         QCOMPARE(unixMode(fresh), 0600);
     }
 
@@ -279,7 +279,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkdir("velmora.ini"));
-        QVERIFY(!WriteSettingsLines(dir.filePath("velmora.ini"), appKey, {"x"}));
+        QVERIFY(!SettingsFile::writeLines(dir.filePath("velmora.ini"), appKey, {"x"}));
         QVERIFY(QFileInfo(dir.filePath("velmora.ini")).isDir());
     }
 };

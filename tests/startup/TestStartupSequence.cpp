@@ -49,7 +49,6 @@ private Q_SLOTS:
         qputenv("TMPDIR", m_home->filePath(QStringLiteral("tmp")).toLocal8Bit());
         ProgramInfo::setProgramFolderForTesting(m_home->filePath(QStringLiteral("program")));
         ProgramInfo::setSystemLanguageNameForTesting(QStringLiteral("English"));
-        settingsValues() = SettingsValues{};
     }
 
     void firstStartMakesFolderAndKeyAndRemindsOfThePassword_data()
@@ -79,7 +78,8 @@ private Q_SLOTS:
         QCOMPARE(startup.places().settingsFile, settingsFile());
         QVERIFY(startup.keyGenerated());
         QCOMPARE(startup.language(), language);
-        const QStringList lines = ReadSettingsLines(settingsFile(), appKey).value_or(QStringList());
+        const QStringList lines =
+            SettingsFile::readLines(settingsFile(), appKey).value_or(QStringList());
         QVERIFY(lines.size() >= 13);
         QCOMPARE(lines.at(SettingsLine::PersonalKey), startup.values().personalKey);
         QCOMPARE(lines.at(SettingsLine::PersonalKey).size(), 24);
@@ -112,9 +112,8 @@ private Q_SLOTS:
         QFETCH(StartupState, state);
         writeSettings(settingsWith(password, QStringLiteral("Abcdefghijklm%!+oKarnwyb"),
                                    QStringLiteral("0")));
-        settingsValues().acceptedPassword = acceptedBefore;
-
         StartupSequence startup(appKey);
+        startup.sharedValues().acceptedPassword = acceptedBefore;
         ScriptedPrompter prompter;
         QCOMPARE(startup.run(prompter), state);
         QVERIFY(!startup.keyGenerated());
@@ -129,15 +128,16 @@ private Q_SLOTS:
         ScriptedPrompter prompter;
         QCOMPARE(startup.run(prompter), StartupState::PasswordRequired);
         startup.passwordAccepted();
-        QCOMPARE(settingsValues().acceptedPassword, Digest);
+        QCOMPARE(startup.sharedValues().acceptedPassword, Digest);
 
         const QByteArray before = fileBytes();
         startup.passwordReset();
         QVERIFY(startup.values().storedPassword.isEmpty());
-        QVERIFY(settingsValues().acceptedPassword.isEmpty());
+        QVERIFY(startup.sharedValues().acceptedPassword.isEmpty());
         QCOMPARE(fileBytes(), before); // the file keeps the digest: the next start asks again
         QVERIFY(startup.saveSettings(prompter));
-        QCOMPARE(ReadSettingsLines(settingsFile(), appKey)->at(SettingsLine::Password), Digest);
+        QCOMPARE(SettingsFile::readLines(settingsFile(), appKey)->at(SettingsLine::Password),
+                 Digest);
     }
 
     void languageLineOverridesTheSystem_data()
@@ -232,7 +232,7 @@ private:
     void writeSettings(const QStringList &lines)
     {
         QVERIFY(QDir().mkpath(dataFolder()));
-        QVERIFY(WriteSettingsLines(settingsFile(), appKey, lines));
+        QVERIFY(SettingsFile::writeLines(settingsFile(), appKey, lines));
     }
     QByteArray fileBytes() const
     {

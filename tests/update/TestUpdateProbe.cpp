@@ -164,17 +164,17 @@ void TestUpdateProbe::fakeCheckerGetsFileNameAndNewerVersionIsAnnouncedOnce()
     });
     QSignalSpy notices(&probe, &UpdateProbe::newerVersionFound);
 
-    probe.StartUpdateProbe();
-    QVERIFY(probe.TimerUpdate().isActive());
-    QCOMPARE(probe.TimerUpdate().interval(), 5000);
+    probe.start();
+    QVERIFY(probe.timer().isActive());
+    QCOMPARE(probe.timer().interval(), 5000);
     QTRY_VERIFY(QFile::exists(argsFile) && QFile::exists(probe.probeFilePath));
     QFile args(argsFile);
     QVERIFY(args.open(QIODevice::ReadOnly));
     QCOMPARE(args.readAll(), QByteArray("velmora2|"));
 
-    probe.TimerUpdateTimer();
+    probe.lookOnce();
     QCOMPARE(notices.count(), 1);
-    QVERIFY(!probe.TimerUpdate().isActive());
+    QVERIFY(!probe.timer().isActive());
     QVERIFY(QFile::exists(probe.probeFilePath)); // removed only when the program closes
 }
 
@@ -206,9 +206,9 @@ void TestUpdateProbe::looks()
     prepare(probe);
     probe.setLauncher([](const QString &, const QStringList &) { return false; });
     QSignalSpy notices(&probe, &UpdateProbe::newerVersionFound);
-    probe.StartUpdateProbe();
+    probe.start();
     for (int look = 1; look <= 3; ++look) {
-        if (!probe.TimerUpdate().isActive())
+        if (!probe.timer().isActive())
             break;
         const QString content =
             look <= contents.size() ? contents.at(look - 1) : QStringLiteral("-");
@@ -216,9 +216,9 @@ void TestUpdateProbe::looks()
             QFile::remove(probe.probeFilePath);
         else
             writeFile(probe.probeFilePath, content.toLatin1());
-        probe.TimerUpdateTimer();
+        probe.lookOnce();
         QCOMPARE(notices.count(), noticeAt != 0 && look >= noticeAt ? 1 : 0);
-        QCOMPARE(probe.TimerUpdate().isActive(), offAt == 0 || look < offAt);
+        QCOMPARE(probe.timer().isActive(), offAt == 0 || look < offAt);
     }
     QCOMPARE(notices.count(), noticeAt != 0 ? 1 : 0);
 }
@@ -229,20 +229,20 @@ void TestUpdateProbe::fourthTickOnlySwitchesOff()
     UpdateProbe probe;
     prepare(probe);
     QSignalSpy notices(&probe, &UpdateProbe::newerVersionFound);
-    probe.StartUpdateProbe();
+    probe.start();
     for (int look = 1; look <= 3; ++look)
-        probe.TimerUpdateTimer();
-    QVERIFY(probe.TimerUpdate().isActive());
+        probe.lookOnce();
+    QVERIFY(probe.timer().isActive());
     writeFile(probe.probeFilePath, "9.0.0.0");
-    probe.TimerUpdateTimer();
-    QVERIFY(!probe.TimerUpdate().isActive());
+    probe.lookOnce();
+    QVERIFY(!probe.timer().isActive());
     QCOMPARE(notices.count(), 0);
     QCOMPARE(probe.tickCount(), 4);
 
     // clear() starts the count again.
     probe.clear();
     QCOMPARE(probe.tickCount(), 0);
-    QVERIFY(!probe.TimerUpdate().isActive());
+    QVERIFY(!probe.timer().isActive());
 }
 
 void TestUpdateProbe::failedLooksAreReportedEachTickByTheTimer()
@@ -254,9 +254,9 @@ void TestUpdateProbe::failedLooksAreReportedEachTickByTheTimer()
     writeFile(probe.probeFilePath, "2.2.0.0");
     QSignalSpy failures(&probe, &UpdateProbe::lookFailed);
     QSignalSpy notices(&probe, &UpdateProbe::newerVersionFound);
-    probe.StartUpdateProbe();
-    probe.TimerUpdate().setInterval(5);
-    QTRY_VERIFY(!probe.TimerUpdate().isActive());
+    probe.start();
+    probe.timer().setInterval(5);
+    QTRY_VERIFY(!probe.timer().isActive());
     QCOMPARE(failures.count(), 3);
     QCOMPARE(failures.first().first().toString(),
              QStringLiteral("'undefined' is not a valid integer value"));
@@ -269,9 +269,9 @@ void TestUpdateProbe::unreadableProbeFileIsAnError()
     prepare(probe);
     // A folder in the probe file's place cannot be read as a file, even by root.
     QVERIFY(QDir().mkpath(probe.probeFilePath));
-    probe.StartUpdateProbe();
-    QVERIFY_THROWS_EXCEPTION(std::runtime_error, probe.TimerUpdateTimer());
-    QVERIFY(probe.TimerUpdate().isActive());
+    probe.start();
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, probe.lookOnce());
+    QVERIFY(probe.timer().isActive());
 }
 
 void TestUpdateProbe::aPlantedProbeFileIsRefusedWithoutWaiting_data()
@@ -309,11 +309,11 @@ void TestUpdateProbe::aPlantedProbeFileIsRefusedWithoutWaiting()
     }
     QSignalSpy notices(&probe, &UpdateProbe::newerVersionFound);
     QSignalSpy failures(&probe, &UpdateProbe::lookFailed);
-    probe.StartUpdateProbe();
+    probe.start();
     QElapsedTimer clock;
     clock.start();
-    probe.TimerUpdate().setInterval(10);
-    QTRY_VERIFY(!probe.TimerUpdate().isActive());
+    probe.timer().setInterval(10);
+    QTRY_VERIFY(!probe.timer().isActive());
     QVERIFY(clock.elapsed() < 2000);
     QCOMPARE(notices.count(), 0);
     QCOMPARE(failures.count(), 1);

@@ -93,27 +93,27 @@ void TestWidgets::progressClampsAndColours()
     GradientProgressBar bar;
     bar.resize(485, 20);
     QCOMPARE(bar.setProgress(percent, style), width);
-    QCOMPARE(bar.balken()->width(), width);
-    QCOMPARE(bar.balken()->startColor(), start);
-    QCOMPARE(bar.balken()->endColor(), end);
+    QCOMPARE(bar.strip()->width(), width);
+    QCOMPARE(bar.strip()->startColor(), start);
+    QCOMPARE(bar.strip()->endColor(), end);
     QVERIFY(bar.percent() >= 0 && bar.percent() <= 100);
-    QCOMPARE(bar.balken()->x(), 0);
-    QCOMPARE(bar.balken()->height(), 16);
+    QCOMPARE(bar.strip()->x(), 0);
+    QCOMPARE(bar.strip()->height(), 16);
 }
 
 void TestWidgets::progressStripStartsOnePixelWide()
 {
     GradientProgressBar bar;
     bar.resize(485, 20);
-    QCOMPARE(bar.balken()->width(), 1);
-    QCOMPARE(bar.balken()->startColor(), QColor(213, 213, 255));
+    QCOMPARE(bar.strip()->width(), 1);
+    QCOMPARE(bar.strip()->startColor(), QColor(213, 213, 255));
     bar.setProgress(0, 3);
-    QCOMPARE(bar.balken()->width(), 0);
+    QCOMPARE(bar.strip()->width(), 0);
     // The width follows a resized frame.
     bar.setProgress(100, 3);
     bar.show();
     bar.resize(389, 20);
-    QCOMPARE(bar.balken()->width(), 389);
+    QCOMPARE(bar.strip()->width(), 389);
 }
 
 void TestWidgets::gradientBandsRunFromStartToEnd()

@@ -1,4 +1,5 @@
 #include "WidgetPart.h"
+#include "WindowParts.h"
 #include "platform/ProgramInfo.h"
 #include "platform/gui/DesktopServices.h"
 #include "widgets/FlatButton.h"
@@ -61,8 +62,8 @@ void TestAboutDialog::captionAndLinkFollowLanguage()
     box.showAbout(other, QStringLiteral("1.2.3.4"), nullptr);
     QTimer::singleShot(0, &box, [&] {
         seen[1] = box.windowTitle();
-        QCOMPARE(part<LinkLabel>(&box, "Label5")->text(), link);
-        QCOMPARE(part<QLabel>(&box, "LabelVersion")->text(), QStringLiteral("2.0.0.1"));
+        QCOMPARE(part<LinkLabel>(&box, AboutParts::SiteLink)->text(), link);
+        QCOMPARE(part<QLabel>(&box, AboutParts::Version)->text(), QStringLiteral("2.0.0.1"));
         box.close();
     });
     box.showAbout(language, QStringLiteral("2.0.0.1"), nullptr);
@@ -70,11 +71,11 @@ void TestAboutDialog::captionAndLinkFollowLanguage()
     QCOMPARE(seen[1], caption);
     QCOMPARE(box.size(), QSize(250, 240));
     QVERIFY(box.windowFlags() & Qt::FramelessWindowHint);
-    QCOMPARE(part<LinkLabel>(&box, "Label5")->cursor().shape(), Qt::PointingHandCursor);
-    QCOMPARE(part<LinkLabel>(&box, "ProgramIcon")->cursor().shape(), Qt::PointingHandCursor);
-    QCOMPARE(part<QLabel>(&box, "ProductName")->text(), QStringLiteral("Velmora2 SW"));
-    QCOMPARE(part<QLabel>(&box, "LabelRelease")->text(), QStringLiteral("Release"));
-    QCOMPARE(part<FlatButton>(&box, "ButtonClose")->text(), QStringLiteral("Ok"));
+    QCOMPARE(part<LinkLabel>(&box, AboutParts::SiteLink)->cursor().shape(), Qt::PointingHandCursor);
+    QCOMPARE(part<LinkLabel>(&box, AboutParts::Logo)->cursor().shape(), Qt::PointingHandCursor);
+    QCOMPARE(part<QLabel>(&box, AboutParts::ProductName)->text(), QStringLiteral("Velmora2 SW"));
+    QCOMPARE(part<QLabel>(&box, AboutParts::ReleaseCaption)->text(), QStringLiteral("Release"));
+    QCOMPARE(part<FlatButton>(&box, AboutParts::Close)->text(), QStringLiteral("Ok"));
 }
 
 void TestAboutDialog::linkAndLogoOpenSiteAndClose_data()
@@ -89,7 +90,7 @@ void TestAboutDialog::linkAndLogoOpenSiteAndClose()
     QFETCH(bool, logo);
     AboutDialog box;
     QTimer::singleShot(0, &box, [&] {
-        QWidget *target = part<LinkLabel>(&box, logo ? "ProgramIcon" : "Label5");
+        QWidget *target = part<LinkLabel>(&box, logo ? AboutParts::Logo : AboutParts::SiteLink);
         QTest::mouseClick(target, Qt::LeftButton, {}, target->rect().center());
     });
     // Returns because the click closes the box.
@@ -101,8 +102,9 @@ void TestAboutDialog::linkAndLogoOpenSiteAndClose()
 void TestAboutDialog::okClosesWithoutOpening()
 {
     AboutDialog box;
-    QTimer::singleShot(
-        0, &box, [&] { QTest::mouseClick(part<FlatButton>(&box, "ButtonClose"), Qt::LeftButton); });
+    QTimer::singleShot(0, &box, [&] {
+        QTest::mouseClick(part<FlatButton>(&box, AboutParts::Close), Qt::LeftButton);
+    });
     box.showAbout(Language::German, QString(), nullptr);
     QVERIFY(!box.isVisible());
     QVERIFY(DesktopServices::openedUrls().isEmpty());

@@ -1,4 +1,5 @@
 #include "WidgetPart.h"
+#include "WindowParts.h"
 #include "core/TextTrim.h"
 #include "keys/ApplicationTextKey.h"
 #include "keys/PersonalKey.h"
@@ -117,7 +118,6 @@ void TestDashboard::init()
     MessageBox::setAutoAnswer(true);
     DesktopServices::clearHistory();
     DesktopServices::setRecording(true);
-    settingsValues() = SettingsValues{};
 }
 
 void TestDashboard::cleanup()
@@ -135,12 +135,12 @@ QString TestDashboard::probeFile() const
 void TestDashboard::writeSettings(const QStringList &lines)
 {
     QVERIFY(QDir().mkpath(dataFolder()));
-    QVERIFY(WriteSettingsLines(iniPath(), Key, lines));
+    QVERIFY(SettingsFile::writeLines(iniPath(), Key, lines));
 }
 
 QStringList TestDashboard::readSettings() const
 {
-    return ReadSettingsLines(iniPath(), Key).value_or(QStringList());
+    return SettingsFile::readLines(iniPath(), Key).value_or(QStringList());
 }
 
 void TestDashboard::startDashboard(ProgramWindows &windows)
@@ -196,7 +196,7 @@ void TestDashboard::firstStartCreatesFolderKeyAndWarns()
     QCOMPARE(shown.first().buttons, MessageButtons::Ok);
 
     // Without a password there is no look for updates.
-    QVERIFY(!main.updateProbe().TimerUpdate().isActive());
+    QVERIFY(!main.updateProbe().timer().isActive());
     QVERIFY(DesktopServices::startedPrograms().isEmpty());
     QCOMPARE(main.height(), height);
     QCOMPARE(main.width(), 445);
@@ -238,16 +238,16 @@ void TestDashboard::languageLineDecidesLayoutAndTexts()
     startDashboard(windows);
     DashboardWindow &main = windows.dashboard();
     QCOMPARE(main.language(), language);
-    QCOMPARE(part<FlatButton>(&main, "SpeedButton1")->text(), encryptCaption);
+    QCOMPARE(part<FlatButton>(&main, DashboardParts::Encrypt)->text(), encryptCaption);
     const bool german = language == Language::German;
-    QCOMPARE(part<FlatButton>(&main, "SpeedButton2")->text(),
+    QCOMPARE(part<FlatButton>(&main, DashboardParts::SecureDelete)->text(),
              german ? QStringLiteral("Sicheres Löschen") : QStringLiteral("Secure Delete"));
-    QCOMPARE(part<FlatButton>(&main, "SpeedButton3")->text(),
+    QCOMPARE(part<FlatButton>(&main, DashboardParts::Settings)->text(),
              german ? QStringLiteral("Einstellungen") : QStringLiteral("Settings"));
-    QCOMPARE(part<QAction>(&main, "Beenden1")->text(),
+    QCOMPARE(part<QAction>(&main, DashboardParts::QuitEntry)->text(),
              german ? QStringLiteral("Beenden") : QStringLiteral("Quit"));
     QCOMPARE(main.height(), height);
-    QCOMPARE(part<LinkLabel>(&main, "Banner")->isVisible(), height == 305);
+    QCOMPARE(part<LinkLabel>(&main, DashboardParts::Banner)->isVisible(), height == 305);
     QCOMPARE(QFileInfo(HelpFile::applicationHelpFile()).fileName(),
              german ? QStringLiteral("velmorade.html") : QStringLiteral("velmora.html"));
     QCOMPARE(MessageBox::shownTexts(), QStringList{german ? WarningGerman : WarningEnglish});
@@ -269,7 +269,7 @@ void TestDashboard::closingKeepsEveryLineButKeyLanguageAndCarried()
     changed[SettingsLine::Password] = QStringLiteral("0123456789abcdef0123456789abcdef");
     changed[SettingsLine::PersonalKey] = QStringLiteral("changed elsewhere");
     changed[SettingsLine::CarriedValue] = QStringLiteral("changed elsewhere");
-    QVERIFY(WriteSettingsLines(iniPath(), Key, changed));
+    QVERIFY(SettingsFile::writeLines(iniPath(), Key, changed));
     QFile probe(probeFile());
     QVERIFY(probe.open(QIODevice::WriteOnly));
     probe.close();
@@ -353,10 +353,10 @@ void TestDashboard::passwordOutcome()
     case StartupCheckResult::Accepted:
     case StartupCheckResult::Reset: {
         const QString expected = outcome == StartupCheckResult::Accepted ? digest : QString();
-        QCOMPARE(settingsValues().acceptedPassword, expected);
+        QCOMPARE(main.startup().sharedValues().acceptedPassword, expected);
         QCOMPARE(main.startup().values().storedPassword, expected);
         QCOMPARE(rejected.count(), 0);
-        QVERIFY(main.updateProbe().TimerUpdate().isActive());
+        QVERIFY(main.updateProbe().timer().isActive());
         const QList<QStringList> started = DesktopServices::startedPrograms();
         QCOMPARE(started.size(), 1);
         QCOMPARE(started.first(), (QStringList{programFolder() + QStringLiteral("/checkup"),
@@ -370,7 +370,7 @@ void TestDashboard::passwordOutcome()
         QCOMPARE(rejected.count(), 1);
         QVERIFY(main.startupFailed());
         QVERIFY(main.testAttribute(Qt::WA_DontShowOnScreen));
-        QVERIFY(!main.updateProbe().TimerUpdate().isActive());
+        QVERIFY(!main.updateProbe().timer().isActive());
         QVERIFY(DesktopServices::startedPrograms().isEmpty());
         QSignalSpy ends(&main, &DashboardWindow::programEnds);
         main.close();
@@ -378,7 +378,7 @@ void TestDashboard::passwordOutcome()
         QFile after(iniPath());
         QVERIFY(after.open(QIODevice::ReadOnly));
         QCOMPARE(after.readAll(), bytesBefore);
-        QVERIFY(settingsValues().acceptedPassword.isEmpty());
+        QVERIFY(main.startup().sharedValues().acceptedPassword.isEmpty());
         break;
     }
     }
@@ -418,8 +418,8 @@ void TestDashboard::fakeCheckerAnnouncesNewerVersionOnce()
         [](PasswordPrompt &, const QString &, Language) { return StartupCheckResult::Accepted; });
     main.show();
     QTRY_VERIFY(QFile::exists(probeFile()));
-    main.updateProbe().TimerUpdate().setInterval(10);
-    QTRY_VERIFY(!main.updateProbe().TimerUpdate().isActive());
+    main.updateProbe().timer().setInterval(10);
+    QTRY_VERIFY(!main.updateProbe().timer().isActive());
     QTest::qWait(50);
 
     const QList<Message> shown = MessageBox::shownMessages();
@@ -446,8 +446,8 @@ void TestDashboard::unusableVersionFileGoesToTheErrorReport()
     QVERIFY(probe.open(QIODevice::WriteOnly));
     probe.write("new version!\r\n");
     probe.close();
-    main.updateProbe().TimerUpdate().setInterval(10);
-    QTRY_VERIFY(!main.updateProbe().TimerUpdate().isActive());
+    main.updateProbe().timer().setInterval(10);
+    QTRY_VERIFY(!main.updateProbe().timer().isActive());
     const QList<Message> shown = MessageBox::shownMessages();
     QCOMPARE(shown.size(), 3); // once per look
     QCOMPARE(shown.first().caption, QStringLiteral("Velmora2"));
@@ -467,7 +467,7 @@ void TestDashboard::encryptNeedsPersonalKey()
     // The key line turns blank while the program runs; the dashboard reads
     // the file again when the settings window closes.
     setKeyLineAndReload(windows, QStringLiteral("   "));
-    QTest::mouseClick(part<FlatButton>(&main, "SpeedButton1"), Qt::LeftButton);
+    QTest::mouseClick(part<FlatButton>(&main, DashboardParts::Encrypt), Qt::LeftButton);
     const QList<Message> shown = MessageBox::shownMessages();
     QCOMPARE(shown.size(), 1);
     QCOMPARE(shown.first().style, MessageStyle::Dialog);
@@ -477,7 +477,7 @@ void TestDashboard::encryptNeedsPersonalKey()
     QVERIFY(!windows.encryptWindow().isVisible());
 
     setKeyLineAndReload(windows, QStringLiteral("  Abcdefghijklm%!+oKarnwyb "));
-    QTest::mouseClick(part<FlatButton>(&main, "SpeedButton1"), Qt::LeftButton);
+    QTest::mouseClick(part<FlatButton>(&main, DashboardParts::Encrypt), Qt::LeftButton);
     EncryptWindow &tool = windows.encryptWindow();
     QVERIFY(tool.isVisible()); // modeless: the dashboard goes on
     QCOMPARE(tool.session().personalKey, QStringLiteral("Abcdefghijklm%!+oKarnwyb"));
@@ -492,8 +492,9 @@ void TestDashboard::setKeyLineAndReload(ProgramWindows &windows, const QString &
     QStringList lines = readSettings();
     QVERIFY(lines.size() > SettingsLine::PersonalKey);
     lines[SettingsLine::PersonalKey] = key;
-    QVERIFY(WriteSettingsLines(iniPath(), Key, lines));
-    QTest::mouseClick(part<FlatButton>(&windows.dashboard(), "SpeedButton3"), Qt::LeftButton);
+    QVERIFY(SettingsFile::writeLines(iniPath(), Key, lines));
+    QTest::mouseClick(part<FlatButton>(&windows.dashboard(), DashboardParts::Settings),
+                      Qt::LeftButton);
     QTRY_VERIFY(windows.settingsWindow().isVisible());
     windows.settingsWindow().close();
     QCOMPARE(windows.dashboard().startup().values().personalKey, TextTrim::trimmed(key));
@@ -508,15 +509,16 @@ void TestDashboard::settingsWindowChangesLanguageAtOnce()
     QCOMPARE(main.height(), 305);
 
     SettingsWindow &settings = windows.settingsWindow();
-    QTest::mouseClick(part<FlatButton>(&main, "SpeedButton3"), Qt::LeftButton);
+    QTest::mouseClick(part<FlatButton>(&main, DashboardParts::Settings), Qt::LeftButton);
     QVERIFY(settings.isVisible());
     QVERIFY(settings.isModal());
     // What the dashboard handed over: the settings file (its folder is the
     // data path shown), the text key (the stored key is read back) and the
     // language.
-    QCOMPARE(QDir::fromNativeSeparators(part<QLineEdit>(&settings, "Edit3")->text()),
+    QCOMPARE(QDir::fromNativeSeparators(
+                 part<QLineEdit>(&settings, SettingsParts::DataPathField)->text()),
              dataFolder() + QLatin1Char('/'));
-    QCOMPARE(part<QLineEdit>(&settings, "Edit1")->text(),
+    QCOMPARE(part<QLineEdit>(&settings, SettingsParts::KeyField)->text(),
              QStringLiteral("Abcdefghijklm%!+oKarnwyb"));
     QCOMPARE(settings.language(), Language::German);
 
@@ -524,13 +526,13 @@ void TestDashboard::settingsWindowChangesLanguageAtOnce()
     QStringList lines = readSettings();
     QVERIFY(lines.size() > SettingsLine::Language);
     lines[SettingsLine::Language] = QStringLiteral("1");
-    QVERIFY(WriteSettingsLines(iniPath(), Key, lines));
+    QVERIFY(SettingsFile::writeLines(iniPath(), Key, lines));
     settings.reject();
 
     QCOMPARE(main.language(), Language::English);
-    QCOMPARE(part<FlatButton>(&main, "SpeedButton1")->text(), QStringLiteral("Encrypt"));
+    QCOMPARE(part<FlatButton>(&main, DashboardParts::Encrypt)->text(), QStringLiteral("Encrypt"));
     QCOMPARE(main.height(), 245);
-    QVERIFY(!part<LinkLabel>(&main, "Banner")->isVisible());
+    QVERIFY(!part<LinkLabel>(&main, DashboardParts::Banner)->isVisible());
     QCOMPARE(QFileInfo(HelpFile::applicationHelpFile()).fileName(), QStringLiteral("velmora.html"));
 }
 
@@ -541,17 +543,18 @@ void TestDashboard::iconMenuAboutAndWebSite()
     startDashboard(windows);
     DashboardWindow &main = windows.dashboard();
 
-    QTest::mouseClick(part<TitleBarPanel>(&main, "PanelImage"), Qt::LeftButton, {}, QPoint(17, 17));
-    QTRY_VERIFY(part<QMenu>(&main, "PopupMenu1")->isVisible());
-    QCOMPARE(part<QMenu>(&main, "PopupMenu1")->pos(),
+    QTest::mouseClick(part<TitleBarPanel>(&main, DashboardParts::IconPanel), Qt::LeftButton, {},
+                      QPoint(17, 17));
+    QTRY_VERIFY(part<QMenu>(&main, DashboardParts::Menu)->isVisible());
+    QCOMPARE(part<QMenu>(&main, DashboardParts::Menu)->pos(),
              main.frameGeometry().topLeft() + QPoint(10, 40));
     QStringList entries;
-    for (const QAction *action : part<QMenu>(&main, "PopupMenu1")->actions())
+    for (const QAction *action : part<QMenu>(&main, DashboardParts::Menu)->actions())
         entries << (action->isSeparator() ? QStringLiteral("-") : action->text());
     QCOMPARE(entries, (QStringList{"Updates", "-", "Info", "Beenden"}));
-    part<QMenu>(&main, "PopupMenu1")->hide();
+    part<QMenu>(&main, DashboardParts::Menu)->hide();
 
-    part<QAction>(&main, "Updates1")->trigger();
+    part<QAction>(&main, DashboardParts::UpdatesEntry)->trigger();
     QCOMPARE(DesktopServices::openedUrls(), QList<QUrl>{QUrl("https://www.velmora.example/de")});
 
     AboutDialog &about = windows.aboutDialog();
@@ -560,13 +563,13 @@ void TestDashboard::iconMenuAboutAndWebSite()
     QPoint aboutCentre;
     QTimer::singleShot(0, &about, [&] {
         title = about.windowTitle();
-        version = part<QLabel>(&about, "LabelVersion")->text();
+        version = part<QLabel>(&about, AboutParts::Version)->text();
         aboutCentre = about.frameGeometry().center();
-        part<FlatButton>(&about, "ButtonClose")->click();
+        part<FlatButton>(&about, AboutParts::Close)->click();
     });
-    part<QAction>(&main, "ber1")->trigger();
+    part<QAction>(&main, DashboardParts::InfoEntry)->trigger();
     QCOMPARE(title, QStringLiteral("Über..."));
-    QCOMPARE(version, ProgramInfo::ProgramVersion());
+    QCOMPARE(version, ProgramInfo::version());
     QCOMPARE(version, QStringLiteral(VELMORA_VERSION_TEXT));
     // Centred over the dashboard.
     const QPoint offset = aboutCentre - main.frameGeometry().center();
@@ -575,7 +578,7 @@ void TestDashboard::iconMenuAboutAndWebSite()
     QVERIFY(!about.isVisible());
 
     QSignalSpy ends(&main, &DashboardWindow::programEnds);
-    part<QAction>(&main, "Beenden1")->trigger();
+    part<QAction>(&main, DashboardParts::QuitEntry)->trigger();
     QCOMPARE(ends.count(), 1);
     QVERIFY(!main.isVisible());
 }
@@ -589,8 +592,9 @@ void TestDashboard::bannerAndHelp()
     ProgramWindows windows;
     startDashboard(windows);
     DashboardWindow &main = windows.dashboard();
-    QCOMPARE(part<LinkLabel>(&main, "Banner")->cursor().shape(), Qt::PointingHandCursor);
-    QTest::mouseClick(part<LinkLabel>(&main, "Banner"), Qt::LeftButton);
+    QCOMPARE(part<LinkLabel>(&main, DashboardParts::Banner)->cursor().shape(),
+             Qt::PointingHandCursor);
+    QTest::mouseClick(part<LinkLabel>(&main, DashboardParts::Banner), Qt::LeftButton);
     QTest::keyClick(&main, Qt::Key_F1);
     const QList<QUrl> opened = DesktopServices::openedUrls();
     QCOMPARE(opened.size(), 2);
@@ -654,8 +658,8 @@ void TestDashboard::dataFolderThatCannotBeMadeStopsTheStart()
     QCOMPARE(texts.size(), 1);
     QVERIFY2(texts.first().startsWith(QStringLiteral("The data folder cannot be used")),
              qPrintable(texts.first()));
-    QVERIFY(!main.updateProbe().TimerUpdate().isActive());
-    QCOMPARE(part<FlatButton>(&main, "SpeedButton1")->text(),
+    QVERIFY(!main.updateProbe().timer().isActive());
+    QCOMPARE(part<FlatButton>(&main, DashboardParts::Encrypt)->text(),
              QStringLiteral("Encrypt")); // still a usable window
     main.close();
     QCOMPARE(MessageBox::shownMessages().size(), 1);
@@ -672,9 +676,9 @@ void TestDashboard::titleBarPanelsLightUp()
         TitleBarPanel *panel;
         QColor hover;
     } panels[] = {
-        {part<TitleBarPanel>(&main, "PanelClose"), QColor(196, 0, 98)},
-        {part<TitleBarPanel>(&main, "PanelMini"), QColor(138, 119, 142)},
-        {part<TitleBarPanel>(&main, "PanelImage"), QColor(138, 119, 142)},
+        {part<TitleBarPanel>(&main, DashboardParts::Close), QColor(196, 0, 98)},
+        {part<TitleBarPanel>(&main, DashboardParts::Minimise), QColor(138, 119, 142)},
+        {part<TitleBarPanel>(&main, DashboardParts::IconPanel), QColor(138, 119, 142)},
     };
     for (const auto &entry : panels) {
         QCOMPARE(entry.panel->currentColor(), bar);
@@ -686,7 +690,8 @@ void TestDashboard::titleBarPanelsLightUp()
         QCOMPARE(entry.panel->currentColor(), bar);
     }
     QSignalSpy ends(&main, &DashboardWindow::programEnds);
-    QTest::mouseClick(part<TitleBarPanel>(&main, "PanelClose"), Qt::LeftButton, {}, QPoint(15, 17));
+    QTest::mouseClick(part<TitleBarPanel>(&main, DashboardParts::Close), Qt::LeftButton, {},
+                      QPoint(15, 17));
     QCOMPARE(ends.count(), 1);
 }
 
@@ -709,21 +714,25 @@ void TestDashboard::titleBarDragsWithAnyButton()
     startDashboard(windows);
     DashboardWindow &main = windows.dashboard();
     const QPoint before = main.pos();
-    const QPoint grip =
-        onTitleText ? part<QLabel>(&main, "Label1")->geometry().center() : QPoint(60, 10);
-    QTest::mousePress(part<QWidget>(&main, "Panel1"), button, {}, grip);
-    QMouseEvent move(QEvent::MouseMove, QPointF(grip + QPoint(40, 25)),
-                     QPointF(part<QWidget>(&main, "Panel1")->mapToGlobal(grip) + QPoint(40, 25)),
-                     button, button, Qt::NoModifier);
-    QApplication::sendEvent(part<QWidget>(&main, "Panel1"), &move);
-    QTest::mouseRelease(part<QWidget>(&main, "Panel1"), button, {}, grip + QPoint(40, 25));
+    const QPoint grip = onTitleText
+                            ? part<QLabel>(&main, DashboardParts::Title)->geometry().center()
+                            : QPoint(60, 10);
+    QTest::mousePress(part<QWidget>(&main, DashboardParts::TitleBar), button, {}, grip);
+    QMouseEvent move(
+        QEvent::MouseMove, QPointF(grip + QPoint(40, 25)),
+        QPointF(part<QWidget>(&main, DashboardParts::TitleBar)->mapToGlobal(grip) + QPoint(40, 25)),
+        button, button, Qt::NoModifier);
+    QApplication::sendEvent(part<QWidget>(&main, DashboardParts::TitleBar), &move);
+    QTest::mouseRelease(part<QWidget>(&main, DashboardParts::TitleBar), button, {},
+                        grip + QPoint(40, 25));
     QCOMPARE(main.pos(), before + QPoint(40, 25));
 
     // Let go, the window no longer follows the pointer.
-    QMouseEvent after(QEvent::MouseMove, QPointF(grip + QPoint(90, 60)),
-                      QPointF(part<QWidget>(&main, "Panel1")->mapToGlobal(grip) + QPoint(90, 60)),
-                      Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(part<QWidget>(&main, "Panel1"), &after);
+    QMouseEvent after(
+        QEvent::MouseMove, QPointF(grip + QPoint(90, 60)),
+        QPointF(part<QWidget>(&main, DashboardParts::TitleBar)->mapToGlobal(grip) + QPoint(90, 60)),
+        Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(part<QWidget>(&main, DashboardParts::TitleBar), &after);
     QCOMPARE(main.pos(), before + QPoint(40, 25));
 }
 

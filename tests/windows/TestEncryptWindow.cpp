@@ -1,4 +1,6 @@
 #include "TestFiles.h"
+#include "WidgetPart.h"
+#include "WindowParts.h"
 
 #include "filecipher/LayerChain.h"
 #include "filecipher/PipelineTexts.h"
@@ -72,26 +74,26 @@ struct Controls
                 QLatin1String(name));
             QVERIFY2(control != nullptr, name);
         };
-        find(encrypt, "ToolButton1");
-        find(decrypt, "ToolButton2");
-        find(loadKey, "ToolButton4");
-        find(ownKey, "ToolButton3");
-        find(select, "SpeedButton1");
-        find(view, "SpeedButton2");
-        find(remove, "SpeedButton3");
-        find(clear, "SpeedButton4");
-        find(resetKey, "SpeedButton5");
-        find(close, "ButtonClose");
-        find(list, "ListBox1");
-        find(folder, "Edit4");
-        find(keyField, "EditKey");
-        find(box, "CheckBoxEncoded");
-        find(selectLabel, "Label2");
-        find(result, "Label3");
-        find(keyLabel, "LabelKey");
-        find(keyFile, "Labelkname");
-        find(lamp, "JvLED1");
-        find(bar, "Panel1");
+        find(encrypt, EncryptParts::Encrypt);
+        find(decrypt, EncryptParts::Decrypt);
+        find(loadKey, EncryptParts::LoadKey);
+        find(ownKey, EncryptParts::OwnKey);
+        find(select, EncryptParts::SelectFiles);
+        find(view, EncryptParts::ViewFile);
+        find(remove, EncryptParts::RemoveFiles);
+        find(clear, EncryptParts::ClearList);
+        find(resetKey, EncryptParts::ResetKey);
+        find(close, EncryptParts::Close);
+        find(list, EncryptParts::FileList);
+        find(folder, EncryptParts::FolderField);
+        find(keyField, EncryptParts::KeyField);
+        find(box, EncryptParts::EncryptedBox);
+        find(selectLabel, EncryptParts::SelectLabel);
+        find(result, EncryptParts::ResultLabel);
+        find(keyLabel, EncryptParts::ExternalKeyLabel);
+        find(keyFile, EncryptParts::KeyFileLabel);
+        find(lamp, EncryptParts::KeyLamp);
+        find(bar, EncryptParts::ProgressBar);
     }
 };
 
@@ -415,7 +417,7 @@ void TestEncryptWindow::progressMovesByEntryShare()
     else
         run(m_ui.encrypt);
     QCOMPARE(m_percents, percents);
-    QCOMPARE(m_ui.bar->balken()->width(), 485);
+    QCOMPARE(m_ui.bar->strip()->width(), 485);
 }
 
 void TestEncryptWindow::answeringNoBeforeARunChangesNothing_data()
@@ -968,7 +970,7 @@ void TestEncryptWindow::formatLabelAndRunFollowTheStoredChoice()
     const QByteArray plain = TestFiles::randomBytes(50000, 3);
     write(QStringLiteral("a.bin"), plain);
     showTool(language, OwnKey, data.path());
-    QCOMPARE(m_tool->findChild<QLabel *>(QStringLiteral("LabelFormat"))->text(), label);
+    QCOMPARE(part<QLabel>(m_tool.get(), EncryptParts::FormatLabel)->text(), label);
     select({QStringLiteral("a.bin")});
     MessageBox::clearHistory();
 

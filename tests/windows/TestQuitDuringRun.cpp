@@ -5,7 +5,6 @@
 #include "platform/ProgramInfo.h"
 #include "platform/gui/DesktopServices.h"
 #include "settings/SettingsFile.h"
-#include "settings/SettingsValues.h"
 #include "widgets/FileDialog.h"
 #include "widgets/FlatButton.h"
 #include "widgets/GradientProgressBar.h"
@@ -15,6 +14,7 @@
 #include "windows/ProgramWindows.h"
 
 #include "WidgetPart.h"
+#include "WindowParts.h"
 
 #include <QAction>
 #include <QDir>
@@ -75,7 +75,6 @@ void TestQuitDuringRun::init()
     qputenv("TMPDIR", m_home->filePath(QStringLiteral("tmp")).toLocal8Bit());
     ProgramInfo::setProgramFolderForTesting(m_home->filePath(QStringLiteral("program")));
     ProgramInfo::setSystemLanguageNameForTesting(QStringLiteral("English"));
-    settingsValues() = SettingsValues{};
     MessageBox::clearHistory();
     MessageBox::setAutoAnswer(true);
     DesktopServices::setRecording(true);
@@ -87,8 +86,8 @@ void TestQuitDuringRun::init()
     lines[SettingsLine::PersonalKey] = PersonalKey;
     lines[SettingsLine::Language] = QStringLiteral("1");
     lines[SettingsLine::DataPath] = QStringLiteral(" ");
-    QVERIFY(WriteSettingsLines(m_home->filePath(QStringLiteral("config/velmora/velmora.ini")),
-                               QByteArray(ApplicationTextKey), lines));
+    QVERIFY(SettingsFile::writeLines(m_home->filePath(QStringLiteral("config/velmora/velmora.ini")),
+                                     QByteArray(ApplicationTextKey), lines));
 }
 
 void TestQuitDuringRun::cleanup()
@@ -125,27 +124,26 @@ void TestQuitDuringRun::quittingStopsTheRunAndEnds()
     DashboardWindow &dashboard = windows.dashboard();
     QSignalSpy programEnds(&dashboard, &DashboardWindow::programEnds);
 
-    QTest::mouseClick(part<FlatButton>(&dashboard, "SpeedButton1"), Qt::LeftButton);
+    QTest::mouseClick(part<FlatButton>(&dashboard, DashboardParts::Encrypt), Qt::LeftButton);
     EncryptWindow &tool = windows.encryptWindow();
     QVERIFY(tool.isVisible());
     FileDialog::setNextResult(chosen);
-    QTest::mouseClick(tool.findChild<FlatButton *>(QStringLiteral("SpeedButton1")), Qt::LeftButton);
+    QTest::mouseClick(part<FlatButton>(&tool, EncryptParts::SelectFiles), Qt::LeftButton);
     QSignalSpy stopped(&tool, &EncryptWindow::stopped);
-    QTest::mouseClick(tool.findChild<FlatButton *>(QStringLiteral("ToolButton1")), Qt::LeftButton);
+    QTest::mouseClick(part<FlatButton>(&tool, EncryptParts::Encrypt), Qt::LeftButton);
     QVERIFY(tool.runActive());
 
     // Quit once the bar moves within the first file.
-    const auto *bar = tool.findChild<GradientProgressBar *>(QStringLiteral("Panel1"));
+    const auto *bar = part<GradientProgressBar>(&tool, EncryptParts::ProgressBar);
     QTRY_VERIFY_WITH_TIMEOUT(bar->percent() > 0, 30000);
     if (fromTheMenu)
-        part<QAction>(&dashboard, "Beenden1")->trigger();
+        part<QAction>(&dashboard, DashboardParts::QuitEntry)->trigger();
     else
         dashboard.close();
     // Meanwhile both windows stay and the encrypt window says it stops.
     QVERIFY(dashboard.isVisible());
     QVERIFY(tool.isVisible());
-    QCOMPARE(tool.findChild<QLabel *>(QStringLiteral("Label3"))->text(),
-             QStringLiteral("Stopping..."));
+    QCOMPARE(part<QLabel>(&tool, EncryptParts::ResultLabel)->text(), QStringLiteral("Stopping..."));
     QVERIFY(programEnds.isEmpty());
 
     QVERIFY(programEnds.wait(60000));

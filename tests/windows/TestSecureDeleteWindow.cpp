@@ -1,5 +1,6 @@
 #include "TestFiles.h"
 #include "WidgetPart.h"
+#include "WindowParts.h"
 
 #include "platform/gui/DesktopServices.h"
 #include "platform/gui/HelpFile.h"
@@ -55,27 +56,27 @@ private:
 
 QListWidget *fileList(const SecureDeleteWindow &w)
 {
-    return part<QListWidget>(&w, "ListBox1");
+    return part<QListWidget>(&w, SecureDeleteParts::FileList);
 }
 QLineEdit *countField(const SecureDeleteWindow &w)
 {
-    return part<QLineEdit>(&w, "Edit1");
+    return part<QLineEdit>(&w, SecureDeleteParts::CountField);
 }
 QLineEdit *folderField(const SecureDeleteWindow &w)
 {
-    return part<QLineEdit>(&w, "EditDir");
+    return part<QLineEdit>(&w, SecureDeleteParts::FolderField);
 }
 QLabel *countLabel(const SecureDeleteWindow &w)
 {
-    return part<QLabel>(&w, "Label3");
+    return part<QLabel>(&w, SecureDeleteParts::SelectionCount);
 }
 QLabel *resultLabel(const SecureDeleteWindow &w)
 {
-    return part<QLabel>(&w, "Label4");
+    return part<QLabel>(&w, SecureDeleteParts::ResultLabel);
 }
 GradientProgressBar *progressBar(const SecureDeleteWindow &w)
 {
-    return part<GradientProgressBar>(&w, "PanelProgress");
+    return part<GradientProgressBar>(&w, SecureDeleteParts::ProgressBar);
 }
 FlatButton *button(const SecureDeleteWindow &w, const char *name)
 {
@@ -91,7 +92,7 @@ void openIn(SecureDeleteWindow &window, Language language)
 bool runToEnd(SecureDeleteWindow &window)
 {
     QSignalSpy finished(&window, &SecureDeleteWindow::runFinished);
-    button(window, "ToolButton6")->click();
+    button(window, SecureDeleteParts::StartShredding)->click();
     return finished.count() > 0 || finished.wait(60000);
 }
 
@@ -177,7 +178,7 @@ QStringList TestSecureDeleteWindow::makeFiles(const QStringList &names, qsizetyp
 void TestSecureDeleteWindow::selectFiles(SecureDeleteWindow &window, const QStringList &paths)
 {
     FileDialog::setNextResult(paths);
-    button(window, "SpeedButton1")->click();
+    button(window, SecureDeleteParts::SelectFiles)->click();
 }
 
 void TestSecureDeleteWindow::texts_data()
@@ -225,15 +226,15 @@ void TestSecureDeleteWindow::texts()
     QVERIFY(runToEnd(window));
 
     const QStringList shown{window.windowTitle(),
-                            part<QLabel>(&window, "Label1")->text(),
+                            part<QLabel>(&window, SecureDeleteParts::CountCaption)->text(),
                             countLabel(window)->text(),
-                            button(window, "SpeedButton1")->hint(),
-                            button(window, "SpeedButton2")->hint(),
-                            button(window, "SpeedButton3")->hint(),
-                            button(window, "SpeedButton4")->hint(),
-                            button(window, "ToolButton6")->hint(),
-                            button(window, "ToolButton11")->hint(),
-                            part<QPushButton>(&window, "ButtonClose")->text(),
+                            button(window, SecureDeleteParts::SelectFiles)->hint(),
+                            button(window, SecureDeleteParts::ClearList)->hint(),
+                            button(window, SecureDeleteParts::RemoveFiles)->hint(),
+                            button(window, SecureDeleteParts::ViewFile)->hint(),
+                            button(window, SecureDeleteParts::StartShredding)->hint(),
+                            button(window, SecureDeleteParts::CancelShredding)->hint(),
+                            part<QPushButton>(&window, SecureDeleteParts::Close)->text(),
                             MessageBox::shownTexts().value(0)};
     QCOMPARE(shown, expected);
     QCOMPARE(MessageBox::shownTexts().size(), 1);
@@ -257,7 +258,7 @@ void TestSecureDeleteWindow::showingTwiceStartsEmpty()
     QCOMPARE(progressBar(window)->percent(), 100);
     selectFiles(window, makeFiles({"twice-3.txt"}));
     QCOMPARE(fileList(window)->count(), 1);
-    part<QPushButton>(&window, "ButtonClose")->click();
+    part<QPushButton>(&window, SecureDeleteParts::Close)->click();
     QVERIFY(!window.isVisible());
 
     openIn(window, Language::English);
@@ -308,7 +309,7 @@ void TestSecureDeleteWindow::selectStartsInLastFolderAndClearsFirst()
 
     // A last folder that is gone is not offered.
     const QString secondFolder = QDir::toNativeSeparators(second.path()) + QDir::separator();
-    QCOMPARE(SecureDeleteWindow::lastFolder(), secondFolder);
+    QCOMPARE(window.lastFolder(), secondFolder);
     second.remove();
     selectFiles(window, {});
     QCOMPARE(FileDialog::requests().last().directory, QString());
@@ -341,23 +342,23 @@ void TestSecureDeleteWindow::viewOpensSelectedOrFirstEntry()
     openIn(window, Language::English);
 
     // An empty list opens nothing.
-    button(window, "SpeedButton4")->click();
+    button(window, SecureDeleteParts::ViewFile)->click();
     QVERIFY(DesktopServices::openedUrls().isEmpty());
 
     selectFiles(window, paths);
     QVERIFY(fileList(window)->selectedItems().isEmpty());
-    button(window, "SpeedButton4")->click();
+    button(window, SecureDeleteParts::ViewFile)->click();
     QCOMPARE(DesktopServices::openedUrls(), QList<QUrl>{QUrl::fromLocalFile(paths.at(0))});
     QCOMPARE(fileList(window)->selectedItems().size(), 1);
     QCOMPARE(fileList(window)->currentRow(), 0);
 
     fileList(window)->setCurrentRow(2, QItemSelectionModel::ClearAndSelect);
-    button(window, "SpeedButton4")->click();
+    button(window, SecureDeleteParts::ViewFile)->click();
     QCOMPARE(DesktopServices::openedUrls().last(), QUrl::fromLocalFile(paths.at(2)));
 
     // A file that is gone is not opened.
     QVERIFY(QFile::remove(paths.at(2)));
-    button(window, "SpeedButton4")->click();
+    button(window, SecureDeleteParts::ViewFile)->click();
     QCOMPARE(DesktopServices::openedUrls().size(), 2);
 }
 
@@ -369,7 +370,7 @@ void TestSecureDeleteWindow::removeTakesSelectedEntriesOnly()
     selectFiles(window, paths);
     fileList(window)->item(1)->setSelected(true);
     fileList(window)->item(3)->setSelected(true);
-    button(window, "SpeedButton3")->click();
+    button(window, SecureDeleteParts::RemoveFiles)->click();
 
     QCOMPARE(entries(fileList(window)), (QStringList{"rm-1.txt", "rm-3.txt"}));
     QCOMPARE(countLabel(window)->text(), QStringLiteral("2 file(s) selected"));
@@ -418,9 +419,9 @@ void TestSecureDeleteWindow::runLeavesRefusedFilesListed()
     QCOMPARE(TestFiles::read(paths.at(3)), contentD);
 
     QVERIFY(!window.isRunning());
-    QVERIFY(button(window, "ToolButton6")->isEnabled());
-    QVERIFY(button(window, "SpeedButton1")->isEnabled());
-    QVERIFY(part<QPushButton>(&window, "ButtonClose")->isEnabled());
+    QVERIFY(button(window, SecureDeleteParts::StartShredding)->isEnabled());
+    QVERIFY(button(window, SecureDeleteParts::SelectFiles)->isEnabled());
+    QVERIFY(part<QPushButton>(&window, SecureDeleteParts::Close)->isEnabled());
 }
 
 void TestSecureDeleteWindow::cancelShowsAtOnceAndStopsAtThePassBoundary()
@@ -448,17 +449,19 @@ void TestSecureDeleteWindow::cancelShowsAtOnceAndStopsAtThePassBoundary()
         if (seen.duringWork || !window.isRunning() || progressBar(window)->percent() == 0)
             return;
         seen.duringWork = true;
-        seen.listControlsDisabled = !button(window, "SpeedButton1")->isEnabled() &&
-                                    !button(window, "SpeedButton2")->isEnabled() &&
-                                    !button(window, "SpeedButton3")->isEnabled() &&
-                                    !button(window, "ToolButton6")->isEnabled() &&
-                                    !countField(window)->isEnabled() &&
-                                    !part<QPushButton>(&window, "ButtonClose")->isEnabled();
+        seen.listControlsDisabled =
+            !button(window, SecureDeleteParts::SelectFiles)->isEnabled() &&
+            !button(window, SecureDeleteParts::ClearList)->isEnabled() &&
+            !button(window, SecureDeleteParts::RemoveFiles)->isEnabled() &&
+            !button(window, SecureDeleteParts::StartShredding)->isEnabled() &&
+            !countField(window)->isEnabled() &&
+            !part<QPushButton>(&window, SecureDeleteParts::Close)->isEnabled();
         // Closing now would return the modal call in the middle of the run.
         window.close();
         seen.stayedOpen = window.isVisible();
-        button(window, "ToolButton11")->click();
-        seen.cancelDisabledAtOnce = !button(window, "ToolButton11")->isEnabled();
+        button(window, SecureDeleteParts::CancelShredding)->click();
+        seen.cancelDisabledAtOnce =
+            !button(window, SecureDeleteParts::CancelShredding)->isEnabled();
         seen.labelAtOnce = resultLabel(window)->text();
     });
     watcher.start();
@@ -484,8 +487,8 @@ void TestSecureDeleteWindow::cancelShowsAtOnceAndStopsAtThePassBoundary()
              qPrintable(resultLabel(window)->text()));
     QCOMPARE(MessageBox::shownTexts(),
              QStringList{"3 file(s) selected. Really delete these file(s)?"});
-    QVERIFY(button(window, "ToolButton6")->isEnabled());
-    QVERIFY(button(window, "ToolButton11")->isEnabled());
+    QVERIFY(button(window, SecureDeleteParts::StartShredding)->isEnabled());
+    QVERIFY(button(window, SecureDeleteParts::CancelShredding)->isEnabled());
 
     // The next run goes through.
     countField(window)->setText(QStringLiteral("1"));
@@ -523,13 +526,13 @@ void TestSecureDeleteWindow::stopForQuitEndsTheRun()
     const QStringList paths = makeFiles({"quit.bin"}, 16 << 20);
     SecureDeleteWindow window;
     openIn(window, Language::English);
-    QVERIFY(window.stopForQuit()); // nothing running
+    QVERIFY(!window.stopForQuit()); // nothing running: nothing to wait for
     selectFiles(window, paths);
     countField(window)->setText(QStringLiteral("10"));
     QSignalSpy stopped(&window, &SecureDeleteWindow::stopped);
-    button(window, "ToolButton6")->click();
+    button(window, SecureDeleteParts::StartShredding)->click();
     QTRY_VERIFY(progressBar(window)->percent() > 0);
-    QVERIFY(!window.stopForQuit());
+    QVERIFY(window.stopForQuit()); // a run was told to stop: stopped() follows
     QVERIFY(stopped.wait(60000));
     QVERIFY(!window.isRunning());
     QVERIFY(QFileInfo::exists(paths.at(0)));
@@ -542,7 +545,7 @@ void TestSecureDeleteWindow::goingWhileAQuestionWaitsDropsIt()
         SecureDeleteWindow window;
         openIn(window, Language::English);
         selectFiles(window, paths);
-        button(window, "ToolButton6")->click();
+        button(window, SecureDeleteParts::StartShredding)->click();
         // The run's confirmation is on its way to the window, which goes
         // before it has handled any event: the window must not wait for an
         // answer that never comes.

@@ -1,6 +1,7 @@
 #include "TestFiles.h"
 
 #include "WidgetPart.h"
+#include "WindowParts.h"
 #include "access/PasswordCheck.h"
 #include "access/gui/PasswordPrompt.h"
 #include "keys/ApplicationTextKey.h"
@@ -72,7 +73,7 @@ private:
     void writeSettings(const QString &password, const QString &key, const QString &language) const;
     QStringList readSettings() const
     {
-        return ReadSettingsLines(iniPath(), Key).value_or(QStringList());
+        return SettingsFile::readLines(iniPath(), Key).value_or(QStringList());
     }
     // A new run of the program: nothing accepted yet.
     void start(ProgramWindows &windows) const;
@@ -119,12 +120,11 @@ void TestSettingsThroughDashboard::writeSettings(const QString &password, const 
     lines[SettingsLine::FalseMarker] = QStringLiteral("false");
     lines[SettingsLine::BackupFolder] = backupFolder();
     lines[SettingsLine::CarriedValue] = QStringLiteral("carried");
-    QVERIFY(WriteSettingsLines(iniPath(), Key, lines));
+    QVERIFY(SettingsFile::writeLines(iniPath(), Key, lines));
 }
 
 void TestSettingsThroughDashboard::start(ProgramWindows &windows) const
 {
-    settingsValues() = SettingsValues{};
     windows.dashboard().show();
     QVERIFY(QTest::qWaitForWindowExposed(&windows.dashboard()));
 }
@@ -133,7 +133,8 @@ void TestSettingsThroughDashboard::inSettings(
     ProgramWindows &windows, const std::function<void(SettingsWindow &)> &user) const
 {
     SettingsWindow &settings = windows.settingsWindow();
-    QTest::mouseClick(part<FlatButton>(&windows.dashboard(), "SpeedButton3"), Qt::LeftButton);
+    QTest::mouseClick(part<FlatButton>(&windows.dashboard(), DashboardParts::Settings),
+                      Qt::LeftButton);
     QVERIFY(settings.isVisible());
     QVERIFY(settings.isModal());
     user(settings);
@@ -181,20 +182,21 @@ void TestSettingsThroughDashboard::dashboardTakesWhatTheWindowLeaves()
 
     inSettings(windows, [&](SettingsWindow &settings) {
         QCOMPARE(settings.windowTitle(), QStringLiteral("Optionen"));
-        QCOMPARE(part<QLineEdit>(&settings, "Edit1")->text(), DashboardKey);
+        QCOMPARE(part<QLineEdit>(&settings, SettingsParts::KeyField)->text(), DashboardKey);
         if (user.startsWith(QLatin1String("english"))) {
-            QTest::mouseClick(part<QRadioButton>(&settings, "RadioEnglish"), Qt::LeftButton);
+            QTest::mouseClick(part<QRadioButton>(&settings, SettingsParts::English),
+                              Qt::LeftButton);
             QCOMPARE(settings.windowTitle(), QStringLiteral("Options"));
-            QCOMPARE(part<FlatButton>(&main, "SpeedButton1")->text(),
+            QCOMPARE(part<FlatButton>(&main, DashboardParts::Encrypt)->text(),
                      QStringLiteral("Verschlüsseln")); // not yet
         } else {
-            part<FlatButton>(&settings, "ToolButtonRestore")->click();
+            part<FlatButton>(&settings, SettingsParts::RestoreData)->click();
         }
         if (user.endsWith(QLatin1String("save"))) {
-            part<QPushButton>(&settings, "ButtonSave")->click();
+            part<QPushButton>(&settings, SettingsParts::Save)->click();
         } else {
             MessageBox::setNextAnswers({MessageAnswer::No});
-            part<QPushButton>(&settings, "ButtonClose")->click();
+            part<QPushButton>(&settings, SettingsParts::Close)->click();
         }
     });
 
@@ -208,9 +210,9 @@ void TestSettingsThroughDashboard::dashboardTakesWhatTheWindowLeaves()
     QCOMPARE(main.startup().values().personalKey, key);
     QCOMPARE(main.height(),
              language == 1 ? DashboardWindow::EnglishHeight : DashboardWindow::GermanHeight);
-    QCOMPARE(part<FlatButton>(&main, "SpeedButton1")->text(),
+    QCOMPARE(part<FlatButton>(&main, DashboardParts::Encrypt)->text(),
              language == 1 ? QStringLiteral("Encrypt") : QStringLiteral("Verschlüsseln"));
-    QCOMPARE(part<FlatButton>(&main, "SpeedButton3")->text(),
+    QCOMPARE(part<FlatButton>(&main, DashboardParts::Settings)->text(),
              language == 1 ? QStringLiteral("Settings") : QStringLiteral("Einstellungen"));
     main.close();
     QCOMPARE(readSettings().value(SettingsLine::Language), QString::number(language));
@@ -228,18 +230,20 @@ void TestSettingsThroughDashboard::setPasswordThenNextStartAsksForIt()
             PasswordPrompt &prompt = windows.passwordPrompt();
             whenShown(&prompt, [&prompt] {
                 // Asked for a new password: no reset link.
-                QVERIFY(part<FlatButton>(&prompt, "SpeedButton2")->isHidden());
-                QTest::keyClicks(part<QLineEdit>(&prompt, "MaskEdit1"), QStringLiteral(" geheim "));
-                part<FlatButton>(&prompt, "ButtonOk")->click();
+                QVERIFY(part<FlatButton>(&prompt, PasswordPromptParts::ForgotPassword)->isHidden());
+                QTest::keyClicks(part<QLineEdit>(&prompt, PasswordPromptParts::PasswordField),
+                                 QStringLiteral(" geheim "));
+                part<FlatButton>(&prompt, PasswordPromptParts::Ok)->click();
             });
-            part<FlatButton>(&settings, "ToolButton6")
+            part<FlatButton>(&settings, SettingsParts::SetPassword)
                 ->click(); // saves and closes after "Save settings now?"
             QVERIFY(!settings.isVisible());
         });
         QCOMPARE(MessageBox::shownTexts(), QStringList{QStringLiteral("Save settings now?")});
         QCOMPARE(readSettings().value(SettingsLine::Password),
                  PasswordCheck::storedForm(QStringLiteral("geheim")));
-        QCOMPARE(settingsValues().acceptedPassword, QString()); // emptied on close
+        QCOMPARE(windows.dashboard().startup().sharedValues().acceptedPassword,
+                 QString()); // emptied on close
         windows.dashboard().close();
     }
 
@@ -251,15 +255,16 @@ void TestSettingsThroughDashboard::setPasswordThenNextStartAsksForIt()
     whenShown(&prompt, [&] {
         asked = true;
         // Asked for the stored password: the reset is offered.
-        QVERIFY(!part<FlatButton>(&prompt, "SpeedButton2")->isHidden());
-        QTest::keyClicks(part<QLineEdit>(&prompt, "MaskEdit1"), QStringLiteral("geheim"));
-        part<FlatButton>(&prompt, "ButtonOk")->click();
+        QVERIFY(!part<FlatButton>(&prompt, PasswordPromptParts::ForgotPassword)->isHidden());
+        QTest::keyClicks(part<QLineEdit>(&prompt, PasswordPromptParts::PasswordField),
+                         QStringLiteral("geheim"));
+        part<FlatButton>(&prompt, PasswordPromptParts::Ok)->click();
     });
     start(next);
     QVERIFY(asked);
     QVERIFY(!next.dashboard().startupFailed());
     QVERIFY(MessageBox::shownMessages().isEmpty());
-    QCOMPARE(settingsValues().acceptedPassword,
+    QCOMPARE(next.dashboard().startup().sharedValues().acceptedPassword,
              PasswordCheck::storedForm(QStringLiteral("geheim")));
     next.dashboard().close();
 }
@@ -278,11 +283,11 @@ void TestSettingsThroughDashboard::deletePasswordThenNextStartWarns()
             });
         start(windows);
         QCOMPARE(checks, 1);
-        QCOMPARE(settingsValues().acceptedPassword, digest);
+        QCOMPARE(windows.dashboard().startup().sharedValues().acceptedPassword, digest);
         inSettings(windows, [&](SettingsWindow &settings) {
-            QCOMPARE(part<QLineEdit>(&settings, "MaskEdit1")->text(), digest);
+            QCOMPARE(part<QLineEdit>(&settings, SettingsParts::PasswordField)->text(), digest);
             MessageBox::setNextAnswers({MessageAnswer::Yes});
-            part<FlatButton>(&settings, "ToolButton1")->click(); // saves and closes
+            part<FlatButton>(&settings, SettingsParts::DeletePassword)->click(); // saves and closes
         });
         const Message question = MessageBox::shownMessages().value(0);
         QCOMPARE(question.text, QStringLiteral("Passwort wirklich löschen?"));

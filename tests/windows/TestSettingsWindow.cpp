@@ -1,6 +1,7 @@
 #include "TestFiles.h"
 
 #include "WidgetPart.h"
+#include "WindowParts.h"
 #include "access/PasswordCheck.h"
 #include "keys/ApplicationTextKey.h"
 #include "keys/KeyFile.h"
@@ -81,9 +82,11 @@ private:
     QStringList lines(const QString &language = QStringLiteral("0")) const;
     void writeSettings(const QStringList &settings) const;
     QStringList readSettings() const;
-    void open(SettingsWindow &window, int language = 0) const;
+    void open(SettingsWindow &window, int language = 0);
 
     QScopedPointer<QTemporaryDir> m_dir;
+    // The values the start-up shares with the window for the run.
+    SettingsValues m_shared;
 };
 
 void TestSettingsWindow::init()
@@ -92,7 +95,7 @@ void TestSettingsWindow::init()
     QVERIFY(m_dir->isValid());
     QVERIFY(QDir().mkpath(dataFolder()));
     QVERIFY(QDir().mkpath(path(QStringLiteral("backup"))));
-    settingsValues() = SettingsValues{};
+    m_shared = SettingsValues{};
     MessageBox::clearHistory();
     MessageBox::setAutoAnswer(true);
     FileDialog::clearHistory();
@@ -129,44 +132,45 @@ QStringList TestSettingsWindow::lines(const QString &language) const
 
 void TestSettingsWindow::writeSettings(const QStringList &settings) const
 {
-    QVERIFY(WriteSettingsLines(iniPath(), Key, settings));
+    QVERIFY(SettingsFile::writeLines(iniPath(), Key, settings));
 }
 
 QStringList TestSettingsWindow::readSettings() const
 {
-    return ReadSettingsLines(iniPath(), Key).value_or(QStringList());
+    return SettingsFile::readLines(iniPath(), Key).value_or(QStringList());
 }
 
 // What the dashboard does to open the window.
-void TestSettingsWindow::open(SettingsWindow &window, int language) const
+void TestSettingsWindow::open(SettingsWindow &window, int language)
 {
-    window.open(SettingsSession{iniPath(), Key, languageFromStored(language)});
+    window.open(SettingsSession{iniPath(), Key, languageFromStored(language), &m_shared});
 }
 
 void TestSettingsWindow::openingFillsTheFieldsFromTheFile()
 {
     writeSettings(lines(QStringLiteral("1")));
-    settingsValues().acceptedPassword = PasswordCheck::storedForm(QStringLiteral("geheim"));
+    m_shared.acceptedPassword = PasswordCheck::storedForm(QStringLiteral("geheim"));
     SettingsWindow window;
     open(window, 0); // the file's language wins over the one handed over
 
     QVERIFY(!window.hasUnsavedChanges());
-    QCOMPARE(part<QLineEdit>(&window, "MaskEdit1")->text(),
+    QCOMPARE(part<QLineEdit>(&window, SettingsParts::PasswordField)->text(),
              PasswordCheck::storedForm(QStringLiteral("geheim")));
-    QVERIFY(part<QLineEdit>(&window, "MaskEdit1")->isReadOnly());
-    QCOMPARE(part<QLineEdit>(&window, "Edit1")->text(), StoredKey);
-    QVERIFY(part<QLineEdit>(&window, "Edit1")->isReadOnly());
-    QCOMPARE(part<QLineEdit>(&window, "Edit1")->echoMode(), QLineEdit::Password);
-    QVERIFY(part<FlatButton>(&window, "ButtonKey")->isHidden());
-    QCOMPARE(part<QLineEdit>(&window, "Edit3")->text(), m_dir->path());
-    QCOMPARE(part<QLineEdit>(&window, "EditBackup")->text(), path(QStringLiteral("backup")));
+    QVERIFY(part<QLineEdit>(&window, SettingsParts::PasswordField)->isReadOnly());
+    QCOMPARE(part<QLineEdit>(&window, SettingsParts::KeyField)->text(), StoredKey);
+    QVERIFY(part<QLineEdit>(&window, SettingsParts::KeyField)->isReadOnly());
+    QCOMPARE(part<QLineEdit>(&window, SettingsParts::KeyField)->echoMode(), QLineEdit::Password);
+    QVERIFY(part<FlatButton>(&window, SettingsParts::NewKey)->isHidden());
+    QCOMPARE(part<QLineEdit>(&window, SettingsParts::DataPathField)->text(), m_dir->path());
+    QCOMPARE(part<QLineEdit>(&window, SettingsParts::BackupField)->text(),
+             path(QStringLiteral("backup")));
     QCOMPARE(window.language(), Language::English);
-    QVERIFY(part<QRadioButton>(&window, "RadioEnglish")->isChecked());
+    QVERIFY(part<QRadioButton>(&window, SettingsParts::English)->isChecked());
     QCOMPARE(window.windowTitle(), QStringLiteral("Options"));
     QCOMPARE(window.size(), QSize(431, 326));
-    QCOMPARE(settingsValues().dataFolder, dataFolder());
-    QCOMPARE(settingsValues().personalKey, StoredKey);
-    QCOMPARE(settingsValues().carriedValue, QStringLiteral("carried"));
+    QCOMPARE(m_shared.dataFolder, dataFolder());
+    QCOMPARE(m_shared.personalKey, StoredKey);
+    QCOMPARE(m_shared.carriedValue, QStringLiteral("carried"));
     QVERIFY(MessageBox::shownMessages().isEmpty());
 }
 
@@ -175,21 +179,22 @@ void TestSettingsWindow::openingWithMissingFileKeepsPasswordAndBackup()
     writeSettings(lines());
     SettingsWindow window;
     open(window);
-    const QString digest = part<QLineEdit>(&window, "MaskEdit1")->text();
+    const QString digest = part<QLineEdit>(&window, SettingsParts::PasswordField)->text();
     QVERIFY(!digest.isEmpty());
-    part<QPushButton>(&window, "ButtonClose")->click();
+    part<QPushButton>(&window, SettingsParts::Close)->click();
     QVERIFY(!window.isVisible());
 
     QVERIFY(QFile::remove(iniPath()));
     open(window);
     QVERIFY(window.isVisible());
-    QCOMPARE(part<QLineEdit>(&window, "Edit3")->text(), dataFolder());
-    QCOMPARE(part<QLineEdit>(&window, "Edit1")->text(), QString());
-    QCOMPARE(part<QLineEdit>(&window, "MaskEdit1")->text(), digest);
-    QCOMPARE(part<QLineEdit>(&window, "EditBackup")->text(), path(QStringLiteral("backup")));
+    QCOMPARE(part<QLineEdit>(&window, SettingsParts::DataPathField)->text(), dataFolder());
+    QCOMPARE(part<QLineEdit>(&window, SettingsParts::KeyField)->text(), QString());
+    QCOMPARE(part<QLineEdit>(&window, SettingsParts::PasswordField)->text(), digest);
+    QCOMPARE(part<QLineEdit>(&window, SettingsParts::BackupField)->text(),
+             path(QStringLiteral("backup")));
     QVERIFY(!window.hasUnsavedChanges());
     QVERIFY(MessageBox::shownMessages().isEmpty());
-    part<QPushButton>(&window, "ButtonClose")->click();
+    part<QPushButton>(&window, SettingsParts::Close)->click();
     QVERIFY(!QFile::exists(iniPath())); // closing unchanged writes nothing
 }
 
@@ -210,12 +215,12 @@ void TestSettingsWindow::languageChoiceChangesEveryTextAtOnce()
     open(window, 1 - chosen);
 
     // A click on the language already chosen is no change.
-    QTest::mouseClick(chosen == 0 ? part<QRadioButton>(&window, "RadioEnglish")
-                                  : part<QRadioButton>(&window, "RadioGerman"),
+    QTest::mouseClick(chosen == 0 ? part<QRadioButton>(&window, SettingsParts::English)
+                                  : part<QRadioButton>(&window, SettingsParts::German),
                       Qt::LeftButton);
     QVERIFY(!window.hasUnsavedChanges());
-    QTest::mouseClick(chosen == 0 ? part<QRadioButton>(&window, "RadioGerman")
-                                  : part<QRadioButton>(&window, "RadioEnglish"),
+    QTest::mouseClick(chosen == 0 ? part<QRadioButton>(&window, SettingsParts::German)
+                                  : part<QRadioButton>(&window, SettingsParts::English),
                       Qt::LeftButton);
     QCOMPARE(window.language(), languageFromStored(chosen));
     QVERIFY(window.hasUnsavedChanges());
@@ -225,50 +230,58 @@ void TestSettingsWindow::languageChoiceChangesEveryTextAtOnce()
         return QString::fromUtf8(german ? de : en);
     };
     QCOMPARE(window.windowTitle(), pick("Optionen", "Options"));
-    QCOMPARE(part<QLabel>(&window, "Label1")->text(), pick("Passwort:", "Password:"));
-    QCOMPARE(part<QLabel>(&window, "Label4")->text(), pick("Datenpfad:", "Data Path:"));
-    QCOMPARE(part<QLabel>(&window, "Label2")->text(), pick("Pers. Schlüssel:", "Personal Key:"));
-    QCOMPARE(part<QPushButton>(&window, "ButtonSave")->text(), pick("Speichern", "Save"));
-    QCOMPARE(part<QPushButton>(&window, "ButtonClose")->text(), pick("Schliessen", "Close"));
-    QCOMPARE(part<FlatButton>(&window, "ToolButton6")->hint(),
+    QCOMPARE(part<QLabel>(&window, SettingsParts::PasswordCaption)->text(),
+             pick("Passwort:", "Password:"));
+    QCOMPARE(part<QLabel>(&window, SettingsParts::DataPathCaption)->text(),
+             pick("Datenpfad:", "Data Path:"));
+    QCOMPARE(part<QLabel>(&window, SettingsParts::KeyCaption)->text(),
+             pick("Pers. Schlüssel:", "Personal Key:"));
+    QCOMPARE(part<QPushButton>(&window, SettingsParts::Save)->text(), pick("Speichern", "Save"));
+    QCOMPARE(part<QPushButton>(&window, SettingsParts::Close)->text(), pick("Schliessen", "Close"));
+    QCOMPARE(part<FlatButton>(&window, SettingsParts::SetPassword)->hint(),
              pick("Neues Passwort anlegen", "Create new password"));
-    QCOMPARE(part<FlatButton>(&window, "ToolButton1")->hint(),
+    QCOMPARE(part<FlatButton>(&window, SettingsParts::DeletePassword)->hint(),
              pick("Passwort löschen", "Delete password"));
-    QCOMPARE(part<FlatButton>(&window, "ToolButton8")->hint(),
+    QCOMPARE(part<FlatButton>(&window, SettingsParts::Backup)->hint(),
              pick("Dateien sichern", "Backup files"));
-    QCOMPARE(part<FlatButton>(&window, "ToolButtonRestore")->hint(),
+    QCOMPARE(part<FlatButton>(&window, SettingsParts::RestoreData)->hint(),
              pick("Daten aus Backup wiederherstellen", "Restore data"));
-    QCOMPARE(part<FlatButton>(&window, "ButtonRestKey")->hint(),
+    QCOMPARE(part<FlatButton>(&window, SettingsParts::RestoreKey)->hint(),
              pick("Persönlichen Schlüssel aus Datei wiederherstellen",
                   "Restore personal key from file"));
     QCOMPARE(
-        part<FlatButton>(&window, "SpeedButton1")->hint(),
+        part<FlatButton>(&window, SettingsParts::ShowDataFolder)->hint(),
         pick("Verzeichnis im Windows Explorer anzeigen", "Show directory in Windows Explorer"));
-    QCOMPARE(part<FlatButton>(&window, "SpeedButton5")->hint(),
+    QCOMPARE(part<FlatButton>(&window, SettingsParts::ChooseBackupFolder)->hint(),
              pick("Backupverzeichnis auswählen", "Select backup folder"));
-    QCOMPARE(part<FlatButton>(&window, "SpeedButton3")->hint(),
+    QCOMPARE(part<FlatButton>(&window, SettingsParts::ExportKey)->hint(),
              pick("Persönlichen Schlüssel sichern/exportieren", "Backup personal key"));
-    QCOMPARE(part<FlatButton>(&window, "ButtonKey")->hint(),
+    QCOMPARE(part<FlatButton>(&window, SettingsParts::NewKey)->hint(),
              pick("Neuen Schlüssel generieren", "Restore personal key from file"));
-    QCOMPARE(part<QGroupBox>(&window, "FormatChoice")->title(),
+    QCOMPARE(part<QGroupBox>(&window, SettingsParts::FormatGroup)->title(),
              pick("Format neuer Dateien", "Format for new files"));
-    QCOMPARE(part<QRadioButton>(&window, "FormatCompatible")->text(),
+    QCOMPARE(part<QRadioButton>(&window, SettingsParts::CompatibleFormat)->text(),
              pick("kompatibel", "compatible"));
-    QCOMPARE(part<QRadioButton>(&window, "FormatAge")->text(), pick("stark (age)", "strong (age)"));
+    QCOMPARE(part<QRadioButton>(&window, SettingsParts::AgeFormat)->text(),
+             pick("stark (age)", "strong (age)"));
     // The same in both languages.
-    QCOMPARE(part<QLabel>(&window, "Label3")->text(), QStringLiteral("Backup:"));
-    QCOMPARE(part<QLabel>(&window, "Label5")->text(), QStringLiteral("MD5"));
-    QCOMPARE(part<QGroupBox>(&window, "RadioGroup1")->title(), QStringLiteral("Language"));
-    QCOMPARE(part<QRadioButton>(&window, "RadioGerman")->text(), QStringLiteral("German"));
-    QCOMPARE(part<QRadioButton>(&window, "RadioEnglish")->text(), QStringLiteral("English"));
-    QCOMPARE(part<FlatButton>(&window, "ButtonPchar")->hint(),
+    QCOMPARE(part<QLabel>(&window, SettingsParts::BackupCaption)->text(),
+             QStringLiteral("Backup:"));
+    QCOMPARE(part<QLabel>(&window, SettingsParts::DigestCaption)->text(), QStringLiteral("MD5"));
+    QCOMPARE(part<QGroupBox>(&window, SettingsParts::LanguageGroup)->title(),
+             QStringLiteral("Language"));
+    QCOMPARE(part<QRadioButton>(&window, SettingsParts::German)->text(), QStringLiteral("German"));
+    QCOMPARE(part<QRadioButton>(&window, SettingsParts::English)->text(),
+             QStringLiteral("English"));
+    QCOMPARE(part<FlatButton>(&window, SettingsParts::MaskKey)->hint(),
              QStringLiteral("Switch password char"));
-    QCOMPARE(part<QLineEdit>(&window, "EditBackup")->toolTip(), QStringLiteral("Letzte Sicherung"));
+    QCOMPARE(part<QLineEdit>(&window, SettingsParts::BackupField)->toolTip(),
+             QStringLiteral("Letzte Sicherung"));
 
     // Closing asks in the chosen language; No keeps the file as it was.
     const QByteArray before = TestFiles::read(iniPath());
     MessageBox::setNextAnswers({MessageAnswer::No});
-    part<QPushButton>(&window, "ButtonClose")->click();
+    part<QPushButton>(&window, SettingsParts::Close)->click();
     QVERIFY(!window.isVisible());
     QCOMPARE(MessageBox::shownMessages().size(), 1);
     const Message question = MessageBox::shownMessages().constFirst();
@@ -300,29 +313,30 @@ void TestSettingsWindow::closeAsksOnlyAfterAChange()
     QFETCH(QString, storedBackup);
 
     writeSettings(lines());
-    settingsValues().acceptedPassword = QStringLiteral("accepted");
+    m_shared.acceptedPassword = QStringLiteral("accepted");
     SettingsWindow window;
     open(window);
     if (change == QLatin1String("backup")) {
-        part<QLineEdit>(&window, "EditBackup")->setFocus();
-        part<QLineEdit>(&window, "EditBackup")->end(false);
-        QTest::keyClicks(part<QLineEdit>(&window, "EditBackup"), QStringLiteral("2"));
+        part<QLineEdit>(&window, SettingsParts::BackupField)->setFocus();
+        part<QLineEdit>(&window, SettingsParts::BackupField)->end(false);
+        QTest::keyClicks(part<QLineEdit>(&window, SettingsParts::BackupField), QStringLiteral("2"));
     } else if (change == QLatin1String("data path")) {
-        part<QLineEdit>(&window, "Edit3")->end(false);
-        QTest::keyClicks(part<QLineEdit>(&window, "Edit3"), QStringLiteral("x"));
+        part<QLineEdit>(&window, SettingsParts::DataPathField)->end(false);
+        QTest::keyClicks(part<QLineEdit>(&window, SettingsParts::DataPathField),
+                         QStringLiteral("x"));
     }
     QCOMPARE(window.hasUnsavedChanges(), asked);
 
     const QByteArray before = TestFiles::read(iniPath());
     MessageBox::setNextAnswers({answer});
-    part<QPushButton>(&window, "ButtonClose")->click();
+    part<QPushButton>(&window, SettingsParts::Close)->click();
     QVERIFY(!window.isVisible());
     QCOMPARE(MessageBox::shownTexts(), asked ? QStringList{SaveNowGerman} : QStringList{});
     QCOMPARE(readSettings().value(SettingsLine::BackupFolder), path(storedBackup));
     if (!asked || answer == MessageAnswer::No)
         QCOMPARE(TestFiles::read(iniPath()), before);
     // Closing always forgets the accepted password.
-    QCOMPARE(settingsValues().acceptedPassword, QString());
+    QCOMPARE(m_shared.acceptedPassword, QString());
 }
 
 void TestSettingsWindow::saveStoresTheWindowsLinesAndCloses()
@@ -331,10 +345,10 @@ void TestSettingsWindow::saveStoresTheWindowsLinesAndCloses()
     SettingsWindow window;
     open(window);
     const QString typedPath = path(QStringLiteral("backup")) + QStringLiteral(" ");
-    part<QLineEdit>(&window, "Edit3")->selectAll();
-    QTest::keyClicks(part<QLineEdit>(&window, "Edit3"), typedPath);
-    QTest::mouseClick(part<QRadioButton>(&window, "RadioEnglish"), Qt::LeftButton);
-    part<QPushButton>(&window, "ButtonSave")->click();
+    part<QLineEdit>(&window, SettingsParts::DataPathField)->selectAll();
+    QTest::keyClicks(part<QLineEdit>(&window, SettingsParts::DataPathField), typedPath);
+    QTest::mouseClick(part<QRadioButton>(&window, SettingsParts::English), Qt::LeftButton);
+    part<QPushButton>(&window, SettingsParts::Save)->click();
 
     QVERIFY(!window.isVisible());
     QVERIFY(MessageBox::shownMessages().isEmpty()); // saved: closing asks nothing
@@ -351,17 +365,17 @@ void TestSettingsWindow::saveStoresTheWindowsLinesAndCloses()
     QCOMPARE(stored.value(5), QStringLiteral("reserved 5"));
     QCOMPARE(stored.value(12), QStringLiteral("twelve"));
     // The save read the file back before closing.
-    QCOMPARE(settingsValues().DataPath, path(QStringLiteral("backup")));
-    QCOMPARE(settingsValues().acceptedPassword, QString()); // emptied on close
+    QCOMPARE(m_shared.dataPath, path(QStringLiteral("backup")));
+    QCOMPARE(m_shared.acceptedPassword, QString()); // emptied on close
 }
 
 void TestSettingsWindow::saveWithoutFileWritesElevenLines()
 {
     SettingsWindow window;
-    settingsValues().acceptedPassword = QStringLiteral("0123456789abcdef0123456789abcdef");
+    m_shared.acceptedPassword = QStringLiteral("0123456789abcdef0123456789abcdef");
     open(window, 1);
-    QCOMPARE(part<QLineEdit>(&window, "Edit3")->text(), dataFolder());
-    part<QPushButton>(&window, "ButtonSave")->click();
+    QCOMPARE(part<QLineEdit>(&window, SettingsParts::DataPathField)->text(), dataFolder());
+    part<QPushButton>(&window, SettingsParts::Save)->click();
 
     const QStringList stored = readSettings();
     QCOMPARE(stored.size(), 12); // eleven lines and the one that decoding adds
@@ -382,8 +396,8 @@ void TestSettingsWindow::unwritableFileReportsAndStillCloses()
     QFile::setPermissions(dataFolder(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     SettingsWindow window;
     open(window);
-    QTest::mouseClick(part<QRadioButton>(&window, "RadioEnglish"), Qt::LeftButton);
-    part<QPushButton>(&window, "ButtonSave")->click();
+    QTest::mouseClick(part<QRadioButton>(&window, SettingsParts::English), Qt::LeftButton);
+    part<QPushButton>(&window, SettingsParts::Save)->click();
     QFile::setPermissions(dataFolder(),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
@@ -399,25 +413,25 @@ void TestSettingsWindow::f11AndReopeningHideTheNewKeyButton()
     writeSettings(lines());
     SettingsWindow window;
     open(window);
-    QVERIFY(part<FlatButton>(&window, "ButtonKey")->isHidden());
-    QTest::keyClick(part<QLineEdit>(&window, "Edit3"), Qt::Key_F11);
-    QVERIFY(!part<FlatButton>(&window, "ButtonKey")->isHidden());
-    QTest::keyClick(part<QLineEdit>(&window, "Edit3"), Qt::Key_F11);
-    QVERIFY(part<FlatButton>(&window, "ButtonKey")->isHidden());
+    QVERIFY(part<FlatButton>(&window, SettingsParts::NewKey)->isHidden());
+    QTest::keyClick(part<QLineEdit>(&window, SettingsParts::DataPathField), Qt::Key_F11);
+    QVERIFY(!part<FlatButton>(&window, SettingsParts::NewKey)->isHidden());
+    QTest::keyClick(part<QLineEdit>(&window, SettingsParts::DataPathField), Qt::Key_F11);
+    QVERIFY(part<FlatButton>(&window, SettingsParts::NewKey)->isHidden());
 
     // The mask switch shows the key and hides it again.
-    part<FlatButton>(&window, "ButtonPchar")->click();
-    QCOMPARE(part<QLineEdit>(&window, "Edit1")->echoMode(), QLineEdit::Normal);
-    part<FlatButton>(&window, "ButtonPchar")->click();
-    QCOMPARE(part<QLineEdit>(&window, "Edit1")->echoMode(), QLineEdit::Password);
+    part<FlatButton>(&window, SettingsParts::MaskKey)->click();
+    QCOMPARE(part<QLineEdit>(&window, SettingsParts::KeyField)->echoMode(), QLineEdit::Normal);
+    part<FlatButton>(&window, SettingsParts::MaskKey)->click();
+    QCOMPARE(part<QLineEdit>(&window, SettingsParts::KeyField)->echoMode(), QLineEdit::Password);
 
     // Reopening hides the button and masks the key again.
     QTest::keyClick(&window, Qt::Key_F11);
-    part<FlatButton>(&window, "ButtonPchar")->click();
-    part<QPushButton>(&window, "ButtonClose")->click();
+    part<FlatButton>(&window, SettingsParts::MaskKey)->click();
+    part<QPushButton>(&window, SettingsParts::Close)->click();
     open(window);
-    QVERIFY(part<FlatButton>(&window, "ButtonKey")->isHidden());
-    QCOMPARE(part<QLineEdit>(&window, "Edit1")->echoMode(), QLineEdit::Password);
+    QVERIFY(part<FlatButton>(&window, SettingsParts::NewKey)->isHidden());
+    QCOMPARE(part<QLineEdit>(&window, SettingsParts::KeyField)->echoMode(), QLineEdit::Password);
     QVERIFY(!window.hasUnsavedChanges()); // neither key marks the data as changed
 }
 
@@ -439,27 +453,29 @@ void TestSettingsWindow::newKey()
     open(window, 1);
     QTest::keyClick(&window, Qt::Key_F11);
     MessageBox::setNextAnswers({answer});
-    part<FlatButton>(&window, "ButtonKey")->click();
+    part<FlatButton>(&window, SettingsParts::NewKey)->click();
 
     const Message question = MessageBox::shownMessages().value(0);
     QCOMPARE(question.caption, QStringLiteral("Velmora"));
     QCOMPARE(question.buttons, MessageButtons::YesNo);
     QCOMPARE(question.text, QStringLiteral("Alredy encrypted files can not be decrypted by a new "
                                            "encryption key. Backup your existing key. Continue?"));
-    const QString shown = part<QLineEdit>(&window, "Edit1")->text();
+    const QString shown = part<QLineEdit>(&window, SettingsParts::KeyField)->text();
     if (answer == MessageAnswer::No) {
         QCOMPARE(shown, StoredKey);
-        QCOMPARE(part<QLineEdit>(&window, "Edit1")->echoMode(), QLineEdit::Password);
+        QCOMPARE(part<QLineEdit>(&window, SettingsParts::KeyField)->echoMode(),
+                 QLineEdit::Password);
     } else {
         QCOMPARE(shown.size(), 24);
         QVERIFY(shown.endsWith(QLatin1String(UserKeyTail)));
         QVERIFY(shown != StoredKey);
-        QCOMPARE(part<QLineEdit>(&window, "Edit1")->echoMode(), QLineEdit::Normal);
+        QCOMPARE(part<QLineEdit>(&window, SettingsParts::KeyField)->echoMode(), QLineEdit::Normal);
     }
     QVERIFY(!window.hasUnsavedChanges());
 
     MessageBox::clearHistory();
-    (save ? part<QPushButton>(&window, "ButtonSave") : part<QPushButton>(&window, "ButtonClose"))
+    (save ? part<QPushButton>(&window, SettingsParts::Save)
+          : part<QPushButton>(&window, SettingsParts::Close))
         ->click();
     QVERIFY(MessageBox::shownMessages().isEmpty()); // the new key asks nothing on close
     // A character outside the code page is stored as "?"; the stored key is
@@ -475,7 +491,7 @@ void TestSettingsWindow::exportThenRestoreGivesBackTheSameKey()
     open(window);
     const QString keyFile = path(QStringLiteral("spare.key"));
     FileDialog::setNextResult({keyFile});
-    part<FlatButton>(&window, "SpeedButton3")->click();
+    part<FlatButton>(&window, SettingsParts::ExportKey)->click();
 
     const FileDialogRequest request = FileDialog::requests().value(0);
     QCOMPARE(request.kind, FileDialogRequest::Kind::SaveFile);
@@ -488,17 +504,18 @@ void TestSettingsWindow::exportThenRestoreGivesBackTheSameKey()
     QCOMPARE(ReadKeyFile(keyFile, Key).value_or(QStringList()), QStringList{StoredKey});
 
     // Another key comes into force, then the spare copy is restored.
-    part<QPushButton>(&window, "ButtonClose")->click();
+    part<QPushButton>(&window, SettingsParts::Close)->click();
     QStringList other = lines();
     other[SettingsLine::PersonalKey] = QStringLiteral("Zyxwvutsrqpon%!+oKarnwyb");
     writeSettings(other);
     open(window);
-    QCOMPARE(part<QLineEdit>(&window, "Edit1")->text(), other[SettingsLine::PersonalKey]);
+    QCOMPARE(part<QLineEdit>(&window, SettingsParts::KeyField)->text(),
+             other[SettingsLine::PersonalKey]);
 
     FileDialog::clearHistory();
     FileDialog::setNextResult({keyFile});
     MessageBox::setNextAnswers({MessageAnswer::Yes});
-    part<FlatButton>(&window, "ButtonRestKey")->click();
+    part<FlatButton>(&window, SettingsParts::RestoreKey)->click();
 
     const FileDialogRequest openRequest = FileDialog::requests().value(0);
     QCOMPARE(openRequest.kind, FileDialogRequest::Kind::OpenFile);
@@ -506,7 +523,7 @@ void TestSettingsWindow::exportThenRestoreGivesBackTheSameKey()
     QCOMPARE(openRequest.filter, QStringLiteral("All|*.*|Key|*.key"));
     QCOMPARE(openRequest.selectedFilter, QStringLiteral("Key|*.key"));
     QCOMPARE(MessageBox::shownTexts(), QStringList{SaveNowGerman});
-    QCOMPARE(part<QLineEdit>(&window, "Edit1")->text(), StoredKey);
+    QCOMPARE(part<QLineEdit>(&window, SettingsParts::KeyField)->text(), StoredKey);
     QCOMPARE(readSettings().value(SettingsLine::PersonalKey), StoredKey);
     QVERIFY(window.isVisible()); // restoring the key does not close the window
 }
@@ -545,14 +562,14 @@ void TestSettingsWindow::restoreKeyAnswers()
     open(window);
     FileDialog::setNextResult({keyFile});
     MessageBox::setNextAnswers(answers);
-    part<FlatButton>(&window, "ButtonRestKey")->click();
+    part<FlatButton>(&window, SettingsParts::RestoreKey)->click();
 
     QCOMPARE(MessageBox::shownMessages().size(), answers.size());
-    QCOMPARE(part<QLineEdit>(&window, "Edit1")->text(), shown);
+    QCOMPARE(part<QLineEdit>(&window, SettingsParts::KeyField)->text(), shown);
     QCOMPARE(readSettings().value(SettingsLine::PersonalKey), stored);
     QVERIFY(!window.hasUnsavedChanges());
     MessageBox::clearHistory();
-    part<QPushButton>(&window, "ButtonClose")->click();
+    part<QPushButton>(&window, SettingsParts::Close)->click();
     QVERIFY(MessageBox::shownMessages().isEmpty());
     QCOMPARE(readSettings().value(SettingsLine::PersonalKey), stored);
 }
@@ -565,20 +582,20 @@ void TestSettingsWindow::restoreKeyFailures()
 
     // Cancelled dialog: nothing.
     FileDialog::setNextResult({});
-    part<FlatButton>(&window, "ButtonRestKey")->click();
+    part<FlatButton>(&window, SettingsParts::RestoreKey)->click();
     // A file that cannot be read: the error is reported, the key stays.
     FileDialog::setNextResult({path(QStringLiteral("missing.key"))});
-    part<FlatButton>(&window, "ButtonRestKey")->click();
+    part<FlatButton>(&window, SettingsParts::RestoreKey)->click();
     QCOMPARE(MessageBox::shownMessages().size(), 1);
     QCOMPARE(MessageBox::shownMessages().constFirst().icon, MessageIcon::Error);
-    QCOMPARE(part<QLineEdit>(&window, "Edit1")->text(), StoredKey);
-    QCOMPARE(settingsValues().personalKey, StoredKey);
+    QCOMPARE(part<QLineEdit>(&window, SettingsParts::KeyField)->text(), StoredKey);
+    QCOMPARE(m_shared.personalKey, StoredKey);
 
     // An export into a folder that does not exist is reported too.
     MessageBox::clearHistory();
     MessageBox::setAutoAnswer(true);
     FileDialog::setNextResult({path(QStringLiteral("no/such/folder/x.key"))});
-    part<FlatButton>(&window, "SpeedButton3")->click();
+    part<FlatButton>(&window, SettingsParts::ExportKey)->click();
     QCOMPARE(MessageBox::shownMessages().size(), 1);
     QCOMPARE(MessageBox::shownMessages().constFirst().icon, MessageIcon::Error);
     QVERIFY(window.isVisible());
@@ -596,8 +613,8 @@ void TestSettingsWindow::backupIntoFolderWithOlderCopies()
 
     SettingsWindow window;
     open(window);
-    part<FlatButton>(&window, "ToolButton8")->click();
-    part<FlatButton>(&window, "ToolButton8")
+    part<FlatButton>(&window, SettingsParts::Backup)->click();
+    part<FlatButton>(&window, SettingsParts::Backup)
         ->click(); // twice in one opening: each run reports its own count
 
     QCOMPARE(
@@ -611,11 +628,12 @@ void TestSettingsWindow::backupIntoFolderWithOlderCopies()
     QVERIFY(!QFile::exists(backup + QStringLiteral("/.hidden")));
     QVERIFY(!QFile::exists(backup + QStringLiteral("/sub")));
     // The field now ends with a delimiter: a change, offered on closing.
-    QCOMPARE(part<QLineEdit>(&window, "EditBackup")->text(), backup + QStringLiteral("/"));
+    QCOMPARE(part<QLineEdit>(&window, SettingsParts::BackupField)->text(),
+             backup + QStringLiteral("/"));
     QVERIFY(window.hasUnsavedChanges());
     MessageBox::clearHistory();
     MessageBox::setNextAnswers({MessageAnswer::Yes});
-    part<QPushButton>(&window, "ButtonClose")->click();
+    part<QPushButton>(&window, SettingsParts::Close)->click();
     QCOMPARE(MessageBox::shownTexts(), QStringList{SaveNowGerman});
     QCOMPARE(readSettings().value(SettingsLine::BackupFolder), backup + QStringLiteral("/"));
 }
@@ -628,7 +646,7 @@ void TestSettingsWindow::backupWithEmptyFieldWarnsAndOffersTheChooser()
     SettingsWindow window;
     open(window, 1);
     FileDialog::setNextResult({}); // the chooser is cancelled
-    part<FlatButton>(&window, "ToolButton8")->click();
+    part<FlatButton>(&window, SettingsParts::Backup)->click();
 
     QCOMPARE(MessageBox::shownTexts(),
              QStringList{QStringLiteral("Select the target directory first!")});
@@ -665,12 +683,12 @@ void TestSettingsWindow::chooseBackupFolder()
     const QString folder = chosen.isEmpty() ? QString() : path(chosen);
     FileDialog::setNextResult(folder.isEmpty() ? QStringList() : QStringList{folder});
     MessageBox::setNextAnswers(answers);
-    part<FlatButton>(&window, "SpeedButton5")->click();
+    part<FlatButton>(&window, SettingsParts::ChooseBackupFolder)->click();
 
     QCOMPARE(FileDialog::requests().value(0).directory, path(QStringLiteral("backup")));
     QCOMPARE(MessageBox::shownTexts(),
              answers.isEmpty() ? QStringList() : QStringList{QStringLiteral("Resume new path?")});
-    QCOMPARE(part<QLineEdit>(&window, "EditBackup")->text(),
+    QCOMPARE(part<QLineEdit>(&window, SettingsParts::BackupField)->text(),
              taken ? folder : path(QStringLiteral("backup")));
     QCOMPARE(window.hasUnsavedChanges(), taken);
 }
@@ -694,7 +712,7 @@ void TestSettingsWindow::restoreDataThenClose()
 
     SettingsWindow window;
     open(window);
-    part<FlatButton>(&window, "ToolButtonRestore")->click();
+    part<FlatButton>(&window, SettingsParts::RestoreData)->click();
     const QStringList shown = MessageBox::shownTexts();
     QCOMPARE(shown.size(), 2);
     QCOMPARE(shown.at(0), QStringLiteral("Daten jetzt wiederherstellen?"));
@@ -703,18 +721,19 @@ void TestSettingsWindow::restoreDataThenClose()
         QStringLiteral("1 Dateien wiederhergestellt.\nDie bisherigen Dateien liegen in: ")));
     // The window shows what was restored, and restoring is no change of its
     // own: closing asks nothing.
-    QCOMPARE(part<QLineEdit>(&window, "Edit1")->text(), saved[SettingsLine::PersonalKey]);
+    QCOMPARE(part<QLineEdit>(&window, SettingsParts::KeyField)->text(),
+             saved[SettingsLine::PersonalKey]);
     QCOMPARE(window.language(), Language::English);
-    QVERIFY(part<QRadioButton>(&window, "RadioEnglish")->isChecked());
+    QVERIFY(part<QRadioButton>(&window, SettingsParts::English)->isChecked());
     QVERIFY(!window.hasUnsavedChanges());
     MessageBox::clearHistory();
     QFETCH(QString, closeWith);
     if (closeWith == QLatin1String("save")) {
-        part<QLineEdit>(&window, "EditBackup")->setFocus();
-        QTest::keyClicks(part<QLineEdit>(&window, "EditBackup"), QStringLiteral("/"));
-        part<QPushButton>(&window, "ButtonSave")->click();
+        part<QLineEdit>(&window, SettingsParts::BackupField)->setFocus();
+        QTest::keyClicks(part<QLineEdit>(&window, SettingsParts::BackupField), QStringLiteral("/"));
+        part<QPushButton>(&window, SettingsParts::Save)->click();
     } else {
-        part<QPushButton>(&window, "ButtonClose")->click();
+        part<QPushButton>(&window, SettingsParts::Close)->click();
     }
     QVERIFY(MessageBox::shownMessages().isEmpty());
     // A save after the restore keeps the restored key and language.
@@ -731,10 +750,10 @@ void TestSettingsWindow::fileManagerAndHelpOpenWhereTheyShould()
     SettingsWindow window;
     open(window);
 
-    part<QLineEdit>(&window, "Edit3")
+    part<QLineEdit>(&window, SettingsParts::DataPathField)
         ->setText(QStringLiteral("  ") + path(QStringLiteral("backup")) + QStringLiteral(" "));
-    part<FlatButton>(&window, "SpeedButton1")->click();
-    QTest::keyClick(part<QLineEdit>(&window, "EditBackup"), Qt::Key_F1);
+    part<FlatButton>(&window, SettingsParts::ShowDataFolder)->click();
+    QTest::keyClick(part<QLineEdit>(&window, SettingsParts::BackupField), Qt::Key_F1);
     QCOMPARE(DesktopServices::openedUrls(),
              (QList<QUrl>{QUrl::fromLocalFile(path(QStringLiteral("backup"))),
                           HelpFile::contextUrl(help, 40)}));
@@ -754,17 +773,17 @@ void TestSettingsWindow::restoreKeepsTheChosenBackupFolder()
     SettingsWindow window;
     open(window);
     FileDialog::setNextResults({QStringList{backup}});
-    part<FlatButton>(&window, "SpeedButton5")->click();
-    QCOMPARE(part<QLineEdit>(&window, "EditBackup")->text(), backup);
-    part<FlatButton>(&window, "ToolButtonRestore")->click();
+    part<FlatButton>(&window, SettingsParts::ChooseBackupFolder)->click();
+    QCOMPARE(part<QLineEdit>(&window, SettingsParts::BackupField)->text(), backup);
+    part<FlatButton>(&window, SettingsParts::RestoreData)->click();
     QVERIFY(MessageBox::shownTexts().last().startsWith(
         QStringLiteral("1 Dateien wiederhergestellt.\n")));
-    QCOMPARE(part<QLineEdit>(&window, "EditBackup")->text(), backup);
+    QCOMPARE(part<QLineEdit>(&window, SettingsParts::BackupField)->text(), backup);
     QVERIFY(window.hasUnsavedChanges());
 
     MessageBox::clearHistory();
     MessageBox::setNextAnswers({MessageAnswer::Yes});
-    part<QPushButton>(&window, "ButtonClose")->click();
+    part<QPushButton>(&window, SettingsParts::Close)->click();
     QCOMPARE(MessageBox::shownTexts(), QStringList{SaveNowGerman});
     QCOMPARE(readSettings().value(SettingsLine::BackupFolder), backup);
 }
@@ -783,7 +802,8 @@ void TestSettingsWindow::captionsShareOneSize()
     SettingsWindow window;
     open(window, language);
     QSet<int> sizes;
-    for (const char *name : {"Label1", "Label2", "Label3", "Label4"}) {
+    for (const char *name : {SettingsParts::PasswordCaption, SettingsParts::KeyCaption,
+                             SettingsParts::BackupCaption, SettingsParts::DataPathCaption}) {
         QLabel *caption = part<QLabel>(&window, name);
         sizes.insert(caption->font().pixelSize());
         QVERIFY2(caption->fontMetrics().horizontalAdvance(caption->text()) <= caption->width(),
@@ -797,10 +817,10 @@ void TestSettingsWindow::maskedKeyShowsFromItsFirstCharacter()
     writeSettings(lines());
     SettingsWindow window;
     open(window);
-    QLineEdit *key = part<QLineEdit>(&window, "Edit1");
+    QLineEdit *key = part<QLineEdit>(&window, SettingsParts::KeyField);
     QCOMPARE(key->echoMode(), QLineEdit::Password);
     QCOMPARE(key->cursorPosition(), 0);
-    part<FlatButton>(&window, "ButtonPchar")->click();
+    part<FlatButton>(&window, SettingsParts::MaskKey)->click();
     QCOMPARE(key->cursorPosition(), 0);
 }
 
@@ -811,11 +831,11 @@ void TestSettingsWindow::reopeningKeepsThePlace()
     open(window);
     const QPoint first = window.pos();
     for (int opening = 2; opening <= 3; ++opening) {
-        part<QPushButton>(&window, "ButtonClose")->click();
+        part<QPushButton>(&window, SettingsParts::Close)->click();
         open(window);
         QCOMPARE(window.pos(), first);
     }
-    part<QPushButton>(&window, "ButtonClose")->click();
+    part<QPushButton>(&window, SettingsParts::Close)->click();
 }
 
 // The format for new files goes into its own owner-only file as soon as it
@@ -828,15 +848,15 @@ void TestSettingsWindow::formatChoiceIsStoredOnItsOwn()
     {
         SettingsWindow window;
         open(window);
-        QVERIFY(part<QRadioButton>(&window, "FormatCompatible")->isChecked());
-        QTest::mouseClick(part<QRadioButton>(&window, "FormatAge"), Qt::LeftButton);
+        QVERIFY(part<QRadioButton>(&window, SettingsParts::CompatibleFormat)->isChecked());
+        QTest::mouseClick(part<QRadioButton>(&window, SettingsParts::AgeFormat), Qt::LeftButton);
         QCOMPARE(FormatChoice::load(dataFolder()), FileFormat::Age);
         QVERIFY(TestFiles::read(formatFile).contains("age"));
         QCOMPARE(QFile::permissions(formatFile), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                      QFileDevice::ReadUser |
                                                      QFileDevice::WriteUser);
         QVERIFY(!window.hasUnsavedChanges());
-        part<QPushButton>(&window, "ButtonClose")->click();
+        part<QPushButton>(&window, SettingsParts::Close)->click();
         QVERIFY(!window.isVisible());
         QVERIFY(MessageBox::shownMessages().isEmpty());
     }
@@ -844,10 +864,10 @@ void TestSettingsWindow::formatChoiceIsStoredOnItsOwn()
 
     SettingsWindow window;
     open(window);
-    QVERIFY(part<QRadioButton>(&window, "FormatAge")->isChecked());
-    QTest::mouseClick(part<QRadioButton>(&window, "FormatCompatible"), Qt::LeftButton);
+    QVERIFY(part<QRadioButton>(&window, SettingsParts::AgeFormat)->isChecked());
+    QTest::mouseClick(part<QRadioButton>(&window, SettingsParts::CompatibleFormat), Qt::LeftButton);
     QCOMPARE(FormatChoice::load(dataFolder()), FileFormat::Compatible);
-    part<QPushButton>(&window, "ButtonClose")->click();
+    part<QPushButton>(&window, SettingsParts::Close)->click();
     QCOMPARE(TestFiles::read(iniPath()), before);
 }
 

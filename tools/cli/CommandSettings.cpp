@@ -54,7 +54,7 @@ public:
         }
         QString error;
         const std::optional<QStringList> lines =
-            ReadSettingsLines(path, QByteArray(ApplicationTextKey), &error);
+            SettingsFile::readLines(path, QByteArray(ApplicationTextKey), &error);
         if (!lines) {
             io.err << "velmora2-cli: cannot read the settings file " << error << '\n';
             return ExitUsage;

@@ -1,15 +1,13 @@
 #include "KeySource.h"
 
 #include "core/TextTrim.h"
-#include "filetexts/FileProblemText.h"
 #include "keys/ApplicationTextKey.h"
-#include "keys/KeyFile.h"
+#include "keys/ExternalKey.h"
 #include "platform/DataFolder.h"
-#include "platform/SafeOpen.h"
 #include "settings/SettingsFile.h"
+#include "settings/StoredSettings.h"
 
 #include <QDir>
-#include <QFileInfo>
 
 namespace {
 
@@ -44,16 +42,15 @@ std::optional<QString> takeKeyFileOption(QStringList &args, bool *missingPath)
 std::optional<QString> keyFromKeyFile(const QString &path, CliIo &io)
 {
     QString error;
-    const std::optional<QStringList> lines =
-        ReadKeyFile(path, QByteArray(ApplicationTextKey), &error);
-    if (!lines) {
+    const std::optional<ExternalKey> key =
+        ExternalKey::load(path, QByteArray(ApplicationTextKey), &error);
+    if (!key) {
         io.err << "velmora2-cli: cannot read the key file " << error << '\n';
         return std::nullopt;
     }
-    const QString key = lines->isEmpty() ? QString() : lines->first();
-    if (key.isEmpty())
-        io.err << "velmora2-cli: No key specified! Will use default key!\n";
-    return key;
+    if (key->keyText.isEmpty())
+        io.err << "velmora2-cli: " << ExternalKey::defaultKeyWarning(Language::English) << '\n';
+    return key->keyText;
 }
 
 } // namespace
@@ -66,28 +63,23 @@ QString defaultSettingsPath()
 std::optional<QString> personalKeyFromSettings(const QString &iniPath, CliIo &io)
 {
     const QString shown = QDir::toNativeSeparators(iniPath);
-    if (SafeOpen::kindAt(iniPath) == FileProblem::Kind::Missing) {
+    const SettingsReading reading = SettingsReader::read(iniPath, QByteArray(ApplicationTextKey));
+    switch (reading.status) {
+    case SettingsReading::Status::NoFile:
         io.err << "velmora2-cli: no key given and no settings file " << shown
                << " with a personal key (use --key-file or --key-stdin)\n";
         return std::nullopt;
-    }
-    // A key from a folder that others may write to could be theirs.
-    const FileProblem folder = DataFolder::check(QFileInfo(iniPath).absolutePath());
-    if (!folder.isNone()) {
-        io.err << "velmora2-cli: " << FileProblemText::dataFolderRefusal(folder, Language::English)
-               << '\n';
+    case SettingsReading::Status::FolderRefused:
+        // A key from a folder that others may write to could be theirs.
+        io.err << "velmora2-cli: " << reading.error << '\n';
         return std::nullopt;
-    }
-    QString error;
-    const std::optional<QStringList> lines =
-        ReadSettingsLines(iniPath, QByteArray(ApplicationTextKey), &error);
-    if (!lines) {
-        io.err << "velmora2-cli: cannot read the settings file " << error << '\n';
+    case SettingsReading::Status::Unreadable:
+        io.err << "velmora2-cli: cannot read the settings file " << reading.error << '\n';
         return std::nullopt;
+    case SettingsReading::Status::Read:
+        break;
     }
-    const QString key = lines->size() > SettingsLine::PersonalKey
-                            ? TextTrim::trimmed(lines->at(SettingsLine::PersonalKey))
-                            : QString();
+    const QString key = TextTrim::trimmed(reading.stored.personalKey.value_or(QString()));
     if (key.isEmpty()) {
         io.err << "velmora2-cli: the settings file " << shown
                << " holds no personal key (use --key-file or --key-stdin)\n";

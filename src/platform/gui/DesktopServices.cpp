@@ -32,7 +32,7 @@ bool openUrl(const QUrl &url)
     return QDesktopServices::openUrl(url);
 }
 
-bool ViewFile(const QString &path)
+bool viewFile(const QString &path)
 {
     return openUrl(QUrl::fromLocalFile(QDir::fromNativeSeparators(path)));
 }
@@ -42,7 +42,7 @@ bool showFolder(const QString &folder)
     return openUrl(QUrl::fromLocalFile(QDir::fromNativeSeparators(folder)));
 }
 
-bool RunHidden(const QString &file, const QStringList &arguments)
+bool runHidden(const QString &file, const QStringList &arguments)
 {
     record().programs.append(QStringList{file} + arguments);
     QProcess process;

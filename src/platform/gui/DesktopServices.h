@@ -14,15 +14,15 @@ namespace DesktopServices {
 // associated program. Returns whether the desktop accepted the request.
 bool openUrl(const QUrl &url);
 // Opens a file with the program that the desktop associates with it.
-bool ViewFile(const QString &path);
+bool viewFile(const QString &path);
 // Shows a folder in the file manager.
 bool showFolder(const QString &folder);
 // Starts `file` with `arguments` as a process of its own, without a window of
 // the program's and without waiting for it. Returns whether it started.
-bool RunHidden(const QString &file, const QStringList &arguments);
+bool runHidden(const QString &file, const QStringList &arguments);
 
-// Test seam: while recording is on, openUrl, ViewFile and showFolder only
-// record the address (nothing is opened); RunHidden is always real and
+// Test seam: while recording is on, openUrl, viewFile and showFolder only
+// record the address (nothing is opened); runHidden is always real and
 // always recorded.
 void setRecording(bool enabled);
 QList<QUrl> openedUrls();

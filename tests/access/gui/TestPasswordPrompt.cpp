@@ -1,6 +1,7 @@
 #include "RecordingKeyInjector.h"
 
 #include "WidgetPart.h"
+#include "WindowParts.h"
 #include "access/gui/DecoyLogWindow.h"
 #include "access/gui/PasswordPrompt.h"
 #include "access/gui/ResetConfirmDialog.h"
@@ -90,37 +91,42 @@ void TestPasswordPrompt::showPrompt(bool checkMode, const QString &checkPass, in
     else
         prompt->openForNewPassword(languageFromStored(lang));
     QVERIFY(QTest::qWaitForWindowActive(prompt.get()));
-    QCOMPARE(prompt->focusWidget(), part<QLineEdit>(prompt.get(), "MaskEdit1"));
+    QCOMPARE(prompt->focusWidget(),
+             part<QLineEdit>(prompt.get(), PasswordPromptParts::PasswordField));
 }
 
 void TestPasswordPrompt::type(const QString &text)
 {
     for (const QChar c : text)
-        QTest::keyClick(part<QLineEdit>(prompt.get(), "MaskEdit1"), c.toLatin1());
+        QTest::keyClick(part<QLineEdit>(prompt.get(), PasswordPromptParts::PasswordField),
+                        c.toLatin1());
 }
 
 void TestPasswordPrompt::typeKey(Qt::Key key, Qt::KeyboardModifiers modifiers)
 {
-    QTest::keyClick(part<QLineEdit>(prompt.get(), "MaskEdit1"), key, modifiers);
+    QTest::keyClick(part<QLineEdit>(prompt.get(), PasswordPromptParts::PasswordField), key,
+                    modifiers);
 }
 
 void TestPasswordPrompt::protectionOffGivesNoDecoys()
 {
     showPrompt(true, digestOfGeheim);
-    QVERIFY(
-        !part<QCheckBox>(prompt.get(), "CheckBox1")->isChecked()); // off when the program starts
+    QVERIFY(!part<QCheckBox>(prompt.get(), PasswordPromptParts::Protection)
+                 ->isChecked()); // off when the program starts
     type(QStringLiteral("geheim"));
-    QCOMPARE(part<QLineEdit>(prompt.get(), "MaskEdit1")->text(), QStringLiteral("geheim"));
+    QCOMPARE(part<QLineEdit>(prompt.get(), PasswordPromptParts::PasswordField)->text(),
+             QStringLiteral("geheim"));
     QVERIFY(prompt->decoyLog().isEmpty());
-    QVERIFY(part<QPlainTextEdit>(prompt.get(), "Memo1")->toPlainText().isEmpty());
+    QVERIFY(
+        part<QPlainTextEdit>(prompt.get(), PasswordPromptParts::DecoyLog)->toPlainText().isEmpty());
     QVERIFY(record.sent.isEmpty());
-    QVERIFY(part<QLineEdit>(prompt.get(), "Edit1")->text().isEmpty());
+    QVERIFY(part<QLineEdit>(prompt.get(), PasswordPromptParts::DecoyField)->text().isEmpty());
 }
 
 void TestPasswordPrompt::eachCharacterGetsFourToSevenDecoys()
 {
     showPrompt(true, digestOfGeheim);
-    part<QCheckBox>(prompt.get(), "CheckBox1")->setChecked(true);
+    part<QCheckBox>(prompt.get(), PasswordPromptParts::Protection)->setChecked(true);
     const QString typed = QStringLiteral("ge1m9z");
     QString expectedDecoyField;
     for (const QChar c : typed) {
@@ -135,19 +141,22 @@ void TestPasswordPrompt::eachCharacterGetsFourToSevenDecoys()
             QVERIFY(decoy >= u'!' && decoy <= u'z');
             expectedDecoyField.append(UnshiftedKey::of(decoy));
         }
-        QCOMPARE(prompt->focusWidget(), part<QLineEdit>(prompt.get(), "MaskEdit1"));
+        QCOMPARE(prompt->focusWidget(),
+                 part<QLineEdit>(prompt.get(), PasswordPromptParts::PasswordField));
     }
-    QCOMPARE(part<QLineEdit>(prompt.get(), "MaskEdit1")->text(),
+    QCOMPARE(part<QLineEdit>(prompt.get(), PasswordPromptParts::PasswordField)->text(),
              typed); // no decoy reached the password
-    QCOMPARE(part<QLineEdit>(prompt.get(), "Edit1")->text(), expectedDecoyField);
-    QCOMPARE(part<QPlainTextEdit>(prompt.get(), "Memo1")->toPlainText(), prompt->decoyLog());
+    QCOMPARE(part<QLineEdit>(prompt.get(), PasswordPromptParts::DecoyField)->text(),
+             expectedDecoyField);
+    QCOMPARE(part<QPlainTextEdit>(prompt.get(), PasswordPromptParts::DecoyLog)->toPlainText(),
+             prompt->decoyLog());
     QVERIFY(record.allToTarget);
-    QVERIFY(record.targetHadFocus); // every decoy went to Edit1 while it had the focus
+    QVERIFY(record.targetHadFocus); // every decoy went to the decoy field while it had the focus
 
     // The protection keeps its state when the prompt is shown again.
     prompt->hide();
     showPrompt(true, digestOfGeheim);
-    QVERIFY(part<QCheckBox>(prompt.get(), "CheckBox1")->isChecked());
+    QVERIFY(part<QCheckBox>(prompt.get(), PasswordPromptParts::Protection)->isChecked());
     QVERIFY(prompt->decoyLog().isEmpty());
 }
 
@@ -168,8 +177,9 @@ void TestPasswordPrompt::keysWithoutDecoys()
     QFETCH(int, key);
     QFETCH(int, modifiers);
     showPrompt(true, digestOfGeheim);
-    part<QCheckBox>(prompt.get(), "CheckBox1")->setChecked(true);
-    part<QLineEdit>(prompt.get(), "MaskEdit1")->setText(QStringLiteral("ab"));
+    part<QCheckBox>(prompt.get(), PasswordPromptParts::Protection)->setChecked(true);
+    part<QLineEdit>(prompt.get(), PasswordPromptParts::PasswordField)
+        ->setText(QStringLiteral("ab"));
     typeKey(Qt::Key(key), Qt::KeyboardModifiers(modifiers));
     QVERIFY2(record.sent.isEmpty(), qPrintable(record.sent));
     QVERIFY(prompt->decoyLog().isEmpty());
@@ -192,7 +202,7 @@ void TestPasswordPrompt::loggedCharacter()
     QFETCH(int, modifiers);
     QFETCH(QString, logged);
     showPrompt(true, digestOfGeheim);
-    part<QCheckBox>(prompt.get(), "CheckBox1")->setChecked(true);
+    part<QCheckBox>(prompt.get(), PasswordPromptParts::Protection)->setChecked(true);
     typeKey(Qt::Key(key), Qt::KeyboardModifiers(modifiers));
     QCOMPARE(prompt->decoyLog().left(1), logged);
     QCOMPARE(prompt->decoyLog().mid(1), record.sent);
@@ -201,13 +211,17 @@ void TestPasswordPrompt::loggedCharacter()
 void TestPasswordPrompt::shiftLetGoBeforeTheLetter()
 {
     showPrompt(true, digestOfGeheim);
-    part<QCheckBox>(prompt.get(), "CheckBox1")->setChecked(true);
-    QTest::keyPress(part<QLineEdit>(prompt.get(), "MaskEdit1"), Qt::Key_Shift);
-    QTest::keyPress(part<QLineEdit>(prompt.get(), "MaskEdit1"), 'G', Qt::ShiftModifier);
-    QTest::keyRelease(part<QLineEdit>(prompt.get(), "MaskEdit1"), Qt::Key_Shift);
+    part<QCheckBox>(prompt.get(), PasswordPromptParts::Protection)->setChecked(true);
+    QTest::keyPress(part<QLineEdit>(prompt.get(), PasswordPromptParts::PasswordField),
+                    Qt::Key_Shift);
+    QTest::keyPress(part<QLineEdit>(prompt.get(), PasswordPromptParts::PasswordField), 'G',
+                    Qt::ShiftModifier);
+    QTest::keyRelease(part<QLineEdit>(prompt.get(), PasswordPromptParts::PasswordField),
+                      Qt::Key_Shift);
     QVERIFY(record.sent.isEmpty()); // the Shift key is no character
-    QTest::keyRelease(part<QLineEdit>(prompt.get(), "MaskEdit1"), 'G');
-    QCOMPARE(part<QLineEdit>(prompt.get(), "MaskEdit1")->text(), QStringLiteral("G"));
+    QTest::keyRelease(part<QLineEdit>(prompt.get(), PasswordPromptParts::PasswordField), 'G');
+    QCOMPARE(part<QLineEdit>(prompt.get(), PasswordPromptParts::PasswordField)->text(),
+             QStringLiteral("G"));
     QCOMPARE(prompt->decoyLog(), QStringLiteral("g") + record.sent);
     QVERIFY(record.sent.size() >= 4);
 }
@@ -215,28 +229,30 @@ void TestPasswordPrompt::shiftLetGoBeforeTheLetter()
 void TestPasswordPrompt::decoyFieldLiesBeneathTheOkPanel()
 {
     showPrompt(true, digestOfGeheim);
-    QVERIFY(part<QLineEdit>(prompt.get(), "Edit1")->isVisible());
-    QVERIFY(part<RoundedPanel>(prompt.get(), "PanelOk")
-                ->geometry()
-                .contains(part<QLineEdit>(prompt.get(), "Edit1")->geometry()));
+    QVERIFY(part<QLineEdit>(prompt.get(), PasswordPromptParts::DecoyField)->isVisible());
+    QVERIFY(
+        part<RoundedPanel>(prompt.get(), PasswordPromptParts::OkPanel)
+            ->geometry()
+            .contains(part<QLineEdit>(prompt.get(), PasswordPromptParts::DecoyField)->geometry()));
     // Whatever point of the decoy field one looks at, the Ok panel is on top.
-    const QRect field = part<QLineEdit>(prompt.get(), "Edit1")->geometry();
+    const QRect field = part<QLineEdit>(prompt.get(), PasswordPromptParts::DecoyField)->geometry();
     for (const QPoint point : {field.topLeft(), field.center(), field.bottomRight()}) {
         QWidget *seen = prompt->childAt(point);
-        QVERIFY(seen == part<RoundedPanel>(prompt.get(), "PanelOk") ||
-                part<RoundedPanel>(prompt.get(), "PanelOk")->isAncestorOf(seen));
+        QVERIFY(seen == part<RoundedPanel>(prompt.get(), PasswordPromptParts::OkPanel) ||
+                part<RoundedPanel>(prompt.get(), PasswordPromptParts::OkPanel)->isAncestorOf(seen));
     }
-    QVERIFY(part<QLineEdit>(prompt.get(), "Edit1")->focusPolicy() != Qt::NoFocus);
-    QVERIFY(!part<QPlainTextEdit>(prompt.get(), "Memo1")->isVisible());
+    QVERIFY(part<QLineEdit>(prompt.get(), PasswordPromptParts::DecoyField)->focusPolicy() !=
+            Qt::NoFocus);
+    QVERIFY(!part<QPlainTextEdit>(prompt.get(), PasswordPromptParts::DecoyLog)->isVisible());
 }
 
 void TestPasswordPrompt::keyMemWindowFollowsTheLogAndOkClosesIt()
 {
     showPrompt(true, digestOfGeheim);
-    part<QCheckBox>(prompt.get(), "CheckBox1")->setChecked(true);
+    part<QCheckBox>(prompt.get(), PasswordPromptParts::Protection)->setChecked(true);
     type(QStringLiteral("ab"));
 
-    part<FlatButton>(prompt.get(), "SpeedButton3")->click();
+    part<FlatButton>(prompt.get(), PasswordPromptParts::ShowDecoyLog)->click();
     DecoyLogWindow *keyMem = prompt->decoyLogWindow();
     QVERIFY(keyMem->isVisible());
     QCOMPARE(keyMem->windowTitle(), QStringLiteral("Send to Keylogger"));
@@ -250,13 +266,16 @@ void TestPasswordPrompt::keyMemWindowFollowsTheLogAndOkClosesIt()
     QCOMPARE(keyMem->log(), prompt->decoyLog());
     QVERIFY(prompt->decoyLog().startsWith(u'a'));
 
-    part<FlatButton>(prompt.get(), "ButtonOk")->click(); // "abc" is wrong: the prompt stays
+    part<FlatButton>(prompt.get(), PasswordPromptParts::Ok)
+        ->click(); // "abc" is wrong: the prompt stays
     QVERIFY(prompt->isVisible());
     QVERIFY(!keyMem->isVisible());
     QVERIFY(prompt->decoyLog().isEmpty());
-    QVERIFY(part<QPlainTextEdit>(prompt.get(), "Memo1")->toPlainText().isEmpty());
-    QVERIFY(part<QLineEdit>(prompt.get(), "MaskEdit1")->text().isEmpty());
-    QCOMPARE(prompt->focusWidget(), part<QLineEdit>(prompt.get(), "MaskEdit1"));
+    QVERIFY(
+        part<QPlainTextEdit>(prompt.get(), PasswordPromptParts::DecoyLog)->toPlainText().isEmpty());
+    QVERIFY(part<QLineEdit>(prompt.get(), PasswordPromptParts::PasswordField)->text().isEmpty());
+    QCOMPARE(prompt->focusWidget(),
+             part<QLineEdit>(prompt.get(), PasswordPromptParts::PasswordField));
 }
 
 void TestPasswordPrompt::checkMode_data()
@@ -280,8 +299,8 @@ void TestPasswordPrompt::checkMode()
     QFETCH(QString, typed);
     QFETCH(bool, accepted);
     showPrompt(true, checkPass);
-    part<QLineEdit>(prompt.get(), "MaskEdit1")->setText(typed);
-    part<FlatButton>(prompt.get(), "ButtonOk")->click();
+    part<QLineEdit>(prompt.get(), PasswordPromptParts::PasswordField)->setText(typed);
+    part<FlatButton>(prompt.get(), PasswordPromptParts::Ok)->click();
     QCOMPARE(prompt->isVisible(), !accepted);
     QCOMPARE(prompt->answer().password, accepted ? checkPass : QString());
     if (accepted) {
@@ -289,14 +308,15 @@ void TestPasswordPrompt::checkMode()
     } else {
         QCOMPARE(MessageBox::shownTexts(), QStringList{QStringLiteral("Falsches Passwort!")});
         QCOMPARE(MessageBox::shownMessages().first().icon, MessageIcon::Error);
-        QVERIFY(part<QLineEdit>(prompt.get(), "MaskEdit1")->text().isEmpty());
+        QVERIFY(
+            part<QLineEdit>(prompt.get(), PasswordPromptParts::PasswordField)->text().isEmpty());
     }
 }
 
 void TestPasswordPrompt::enterActsAsOk()
 {
     showPrompt(true, digestOfAbc);
-    part<QCheckBox>(prompt.get(), "CheckBox1")->setChecked(true);
+    part<QCheckBox>(prompt.get(), PasswordPromptParts::Protection)->setChecked(true);
     type(QStringLiteral("abc"));
     typeKey(Qt::Key_Return);
     QVERIFY(!prompt->isVisible());
@@ -323,26 +343,28 @@ void TestPasswordPrompt::newPasswordMode()
     QFETCH(QString, pwd);
     QFETCH(bool, error);
     showPrompt(false, QString(), 1);
-    part<QLineEdit>(prompt.get(), "MaskEdit1")->setText(typed);
-    part<FlatButton>(prompt.get(), "ButtonOk")->click();
+    part<QLineEdit>(prompt.get(), PasswordPromptParts::PasswordField)->setText(typed);
+    part<FlatButton>(prompt.get(), PasswordPromptParts::Ok)->click();
     QVERIFY(!prompt->isVisible()); // closes even after the error
     QCOMPARE(prompt->answer().password, pwd);
     QCOMPARE(MessageBox::shownTexts(),
              error ? QStringList{QStringLiteral("Invalid password!")} : QStringList());
-    QVERIFY(part<QLineEdit>(prompt.get(), "MaskEdit1")->text().isEmpty());
+    QVERIFY(part<QLineEdit>(prompt.get(), PasswordPromptParts::PasswordField)->text().isEmpty());
 }
 
 void TestPasswordPrompt::fourthWrongEntryClosesThePrompt()
 {
     showPrompt(true, digestOfGeheim);
     for (int entry = 1; entry <= 3; ++entry) {
-        part<QLineEdit>(prompt.get(), "MaskEdit1")->setText(QStringLiteral("falsch"));
-        part<FlatButton>(prompt.get(), "ButtonOk")->click();
+        part<QLineEdit>(prompt.get(), PasswordPromptParts::PasswordField)
+            ->setText(QStringLiteral("falsch"));
+        part<FlatButton>(prompt.get(), PasswordPromptParts::Ok)->click();
         QVERIFY(prompt->isVisible());
         QCOMPARE(MessageBox::shownMessages().size(), entry);
     }
-    part<QLineEdit>(prompt.get(), "MaskEdit1")->setText(QStringLiteral("falsch"));
-    part<FlatButton>(prompt.get(), "ButtonOk")->click();
+    part<QLineEdit>(prompt.get(), PasswordPromptParts::PasswordField)
+        ->setText(QStringLiteral("falsch"));
+    part<FlatButton>(prompt.get(), PasswordPromptParts::Ok)->click();
     QVERIFY(!prompt->isVisible());
     QCOMPARE(MessageBox::shownMessages().size(), 3); // closed instead of a fourth error
     QVERIFY(prompt->answer().password.isEmpty());
@@ -350,12 +372,14 @@ void TestPasswordPrompt::fourthWrongEntryClosesThePrompt()
 
     // A new showing starts counting afresh, and the right password still works.
     showPrompt(true, digestOfGeheim);
-    part<QLineEdit>(prompt.get(), "MaskEdit1")->setText(QStringLiteral("falsch"));
-    part<FlatButton>(prompt.get(), "ButtonOk")->click();
+    part<QLineEdit>(prompt.get(), PasswordPromptParts::PasswordField)
+        ->setText(QStringLiteral("falsch"));
+    part<FlatButton>(prompt.get(), PasswordPromptParts::Ok)->click();
     QVERIFY(prompt->isVisible());
     QCOMPARE(prompt->wrongEntries(), 1);
-    part<QLineEdit>(prompt.get(), "MaskEdit1")->setText(QStringLiteral("geheim"));
-    part<FlatButton>(prompt.get(), "ButtonOk")->click();
+    part<QLineEdit>(prompt.get(), PasswordPromptParts::PasswordField)
+        ->setText(QStringLiteral("geheim"));
+    part<FlatButton>(prompt.get(), PasswordPromptParts::Ok)->click();
     QVERIFY(!prompt->isVisible());
     QCOMPARE(prompt->answer().password, digestOfGeheim);
 }
@@ -363,17 +387,18 @@ void TestPasswordPrompt::fourthWrongEntryClosesThePrompt()
 void TestPasswordPrompt::cancelKeepsNothing()
 {
     showPrompt(true, digestOfGeheim);
-    part<QCheckBox>(prompt.get(), "CheckBox1")->setChecked(true);
+    part<QCheckBox>(prompt.get(), PasswordPromptParts::Protection)->setChecked(true);
     type(QStringLiteral("geh"));
-    part<FlatButton>(prompt.get(), "SpeedButton3")->click();
-    part<FlatButton>(prompt.get(), "ButtonQuit")->click();
+    part<FlatButton>(prompt.get(), PasswordPromptParts::ShowDecoyLog)->click();
+    part<FlatButton>(prompt.get(), PasswordPromptParts::Cancel)->click();
     QVERIFY(!prompt->isVisible());
     QVERIFY(!prompt->decoyLogWindow()->isVisible());
     QVERIFY(prompt->answer().password.isEmpty());
     // Neither the entry nor the log keeps the typed characters after closing.
-    QVERIFY(part<QLineEdit>(prompt.get(), "MaskEdit1")->text().isEmpty());
+    QVERIFY(part<QLineEdit>(prompt.get(), PasswordPromptParts::PasswordField)->text().isEmpty());
     QVERIFY(prompt->decoyLog().isEmpty());
-    QVERIFY(part<QPlainTextEdit>(prompt.get(), "Memo1")->toPlainText().isEmpty());
+    QVERIFY(
+        part<QPlainTextEdit>(prompt.get(), PasswordPromptParts::DecoyLog)->toPlainText().isEmpty());
     QVERIFY(prompt->decoyLogWindow()->log().isEmpty());
 }
 
@@ -390,25 +415,28 @@ void TestPasswordPrompt::resetConfirmation()
     QFETCH(bool, yes);
     QFETCH(int, lang);
     showPrompt(true, digestOfGeheim, lang);
-    part<QLineEdit>(prompt.get(), "MaskEdit1")->setText(QStringLiteral("ge"));
+    part<QLineEdit>(prompt.get(), PasswordPromptParts::PasswordField)
+        ->setText(QStringLiteral("ge"));
     ResetConfirmDialog *info = prompt->resetConfirmDialog();
     bool answered = false;
     QTimer::singleShot(0, info, [&] {
         QVERIFY(info->isVisible());
         QVERIFY(!info->confirmed()); // cleared when shown
-        QCOMPARE(part<QLabel>(info, "Label3")->text(),
+        QCOMPARE(part<QLabel>(info, ResetConfirmParts::Question)->text(),
                  lang == 0 ? QStringLiteral("Jetzt fortfahren?") : QStringLiteral("Continue?"));
-        QVERIFY(part<QPushButton>(info, "BitBtn1")->isDefault());
-        (yes ? part<QPushButton>(info, "BitBtn1") : part<QPushButton>(info, "BitBtn2"))->click();
+        QVERIFY(part<QPushButton>(info, ResetConfirmParts::Yes)->isDefault());
+        (yes ? part<QPushButton>(info, ResetConfirmParts::Yes)
+             : part<QPushButton>(info, ResetConfirmParts::No))
+            ->click();
         answered = true;
     });
-    part<FlatButton>(prompt.get(), "SpeedButton2")->click();
+    part<FlatButton>(prompt.get(), PasswordPromptParts::ForgotPassword)->click();
     QVERIFY(answered);
     QCOMPARE(info->confirmed(), yes);
     QCOMPARE(prompt->answer().reset, yes);
     QCOMPARE(prompt->isVisible(), !yes);
     if (!yes)
-        QCOMPARE(part<QLineEdit>(prompt.get(), "MaskEdit1")->text(),
+        QCOMPARE(part<QLineEdit>(prompt.get(), PasswordPromptParts::PasswordField)->text(),
                  QStringLiteral("ge")); // unchanged
     QVERIFY(prompt->answer().password.isEmpty());
 }
@@ -427,11 +455,14 @@ void TestPasswordPrompt::escapeDoesNotCloseAndF1AsksForHelp()
 void TestPasswordPrompt::eyeButtonShowsAndHidesThePassword()
 {
     showPrompt(true, digestOfGeheim);
-    QCOMPARE(part<QLineEdit>(prompt.get(), "MaskEdit1")->echoMode(), QLineEdit::Password);
-    part<FlatButton>(prompt.get(), "ButtonView")->click();
-    QCOMPARE(part<QLineEdit>(prompt.get(), "MaskEdit1")->echoMode(), QLineEdit::Normal);
-    part<FlatButton>(prompt.get(), "ButtonView")->click();
-    QCOMPARE(part<QLineEdit>(prompt.get(), "MaskEdit1")->echoMode(), QLineEdit::Password);
+    QCOMPARE(part<QLineEdit>(prompt.get(), PasswordPromptParts::PasswordField)->echoMode(),
+             QLineEdit::Password);
+    part<FlatButton>(prompt.get(), PasswordPromptParts::ShowPassword)->click();
+    QCOMPARE(part<QLineEdit>(prompt.get(), PasswordPromptParts::PasswordField)->echoMode(),
+             QLineEdit::Normal);
+    part<FlatButton>(prompt.get(), PasswordPromptParts::ShowPassword)->click();
+    QCOMPARE(part<QLineEdit>(prompt.get(), PasswordPromptParts::PasswordField)->echoMode(),
+             QLineEdit::Password);
 }
 
 void TestPasswordPrompt::texts_data()
@@ -468,23 +499,24 @@ void TestPasswordPrompt::texts()
     showPrompt(true, digestOfGeheim, lang);
     ResetConfirmDialog *info = prompt->resetConfirmDialog();
     info->setLanguage(languageFromStored(lang));
-    const QStringList actual{part<QLabel>(prompt.get(), "Label1")->text(),
-                             part<FlatButton>(prompt.get(), "ButtonView")->hint(),
-                             part<QCheckBox>(prompt.get(), "CheckBox1")->text(),
-                             part<FlatButton>(prompt.get(), "ButtonQuit")->text(),
-                             part<FlatButton>(prompt.get(), "SpeedButton2")->text(),
-                             prompt->errorText(),
-                             info->windowTitle(),
-                             part<QPushButton>(info, "BitBtn1")->text(),
-                             part<QPushButton>(info, "BitBtn2")->text()};
+    const QStringList actual{
+        part<QLabel>(prompt.get(), PasswordPromptParts::Caption)->text(),
+        part<FlatButton>(prompt.get(), PasswordPromptParts::ShowPassword)->hint(),
+        part<QCheckBox>(prompt.get(), PasswordPromptParts::Protection)->text(),
+        part<FlatButton>(prompt.get(), PasswordPromptParts::Cancel)->text(),
+        part<FlatButton>(prompt.get(), PasswordPromptParts::ForgotPassword)->text(),
+        prompt->errorText(),
+        info->windowTitle(),
+        part<QPushButton>(info, ResetConfirmParts::Yes)->text(),
+        part<QPushButton>(info, ResetConfirmParts::No)->text()};
     QCOMPARE(actual.mid(0, expected.size()), expected);
     QCOMPARE(prompt->windowTitle(), QStringLiteral("Anti-KeyLogin"));
-    QCOMPARE(part<FlatButton>(prompt.get(), "ButtonOk")->text(), QStringLiteral("Ok"));
-    QCOMPARE(part<FlatButton>(prompt.get(), "SpeedButton3")->hint(),
+    QCOMPARE(part<FlatButton>(prompt.get(), PasswordPromptParts::Ok)->text(), QStringLiteral("Ok"));
+    QCOMPARE(part<FlatButton>(prompt.get(), PasswordPromptParts::ShowDecoyLog)->hint(),
              QStringLiteral("Keylogger info"));
     // Decoys stay inside the program here, and the protection box says so.
     QVERIFY(!prompt->keyInjector().reachesSystemInput());
-    QVERIFY(part<QCheckBox>(prompt.get(), "CheckBox1")
+    QVERIFY(part<QCheckBox>(prompt.get(), PasswordPromptParts::Protection)
                 ->toolTip()
                 .contains(lang == 0 ? QStringLiteral("programmintern")
                                     : QStringLiteral("inside the program")));

@@ -1,6 +1,7 @@
 #include "RecordingKeyInjector.h"
 
 #include "WidgetPart.h"
+#include "WindowParts.h"
 #include "access/gui/PasswordActions.h"
 #include "access/gui/PasswordPrompt.h"
 #include "access/gui/ResetConfirmDialog.h"
@@ -91,23 +92,25 @@ PromptScript typeAndOk(const QString &text, int times = 1)
 {
     return [text, times](PasswordPrompt &pwd) {
         for (int i = 0; i < times && pwd.isVisible(); ++i) {
-            QTest::keyClicks(part<QLineEdit>(&pwd, "MaskEdit1"), text);
-            part<FlatButton>(&pwd, "ButtonOk")->click();
+            QTest::keyClicks(part<QLineEdit>(&pwd, PasswordPromptParts::PasswordField), text);
+            part<FlatButton>(&pwd, PasswordPromptParts::Ok)->click();
         }
     };
 }
 
 PromptScript cancel()
 {
-    return [](PasswordPrompt &pwd) { part<FlatButton>(&pwd, "ButtonQuit")->click(); };
+    return
+        [](PasswordPrompt &pwd) { part<FlatButton>(&pwd, PasswordPromptParts::Cancel)->click(); };
 }
 
 PromptScript confirmReset()
 {
     return [](PasswordPrompt &pwd) {
         ResetConfirmDialog *info = pwd.resetConfirmDialog();
-        QTimer::singleShot(0, info, [info] { part<QPushButton>(info, "BitBtn1")->click(); });
-        part<FlatButton>(&pwd, "SpeedButton2")->click();
+        QTimer::singleShot(0, info,
+                           [info] { part<QPushButton>(info, ResetConfirmParts::Yes)->click(); });
+        part<FlatButton>(&pwd, PasswordPromptParts::ForgotPassword)->click();
     };
 }
 
@@ -162,8 +165,8 @@ void TestPasswordStartupAndSettings::startupCheck()
     QString caption;
     bool resetOffered = false;
     whenShown([&](PasswordPrompt &pwd) {
-        caption = part<QLabel>(&pwd, "Label1")->text();
-        resetOffered = !part<FlatButton>(&pwd, "SpeedButton2")->isHidden();
+        caption = part<QLabel>(&pwd, PasswordPromptParts::Caption)->text();
+        resetOffered = !part<FlatButton>(&pwd, PasswordPromptParts::ForgotPassword)->isHidden();
         user(pwd);
     });
     QCOMPARE(askStartupPassword(*prompt, stored, Language::English), result);
@@ -204,10 +207,10 @@ void TestPasswordStartupAndSettings::setPassword()
     int saveCalls = 0;
     bool linkHidden = false;
     whenShown([&](PasswordPrompt &pwd) {
-        linkHidden = part<FlatButton>(&pwd, "SpeedButton2")->isHidden();
+        linkHidden = part<FlatButton>(&pwd, PasswordPromptParts::ForgotPassword)->isHidden();
         MessageBox::setNextAnswers(answers);
-        QTest::keyClicks(part<QLineEdit>(&pwd, "MaskEdit1"), typed);
-        part<FlatButton>(&pwd, "ButtonOk")->click();
+        QTest::keyClicks(part<QLineEdit>(&pwd, PasswordPromptParts::PasswordField), typed);
+        part<FlatButton>(&pwd, PasswordPromptParts::Ok)->click();
     });
     const bool stored = PasswordActions::SetPassword(nullptr, *prompt, Language::German,
                                                      acceptedPassword, [&] { ++saveCalls; });
@@ -220,7 +223,7 @@ void TestPasswordStartupAndSettings::setPassword()
     QVERIFY(prompt->answer().password.isEmpty()); // the typed text is not kept
     // The start-up check offers the reset again.
     prompt->openForPassword(digestOfGeheim, Language::German);
-    QVERIFY(!part<FlatButton>(prompt.get(), "SpeedButton2")->isHidden());
+    QVERIFY(!part<FlatButton>(prompt.get(), PasswordPromptParts::ForgotPassword)->isHidden());
     prompt->reject();
 }
 

@@ -1,7 +1,7 @@
 #include "keys/ApplicationTextKey.h"
 #include "platform/AtomicFile.h"
 #include "settings/SettingsFile.h"
-#include "settings/SettingsWindowIni.h"
+#include "settings/SettingsWindowValues.h"
 
 #include "ScriptedPrompter.h"
 #include "TestFiles.h"
@@ -27,19 +27,19 @@ struct Fixture
     Fixture()
     {
         values.dataFolder = dir.path() + QLatin1Char('/');
-        values.DataPath = values.dataFolder;
-        fields.dataPathField = values.DataPath;
+        values.dataPath = values.dataFolder;
+        fields.dataPathField = values.dataPath;
     }
 
     QStringList lines() const
     {
-        return ReadSettingsLines(ini, appKey).value_or(QStringList{"<unreadable>"});
+        return SettingsFile::readLines(ini, appKey).value_or(QStringList{"<unreadable>"});
     }
 };
 
 } // namespace
 
-class TestSettingsWindowIni : public QObject
+class TestSettingsWindowValues : public QObject
 {
     Q_OBJECT
 
@@ -53,10 +53,10 @@ private Q_SLOTS:
         f.fields.language = Language::English;
         f.fields.dataPathField = f.dir.path() + QStringLiteral("  ");
         f.fields.backupField = QStringLiteral(" /backup ");
-        f.fields.DataChanged = true;
+        f.fields.dataChanged = true;
 
-        QVERIFY(SaveIni(f.ini, appKey, f.values, f.fields, f.prompter));
-        QVERIFY(!f.fields.DataChanged);
+        QVERIFY(saveWindowSettings(f.ini, appKey, f.values, f.fields, f.prompter));
+        QVERIFY(!f.fields.dataChanged);
         QVERIFY(f.prompter.messages.isEmpty());
         const QStringList lines = f.lines();
         QCOMPARE(lines.size(), 12); // 11 and the decoded final line break
@@ -85,10 +85,10 @@ private Q_SLOTS:
         QStringList existing;
         for (int i = 0; i < existingLines; ++i)
             existing.append(QStringLiteral("old %1").arg(i));
-        QVERIFY(WriteSettingsLines(f.ini, appKey, existing));
+        QVERIFY(SettingsFile::writeLines(f.ini, appKey, existing));
         const int readBack = existingLines + 1; // with the decoded final line break
 
-        QVERIFY(SaveIni(f.ini, appKey, f.values, f.fields, f.prompter));
+        QVERIFY(saveWindowSettings(f.ini, appKey, f.values, f.fields, f.prompter));
         const QStringList lines = f.lines();
         QCOMPARE(lines.size(), qMax(readBack, expectedLines) + 1);
         for (const int kept : {1, 5, 6, 7, 11, 12, 13, 14}) {
@@ -110,19 +110,19 @@ private Q_SLOTS:
         f.fields.language = Language::German;
         f.fields.dataPathField = dataPath.path();
         f.fields.backupField = QStringLiteral("/some/backup/");
-        QVERIFY(SaveIni(f.ini, appKey, f.values, f.fields, f.prompter));
+        QVERIFY(saveWindowSettings(f.ini, appKey, f.values, f.fields, f.prompter));
 
         SettingsValues values;
         values.dataFolder = f.values.dataFolder;
         SettingsWindowFields fields;
         fields.language = Language::English;
-        QCOMPARE(LoadIni(f.ini, appKey, values, fields), IniLoad::Loaded);
+        QCOMPARE(fields.load(f.ini, appKey, values), SettingsReading::Status::Read);
         QCOMPARE(values.acceptedPassword, QStringLiteral("digest"));
         QCOMPARE(fields.passwordField, QStringLiteral("digest"));
         QCOMPARE(values.personalKey, QStringLiteral("K\u00E9y!%+"));
         QCOMPARE(fields.keyField, values.personalKey);
         QCOMPARE(fields.language, Language::German);
-        QCOMPARE(values.DataPath, dataPath.path());
+        QCOMPARE(values.dataPath, dataPath.path());
         QCOMPARE(fields.dataPathField, dataPath.path());
         QCOMPARE(fields.backupField, QStringLiteral("/some/backup/"));
         QCOMPARE(values.carriedValue, QStringLiteral("carried"));
@@ -147,8 +147,8 @@ private Q_SLOTS:
         QFETCH(QString, line);
         QFETCH(int, language);
         Fixture f;
-        QVERIFY(WriteSettingsLines(f.ini, appKey, {"", "", "", line}));
-        QCOMPARE(LoadIni(f.ini, appKey, f.values, f.fields), IniLoad::Loaded);
+        QVERIFY(SettingsFile::writeLines(f.ini, appKey, {"", "", "", line}));
+        QCOMPARE(f.fields.load(f.ini, appKey, f.values), SettingsReading::Status::Read);
         QCOMPARE(f.fields.language, languageFromStored(language));
     }
 
@@ -169,10 +169,11 @@ private Q_SLOTS:
             line = f.dir.filePath("plain.txt");
             QVERIFY(TestFiles::write(line, "x"));
         }
-        QVERIFY(WriteSettingsLines(f.ini, appKey, {"", "", "", "1", line, "", "", "", "", "", ""}));
-        f.values.DataPath = QStringLiteral("previous");
-        QCOMPARE(LoadIni(f.ini, appKey, f.values, f.fields), IniLoad::Loaded);
-        QCOMPARE(f.values.DataPath, f.values.dataFolder);
+        QVERIFY(SettingsFile::writeLines(f.ini, appKey,
+                                         {"", "", "", "1", line, "", "", "", "", "", ""}));
+        f.values.dataPath = QStringLiteral("previous");
+        QCOMPARE(f.fields.load(f.ini, appKey, f.values), SettingsReading::Status::Read);
+        QCOMPARE(f.values.dataPath, f.values.dataFolder);
         QCOMPARE(f.fields.dataPathField, f.values.dataFolder);
     }
 
@@ -189,14 +190,14 @@ private Q_SLOTS:
         f.fields.language = Language::German;
         f.fields.backupField = QStringLiteral("kept backup");
         f.values.carriedValue = QStringLiteral("kept carried");
-        f.values.DataPath = QStringLiteral("kept path");
-        QCOMPARE(LoadIni(f.ini, appKey, f.values, f.fields), IniLoad::Loaded);
+        f.values.dataPath = QStringLiteral("kept path");
+        QCOMPARE(f.fields.load(f.ini, appKey, f.values), SettingsReading::Status::Read);
         QCOMPARE(f.values.acceptedPassword, QStringLiteral("pw"));
         QCOMPARE(f.values.personalKey, QStringLiteral("key"));
         QCOMPARE(f.fields.language, Language::German);
         QCOMPARE(f.fields.backupField, QStringLiteral("kept backup"));
         QCOMPARE(f.values.carriedValue, QStringLiteral("kept carried"));
-        QCOMPARE(f.values.DataPath, QStringLiteral("kept path"));
+        QCOMPARE(f.values.dataPath, QStringLiteral("kept path"));
         QVERIFY(f.prompter.messages.isEmpty());
     }
 
@@ -205,7 +206,7 @@ private Q_SLOTS:
         Fixture f;
         f.values.acceptedPassword = QStringLiteral("kept");
         f.fields.backupField = QStringLiteral("kept");
-        QCOMPARE(LoadIni(f.ini, appKey, f.values, f.fields), IniLoad::NoFile);
+        QCOMPARE(f.fields.load(f.ini, appKey, f.values), SettingsReading::Status::NoFile);
         QCOMPARE(f.values.acceptedPassword, QStringLiteral("kept"));
         QCOMPARE(f.fields.backupField, QStringLiteral("kept"));
     }
@@ -213,11 +214,11 @@ private Q_SLOTS:
     void failedSaveShowsTheErrorAndKeepsTheFile()
     {
         Fixture f;
-        QVERIFY(WriteSettingsLines(f.ini, appKey, {"digest", "", "key"}));
+        QVERIFY(SettingsFile::writeLines(f.ini, appKey, {"digest", "", "key"}));
         const QByteArray before = TestFiles::read(f.ini);
         {
             const AtomicFile::FailAfterForTesting diskFull(0);
-            QVERIFY(!SaveIni(f.ini, appKey, f.values, f.fields, f.prompter));
+            QVERIFY(!saveWindowSettings(f.ini, appKey, f.values, f.fields, f.prompter));
         }
         QCOMPARE(TestFiles::read(f.ini), before);
         QCOMPARE(f.prompter.messages.size(), 1);
@@ -232,13 +233,14 @@ private Q_SLOTS:
         Fixture f;
         QVERIFY(QDir(f.dir.path()).mkdir("velmora.ini")); // exists, cannot be read as a file
         QString error;
-        QCOMPARE(LoadIni(f.ini, appKey, f.values, f.fields, &error), IniLoad::Unreadable);
+        QCOMPARE(f.fields.load(f.ini, appKey, f.values, &error),
+                 SettingsReading::Status::Unreadable);
         QVERIFY(!error.isEmpty());
-        QVERIFY(!SaveIni(f.ini, appKey, f.values, f.fields, f.prompter));
+        QVERIFY(!saveWindowSettings(f.ini, appKey, f.values, f.fields, f.prompter));
         QVERIFY(QFileInfo(f.ini).isDir());
         QCOMPARE(f.prompter.messages.size(), 1);
     }
 };
 
-QTEST_GUILESS_MAIN(TestSettingsWindowIni)
-#include "TestSettingsWindowIni.moc"
+QTEST_GUILESS_MAIN(TestSettingsWindowValues)
+#include "TestSettingsWindowValues.moc"

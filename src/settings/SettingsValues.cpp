@@ -1,7 +1,0 @@
-#include "settings/SettingsValues.h"
-
-SettingsValues &settingsValues()
-{
-    static SettingsValues values;
-    return values;
-}
