@@ -97,7 +97,7 @@ private:
         const Handlers &m_handlers;
         int m_index = -1; // the file in work, as the job's thread knows it
         std::mutex m_mutex;
-        Bytes m_latest;       // guarded by m_mutex
+        Bytes m_latest;        // guarded by m_mutex
         bool m_posted = false; // guarded by m_mutex
     };
 

@@ -164,9 +164,8 @@ private Q_SLOTS:
         QVERIFY(runs.stopForQuit());
         QVERIFY(runs.stopRequested());
         bool stopSeenWhenFinished = false;
-        connect(&runs, &RunController::finished, this, [&] {
-            stopSeenWhenFinished = runs.stopRequested() && !runs.isRunning();
-        });
+        connect(&runs, &RunController::finished, this,
+                [&] { stopSeenWhenFinished = runs.stopRequested() && !runs.isRunning(); });
         QVERIFY(stopped.wait(5000));
         QCOMPARE(finished.size(), 1);
         QVERIFY(stopSeenWhenFinished);
