@@ -159,7 +159,7 @@ bool ChaChaPoly::seal(std::span<const unsigned char, keySize> key,
         EVP_EncryptUpdate(m_context, out.data(), &written, plain.data(),
                           static_cast<int>(plain.size())) == 1 &&
         EVP_EncryptFinal_ex(m_context, out.data() + written, &finalWritten) == 1 &&
-        std::size_t(written + finalWritten) == plain.size() &&
+        std::size_t(written) + std::size_t(finalWritten) == plain.size() &&
         EVP_CIPHER_CTX_ctrl(m_context, EVP_CTRL_AEAD_GET_TAG, int(tagSize),
                             out.data() + plain.size()) == 1;
     if (!ok)
@@ -186,7 +186,7 @@ bool ChaChaPoly::open(std::span<const unsigned char, keySize> key,
                           static_cast<int>(plainSize)) == 1 &&
         EVP_CIPHER_CTX_ctrl(m_context, EVP_CTRL_AEAD_SET_TAG, int(tagSize), tag.data()) == 1 &&
         EVP_DecryptFinal_ex(m_context, out.data() + written, &finalWritten) == 1 &&
-        std::size_t(written + finalWritten) == plainSize;
+        std::size_t(written) + std::size_t(finalWritten) == plainSize;
     if (!ok)
         wipe(out);
     return ok;

@@ -162,7 +162,7 @@ QString makeDecryptBackup(const QString &path)
     for (int number = 0; number < BackupNumbers; ++number) {
         const QString prefix =
             number == 0 ? QStringLiteral("bak") : QStringLiteral("bak%1").arg(number);
-        const QString backup = folder + prefix + info.fileName();
+        QString backup = folder + prefix + info.fileName();
         FileLinks::Result made = FileLinks::addName(path, backup);
         if (made == FileLinks::Result::NotHere)
             made = FileLinks::copyToNewName(path, backup);

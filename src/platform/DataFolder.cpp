@@ -67,8 +67,8 @@ FileProblem prepare(const QString &folder)
     // the umask's permissions would let others see or replace what is below.
     const QStringList parts = target.split(QLatin1Char('/'));
     QString current;
-    for (qsizetype i = 0; i < parts.size(); ++i) {
-        current += parts.at(i);
+    for (const QString &part : parts) {
+        current += part;
         if (!current.isEmpty() && !QFileInfo(current).isDir()) {
             FileProblem problem;
             if (!SafeOpen::createPrivateFolder(current, &problem) && !QFileInfo(current).isDir())

@@ -16,7 +16,7 @@ TestHook &hook()
     return instance;
 }
 
-QString platformPattern(QString pattern)
+QString platformPattern(const QString &pattern)
 {
     return pattern == QStringLiteral("*.*") ? QStringLiteral("*") : pattern;
 }

@@ -81,7 +81,9 @@ private Q_SLOTS:
     {
         const VigenereCodec cipher;
         const QByteArray value("shared text");
-        const QByteArray alias = value; // implicitly shared with value
+        // A copy that shares its bytes with value, which the codec must not
+        // change through it.
+        const QByteArray alias = value; // NOLINT(performance-unnecessary-copy-initialization)
         const QByteArray coded = cipher.EncodeString("key", alias);
         QCOMPARE(value, QByteArray("shared text"));
         QCOMPARE(alias, QByteArray("shared text"));

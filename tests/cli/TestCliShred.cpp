@@ -30,7 +30,7 @@ private:
     QString path(const QString &name) const { return m_dir.filePath(name); }
     QString make(const QString &name, qsizetype size = 3000)
     {
-        const QString file = path(name);
+        QString file = path(name);
         TestFiles::write(file, TestFiles::randomBytes(size, 11));
         return file;
     }

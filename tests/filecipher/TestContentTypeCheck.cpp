@@ -118,7 +118,8 @@ private Q_SLOTS:
                                      QByteArray(30, '\0');
         QTest::newRow("exe") << "setup.exe"
                              << QByteArray("MZ\x90\x00", 4) + QByteArray(56, '\0') +
-                                    littleEndian32(64) + "PE\0\0" + QByteArray(20, '\0');
+                                    littleEndian32(64) + QByteArray("PE\0\0", 4) +
+                                    QByteArray(20, '\0');
     }
 
     void realSignaturesFit()

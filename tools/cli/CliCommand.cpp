@@ -59,7 +59,7 @@ int runCli(const QStringList &args, CliIo &io)
         printOverview(io.err);
         return ExitUsage;
     }
-    const QString first = args.first();
+    const QString &first = args.first();
     if (first == QStringLiteral("--help") || first == QStringLiteral("-h")) {
         printOverview(io.out);
         return ExitOk;

@@ -188,7 +188,7 @@ QString PasswordPrompt::askNewPassword(Language language)
     prepare(QString(), language, true);
     exec();
     // The typed text goes to the caller only, not kept here.
-    const QString typed = m_answer.password;
+    QString typed = m_answer.password;
     m_answer = Answer{};
     return typed;
 }

@@ -21,7 +21,7 @@ QString pageFor(const QString &programFolder, int language)
 {
     const QString name =
         language == 0 ? QStringLiteral("velmorade.html") : QStringLiteral("velmora.html");
-    const QString besideProgram = programFolder + name;
+    QString besideProgram = programFolder + name;
     if (QFileInfo(besideProgram).isFile())
         return besideProgram;
     // An installed program keeps its pages in the shared data folder.
