@@ -10,7 +10,7 @@ packages=(
   xvfb xauth xdotool xinput x11-utils x11-xserver-utils python3
   openssl imagemagick time
   libsodium-dev libmagic-dev libssl-dev age openbox
-  qt6-svg-dev qt6-translations-l10n clang-format
+  qt6-svg-dev qt6-translations-l10n clang-format clang clang-tidy libclang-rt-14-dev util-linux
   dpkg-dev file desktop-file-utils appstream groff-base man-db bash-completion librsvg2-bin
 )
 

@@ -8,7 +8,6 @@ namespace age {
 
 namespace {
 
-constexpr char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 constexpr qsizetype bodyColumns = 64;
 // No line of a header this reader accepts comes near this; longer lines are
 // refused before they are buffered.

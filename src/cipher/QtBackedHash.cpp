@@ -4,7 +4,6 @@
 
 QtBackedHash::QtBackedHash(QCryptographicHash::Algorithm algorithm)
     : m_hash(algorithm)
-    , m_algorithm(algorithm)
 {
 }
 

@@ -24,5 +24,4 @@ protected:
 
 private:
     QCryptographicHash m_hash;
-    QCryptographicHash::Algorithm m_algorithm;
 };

@@ -6,7 +6,10 @@
 #   tests/fuzz/run.sh [SECONDS_PER_TARGET]     (default 60)
 #
 # Environment: VELMORA_FUZZ_BUILD (build folder, default build-fuzz next to
-# the sources), VELMORA_FUZZ_JOBS (build jobs, default 2).
+# the sources), VELMORA_FUZZ_JOBS (build jobs, default 2). The folder is
+# configured as scripts/check-sanitized.sh configures its own (clang, the
+# sanitizers, no windows), so that the test command builds the engine once
+# for both. clang and libclang-rt-14-dev come with scripts/install-deps.sh.
 set -euo pipefail
 
 seconds=${1:-60}
@@ -14,13 +17,9 @@ source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 build_dir=${VELMORA_FUZZ_BUILD:-$source_dir/build-fuzz}
 jobs=${VELMORA_FUZZ_JOBS:-2}
 
-if ! command -v clang++ >/dev/null || ! compgen -G "/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a" >/dev/null; then
-    echo "Installing clang and libclang-rt-14-dev ..."
-    apt-get install -y clang libclang-rt-14-dev
-fi
-
+"$source_dir/scripts/install-deps.sh"
 cmake -S "$source_dir" -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_CXX_COMPILER=clang++ -DVELMORA_FUZZ=ON -DVELMORA_GUI=OFF >/dev/null
+    -DCMAKE_CXX_COMPILER=clang++ -DVELMORA_SANITIZE=ON -DVELMORA_FUZZ=ON -DVELMORA_GUI=OFF >/dev/null
 targets=(fuzz_settings_reader fuzz_key_file fuzz_text_heuristics)
 cmake --build "$build_dir" -j"$jobs" --target "${targets[@]}"
 
@@ -37,6 +36,7 @@ for target in "${targets[@]}"; do
         -artifact_prefix="$artifacts" -print_final_stats=1 \
         "$corpus" "$source_dir/tests/fuzz/seeds/$name" 2>"$build_dir/fuzz/$name.log"; then
         echo "   FAILED: see $build_dir/fuzz/$name.log and $artifacts"
+        tail -20 "$build_dir/fuzz/$name.log" | sed 's/^/   /'
         status=1
     else
         grep -E '^stat::(number_of_executed_units|peak_rss_mb)' "$build_dir/fuzz/$name.log" | sed 's/^/   /'
