@@ -23,6 +23,7 @@ FileOutcome fileOutcome(ShredOutcome outcome)
         return FileOutcome::Cancelled;
     case ShredOutcome::OverwrittenNotRemoved:
     case ShredOutcome::Failed:
+    case ShredOutcome::Kept:
     case ShredOutcome::Refused:
         break;
     }
@@ -116,6 +117,8 @@ ShredJobResult ShredJob::run()
     if (result.overwrittenNotRemoved > 0)
         inform(ShredTexts::overwrittenNotRemoved(m_language, result.overwrittenNotRemoved,
                                                  removalReason));
+    if (result.changedMeanwhile > 0)
+        inform(ShredTexts::changedMeanwhile(m_language, result.changedMeanwhile));
     return result;
 }
 
@@ -124,7 +127,7 @@ void ShredJob::destroy(int index, const QString &path, bool otherNamesConfirmed,
 {
     m_observer.fileStarted(index, path);
 
-    const bool wasReadOnly = FileAttributes::query(path).readOnly;
+    const FileAttributes before = FileAttributes::query(path);
     ClearReadOnly(path);
 
     ShredPlan plan;
@@ -135,9 +138,14 @@ void ShredJob::destroy(int index, const QString &path, bool otherNamesConfirmed,
     plan.stopRequested = [this] { return m_cancel.load(); };
     const ShredReport shredded = OverwriteAndDelete(path, plan);
 
-    // A file that stays keeps its read-only attribute.
-    if (!shredded.gone() && wasReadOnly && FileAttributes::query(path).exists())
-        FileAttributes::setReadOnly(path);
+    // A file that stays keeps its read-only attribute; a file that took its
+    // name meanwhile is not ours to change.
+    if (!shredded.gone() && before.readOnly) {
+        const FileAttributes now = FileAttributes::query(path);
+        if (now.kind == FileAttributes::Kind::RegularFile && now.device == before.device &&
+            now.inode == before.inode)
+            FileAttributes::setReadOnly(path);
+    }
 
     FileReport report;
     report.index = index;
@@ -164,6 +172,11 @@ void ShredJob::destroy(int index, const QString &path, bool otherNamesConfirmed,
         report.result = path;
         if (removalReason.isEmpty())
             removalReason = report.reason;
+        break;
+    case ShredOutcome::Kept:
+        ++result.changedMeanwhile;
+        if (FileAttributes::query(path).exists())
+            report.result = path;
         break;
     case ShredOutcome::Failed:
     case ShredOutcome::Refused:
