@@ -89,14 +89,10 @@ bool ProgramStart::handedOver()
     sinceContact.start();
     int lost = 0;
     for (;;) {
-        switch (m_lock->tryTake()) {
-        case ProcessLock::State::Taken:
+        // Taken: this program runs alone and takes the later starts'
+        // requests; unusable: it runs alone without them.
+        if (m_lock->tryTake() != ProcessLock::State::HeldByOther)
             return false;
-        case ProcessLock::State::Unusable:
-            return false;
-        case ProcessLock::State::HeldByOther:
-            break;
-        }
         switch (HandOver::send(m_socketPath, m_request)) {
         case HandOver::Outcome::Taken:
             return true;

@@ -2,7 +2,6 @@
 
 #include "startup/CommandLine.h"
 
-#include <QObject>
 #include <QString>
 #include <QStringList>
 
@@ -22,10 +21,8 @@ class RequestQueue;
 // program goes on, and from now on later starts hand their requests to it.
 // Without a usable private runtime folder there is no handing over: every
 // start goes on by itself.
-class ProgramStart : public QObject
+class ProgramStart
 {
-    Q_OBJECT
-
 public:
     // Help and the version need no display: before the application object
     // exists, they are printed here (the exit code returned); anything else,
@@ -34,7 +31,9 @@ public:
 
     // `arguments` as the application object has them (the program first).
     explicit ProgramStart(const QStringList &arguments);
-    ~ProgramStart() override;
+    ~ProgramStart();
+    ProgramStart(const ProgramStart &) = delete;
+    ProgramStart &operator=(const ProgramStart &) = delete;
 
     // Set when this start ends here, with this exit code.
     std::optional<int> exitCode() const { return m_exitCode; }
