@@ -23,6 +23,7 @@
 #include "windows/SettingsWindow.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
 #include <QGuiApplication>
@@ -304,8 +305,10 @@ void DashboardWindow::showEvent(QShowEvent *event)
         }
         WindowShadow::enable(this);
         GeneralErrorReport::guard([this] { runStartupSequence(); });
-        if (!m_startupFailed)
+        if (!m_startupFailed) {
             applyLayout();
+            m_startupPassed = true;
+        }
     }
     QWidget::showEvent(event);
 }
@@ -360,11 +363,17 @@ void DashboardWindow::closeEvent(QCloseEvent *event)
 
 void DashboardWindow::encryptClicked()
 {
-    if (TextTrim::trimmed(m_startup.values().personalKey).isEmpty()) {
-        MessageBox::error(this, QString::fromUtf8(textsFor(m_startup.language()).noPersonalKey));
-        return;
-    }
-    openEncryptWindow();
+    if (personalKeyThere())
+        openEncryptWindow();
+}
+
+// The encrypt window needs the personal key; without one the user is told.
+bool DashboardWindow::personalKeyThere()
+{
+    if (!TextTrim::trimmed(m_startup.values().personalKey).isEmpty())
+        return true;
+    MessageBox::error(this, QString::fromUtf8(textsFor(m_startup.language()).noPersonalKey));
+    return false;
 }
 
 // The encrypt window opens modeless: the dashboard stays usable.
@@ -390,6 +399,78 @@ void DashboardWindow::openSecureDeleteWindow()
     if (window == nullptr)
         return;
     window->open(SecureDeleteSession{m_startup.language(), {}});
+}
+
+// ---------------------------------------------------------------- requests of a start
+
+namespace {
+
+void comeForward(QWidget *window)
+{
+    if (window->isMinimized())
+        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+} // namespace
+
+bool DashboardWindow::canShow(const ToolRequest &request) const
+{
+    if (!m_startupPassed || m_startupFailed)
+        return false;
+    const QWidget *modal = QApplication::activeModalWidget();
+    switch (request.tool) {
+    case ToolRequest::Tool::Dashboard:
+        return true;
+    case ToolRequest::Tool::Encrypt:
+        return modal == nullptr &&
+               (m_windows.encryptWindow == nullptr || !m_windows.encryptWindow->runActive());
+    case ToolRequest::Tool::SecureDelete:
+        return (modal == nullptr || modal == m_windows.secureDeleteWindow) &&
+               (m_windows.secureDeleteWindow == nullptr ||
+                !m_windows.secureDeleteWindow->isRunning());
+    }
+    return false;
+}
+
+void DashboardWindow::bringForward()
+{
+    comeForward(this);
+    if (QWidget *modal = QApplication::activeModalWidget())
+        comeForward(modal);
+}
+
+void DashboardWindow::showRequest(const ToolRequest &request)
+{
+    switch (request.tool) {
+    case ToolRequest::Tool::Dashboard:
+        bringForward();
+        return;
+    case ToolRequest::Tool::Encrypt: {
+        comeForward(this);
+        EncryptWindow *window = m_windows.encryptWindow;
+        if (window == nullptr || !personalKeyThere())
+            return;
+        openEncryptWindow();
+        comeForward(window);
+        if (!request.files.isEmpty())
+            window->listFiles(request.files);
+        return;
+    }
+    case ToolRequest::Tool::SecureDelete: {
+        comeForward(this);
+        SecureDeleteWindow *window = m_windows.secureDeleteWindow;
+        if (window == nullptr)
+            return;
+        openSecureDeleteWindow();
+        comeForward(window);
+        if (!request.files.isEmpty())
+            window->listFiles(request.files);
+        return;
+    }
+    }
 }
 
 void DashboardWindow::settingsClicked()

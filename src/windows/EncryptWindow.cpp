@@ -18,6 +18,7 @@
 #include "widgets/Icons.h"
 #include "widgets/KeyLamp.h"
 #include "widgets/RoundedPanel.h"
+#include "windows/NamedFiles.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -412,17 +413,38 @@ void EncryptWindow::selectFilesClicked()
         start.clear();
     const QStringList chosen = FileDialog::getOpenFileNames(this, start, QStringLiteral("All|*.*"));
     if (!chosen.isEmpty()) {
-        m_fileList->clear();
-        m_resultLabel->clear();
-        m_folderField->setText(folderWithDelimiter(chosen.first()));
-        for (const QString &file : chosen) {
-            const QString name = QFileInfo(file).fileName();
-            m_fileList->addItem(name);
-            m_encryptedBox->setChecked(name.toLower().contains(QLatin1String(".enc")));
-        }
+        QStringList names;
+        for (const QString &file : chosen)
+            names << QFileInfo(file).fileName();
+        showChosenFiles(folderWithDelimiter(chosen.first()), names);
     }
     m_runStyle = GradientProgressBar::EncryptStyle;
     showStep(0);
+}
+
+// The list becomes the chosen names; the last one's name decides the box.
+void EncryptWindow::showChosenFiles(const QString &folder, const QStringList &names)
+{
+    m_fileList->clear();
+    m_resultLabel->clear();
+    m_folderField->setText(folder);
+    for (const QString &name : names) {
+        m_fileList->addItem(name);
+        m_encryptedBox->setChecked(name.toLower().contains(QLatin1String(".enc")));
+    }
+}
+
+void EncryptWindow::listFiles(const QStringList &paths)
+{
+    if (runActive())
+        return;
+    const NamedFiles named = NamedFiles::sort(paths, m_session.language);
+    if (!named.names.isEmpty())
+        showChosenFiles(named.folder, named.names);
+    m_runStyle = GradientProgressBar::EncryptStyle;
+    showStep(0);
+    if (!named.refusals.isEmpty())
+        MessageBox::warning(this, named.refusalText(m_session.language));
 }
 
 void EncryptWindow::viewFileClicked()

@@ -13,6 +13,7 @@
 #include "widgets/GradientWidget.h"
 #include "widgets/Icons.h"
 #include "widgets/RoundedPanel.h"
+#include "windows/NamedFiles.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -308,6 +309,22 @@ void SecureDeleteWindow::selectFiles()
         m_fileList->addItem(info.fileName());
     }
     updateCountLabel();
+}
+
+void SecureDeleteWindow::listFiles(const QStringList &paths)
+{
+    if (isRunning())
+        return;
+    clearList();
+    const NamedFiles named = NamedFiles::sort(paths, m_language);
+    if (!named.names.isEmpty()) {
+        m_lastFolder = named.folder;
+        m_folderField->setText(named.folder);
+        m_fileList->addItems(named.names);
+    }
+    updateCountLabel();
+    if (!named.refusals.isEmpty())
+        MessageBox::warning(this, named.refusalText(m_language));
 }
 
 void SecureDeleteWindow::removeSelected()
