@@ -52,9 +52,11 @@ private Q_SLOTS:
         QTest::newRow("png, wrong key")
             << "picture.PNG" << TestFiles::pngContent() << wrongKey << ContentFit::DoesNotFit;
         QTest::newRow("text, right key")
-            << "notes.txt" << QByteArray("just words\n") << rightKey << ContentFit::Unknown;
-        QTest::newRow("text, wrong key")
-            << "notes.txt" << QByteArray("just words\n") << wrongKey << ContentFit::Unknown;
+            << "notes.txt" << QByteArray("just a few words\n") << rightKey << ContentFit::Fits;
+        QTest::newRow("text, wrong key") << "notes.txt" << QByteArray("just a few words\n")
+                                         << wrongKey << ContentFit::DoesNotFit;
+        QTest::newRow("no type, wrong key") << "notes.xyz123" << QByteArray("just a few words\n")
+                                            << wrongKey << ContentFit::Unknown;
     }
 
     void afterDecryption()
