@@ -15,6 +15,12 @@ namespace {
 // the Windows-1252 reading. Noise has about one in eight.
 constexpr qsizetype OneFlawIn = 64;
 
+// Below this many bytes a byte count alone does not tell noise from text:
+// such short Windows-1252 text must besides pass the encrypted-data guess.
+// Longer text is not asked, so that text in another single-byte code page
+// (Cyrillic, Greek), whose letters the guess counts as scrambled, passes.
+constexpr qsizetype GuessedBelow = 256;
+
 bool fewFlaws(qsizetype flaws, qsizetype characters)
 {
     return flaws * OneFlawIn <= characters;
@@ -127,6 +133,8 @@ bool windows1252ReadsAsText(QByteArrayView bytes, bool cutShort)
     }
     if (!fewFlaws(flaws, bytes.size()))
         return false;
+    if (bytes.size() >= GuessedBelow)
+        return true;
     // A line cut off at the end of the sample is not judged: a single letter
     // with a diacritic would look encrypted on its own.
     QString text = AnsiCodePage::toUnicode(bytes.toByteArray());

@@ -18,8 +18,9 @@ bool namePromisesText(const QString &fileName);
 // (control characters other than tab, line feed, form feed, carriage return
 // and escape; in UTF-16 also unpaired surrogates, private-use and unassigned
 // code points; in Windows-1252 also its five unassigned bytes 0x81, 0x8D,
-// 0x8F, 0x90 and 0x9D). Windows-1252 text must besides pass the line test of
-// the encrypted-data guess, which catches short noise that no byte count can.
+// 0x8F, 0x90 and 0x9D). Windows-1252 text shorter than 256 bytes must
+// besides pass the line test of the encrypted-data guess, which catches
+// short noise that a byte count cannot.
 //
 // head is the start of the file. When the file goes on after it
 // (cutShort), a character cut in two at its end does not count.

@@ -89,6 +89,11 @@ private Q_SLOTS:
         // printable range: only the encrypted-data guess tells.
         QTest::newRow("short noise without flaws")
             << QByteArray("\xE4\xF6\xFC\xDF\xA7\xB0\xB5\xD7 \xC6\xE9") << ContentFit::DoesNotFit;
+        // The guess would count every Cyrillic letter as scrambled; a text of
+        // some length is told by its bytes alone.
+        QTest::newRow("Windows-1251 Russian text")
+            << QByteArray("\xcf\xf0\xe8\xe2\xe5\xf2, \xec\xe8\xf0! ").repeated(20)
+            << ContentFit::Fits;
         QTest::newRow("short Windows-1252 text") << QByteArray("Gr\xFC\xDF"
                                                                "e aus K\xF6ln")
                                                  << ContentFit::Fits;
