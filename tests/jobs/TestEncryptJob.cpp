@@ -10,6 +10,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -143,25 +144,25 @@ private slots:
         QFETCH(int, size);
         QTemporaryDir dir;
         const QByteArray plain = TestFiles::randomBytes(size, static_cast<quint32>(size) + 1);
-        QVERIFY(TestFiles::write(dir.filePath("a.txt"), plain));
+        QVERIFY(TestFiles::write(dir.filePath("a.dat"), plain));
         JobRun job;
 
-        const EncryptJobSummary encrypted = job.encrypt({dir.filePath("a.txt")});
+        const EncryptJobSummary encrypted = job.encrypt({dir.filePath("a.dat")});
         QVERIFY(encrypted.started);
         QCOMPARE(encrypted.done, 1);
         QVERIFY(!encrypted.stoppedEarly);
-        QCOMPARE(filesIn(dir.path()), QStringList{"a.txt.enc"});
-        QCOMPARE(TestFiles::read(dir.filePath("a.txt.enc")), twoLayers(job.key, plain, false));
+        QCOMPARE(filesIn(dir.path()), QStringList{"a.dat.enc"});
+        QCOMPARE(TestFiles::read(dir.filePath("a.dat.enc")), twoLayers(job.key, plain, false));
         QCOMPARE(job.observer.started, QList<int>{0});
-        QCOMPARE(job.observer.startedPaths, QStringList{dir.filePath("a.txt")});
+        QCOMPARE(job.observer.startedPaths, QStringList{dir.filePath("a.dat")});
         QCOMPARE(job.observer.outcomes(), QList<FileOutcome>{FileOutcome::Done});
-        QCOMPARE(job.observer.reports.first().path, dir.filePath("a.txt"));
-        QCOMPARE(job.observer.reports.first().result, dir.filePath("a.txt.enc"));
+        QCOMPARE(job.observer.reports.first().path, dir.filePath("a.dat"));
+        QCOMPARE(job.observer.reports.first().result, dir.filePath("a.dat.enc"));
         QCOMPARE(job.observer.lastDone, quint64(size));
 
-        QCOMPARE(job.decrypt({dir.filePath("a.txt.enc")}).done, 1);
-        QCOMPARE(filesIn(dir.path()), QStringList{"a.txt"});
-        QCOMPARE(TestFiles::read(dir.filePath("a.txt")), plain);
+        QCOMPARE(job.decrypt({dir.filePath("a.dat.enc")}).done, 1);
+        QCOMPARE(filesIn(dir.path()), QStringList{"a.dat"});
+        QCOMPARE(TestFiles::read(dir.filePath("a.dat")), plain);
         QVERIFY(job.prompter.messages.isEmpty());
     }
 
@@ -625,9 +626,14 @@ private slots:
         QTest::addColumn<UnfitResult>("unfitResult");
         QTest::addColumn<MessageAnswer>("answer");
         QTest::addColumn<bool>("kept");
-        for (const char *name : {"paper.pdf", "image.png"}) {
-            const QByteArray content = QByteArray(name).endsWith("pdf") ? TestFiles::pdfContent()
-                                                                        : TestFiles::pngContent();
+        const QHash<QByteArray, QByteArray> contents = {
+            {"paper.pdf", TestFiles::pdfContent()},
+            {"image.png", TestFiles::pngContent()},
+            {"notes.txt", "Einkaufsliste\n- Äpfel\n- Brötchen\n- Käse\n"},
+            {"Tabelle.csv", "Name;Ort\r\nM\xFCller;K\xF6ln\r\nWei\xDF;M\xFCnchen\r\n"},
+        };
+        for (const char *name : {"paper.pdf", "image.png", "notes.txt", "Tabelle.csv"}) {
+            const QByteArray content = contents.value(name);
             const auto row = [&](const char *how) -> QTestData & {
                 return QTest::addRow("%s, %s", name, how) << QString::fromLatin1(name) << content;
             };
@@ -692,6 +698,7 @@ private slots:
         QTest::addColumn<QString>("key");
         QTest::newRow("pdf, right key") << "paper.pdf" << TestFiles::pdfContent() << RightKey;
         QTest::newRow("png, right key") << "image.png" << TestFiles::pngContent() << RightKey;
+        QTest::newRow("text, right key") << "notes.txt" << QByteArray("Grüße\n") << RightKey;
         QTest::newRow("unknown type, wrong key")
             << "notes.xyz123" << TestFiles::pdfContent() << WrongKey;
     }

@@ -3,6 +3,7 @@
 #include "filetexts/FileProblemText.h"
 #include "platform/DataFolder.h"
 #include "platform/FolderCopy.h"
+#include "platform/StopSignals.h"
 #include "settings/DataRestore.h"
 
 #include <QDir>
@@ -122,8 +123,12 @@ public:
             "are first copied into a new folder before-restore-YYYYMMDD-HHMMSS inside\n"
             "the data folder. A backup whose settings file holds no personal key is\n"
             "refused. Subfolders, hidden files, links, pipes and devices are left out.\n"
-            "The data folder is created when missing (owner-only). Prints the number of\n"
-            "files restored; exit code 1 when a file could not be copied.\n");
+            "A folder on a system file system (/proc, /sys) is refused, and so is one\n"
+            "with more than a data folder holds: a restore copies at most 64 files of\n"
+            "1 MiB in all. The data folder is created when missing (owner-only). Prints\n"
+            "the number of files restored; exit code 1 when a file could not be copied.\n"
+            "Ctrl+C or SIGTERM stops the restore: the copy in work is removed, the\n"
+            "files restored so far stay, and the command exits with 1.\n");
     }
 
     int run(const QStringList &args, CliIo &io) override
@@ -141,10 +146,18 @@ public:
         QStringList names;
         if (const int listed = listFiles(folder, names, io); listed != ExitOk)
             return listed;
+        // From here on Ctrl+C and SIGTERM stop the restore at the next block,
+        // so that no half-written copy stays in the data folder.
+        const StopSignals stopSignals;
         const RestoreOutcome outcome =
-            DataRestore::run(FolderCopy::withTrailingDelimiter(folder), names, dataFolder);
+            DataRestore::run(FolderCopy::withTrailingDelimiter(folder), names, dataFolder,
+                             [&stopSignals] { return stopSignals.stopRequested(); });
         if (outcome.refused()) {
+            for (const QString &failure : outcome.failures)
+                io.err << "velmora2-cli: not copied: " << failure << '\n';
             io.err << "velmora2-cli: " << outcome.refusalText(Language::English) << '\n';
+            if (!outcome.keptFolder.isEmpty())
+                io.err << "velmora2-cli: " << outcome.keptText(Language::English) << '\n';
             return ExitFailed;
         }
         for (const QString &failure : outcome.failures)
