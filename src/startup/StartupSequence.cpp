@@ -58,7 +58,12 @@ StartupState StartupSequence::run(Prompter &prompter)
         return StartupState::SettingsUnreadable;
 
     if (TextTrim::trimmed(m_values.personalKey).isEmpty()) {
-        m_values.personalKey = GenerateUserKey();
+        const NewUserKey key = GenerateUserKey(m_random);
+        if (!key.made()) {
+            m_error = key.refusal(m_values.language);
+            return StartupState::KeyNotMade;
+        }
+        m_values.personalKey = key.key;
         m_keyGenerated = true;
         // A key that cannot be stored must not be used: every file encrypted
         // with it would be lost at the next start.

@@ -1,10 +1,13 @@
 #pragma once
 
 #include "core/Language.h"
+#include "keys/RandomSource.h"
 #include "settings/DashboardSettings.h"
 
 #include <QByteArray>
 #include <QString>
+
+#include <utility>
 
 class Prompter;
 
@@ -23,6 +26,7 @@ struct StartupPlaces
 enum class StartupState {
     DataFolderFailed,   // the data folder could not be made; error() says why
     SettingsNotWritten, // the first start's new key could not be stored
+    KeyNotMade,         // the random source failed: no key was made; error() says why
     SettingsUnreadable, // the settings file exists but could not be read
     ReminderDue,        // no password is set: remind the user to set one
     PasswordRequired,   // ask for the stored password
@@ -69,6 +73,9 @@ public:
     bool keyGenerated() const { return m_keyGenerated; }
     QString error() const { return m_error; }
     QByteArray textKey() const { return m_textKey; }
+    // Where a first start's key is drawn from; the system's random source
+    // unless replaced.
+    void setRandomSource(RandomSource random) { m_random = std::move(random); }
 
     // "Bitte legen Sie zuerst ein Passwort an (Einstellungen)!" and its
     // English twin, shown in a box captioned "Velmora".
@@ -86,4 +93,5 @@ private:
     bool m_settingsUsable = false;
     bool m_keyGenerated = false;
     QString m_error;
+    RandomSource m_random;
 };

@@ -250,6 +250,7 @@ void DashboardWindow::runStartupSequence()
     switch (state) {
     case StartupState::DataFolderFailed:
     case StartupState::SettingsNotWritten:
+    case StartupState::KeyNotMade:
     case StartupState::SettingsUnreadable:
         GeneralErrorReport::show(m_startup.error());
         return;

@@ -6,6 +6,7 @@
 #include "settings/SettingsValues.h"
 #include "startup/StartupSequence.h"
 
+#include "FixedRandom.h"
 #include "ScriptedPrompter.h"
 
 #include <QDir>
@@ -210,6 +211,22 @@ private Q_SLOTS:
         QVERIFY(startup.error().startsWith(QStringLiteral("Cannot write file")));
         QCOMPARE(prompter.texts(),
                  QStringList{QStringLiteral("Access denied! Could not save INI file!")});
+        QVERIFY(!QFileInfo::exists(settingsFile()));
+    }
+
+    // A key from a broken random source could be guessed: none is made, and
+    // nothing is written.
+    void keyThatCannotBeMadeStopsTheStart()
+    {
+        StartupSequence startup(appKey);
+        startup.setRandomSource(FixedRandom::failing(QStringLiteral("entropy gone")));
+        ScriptedPrompter prompter;
+        QCOMPARE(startup.run(prompter), StartupState::KeyNotMade);
+        QCOMPARE(startup.error(),
+                 QStringLiteral("The system's random source failed (entropy gone): no new key "
+                                "was made."));
+        QVERIFY(!startup.keyGenerated());
+        QVERIFY(startup.values().personalKey.isEmpty());
         QVERIFY(!QFileInfo::exists(settingsFile()));
     }
 
