@@ -37,7 +37,8 @@ QStringList decodeBytes(const QByteArray &bytes, const QByteArray &textKey)
     return TextLines::split(AnsiCodePage::toUnicode(plain));
 }
 
-std::optional<QStringList> readLines(const QString &path, const QByteArray &textKey, QString *error)
+std::optional<QStringList> readLines(const QString &path, const QByteArray &textKey, QString *error,
+                                     bool *endsWithLineBreak)
 {
     FileProblem problem;
     const std::optional<QByteArray> bytes =
@@ -49,6 +50,8 @@ std::optional<QStringList> readLines(const QString &path, const QByteArray &text
     }
     if (!folderIsSafe(path, error))
         return std::nullopt;
+    if (endsWithLineBreak)
+        *endsWithLineBreak = bytes->endsWith("\r\n");
     return decodeBytes(*bytes, textKey);
 }
 

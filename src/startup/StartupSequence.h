@@ -36,7 +36,9 @@ enum class StartupState {
 // The start of the program up to the password, without any window: the
 // places, the data folder (made owner-only when missing), the settings file
 // read, the language chosen (the system's, overridden by the file), a
-// personal key made and stored at the first start, and the decision between
+// personal key made and stored at the first start (not for a settings file
+// that ends before its key line: that one is left as it is, and the encrypt
+// tool is refused until a key is restored), and the decision between
 // the reminder and the password prompt. It also keeps the dashboard's values
 // for the rest of the run: read again after the settings window has closed,
 // written back when the program ends.
@@ -59,8 +61,10 @@ public:
     // read (error() then says why).
     bool reloadSettings();
     // Writes the personal key, the language and the carried value back; a
-    // file that could not be read when it was last loaded is left alone.
-    // False when writing failed (the prompter has shown why).
+    // file that could not be read when it was last loaded is left alone
+    // (false), and so is one that ended before its key line while there is
+    // no key (true: an empty key line would have the next start make a new
+    // key unasked). False when writing failed (the prompter has shown why).
     bool saveSettings(Prompter &prompter);
 
     const StartupPlaces &places() const { return m_places; }

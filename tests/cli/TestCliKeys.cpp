@@ -312,6 +312,32 @@ private Q_SLOTS:
         QVERIFY2(taken.err.contains(message), qPrintable(taken.err));
     }
 
+    void settingsFileEndingBeforeTheKeyLineIsRefused_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("ends after line 1") << QStringList{"", " "};
+        QTest::newRow("ends after line 0") << QStringList{" "};
+    }
+
+    // What decoding makes of the file's final line break is no key.
+    void settingsFileEndingBeforeTheKeyLineIsRefused()
+    {
+        QFETCH(QStringList, lines);
+        QDir().mkpath(dataFolder());
+        QVERIFY(SettingsFile::writeLines(settingsPath(), appKey, lines));
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("plain.txt"));
+        QVERIFY(TestFiles::write(file, "plain"));
+        const CliRun run = runCommand({"encrypt", file});
+        QCOMPARE(run.code, 2);
+        QCOMPARE(run.err, QStringLiteral("velmora2-cli: The settings file \"%1\" ends before its "
+                                         "key line and holds no personal key. Use --key-file or "
+                                         "--key-stdin.\n")
+                              .arg(QDir::toNativeSeparators(settingsPath())));
+        QCOMPARE(TestFiles::read(file), QByteArray("plain"));
+        QVERIFY(!QFileInfo::exists(file + ".enc"));
+    }
+
     void encryptWithEachKeySourceGivesTheSameFile()
     {
         QTemporaryDir dir;

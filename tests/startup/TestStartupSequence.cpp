@@ -230,6 +230,43 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(settingsFile()));
     }
 
+    void settingsWithoutAKey_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<bool>("keyMade");
+        // The file's decoded final line break follows line 1: no key line.
+        QTest::newRow("ends after line 1") << QStringList{Digest, " "} << false;
+        QTest::newRow("ends after line 0") << QStringList{Digest} << false;
+        QTest::newRow("blank key line") << QStringList{Digest, " ", " "} << true;
+    }
+
+    // A file that ends before its key line is left as it is: a new key in
+    // it would stand in for the lost one without a word, and encrypting is
+    // refused (by the dashboard) until a key is restored. A blank key line
+    // gets a new key, as at the first start. The password is asked for in
+    // both cases.
+    void settingsWithoutAKey()
+    {
+        QFETCH(QStringList, lines);
+        QFETCH(bool, keyMade);
+        writeSettings(lines);
+        const QByteArray before = fileBytes();
+        StartupSequence startup(appKey);
+        ScriptedPrompter prompter;
+        QCOMPARE(startup.run(prompter), StartupState::PasswordRequired);
+        QCOMPARE(startup.keyGenerated(), keyMade);
+        QCOMPARE(startup.values().keyLineMissing, !keyMade);
+        QCOMPARE(startup.values().personalKey.size(), keyMade ? 24 : 0);
+        QVERIFY(startup.saveSettings(prompter));
+        if (keyMade) {
+            QCOMPARE(SettingsFile::readLines(settingsFile(), appKey)->at(SettingsLine::PersonalKey),
+                     startup.values().personalKey);
+        } else {
+            QCOMPARE(fileBytes(), before);
+        }
+        QVERIFY(prompter.messages.isEmpty());
+    }
+
     void placesOfTheRun()
     {
         StartupSequence startup(appKey);

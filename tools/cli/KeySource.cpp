@@ -79,7 +79,12 @@ std::optional<QString> personalKeyFromSettings(const QString &iniPath, CliIo &io
     case SettingsReading::Status::Read:
         break;
     }
-    const QString key = TextTrim::trimmed(reading.stored.personalKey.value_or(QString()));
+    if (!reading.stored.personalKey) {
+        io.err << "velmora2-cli: " << settingsWithoutKeyLineText(iniPath, Language::English)
+               << " Use --key-file or --key-stdin.\n";
+        return std::nullopt;
+    }
+    const QString key = TextTrim::trimmed(*reading.stored.personalKey);
     if (key.isEmpty()) {
         io.err << "velmora2-cli: the settings file " << shown
                << " holds no personal key (use --key-file or --key-stdin)\n";
