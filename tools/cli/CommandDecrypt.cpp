@@ -28,7 +28,7 @@ public:
             "look like what its name promises (a .pdf that is no PDF), the key does not\n"
             "seem to fit, and FILE.enc is kept unless --force is given.\n\n"
             "  --key-stdin          read the key text as one line of UTF-8 from standard\n"
-            "                       input\n"
+            "                       input; an empty line is refused\n"
             "  --key-file KEYFILE   use line 1 of the key file KEYFILE (also written\n"
             "                       --key-file=KEYFILE); an empty line 1 is the default\n"
             "                       key, with a warning\n"
