@@ -11,6 +11,7 @@
 #include "settings/SettingsFile.h"
 
 #include <QDir>
+#include <QFile>
 
 namespace {
 
@@ -99,7 +100,7 @@ void removeKeptFolder(RestoreOutcome &outcome, const QStringList &kept)
     if (outcome.keptFolder.isEmpty())
         return;
     for (const QString &name : kept)
-        FileAttributes::remove(outcome.keptFolder + name);
+        QFile::remove(outcome.keptFolder + name);
     QDir().rmdir(outcome.keptFolder);
     outcome.keptFolder.clear();
 }

@@ -7,6 +7,7 @@
 #include "platform/gui/DesktopServices.h"
 #include "platform/gui/HelpFile.h"
 #include "platform/gui/WindowShadow.h"
+#include "settings/StoredSettings.h"
 #include "widgets/FlatButton.h"
 #include "widgets/GeneralErrorReport.h"
 #include "widgets/GradientWidget.h"
@@ -53,12 +54,22 @@ struct DashboardTexts
     const char *settings;
     const char *quit;
     const char *noPersonalKey;
+    const char *restoreKey;
 };
 
-constexpr DashboardTexts German{"Verschlüsseln", "Sicheres Löschen", "Einstellungen", "Beenden",
-                                "Bitte legen Sie zuerst einen persönlichen Schlüssel an!"};
-constexpr DashboardTexts English{"Encrypt", "Secure Delete", "Settings", "Quit",
-                                 "Create your personal key first!"};
+constexpr DashboardTexts German{"Verschlüsseln",
+                                "Sicheres Löschen",
+                                "Einstellungen",
+                                "Beenden",
+                                "Bitte legen Sie zuerst einen persönlichen Schlüssel an!",
+                                "Stellen Sie Ihren Schlüssel in den Einstellungen aus einer "
+                                "Schlüsseldatei wieder her."};
+constexpr DashboardTexts English{"Encrypt",
+                                 "Secure Delete",
+                                 "Settings",
+                                 "Quit",
+                                 "Create your personal key first!",
+                                 "Restore your key from a key file in the settings."};
 
 const DashboardTexts &textsFor(Language language)
 {
@@ -251,6 +262,7 @@ void DashboardWindow::runStartupSequence()
     switch (state) {
     case StartupState::DataFolderFailed:
     case StartupState::SettingsNotWritten:
+    case StartupState::KeyNotMade:
     case StartupState::SettingsUnreadable:
         GeneralErrorReport::show(m_startup.error());
         return;
@@ -367,12 +379,19 @@ void DashboardWindow::encryptClicked()
         openEncryptWindow();
 }
 
-// The encrypt window needs the personal key; without one the user is told.
+// The encrypt window needs the personal key; without one the user is told,
+// and a settings file that ends before its key line is named.
 bool DashboardWindow::personalKeyThere()
 {
     if (!TextTrim::trimmed(m_startup.values().personalKey).isEmpty())
         return true;
-    MessageBox::error(this, QString::fromUtf8(textsFor(m_startup.language()).noPersonalKey));
+    const Language language = m_startup.language();
+    const DashboardTexts &t = textsFor(language);
+    MessageBox::error(this,
+                      m_startup.values().keyLineMissing
+                          ? settingsWithoutKeyLineText(m_startup.places().settingsFile, language) +
+                                QLatin1Char(' ') + QString::fromUtf8(t.restoreKey)
+                          : QString::fromUtf8(t.noPersonalKey));
     return false;
 }
 

@@ -564,9 +564,14 @@ void SettingsWindow::newKeyClicked()
                                             MessageIcon::Question, MessageButtons::YesNo));
     if (answer != MessageAnswer::Yes)
         return;
+    const NewUserKey key = GenerateUserKey();
+    if (!key.made()) {
+        MessageBox::error(this, key.refusal(m_language));
+        return;
+    }
     // Shown, not stored: the key reaches the settings file with the next save.
     m_keyField->setEchoMode(QLineEdit::Normal);
-    showFromStart(m_keyField, GenerateUserKey());
+    showFromStart(m_keyField, key.key);
 }
 
 void SettingsWindow::exportKeyClicked()

@@ -4,6 +4,7 @@
 #include "core/Prompter.h"
 #include "jobs/EncryptJob.h"
 #include "platform/DataFolder.h"
+#include "platform/SecretWipe.h"
 #include "settings/FormatChoice.h"
 
 #include <QFileInfo>
@@ -153,9 +154,11 @@ bool CipherFileCommand::takeOptions(QStringList &args, RunOptions &options, CliI
 int CipherFileCommand::run(const QStringList &arguments, CliIo &io)
 {
     QStringList args = arguments;
-    const std::optional<QString> key = takeKeyText(args, io);
+    std::optional<QString> key = takeKeyText(args, io);
     if (!key)
         return ExitUsage;
+    // Before the job, so that the job's copy is gone when it is wiped.
+    const WipedOnExit keyWiped(*key);
     RunOptions options;
     if (!takeOptions(args, options, io))
         return ExitUsage;

@@ -29,7 +29,7 @@ public:
             "other text file that is no text), the key does not seem to fit, and\n"
             "FILE.enc is kept unless --force is given.\n\n"
             "  --key-stdin          read the key text as one line of UTF-8 from standard\n"
-            "                       input\n"
+            "                       input; an empty line is refused\n"
             "  --key-file KEYFILE   use line 1 of the key file KEYFILE (also written\n"
             "                       --key-file=KEYFILE); an empty line 1 is the default\n"
             "                       key, with a warning\n"

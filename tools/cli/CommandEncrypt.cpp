@@ -24,7 +24,7 @@ public:
             "on the disk. An existing FILE.enc is replaced. A file that fails is left as\n"
             "it was.\n\n"
             "  --key-stdin          read the key text as one line of UTF-8 from standard\n"
-            "                       input\n"
+            "                       input; an empty line is refused\n"
             "  --key-file KEYFILE   use line 1 of the key file KEYFILE (also written\n"
             "                       --key-file=KEYFILE); an empty line 1 is the default\n"
             "                       key, with a warning\n"

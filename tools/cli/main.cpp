@@ -1,5 +1,7 @@
 #include "CliCommand.h"
+#include "KeySource.h"
 #include "platform/CoreDumps.h"
+#include "platform/StandardInput.h"
 
 #include <QCoreApplication>
 #include <QStringConverter>
@@ -16,7 +18,9 @@ int main(int argc, char *argv[])
     QTextStream err(stderr);
     for (QTextStream *stream : {&in, &out, &err})
         stream->setEncoding(QStringConverter::Utf8);
-    CliIo io{in, out, err, ::isatty(STDIN_FILENO) == 1, ::isatty(STDERR_FILENO) == 1};
+    CliIo io{in, out, err, ::isatty(STDIN_FILENO) == 1, ::isatty(STDERR_FILENO) == 1, [] {
+                 return StandardInput::readSecretLine(MaxKeyLineBytes);
+             }};
     const int code = runCli(app.arguments().mid(1), io);
     out.flush();
     err.flush();
