@@ -18,6 +18,7 @@
 #include "widgets/Icons.h"
 #include "widgets/KeyLamp.h"
 #include "widgets/RoundedPanel.h"
+#include "windows/NameCheck.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -410,7 +411,9 @@ void EncryptWindow::selectFilesClicked()
     QString start = folderField.isEmpty() ? dialogStartFolder() : folderField;
     if (!QFileInfo(start).isDir())
         start.clear();
-    const QStringList chosen = FileDialog::getOpenFileNames(this, start, QStringLiteral("All|*.*"));
+    const QStringList chosen = NameCheck::usable(
+        this, FileDialog::getOpenFileNames(this, start, QStringLiteral("All|*.*")),
+        m_session.language);
     if (!chosen.isEmpty()) {
         m_fileList->clear();
         m_resultLabel->clear();
@@ -484,6 +487,8 @@ void EncryptWindow::dropEvent(QDropEvent *event)
     if (runActive() || urls.isEmpty() || !urls.first().isLocalFile())
         return;
     event->acceptProposedAction();
+    if (!NameCheck::usableDrop(this, urls.first(), m_session.language))
+        return;
     dropFile(urls.first().toLocalFile());
 }
 
@@ -511,7 +516,7 @@ void EncryptWindow::loadKeyClicked()
     const QString chosen =
         FileDialog::getOpenFileName(this, QString(), QStringLiteral("Key|*.key|All|*.*"));
     // A cancelled dialog changes no key, so the display stays as it is.
-    if (chosen.isEmpty())
+    if (chosen.isEmpty() || !NameCheck::usable(this, chosen, m_session.language))
         return;
     const QFileInfo keyFile(chosen);
     if (!keyFile.fileName().toLower().contains(QLatin1String("key"))) {

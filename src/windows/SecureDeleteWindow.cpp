@@ -13,6 +13,7 @@
 #include "widgets/GradientWidget.h"
 #include "widgets/Icons.h"
 #include "widgets/RoundedPanel.h"
+#include "windows/NameCheck.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -291,8 +292,9 @@ void SecureDeleteWindow::selectFiles()
     QString start = !last.isEmpty() && QFileInfo(last).isDir() ? last : QString();
     if (last.isEmpty() && QFileInfo(m_initialFolder).isDir())
         start = m_initialFolder;
-    const QStringList files =
-        FileDialog::getOpenFileNames(this, start, QStringLiteral("Alle|*.*"), true);
+    const QStringList files = NameCheck::usable(
+        this, FileDialog::getOpenFileNames(this, start, QStringLiteral("Alle|*.*"), true),
+        m_language);
     if (files.isEmpty())
         return;
 
