@@ -201,6 +201,20 @@ FileFailure inputFailure(LockedInputFile::Failure failure)
     return FileFailure::ReadFailed;
 }
 
+// What a refusal of the system about the result's name or its new file
+// means for the file: only a denied access is reported as one.
+FileFailure resultFailure(SystemCause cause)
+{
+    switch (cause) {
+    case SystemCause::AccessDenied:
+        return FileFailure::AccessDenied;
+    case SystemCause::NameTooLong:
+        return FileFailure::NameTooLong;
+    default:
+        return FileFailure::WriteFailed;
+    }
+}
+
 // The system's words for why the input could not be opened; a file that was
 // replaced meanwhile counts as one that could not be read.
 QString inputDetail(const LockedInputFile &input)
@@ -231,11 +245,8 @@ public:
     {
         if (!openInput() || !guardResultName() || (!m_transform.body && !keyLayers()))
             return m_outcome;
-        if (!m_output.create(m_transform.output)) {
-            const bool denied = m_output.failure() == SystemCause::AccessDenied;
-            return refuse(denied ? FileFailure::AccessDenied : FileFailure::WriteFailed,
-                          m_output.errorText());
-        }
+        if (!m_output.create(m_transform.output))
+            return refuse(resultFailure(m_output.failure()), m_output.errorText());
         const StreamEnd end = m_transform.body
                                   ? m_transform.body(m_input, m_output)
                                   : streamLayers(m_ciphers, m_input, m_output, m_progress);
@@ -289,7 +300,7 @@ private:
         case FileIdentity::Kind::Unreadable:
             break;
         }
-        return refuse(FileFailure::AccessDenied, QString()), false;
+        return refuse(resultFailure(existing.cause), existing.reason), false;
     }
 
     bool keyLayers()
@@ -323,7 +334,7 @@ private:
         if (!m_output.place(m_placing)) {
             if (m_output.failure() == SystemCause::Exists)
                 return refuse(FileFailure::ResultNameAppeared, QString());
-            return refuse(FileFailure::WriteFailed, m_output.errorText());
+            return refuse(resultFailure(m_output.failure()), m_output.errorText());
         }
         if (!m_input.unchanged()) {
             m_output.discard();

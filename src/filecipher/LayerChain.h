@@ -27,6 +27,8 @@ enum class FileFailure {
     InUse,              // another run holds the input or the result's name
     ResultNameBlocked,  // a folder or special file has the result's name
     ResultNameAppeared, // a file took the result's free name during the run
+    NameTooLong,        // the result's name is longer than the file system allows
+    NameNotText,        // the name is not UTF-8, or may stand for one that is not
     ChangedWhileEncrypted,
     ChangedWhileDecrypted,
     AccessDenied,

@@ -3,10 +3,10 @@
 #include "core/Prompter.h"
 #include "filecipher/AgeFileCipher.h"
 #include "filecipher/FileCipher.h"
-#include "filecipher/FileRefusalTexts.h"
 #include "filecipher/PipelineTexts.h"
 #include "filecipher/ResultTypeCheck.h"
 #include "filecipher/StrongFormatTexts.h"
+#include "platform/NameBytes.h"
 
 #include <QFileInfo>
 
@@ -36,14 +36,17 @@ EncryptJobSummary EncryptJob::run()
             break;
         }
         const QString &path = m_paths.at(index);
+        // A name that may stand for another file is not looked at further:
+        // whatever is at it may be another file than the user's.
+        const bool nameUsable = !NameBytes::mayStandForOtherName(path);
         const QFileInfo info(path);
-        if (!info.exists() || info.isDir()) {
+        if (nameUsable && (!info.exists() || info.isDir())) {
             m_observer.fileDone(FileReport{index, path, path, FileOutcome::Skipped,
                                            info.exists() ? QStringLiteral("is a folder")
                                                          : QStringLiteral("no such file")});
             continue;
         }
-        if (!workOn(index, path)) {
+        if (!workOn(index, path, nameUsable)) {
             m_summary.stoppedEarly = true;
             m_summary.stoppedAfterFailure = !m_stoppedInFile;
             reportRemainingAsCancelled(index + 1);
@@ -69,7 +72,7 @@ bool EncryptJob::confirmStart()
     return true;
 }
 
-bool EncryptJob::workOn(int index, const QString &path)
+bool EncryptJob::workOn(int index, const QString &path, bool nameUsable)
 {
     const bool askAfterFailure = m_options.afterFailure == AfterFailure::Ask;
     const Language language = m_options.language;
@@ -77,17 +80,19 @@ bool EncryptJob::workOn(int index, const QString &path)
     const ByteProgress progress = [this](quint64 done, quint64 total) {
         m_observer.bytesDone(done, total);
     };
-    const bool ageInput = decrypting() && AgeFileCipher::isAgeFile(path);
+    const bool ageInput = nameUsable && decrypting() && AgeFileCipher::isAgeFile(path);
 
     // A copy of the encrypted file to fall back on when the user cancels
     // after a failure: "bak" + its name. The strong format never touches
     // the encrypted file before the result is complete, and a second name
     // would make it refuse the file.
     QString backup;
-    if (decrypting() && askAfterFailure && !ageInput)
+    if (decrypting() && askAfterFailure && !ageInput && nameUsable)
         backup = FileCipher::makeDecryptBackup(path);
 
-    const FileWorkOutcome outcome = workOnFile(path, ageInput, progress);
+    const FileWorkOutcome outcome = nameUsable
+                                        ? workOnFile(path, ageInput, progress)
+                                        : FileWorkOutcome::refused(path, FileFailure::NameNotText);
     FileReport report{index, path, path, FileOutcome::Done, QString()};
     bool goOn = true;
     if (outcome.ok) {
@@ -172,8 +177,8 @@ bool EncryptJob::acceptResult(const QString &resultTempPath, const QString &fina
            MessageAnswer::Yes;
 }
 
-// The file's own error, then why: "Access denied!" as ever, or the words of
-// the strong format's failures.
+// The file's own error, then why: "Access denied!" where access was denied,
+// else the heading of the failure's kind.
 void EncryptJob::reportFailure(const FileWorkOutcome &outcome)
 {
     const QString text = decrypting() ? PipelineTexts::DecryptLayerError(outcome.failedInput)
@@ -181,19 +186,9 @@ void EncryptJob::reportFailure(const FileWorkOutcome &outcome)
     m_prompter.ask(Message::dialog(MessageIcon::Error, text));
     const QString caption =
         decrypting() ? PipelineTexts::DecryptCaption() : PipelineTexts::EncryptCaption();
-    QString why;
-    switch (outcome.failure) {
-    case FileFailure::WrongKeyOrDamaged:
-        why = StrongFormatTexts::WrongKeyOrDamaged(m_options.language);
-        break;
-    case FileFailure::CryptoFailed:
-        why = FileRefusalTexts::text(outcome.failure, m_options.language);
-        break;
-    default:
-        why = PipelineTexts::AccessDenied(m_options.language);
-        break;
-    }
-    m_prompter.ask(Message::box(caption, why, MessageIcon::Warning));
+    m_prompter.ask(Message::box(caption,
+                                PipelineTexts::FailureHeading(outcome.failure, m_options.language),
+                                MessageIcon::Warning));
 }
 
 void EncryptJob::reportRemainingAsCancelled(int from)

@@ -70,10 +70,12 @@ struct EncryptJobSummary
 //
 // Every file gets one fileDone report: Skipped for a name that is no file
 // (reason "no such file" or "is a folder"), Done with the result's path,
-// Failed with the reason (the file is left as it was), and Cancelled for the
-// files after the job stopped. fileStarted and bytesDone come only for files
-// that are worked on. Questions and messages go through the prompter, in the
-// texts of the given language.
+// Failed with the reason (the file is left as it was; also for a name that
+// may stand for another file, NameBytes::mayStandForOtherName, which is
+// neither read nor written), and Cancelled for the files after the job
+// stopped. fileStarted and bytesDone come only for files that are worked on.
+// Questions and messages go through the prompter, in the texts of the given
+// language.
 //
 // run() works on the calling thread; cancel() may be called from any thread
 // and stops the job before the next file. A file in work is finished first,
@@ -90,8 +92,9 @@ public:
 
 private:
     bool confirmStart();
-    // Works on one existing file; false when the job is to stop.
-    bool workOn(int index, const QString &path);
+    // Works on one existing file, or refuses one whose name may stand for
+    // another (nameUsable false); false when the job is to stop.
+    bool workOn(int index, const QString &path, bool nameUsable);
     FileWorkOutcome workOnFile(const QString &path, bool ageInput, const ByteProgress &progress);
     bool acceptResult(const QString &resultTempPath, const QString &finalName);
     void reportFailure(const FileWorkOutcome &outcome);

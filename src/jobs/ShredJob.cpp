@@ -1,7 +1,10 @@
 #include "jobs/ShredJob.h"
 
 #include "core/Prompter.h"
+#include "filecipher/FileRefusalTexts.h"
+#include "filetexts/NameTexts.h"
 #include "platform/FileAttributes.h"
+#include "platform/NameBytes.h"
 #include "shred/ClearReadOnly.h"
 #include "shred/OverwriteCount.h"
 #include "shred/ShredTexts.h"
@@ -76,6 +79,8 @@ ShredJobResult ShredJob::run()
     // question says so before anything is written.
     QStringList withOtherNames;
     for (const QString &path : std::as_const(m_paths)) {
+        if (NameBytes::mayStandForOtherName(path))
+            continue;
         const FileAttributes attributes = FileAttributes::query(path);
         if (attributes.kind == FileAttributes::Kind::RegularFile && attributes.links > 1)
             withOtherNames.append(QDir::toNativeSeparators(path));
@@ -114,6 +119,8 @@ ShredJobResult ShredJob::run()
         inform(ShredTexts::accessDenied(m_language, result.refused));
     if (result.notRegular > 0)
         inform(ShredTexts::notRegularFiles(m_language, result.notRegular));
+    if (result.unusableNames > 0)
+        inform(NameTexts::filesNotDeleted(result.unusableNames, m_language));
     if (result.overwrittenNotRemoved > 0)
         inform(ShredTexts::overwrittenNotRemoved(m_language, result.overwrittenNotRemoved,
                                                  removalReason));
@@ -126,6 +133,16 @@ void ShredJob::destroy(int index, const QString &path, bool otherNamesConfirmed,
                        ShredJobResult &result, QString &removalReason)
 {
     m_observer.fileStarted(index, path);
+
+    // Whatever is at a name that may stand for another file may not be the
+    // user's file: not even its attributes are changed.
+    if (NameBytes::mayStandForOtherName(path)) {
+        ++result.unusableNames;
+        m_observer.fileDone(
+            FileReport{index, path, path, FileOutcome::Failed,
+                       FileRefusalTexts::text(FileFailure::NameNotText, m_language)});
+        return;
+    }
 
     const FileAttributes before = FileAttributes::query(path);
     ClearReadOnly(path);

@@ -21,6 +21,7 @@ struct ShredJobResult
     int notRegular = 0;            // links, folders, special files, unconfirmed hard links
     int overwrittenNotRemoved = 0; // content destroyed, file still there
     int changedMeanwhile = 0;      // replaced, moved, cut short or growing during the passes: kept
+    int unusableNames = 0;         // names that may stand for other files: not touched
     int overwriteCount = 0;        // count used; 0 when the run ended before it
     bool confirmed = false;        // the user said Yes
     bool cancelled = false;        // stopped by cancel()
@@ -30,7 +31,7 @@ struct ShredJobResult
 
     int notDeleted() const
     {
-        return refused + notRegular + overwrittenNotRemoved + changedMeanwhile;
+        return refused + notRegular + overwrittenNotRemoved + changedMeanwhile + unusableNames;
     }
 };
 

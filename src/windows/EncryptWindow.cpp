@@ -18,6 +18,7 @@
 #include "widgets/Icons.h"
 #include "widgets/KeyLamp.h"
 #include "widgets/RoundedPanel.h"
+#include "windows/NameCheck.h"
 #include "windows/NamedFiles.h"
 
 #include <QCheckBox>
@@ -411,7 +412,9 @@ void EncryptWindow::selectFilesClicked()
     QString start = folderField.isEmpty() ? dialogStartFolder() : folderField;
     if (!QFileInfo(start).isDir())
         start.clear();
-    const QStringList chosen = FileDialog::getOpenFileNames(this, start, QStringLiteral("All|*.*"));
+    const QStringList chosen = NameCheck::usable(
+        this, FileDialog::getOpenFileNames(this, start, QStringLiteral("All|*.*")),
+        m_session.language);
     if (!chosen.isEmpty()) {
         QStringList names;
         for (const QString &file : chosen)
@@ -438,7 +441,8 @@ void EncryptWindow::listFiles(const QStringList &paths)
 {
     if (runActive())
         return;
-    const NamedFiles named = NamedFiles::sort(paths, m_session.language);
+    const NamedFiles named =
+        NamedFiles::sort(NameCheck::usable(this, paths, m_session.language), m_session.language);
     if (!named.names.isEmpty())
         showChosenFiles(named.folder, named.names);
     m_runStyle = GradientProgressBar::EncryptStyle;
@@ -506,6 +510,8 @@ void EncryptWindow::dropEvent(QDropEvent *event)
     if (runActive() || urls.isEmpty() || !urls.first().isLocalFile())
         return;
     event->acceptProposedAction();
+    if (!NameCheck::usableDrop(this, urls.first(), m_session.language))
+        return;
     dropFile(urls.first().toLocalFile());
 }
 
@@ -533,7 +539,7 @@ void EncryptWindow::loadKeyClicked()
     const QString chosen =
         FileDialog::getOpenFileName(this, QString(), QStringLiteral("Key|*.key|All|*.*"));
     // A cancelled dialog changes no key, so the display stays as it is.
-    if (chosen.isEmpty())
+    if (chosen.isEmpty() || !NameCheck::usable(this, chosen, m_session.language))
         return;
     const QFileInfo keyFile(chosen);
     if (!keyFile.fileName().toLower().contains(QLatin1String("key"))) {

@@ -13,6 +13,7 @@
 #include "widgets/GradientWidget.h"
 #include "widgets/Icons.h"
 #include "widgets/RoundedPanel.h"
+#include "windows/NameCheck.h"
 #include "windows/NamedFiles.h"
 
 #include <QCloseEvent>
@@ -292,8 +293,9 @@ void SecureDeleteWindow::selectFiles()
     QString start = !last.isEmpty() && QFileInfo(last).isDir() ? last : QString();
     if (last.isEmpty() && QFileInfo(m_initialFolder).isDir())
         start = m_initialFolder;
-    const QStringList files =
-        FileDialog::getOpenFileNames(this, start, QStringLiteral("Alle|*.*"), true);
+    const QStringList files = NameCheck::usable(
+        this, FileDialog::getOpenFileNames(this, start, QStringLiteral("Alle|*.*"), true),
+        m_language);
     if (files.isEmpty())
         return;
 
@@ -316,7 +318,8 @@ void SecureDeleteWindow::listFiles(const QStringList &paths)
     if (isRunning())
         return;
     clearList();
-    const NamedFiles named = NamedFiles::sort(paths, m_language);
+    const NamedFiles named =
+        NamedFiles::sort(NameCheck::usable(this, paths, m_language), m_language);
     if (!named.names.isEmpty()) {
         m_lastFolder = named.folder;
         m_folderField->setText(named.folder);

@@ -208,7 +208,7 @@ private slots:
         QVERIFY(
             run.err.contains("velmora2-cli: Error decrypting file: " + dir.filePath("plain.txt")));
         QVERIFY(run.err.contains(
-            "Access denied! You do not have the required rights for this operation!"));
+            "File refused! Only files whose name ends in \".enc\" are decrypted!"));
         QVERIFY(run.err.contains("does not end in \".enc\""));
         QVERIFY(run.err.contains(dir.filePath("missing.enc") + ": no such file"));
         QCOMPARE(filesIn(dir.path()), (QStringList{"good", "plain.txt"}));

@@ -23,8 +23,11 @@ Q_DECLARE_METATYPE(Language)
 
 namespace {
 
-const QString AccessDeniedText =
-    QStringLiteral("Access denied! You do not have the required rights for this operation!");
+// The box after a failed file names the kind of failure.
+const QString NameTakenText =
+    QStringLiteral("Name taken! The name of the result belongs to another file or a folder!");
+const QString NotEncryptedNameText =
+    QStringLiteral("File refused! Only files whose name ends in \".enc\" are decrypted!");
 
 // Both layers in memory through the stream operations: the reference the
 // file work must agree with.
@@ -266,7 +269,7 @@ private slots:
                  (QList<Message>{
                      Message::dialog(MessageIcon::Error,
                                      "Error encrypting file: " + dir.filePath(layerInput)),
-                     Message::box("Encrypt", AccessDeniedText, MessageIcon::Warning),
+                     Message::box("Encrypt", NameTakenText, MessageIcon::Warning),
                      Message::box("Encrypt", "Error encrypting file!", MessageIcon::Error)}));
         QCOMPARE(TestFiles::read(dir.filePath("a.txt")), QByteArray("plain"));
         QCOMPARE(filesIn(dir.path()), (QStringList{"a.txt", blockedName, "b.txt.enc"}));
@@ -306,18 +309,19 @@ private slots:
         QTest::addColumn<QString>("blockedName");
         QTest::addColumn<QString>("layerInput");
         QTest::addColumn<bool>("cancel");
+        QTest::addColumn<QString>("heading");
         QTest::newRow("name without .enc, go on") << "a.txt"
                                                   << ""
-                                                  << "a.txt" << false;
+                                                  << "a.txt" << false << NotEncryptedNameText;
         QTest::newRow("name is only .enc, cancel") << ".enc"
                                                    << ""
-                                                   << ".enc" << true;
+                                                   << ".enc" << true << NotEncryptedNameText;
         QTest::newRow("output cannot be created, go on") << "a.txt.enc"
                                                          << "a.txt"
-                                                         << "a.txt.enc" << false;
+                                                         << "a.txt.enc" << false << NameTakenText;
         QTest::newRow("output cannot be created, cancel") << "a.txt.enc"
                                                           << "a.txt"
-                                                          << "a.txt.enc" << true;
+                                                          << "a.txt.enc" << true << NameTakenText;
     }
 
     void decryptFailures()
@@ -326,6 +330,7 @@ private slots:
         QFETCH(QString, blockedName);
         QFETCH(QString, layerInput);
         QFETCH(bool, cancel);
+        QFETCH(QString, heading);
         QTemporaryDir dir;
         const QByteArray content("encrypted bytes");
         QVERIFY(TestFiles::write(dir.filePath(entry), content));
@@ -340,7 +345,7 @@ private slots:
         QCOMPARE(job.prompter.messages,
                  (QList<Message>{Message::dialog(MessageIcon::Error, "Error decrypting file: " +
                                                                          dir.filePath(layerInput)),
-                                 Message::box("Decrypt", AccessDeniedText, MessageIcon::Warning),
+                                 Message::box("Decrypt", heading, MessageIcon::Warning),
                                  Message::box("Decrypt", "Error decrypting file! Cancel operation?",
                                               MessageIcon::Error, MessageButtons::YesNo)}));
         QCOMPARE(TestFiles::read(dir.filePath(entry)), content);
@@ -377,9 +382,9 @@ private slots:
         job.options.afterFailure = AfterFailure::GoOn;
         const EncryptJobSummary summary =
             job.decrypt(pathsIn(dir, {"plain.txt", "missing.enc", "good.enc"}));
-        QCOMPARE(
-            job.prompter.texts(),
-            (QStringList{"Error decrypting file: " + dir.filePath("plain.txt"), AccessDeniedText}));
+        QCOMPARE(job.prompter.texts(),
+                 (QStringList{"Error decrypting file: " + dir.filePath("plain.txt"),
+                              NotEncryptedNameText}));
         QCOMPARE(
             job.observer.outcomes(),
             (QList<FileOutcome>{FileOutcome::Failed, FileOutcome::Skipped, FileOutcome::Done}));

@@ -526,9 +526,10 @@ void TestEncryptWindow::failingFileInTheMiddle()
     QCOMPARE(shown[0],
              Message::dialog(MessageIcon::Error, QStringLiteral("Error encrypting file: ") +
                                                      path(QStringLiteral("b.txt"))));
-    QCOMPARE(shown[1],
-             Message::box(QStringLiteral("Encrypt"), PipelineTexts::AccessDenied(Language::English),
-                          MessageIcon::Warning));
+    QCOMPARE(shown[1], Message::box(QStringLiteral("Encrypt"),
+                                    PipelineTexts::FailureHeading(FileFailure::ResultNameBlocked,
+                                                                  Language::English),
+                                    MessageIcon::Warning));
     QCOMPARE(shown[2],
              Message::box(QStringLiteral("Encrypt"),
                           PipelineTexts::EncryptFailed(Language::English), MessageIcon::Error));
@@ -553,7 +554,7 @@ void TestEncryptWindow::decryptFailureAnsweredYesRestoresAndStops()
     select({QStringLiteral("a.txt.enc"), QStringLiteral("b.txt.enc"), QStringLiteral("c.txt.enc")});
     m_ui.result->setText(QStringLiteral("before"));
     MessageBox::clearHistory();
-    // Layer error, AccessDenied, then Yes to "Cancel operation?".
+    // Layer error, "Name taken!", then Yes to "Cancel operation?".
     MessageBox::setNextAnswers({MessageAnswer::Ok, MessageAnswer::Ok, MessageAnswer::Yes});
 
     run(m_ui.decrypt);
@@ -561,9 +562,10 @@ void TestEncryptWindow::decryptFailureAnsweredYesRestoresAndStops()
     QCOMPARE(shown.size(), 3);
     QCOMPARE(shown[0].text,
              QStringLiteral("Error decrypting file: ") + path(QStringLiteral("b.txt.enc")));
-    QCOMPARE(shown[1],
-             Message::box(QStringLiteral("Decrypt"), PipelineTexts::AccessDenied(Language::English),
-                          MessageIcon::Warning));
+    QCOMPARE(shown[1], Message::box(QStringLiteral("Decrypt"),
+                                    PipelineTexts::FailureHeading(FileFailure::ResultNameBlocked,
+                                                                  Language::English),
+                                    MessageIcon::Warning));
     QCOMPARE(shown[2], Message::box(QStringLiteral("Decrypt"),
                                     PipelineTexts::DecryptFailedCancel(Language::English),
                                     MessageIcon::Error, MessageButtons::YesNo));
