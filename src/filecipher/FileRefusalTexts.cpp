@@ -34,6 +34,11 @@ constexpr std::array Texts{
              "a file of the result's name appeared during the run; it was kept",
              "während des Laufs entstand eine Datei mit dem Namen des Ergebnisses; sie blieb "
              "erhalten"},
+    TextPair{FileFailure::ResultReplaced,
+             "the result's part file was replaced or removed during the run; the original was "
+             "kept",
+             "die Teildatei des Ergebnisses wurde während des Laufs ersetzt oder entfernt; das "
+             "Original blieb erhalten"},
     TextPair{FileFailure::ChangedWhileEncrypted,
              "changed while it was being encrypted; the original was kept",
              "wurde während der Verschlüsselung geändert; das Original blieb erhalten"},
