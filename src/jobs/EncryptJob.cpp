@@ -7,6 +7,8 @@
 #include "filecipher/PipelineTexts.h"
 #include "filecipher/ResultTypeCheck.h"
 #include "filecipher/StrongFormatTexts.h"
+#include "jobs/PartFileTexts.h"
+#include "platform/PartFileLeftovers.h"
 
 #include <QFileInfo>
 
@@ -26,11 +28,12 @@ EncryptJobSummary EncryptJob::run()
 {
     m_summary = EncryptJobSummary{};
     m_stoppedInFile = false;
+    m_foldersLookedAt.clear();
     if (m_paths.isEmpty() || !confirmStart())
         return m_summary;
     m_summary.started = true;
     for (int index = 0; index < m_paths.size(); ++index) {
-        if (m_cancelled) {
+        if (stopping()) {
             m_summary.stoppedEarly = true;
             reportRemainingAsCancelled(index);
             break;
@@ -69,10 +72,35 @@ bool EncryptJob::confirmStart()
     return true;
 }
 
+bool EncryptJob::stopNowAsked() const
+{
+    return m_options.stopNow && m_options.stopNow();
+}
+
+bool EncryptJob::stopping() const
+{
+    return m_cancelled || stopNowAsked();
+}
+
+void EncryptJob::removeLeftoversBeside(const QString &path)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!m_foldersLookedAt.insert(folder).second)
+        return;
+    const QStringList removed = PartFileLeftovers::removeFrom(folder);
+    if (removed.isEmpty())
+        return;
+    m_prompter.ask(Message::box(
+        decrypting() ? PipelineTexts::DecryptCaption() : PipelineTexts::EncryptCaption(),
+        PartFileTexts::LeftoversRemoved(m_options.language, folder, removed),
+        MessageIcon::Information));
+}
+
 bool EncryptJob::workOn(int index, const QString &path)
 {
     const bool askAfterFailure = m_options.afterFailure == AfterFailure::Ask;
     const Language language = m_options.language;
+    removeLeftoversBeside(path);
     m_observer.fileStarted(index, path);
     const ByteProgress progress = [this](quint64 done, quint64 total) {
         m_observer.bytesDone(done, total);
@@ -133,7 +161,10 @@ bool EncryptJob::workOn(int index, const QString &path)
 FileWorkOutcome EncryptJob::workOnFile(const QString &path, bool ageInput,
                                        const ByteProgress &progress)
 {
-    const AgeFileCipher::CancelCheck cancelled = [this] { return m_cancelled.load(); };
+    // The strong format stops inside the file on either request; the
+    // compatible one finishes its file unless it is to stop now.
+    const AgeFileCipher::CancelCheck cancelled = [this] { return stopping(); };
+    const CancelCheck stopNow = [this] { return stopNowAsked(); };
     if (ageInput)
         return AgeFileCipher::decryptFile(path, m_keyText, progress, cancelled);
     if (decrypting()) {
@@ -141,12 +172,12 @@ FileWorkOutcome EncryptJob::workOnFile(const QString &path, bool ageInput,
                                            const QString &finalName) {
             return acceptResult(resultTempPath, finalName);
         };
-        return FileCipher::decryptFile(path, m_keyText, progress, accept);
+        return FileCipher::decryptFile(path, m_keyText, progress, accept, stopNow);
     }
     if (m_options.format == FileFormat::Age)
         return AgeFileCipher::encryptFile(path, m_keyText, progress, m_options.ageWorkFactor,
                                           cancelled);
-    return FileCipher::encryptFile(path, m_keyText, progress);
+    return FileCipher::encryptFile(path, m_keyText, progress, stopNow);
 }
 
 bool EncryptJob::acceptResult(const QString &resultTempPath, const QString &finalName)
