@@ -4,6 +4,7 @@
 #include "core/Prompter.h"
 #include "jobs/EncryptJob.h"
 #include "platform/DataFolder.h"
+#include "platform/StopSignals.h"
 #include "settings/FormatChoice.h"
 
 #include <QFileInfo>
@@ -73,8 +74,12 @@ public:
         if (report.outcome == FileOutcome::Done)
             return;
         ++m_failures;
-        m_io.err << "velmora2-cli: " << m_names.value(report.index) << ": " << report.reason
-                 << '\n';
+        QString reason = report.reason;
+        if (report.outcome == FileOutcome::Cancelled)
+            reason = report.index == m_current
+                         ? QStringLiteral("stopped; the file was left as it was")
+                         : QStringLiteral("not started");
+        m_io.err << "velmora2-cli: " << m_names.value(report.index) << ": " << reason << '\n';
         m_io.err.flush();
     }
 
@@ -186,10 +191,18 @@ int CipherFileCommand::run(const QStringList &arguments, CliIo &io)
         options.format = FormatChoice::load(DataFolder::path());
     jobOptions.format = options.format.value_or(FileFormat::Compatible);
     jobOptions.unfitResult = options.force ? UnfitResult::Keep : UnfitResult::Refuse;
+    // From here on Ctrl+C, SIGTERM and SIGHUP stop the run: the file in work
+    // is abandoned (it stays as it was and nothing of its result is left),
+    // the files after it are not started. A second signal of a kind ends the
+    // process as usual.
+    const StopSignals stops;
+    jobOptions.stopNow = [&stops] { return stops.stopRequested(); };
     CliPrompter prompter(io.err);
     TerminalObserver observer(args, io);
     EncryptJob job(*key, paths, jobOptions, observer, prompter);
     job.run();
+    if (stops.stopRequested())
+        io.err << "velmora2-cli: stopped by " << StopSignals::nameOf(stops.kind()) << '\n';
     io.err.flush();
-    return observer.failures() == 0 ? ExitOk : ExitFailed;
+    return observer.failures() == 0 && !stops.stopRequested() ? ExitOk : ExitFailed;
 }
