@@ -7,8 +7,8 @@ StopSignalNotifier::StopSignalNotifier(QObject *parent)
 {
     if (m_signals.wakeDescriptor() < 0)
         return;
-    m_notifier = std::make_unique<QSocketNotifier>(m_signals.wakeDescriptor(),
-                                                   QSocketNotifier::Read);
+    m_notifier =
+        std::make_unique<QSocketNotifier>(m_signals.wakeDescriptor(), QSocketNotifier::Read);
     connect(m_notifier.get(), &QSocketNotifier::activated, this, &StopSignalNotifier::wake);
 }
 
