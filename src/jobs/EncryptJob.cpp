@@ -18,7 +18,7 @@ EncryptJob::EncryptJob(QString keyText, QStringList paths, EncryptJobOptions opt
                        FileJobObserver &observer, Prompter &prompter)
     : m_keyText(std::move(keyText))
     , m_paths(std::move(paths))
-    , m_options(options)
+    , m_options(std::move(options))
     , m_observer(observer)
     , m_prompter(prompter)
 {

@@ -68,6 +68,27 @@ QByteArray encryptedForm(FileFormat format, const QByteArray &plain)
     return TestFiles::read(path + ".enc");
 }
 
+// A folder with the run's input (plain or encrypted), a file of the user's
+// beside it and, when asked, an older file of the result's name.
+struct RunFolder
+{
+    QTemporaryDir dir;
+    QByteArray plain = TestFiles::randomBytes(3 * 1024 * 1024, 11);
+    QByteArray inputBytes;
+    QString input;
+    QString result;
+
+    bool make(FileFormat format, bool decrypting, bool resultExists)
+    {
+        inputBytes = decrypting ? encryptedForm(format, plain) : plain;
+        input = dir.filePath(decrypting ? "a.txt.enc" : "a.txt");
+        result = dir.filePath(decrypting ? "a.txt" : "a.txt.enc");
+        return !inputBytes.isEmpty() && TestFiles::write(input, inputBytes) &&
+               TestFiles::write(dir.filePath("victim"), "the user's other file") &&
+               (!resultExists || TestFiles::write(result, "the user's older file"));
+    }
+};
+
 // A second thread that does to the folder what another program of the user
 // (or an attacker) might, at the moment the run asks for it, while the run
 // waits; then it takes the folder's state.
@@ -183,16 +204,10 @@ void TestPartFileSwap::swappedPartFile()
     QFETCH(QString, swap);
     QFETCH(bool, resultExists);
     const ExclusiveNewFile::NamedForTesting named;
-    QTemporaryDir dir;
-    const QByteArray plain = TestFiles::randomBytes(3 * 1024 * 1024, 11);
-    const QByteArray inputBytes = decrypting ? encryptedForm(format, plain) : plain;
-    QVERIFY(!inputBytes.isEmpty());
-    const QString input = dir.filePath(decrypting ? "a.txt.enc" : "a.txt");
-    const QString result = dir.filePath(decrypting ? "a.txt" : "a.txt.enc");
-    QVERIFY(TestFiles::write(input, inputBytes));
-    QVERIFY(TestFiles::write(dir.filePath("victim"), "the user's other file"));
-    if (resultExists)
-        QVERIFY(TestFiles::write(result, "the user's older file of the result's name"));
+    RunFolder folder;
+    QVERIFY(folder.make(format, decrypting, resultExists));
+    const QTemporaryDir &dir = folder.dir;
+    const QString &input = folder.input;
 
     FileWorkOutcome outcome;
     QMap<QString, QByteArray> afterSwap;
@@ -211,7 +226,7 @@ void TestPartFileSwap::swappedPartFile()
     QCOMPARE(outcome.failure, FileFailure::ResultReplaced);
     // The original is whole; nothing the run did not make itself was
     // renamed, changed or removed after the swap.
-    QCOMPARE(TestFiles::read(input), inputBytes);
+    QCOMPARE(TestFiles::read(input), folder.inputBytes);
     QMap<QString, QByteArray> now = snapshot(dir.path());
     // The run's own bytes, in the file that was moved away, may still grow.
     now.remove("moved away");
@@ -245,24 +260,22 @@ void TestPartFileSwap::namelessWhileWritten()
     QFETCH(FileFormat, format);
     QFETCH(bool, decrypting);
     QFETCH(bool, resultExists);
-    QTemporaryDir dir;
-    const QByteArray plain = TestFiles::randomBytes(3 * 1024 * 1024, 12);
-    const QByteArray inputBytes = decrypting ? encryptedForm(format, plain) : plain;
-    QVERIFY(!inputBytes.isEmpty());
-    const QString input = dir.filePath(decrypting ? "a.txt.enc" : "a.txt");
-    const QString result = dir.filePath(decrypting ? "a.txt" : "a.txt.enc");
-    QVERIFY(TestFiles::write(input, inputBytes));
-    if (resultExists)
-        QVERIFY(TestFiles::write(result, "older"));
+    RunFolder folder;
+    QVERIFY(folder.make(format, decrypting, resultExists));
+    const QTemporaryDir &dir = folder.dir;
+    const QString &result = folder.result;
+    const QByteArray &plain = folder.plain;
+    QVERIFY(QFile::remove(dir.filePath("victim")));
     const QMap<QString, QByteArray> before = snapshot(dir.path());
 
     bool looked = false;
-    const FileWorkOutcome outcome = runOne(format, decrypting, input, [&](quint64 done, quint64) {
-        if (done > 0 && !looked) {
-            looked = true;
-            QCOMPARE(snapshot(dir.path()), before);
-        }
-    });
+    const FileWorkOutcome outcome =
+        runOne(format, decrypting, folder.input, [&](quint64 done, quint64) {
+            if (done > 0 && !looked) {
+                looked = true;
+                QCOMPARE(snapshot(dir.path()), before);
+            }
+        });
     QVERIFY(looked);
     QVERIFY2(outcome.ok, qPrintable(outcome.reason));
     QCOMPARE(snapshot(dir.path()).keys(), QStringList{QFileInfo(result).fileName()});

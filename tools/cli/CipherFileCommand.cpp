@@ -113,6 +113,18 @@ std::optional<FileFormat> formatFromWord(const QString &word)
 
 } // namespace
 
+QString CipherFileCommand::stopAndPartFileHelp()
+{
+    return QStringLiteral(
+        "Ctrl+C, SIGTERM or SIGHUP stops the run: the file in work stays as it was\n"
+        "and nothing of its result is left, the files after it are not started, and\n"
+        "the exit code is 1; a second signal ends the command at once. While it is\n"
+        "written, a result has no name where the file system allows it, else the\n"
+        "hidden name .NAME.XXXXXX.velmora-part beside it. Such part files that an\n"
+        "earlier run left when it was killed are overwritten once and removed, and\n"
+        "the command says so.\n\n");
+}
+
 // Takes "--format FORMAT" / "--format=FORMAT" (encrypt) and "--force"
 // (decrypt) from the options before "--"; false after a usage error.
 bool CipherFileCommand::takeOptions(QStringList &args, RunOptions &options, CliIo &io) const

@@ -17,7 +17,7 @@ public:
     }
     QString usage() const override
     {
-        return QStringLiteral(
+        const QString help = QStringLiteral(
             "Usage: velmora2-cli decrypt [--key-stdin | --key-file KEYFILE] [--force]\n"
             "                            [--] FILE.enc...\n\n"
             "Decrypts every FILE.enc into FILE and deletes FILE.enc once FILE is complete\n"
@@ -38,15 +38,10 @@ public:
             "folder ($XDG_CONFIG_HOME/velmora/velmora.ini, else ~/.config/velmora/) is\n"
             "used. There is no option that takes the key on the command line, where\n"
             "other users could read it in the process list.\n\n"
-            "Ctrl+C, SIGTERM or SIGHUP stops the run: the file in work stays as it was\n"
-            "and nothing of its result is left, the files after it are not started, and\n"
-            "the exit code is 1; a second signal ends the command at once. While it is\n"
-            "written, a result has no name where the file system allows it, else the\n"
-            "hidden name .NAME.XXXXXX.velmora-part beside it. Such part files that an\n"
-            "earlier run left when it was killed are overwritten once and removed, and\n"
-            "the command says so.\n\n"
+            "%1"
             "Exit codes: 0 every file decrypted, 1 a file failed or the run was stopped,\n"
             "2 usage error.\n");
+        return help.arg(stopAndPartFileHelp());
     }
 };
 
