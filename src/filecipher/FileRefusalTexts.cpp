@@ -44,6 +44,11 @@ constexpr std::array Texts{
              "nothing was done",
              "der Name ist kein gültiges UTF-8 oder kann für eine andere Datei stehen, deren Name "
              "es nicht ist; es wurde nichts getan"},
+    TextPair{FileFailure::ResultReplaced,
+             "the result's part file was replaced or removed during the run; the original was "
+             "kept",
+             "die Teildatei des Ergebnisses wurde während des Laufs ersetzt oder entfernt; das "
+             "Original blieb erhalten"},
     TextPair{FileFailure::ChangedWhileEncrypted,
              "changed while it was being encrypted; the original was kept",
              "wurde während der Verschlüsselung geändert; das Original blieb erhalten"},

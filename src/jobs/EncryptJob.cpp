@@ -6,7 +6,9 @@
 #include "filecipher/PipelineTexts.h"
 #include "filecipher/ResultTypeCheck.h"
 #include "filecipher/StrongFormatTexts.h"
+#include "jobs/PartFileTexts.h"
 #include "platform/NameBytes.h"
+#include "platform/PartFileLeftovers.h"
 
 #include <QFileInfo>
 
@@ -16,7 +18,7 @@ EncryptJob::EncryptJob(QString keyText, QStringList paths, EncryptJobOptions opt
                        FileJobObserver &observer, Prompter &prompter)
     : m_keyText(std::move(keyText))
     , m_paths(std::move(paths))
-    , m_options(options)
+    , m_options(std::move(options))
     , m_observer(observer)
     , m_prompter(prompter)
 {
@@ -26,11 +28,12 @@ EncryptJobSummary EncryptJob::run()
 {
     m_summary = EncryptJobSummary{};
     m_stoppedInFile = false;
+    m_foldersLookedAt.clear();
     if (m_paths.isEmpty() || !confirmStart())
         return m_summary;
     m_summary.started = true;
     for (int index = 0; index < m_paths.size(); ++index) {
-        if (m_cancelled) {
+        if (stopping()) {
             m_summary.stoppedEarly = true;
             reportRemainingAsCancelled(index);
             break;
@@ -72,10 +75,35 @@ bool EncryptJob::confirmStart()
     return true;
 }
 
+bool EncryptJob::stopNowAsked() const
+{
+    return m_options.stopNow && m_options.stopNow();
+}
+
+bool EncryptJob::stopping() const
+{
+    return m_cancelled || stopNowAsked();
+}
+
+void EncryptJob::removeLeftoversBeside(const QString &path)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!m_foldersLookedAt.insert(folder).second)
+        return;
+    const QStringList removed = PartFileLeftovers::removeFrom(folder);
+    if (removed.isEmpty())
+        return;
+    m_prompter.ask(Message::box(
+        decrypting() ? PipelineTexts::DecryptCaption() : PipelineTexts::EncryptCaption(),
+        PartFileTexts::LeftoversRemoved(m_options.language, folder, removed),
+        MessageIcon::Information));
+}
+
 bool EncryptJob::workOn(int index, const QString &path, bool nameUsable)
 {
     const bool askAfterFailure = m_options.afterFailure == AfterFailure::Ask;
     const Language language = m_options.language;
+    removeLeftoversBeside(path);
     m_observer.fileStarted(index, path);
     const ByteProgress progress = [this](quint64 done, quint64 total) {
         m_observer.bytesDone(done, total);
@@ -138,7 +166,10 @@ bool EncryptJob::workOn(int index, const QString &path, bool nameUsable)
 FileWorkOutcome EncryptJob::workOnFile(const QString &path, bool ageInput,
                                        const ByteProgress &progress)
 {
-    const AgeFileCipher::CancelCheck cancelled = [this] { return m_cancelled.load(); };
+    // The strong format stops inside the file on either request; the
+    // compatible one finishes its file unless it is to stop now.
+    const AgeFileCipher::CancelCheck cancelled = [this] { return stopping(); };
+    const CancelCheck stopNow = [this] { return stopNowAsked(); };
     if (ageInput)
         return AgeFileCipher::decryptFile(path, m_keyText, progress, cancelled);
     if (decrypting()) {
@@ -146,12 +177,12 @@ FileWorkOutcome EncryptJob::workOnFile(const QString &path, bool ageInput,
                                            const QString &finalName) {
             return acceptResult(resultTempPath, finalName);
         };
-        return FileCipher::decryptFile(path, m_keyText, progress, accept);
+        return FileCipher::decryptFile(path, m_keyText, progress, accept, stopNow);
     }
     if (m_options.format == FileFormat::Age)
         return AgeFileCipher::encryptFile(path, m_keyText, progress, m_options.ageWorkFactor,
                                           cancelled);
-    return FileCipher::encryptFile(path, m_keyText, progress);
+    return FileCipher::encryptFile(path, m_keyText, progress, stopNow);
 }
 
 bool EncryptJob::acceptResult(const QString &resultTempPath, const QString &finalName)

@@ -10,6 +10,8 @@
 #include <QStringList>
 
 #include <atomic>
+#include <functional>
+#include <set>
 
 class Prompter;
 
@@ -48,6 +50,11 @@ struct EncryptJobOptions
     FileFormat format = FileFormat::Compatible;
     int ageWorkFactor = age::defaultWorkFactor;
     UnfitResult unfitResult = UnfitResult::Ask;
+    // Asked between files and while one is worked on, on the job's thread:
+    // once true, the file in work is abandoned whatever its format (left as
+    // it was, nothing of its result kept) and the job stops. The companion
+    // stops this way on a stop signal.
+    std::function<bool()> stopNow;
 };
 
 struct EncryptJobSummary
@@ -77,9 +84,14 @@ struct EncryptJobSummary
 // Questions and messages go through the prompter, in the texts of the given
 // language.
 //
+// Before the first file of each folder, the part files that an earlier run
+// left there when it was killed are overwritten and removed
+// (PartFileLeftovers), and a message says so.
+//
 // run() works on the calling thread; cancel() may be called from any thread
 // and stops the job before the next file. A file in work is finished first,
 // except one in the strong format, whose work stops (the file is kept).
+// EncryptJobOptions::stopNow stops inside the file in either format.
 class EncryptJob
 {
 public:
@@ -92,6 +104,9 @@ public:
 
 private:
     bool confirmStart();
+    bool stopping() const;
+    bool stopNowAsked() const;
+    void removeLeftoversBeside(const QString &path);
     // Works on one existing file, or refuses one whose name may stand for
     // another (nameUsable false); false when the job is to stop.
     bool workOn(int index, const QString &path, bool nameUsable);
@@ -108,5 +123,6 @@ private:
     Prompter &m_prompter;
     std::atomic<bool> m_cancelled{false};
     bool m_stoppedInFile = false;
+    std::set<QString> m_foldersLookedAt;
     EncryptJobSummary m_summary;
 };

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QHash>
+#include <QMap>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -20,6 +21,7 @@ Q_DECLARE_METATYPE(AfterFailure)
 Q_DECLARE_METATYPE(UnfitResult)
 Q_DECLARE_METATYPE(MessageAnswer)
 Q_DECLARE_METATYPE(Language)
+Q_DECLARE_METATYPE(FileFormat)
 
 namespace {
 
@@ -619,6 +621,112 @@ private slots:
         QCOMPARE(filesIn(dir.path()), (QStringList{"big", "next"}));
         QCOMPARE(TestFiles::read(dir.filePath("big")), plain);
         QVERIFY(job.prompter.messages.isEmpty());
+    }
+
+    // A stop signal of the command line stops inside the file in work in
+    // either format: it stays as it was, no result and no part file remain,
+    // and the files after it are not started.
+    void stopNowAbandonsTheFileInWork_data()
+    {
+        QTest::addColumn<FileFormat>("format");
+        QTest::addColumn<bool>("decrypting");
+        QTest::newRow("compatible, encrypt") << FileFormat::Compatible << false;
+        QTest::newRow("compatible, decrypt") << FileFormat::Compatible << true;
+        QTest::newRow("strong, encrypt") << FileFormat::Age << false;
+        QTest::newRow("strong, decrypt") << FileFormat::Age << true;
+    }
+
+    void stopNowAbandonsTheFileInWork()
+    {
+        QFETCH(FileFormat, format);
+        QFETCH(bool, decrypting);
+        QTemporaryDir dir;
+        const QByteArray plain = TestFiles::randomBytes(16 << 20, 9);
+        for (const char *name : {"big", "next"})
+            QVERIFY(TestFiles::write(dir.filePath(name), plain));
+        QStringList names{"big", "next"};
+        if (decrypting) {
+            JobRun sender;
+            sender.options.format = format;
+            sender.options.ageWorkFactor = QuickWorkFactor;
+            QCOMPARE(sender.encrypt(pathsIn(dir, names)).done, 2);
+            names = QStringList{"big.enc", "next.enc"};
+        }
+        QMap<QString, QByteArray> before;
+        for (const QString &name : names)
+            before[name] = TestFiles::read(dir.filePath(name));
+
+        JobRun job;
+        job.options.direction = decrypting ? CipherDirection::Decrypt : CipherDirection::Encrypt;
+        job.options.markedEncrypted = decrypting;
+        job.options.afterFailure = AfterFailure::GoOn;
+        job.options.format = format;
+        job.options.ageWorkFactor = QuickWorkFactor;
+        bool stop = false;
+        job.options.stopNow = [&stop] { return stop; };
+        job.observer.onBytesDone = [&](quint64 done) {
+            if (done > 0)
+                stop = true;
+        };
+        EncryptJob stopped(job.key, pathsIn(dir, names), job.options, job.observer, job.prompter);
+        const EncryptJobSummary summary = stopped.run();
+
+        QVERIFY(stop);
+        QVERIFY(job.observer.lastDone < quint64(plain.size()));
+        QVERIFY(summary.stoppedEarly);
+        QCOMPARE(summary.done, 0);
+        QCOMPARE(job.observer.outcomes(),
+                 (QList<FileOutcome>{FileOutcome::Cancelled, FileOutcome::Cancelled}));
+        QCOMPARE(filesIn(dir.path()), names);
+        for (const QString &name : names)
+            QVERIFY(TestFiles::read(dir.filePath(name)) == before.value(name));
+        QVERIFY(job.prompter.messages.isEmpty());
+    }
+
+    // What a killed run left beside the files is overwritten and removed
+    // before the first file of each folder, and a message says so, in the
+    // run's language; a folder without leftovers gets no message.
+    void leftoversOfAnEarlierRunAreRemoved_data()
+    {
+        QTest::addColumn<Language>("language");
+        QTest::addColumn<QString>("words");
+        QTest::newRow("English") << Language::English
+                                 << "An earlier run that was interrupted left 1 part file(s) in "
+                                    "%1. They were overwritten once and removed: %2";
+        QTest::newRow("German") << Language::German
+                                << "Ein früherer, unterbrochener Lauf hat 1 Teildatei(en) in %1 "
+                                   "hinterlassen. Sie wurden einmal überschrieben und entfernt: %2";
+    }
+
+    void leftoversOfAnEarlierRunAreRemoved()
+    {
+        QFETCH(Language, language);
+        QFETCH(QString, words);
+        QTemporaryDir dir;
+        for (const char *folder : {"first", "second", "clean"})
+            QVERIFY(QDir(dir.path()).mkdir(QLatin1String(folder)));
+        const QString leftover = QStringLiteral(".a.txt.k3x9q0.velmora-part");
+        QVERIFY(TestFiles::write(dir.filePath("first/" + leftover), "plain text decrypted so far"));
+        QVERIFY(TestFiles::write(dir.filePath("second/" + leftover), "more plain text"));
+        const QStringList files{"first/a.txt", "first/b.txt", "second/c.txt", "clean/d.txt"};
+        for (const QString &file : files)
+            QVERIFY(TestFiles::write(dir.filePath(file), "content"));
+
+        JobRun job;
+        job.options.language = language;
+        QCOMPARE(job.encrypt(pathsIn(dir, files)).done, 4);
+
+        QCOMPARE(job.prompter.messages.size(), 2);
+        for (const char *folder : {"first", "second"}) {
+            const QString text =
+                words.arg(QDir::toNativeSeparators(dir.filePath(folder)), leftover);
+            QVERIFY2(job.prompter.messages.contains(
+                         Message::box("Encrypt", text, MessageIcon::Information)),
+                     qPrintable(job.prompter.texts().join('\n')));
+        }
+        QCOMPARE(filesIn(dir.filePath("first")), (QStringList{"a.txt.enc", "b.txt.enc"}));
+        QCOMPARE(filesIn(dir.filePath("second")), QStringList{"c.txt.enc"});
+        QCOMPARE(filesIn(dir.filePath("clean")), QStringList{"d.txt.enc"});
     }
 
     // The compatible format with a wrong key: a result that does not look

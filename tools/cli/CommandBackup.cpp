@@ -42,7 +42,16 @@ int backUp(const QString &from, const QString &to, CliIo &io)
     const QString target = FolderCopy::withTrailingDelimiter(to);
     int failed = 0;
     int count = 0;
+    // A stop signal lets the copy in work finish (each copy replaces its
+    // target whole) and stops before the next one.
+    const StopSignals stops;
     for (const QString &name : std::as_const(names)) {
+        if (stops.stopRequested()) {
+            io.err << "velmora2-cli: backup stopped by " << StopSignals::nameOf(stops.kind())
+                   << " before " << name << '\n';
+            io.out << count << " file(s) saved." << '\n';
+            return ExitFailed;
+        }
         if (!QFileInfo(source + name).isFile())
             continue;
         FileProblem problem;
@@ -82,7 +91,9 @@ public:
             "Copies every file that lies directly in the data folder (the settings file\n"
             "with the password digest and the personal key) into FOLDER, replacing older\n"
             "copies. Subfolders and hidden files are left out. FOLDER must exist. Prints\n"
-            "the number of files copied; exit code 1 when a file could not be copied.\n");
+            "the number of files copied; exit code 1 when a file could not be copied.\n"
+            "Ctrl+C, SIGTERM or SIGHUP stops it once the file being copied is complete;\n"
+            "it names the file it stopped before and exits with 1.\n");
     }
 
     int run(const QStringList &args, CliIo &io) override

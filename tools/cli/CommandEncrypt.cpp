@@ -17,7 +17,7 @@ public:
     }
     QString usage() const override
     {
-        return QStringLiteral(
+        const QString help = QStringLiteral(
             "Usage: velmora2-cli encrypt [--key-stdin | --key-file KEYFILE]\n"
             "                            [--format FORMAT] [--] FILE...\n\n"
             "Encrypts every FILE into FILE.enc and deletes FILE once FILE.enc is complete\n"
@@ -39,7 +39,10 @@ public:
             "folder ($XDG_CONFIG_HOME/velmora/velmora.ini, else ~/.config/velmora/) is\n"
             "used. There is no option that takes the key on the command line, where\n"
             "other users could read it in the process list.\n\n"
-            "Exit codes: 0 every file encrypted, 1 a file failed, 2 usage error.\n");
+            "%1"
+            "Exit codes: 0 every file encrypted, 1 a file failed or the run was stopped,\n"
+            "2 usage error.\n");
+        return help.arg(stopAndPartFileHelp());
     }
 };
 

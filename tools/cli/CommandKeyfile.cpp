@@ -4,6 +4,7 @@
 #include "keys/ApplicationTextKey.h"
 #include "keys/KeyFile.h"
 #include "platform/SecretWipe.h"
+#include "platform/StopSignals.h"
 
 #include <QFileInfo>
 
@@ -70,8 +71,18 @@ private:
             io.err << "velmora2-cli: keyfile write: the key must be a single line\n";
             return ExitUsage;
         }
+        // A stop signal lets the key file be written whole, or not at all.
+        const StopSignals stops;
         const KeyFileWriteResult result =
             WriteKeyFile(path, QByteArray(ApplicationTextKey), QStringList{*key} + args);
+        if (stops.stopRequested()) {
+            io.err << "velmora2-cli: keyfile write: stopped by "
+                   << StopSignals::nameOf(stops.kind()) << "; " << path
+                   << (result.status == KeyFileWriteResult::Status::Written
+                           ? " was written whole first\n"
+                           : " was not written\n");
+            return ExitFailed;
+        }
         switch (result.status) {
         case KeyFileWriteResult::Status::Written:
             return ExitOk;
