@@ -90,6 +90,7 @@ QString FailureHeading(FileFailure failure, Language language)
                        "another file!");
     case FileFailure::ChangedWhileEncrypted:
     case FileFailure::ChangedWhileDecrypted:
+    case FileFailure::ResultReplaced:
         return textFor(language,
                        "Datei geändert! Die Datei wurde während des Laufs geändert; das Original "
                        "blieb erhalten!",
