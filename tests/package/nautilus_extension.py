@@ -52,9 +52,9 @@ def load(path):
     sys.modules["gi.repository.Nautilus"] = nautilus
     real_require = gi.require_version
     gi.require_version = lambda name, version: None if name == "Nautilus" else real_require(name, version)
-    spec = importlib.util.spec_from_file_location("velmora2_extension", path)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    found = importlib.util.spec_from_file_location("velmora2_extension", path)
+    module = importlib.util.module_from_spec(found)
+    found.loader.exec_module(module)
     gi.require_version = real_require
     return module.Velmora2MenuProvider()
 
