@@ -135,8 +135,9 @@ private Q_SLOTS:
 
     // SIGTERM in the middle of a copy: the program removes the copy, keeps
     // the data folder as it was and says so with exit code 1. The child is
-    // stopped (SIGSTOP) right after it created the copy of the first file,
-    // signalled, and let go on.
+    // stopped (SIGSTOP) right after it made the folder for the previous files
+    // (the copies themselves are written without a name until they are
+    // complete), signalled while no file was restored yet, and let go on.
     void stopSignalInTheMiddleOfACopy()
     {
         if (!QFileInfo(Program).isExecutable())
@@ -175,7 +176,7 @@ private Q_SLOTS:
                 const QStringList created = createdNames(watcher, 20);
                 const bool firstCopy =
                     std::any_of(created.begin(), created.end(), [](const QString &name) {
-                        return name.startsWith(QLatin1String(".f0."));
+                        return name.startsWith(QLatin1String("before-restore-"));
                     });
                 if (!firstCopy) {
                     child.waitForFinished(0);
@@ -183,10 +184,7 @@ private Q_SLOTS:
                 }
                 ::kill(static_cast<pid_t>(pid), SIGSTOP);
                 QVERIFY(waitUntilStopped(pid));
-                const QStringList now = everythingIn(data);
-                signalled = std::any_of(now.begin(), now.end(), [](const QString &name) {
-                    return name.startsWith(QLatin1String(".f0."));
-                });
+                signalled = !everythingIn(data).contains(QStringLiteral("f0"));
                 if (signalled)
                     ::kill(static_cast<pid_t>(pid), SIGTERM);
                 ::kill(static_cast<pid_t>(pid), SIGCONT);

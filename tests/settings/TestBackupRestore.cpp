@@ -1,5 +1,6 @@
 #include "filetexts/FileProblemText.h"
 #include "keys/ApplicationTextKey.h"
+#include "platform/ExclusiveNewFile.h"
 #include "platform/FolderCopy.h"
 #include "settings/BackupRestore.h"
 #include "settings/DataRestore.h"
@@ -515,6 +516,9 @@ private Q_SLOTS:
         QFETCH(bool, intoKeptFolder);
         QFETCH(int, restored);
         QFETCH(QString, text);
+        // The copy in work is watched for by its name, which it has from the
+        // start only where a file cannot be made without a name.
+        const ExclusiveNewFile::NamedForTesting named;
         Fixture f;
         TestFiles::write(f.backup.filePath("a.key"), QByteArray(200000, 'k'));
         TestFiles::write(f.backup.filePath("notes.txt"), "older notes");
