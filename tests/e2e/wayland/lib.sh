@@ -26,24 +26,9 @@ fi
 
 source "$WL_HERE/../lib.sh"
 
-WL_WESTON_PID=""
 WL_XDISPLAY=""
 # pyatspi belongs to the system's Python.
 WL_PYTHON=/usr/bin/python3
-
-wl_cleanup() {
-    if [ -n "$VM_APP_PID" ] && kill -0 "$VM_APP_PID" 2>/dev/null; then
-        kill "$VM_APP_PID" 2>/dev/null
-        wait "$VM_APP_PID" 2>/dev/null
-        VM_APP_PID=""
-    fi
-    if [ -n "$WL_WESTON_PID" ]; then
-        kill "$WL_WESTON_PID" 2>/dev/null
-        wait "$WL_WESTON_PID" 2>/dev/null
-        WL_WESTON_PID=""
-    fi
-    vm_cleanup
-}
 
 # wl_setup BIN_DIR BACKEND: a fresh home, weston with the back end headless
 # or x11, and the program's environment: Qt's Wayland platform on weston's
@@ -54,7 +39,6 @@ wl_setup() {
     "$WL_PYTHON" -c 'import pyatspi' 2>/dev/null ||
         vm_fail "pyatspi is not installed (apt-get install python3-pyatspi at-spi2-core)"
     vm_make_home "$1"
-    trap wl_cleanup EXIT
     case "$backend" in
         headless)
             unset DISPLAY
@@ -74,7 +58,9 @@ wl_setup() {
     local socket="velmora-wayland-$$"
     weston --backend="$backend-backend.so" "${extra[@]}" --socket="$socket" --idle-time=0 \
         --log="$VM_HOME/weston.log" >"$VM_HOME/weston.out" 2>&1 &
-    WL_WESTON_PID=$!
+    # The compositor is the session's window manager: the EXIT trap stops it
+    # after the program and before the X server, as it does openbox.
+    VM_WM_PID=$!
     weston_ready() { [ -S "$XDG_RUNTIME_DIR/$socket" ] && grep -q 'desktop-shell' "$VM_HOME/weston.log"; }
     vm_wait_until 10 weston_ready ||
         vm_fail "weston did not start: $(cat "$VM_HOME/weston.log" "$VM_HOME/weston.out" 2>/dev/null)"
