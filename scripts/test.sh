@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every check and test: format, folder layers, clang-tidy,
 # the engine, command line, windows (offscreen) and the end-to-end tests of
-# the real program in a real X server (as root, the tests that need an
+# the real program in a real X server and under the Wayland compositor
+# weston (as root, the tests that need an
 # unprivileged user once more as nobody); then the engine and the companion
 # under the sanitizers, and the fuzz targets.
 set -euo pipefail

@@ -6,6 +6,7 @@
 #include "platform/ProgramInfo.h"
 #include "platform/gui/DesktopServices.h"
 #include "platform/gui/HelpFile.h"
+#include "platform/gui/WindowMove.h"
 #include "platform/gui/WindowShadow.h"
 #include "settings/StoredSettings.h"
 #include "widgets/FlatButton.h"
@@ -33,7 +34,6 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScreen>
-#include <QWindow>
 
 namespace {
 
@@ -514,10 +514,9 @@ void DashboardWindow::settingsWindowClosed()
 
 void DashboardWindow::titleBarPressed(const QMouseEvent &press)
 {
-    // The window manager's move follows the left button only: it would not
-    // end on the release of another one.
-    QWindow *window = windowHandle();
-    if (press.button() == Qt::LeftButton && window != nullptr && window->startSystemMove())
+    // The window system moves the window where it takes the drag; under
+    // Wayland that is the only way a window moves at all.
+    if (WindowMove::startSystemMove(windowHandle(), press.button()))
         return;
     m_dragButton = press.button();
     m_dragOffset = press.globalPosition().toPoint() - frameGeometry().topLeft();

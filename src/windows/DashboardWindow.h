@@ -132,8 +132,9 @@ private:
     bool m_shownOnce = false;
     bool m_startupFailed = false;
     bool m_startupPassed = false;
-    // A drag with a button the window manager does not move windows with:
-    // the window follows the pointer itself until that button is let go.
+    // A drag that the window system did not take (no window manager, or a
+    // button it does not move windows with): the window follows the pointer
+    // itself until that button is let go.
     Qt::MouseButton m_dragButton = Qt::NoButton;
     QPoint m_dragOffset;
 

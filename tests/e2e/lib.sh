@@ -103,8 +103,9 @@ vm_cleanup() {
     fi
 }
 
-# vm_setup BIN_DIR: a fresh home (no data folder yet), an X server.
-vm_setup() {
+# vm_make_home BIN_DIR: a fresh home (no data folder yet) and runtime
+# folder, removed by the EXIT trap.
+vm_make_home() {
     VM_BIN=${1:?bin folder needed}
     [ -x "$VM_BIN/velmora2" ] || vm_fail "no program at $VM_BIN/velmora2"
     VM_HOME=$(mktemp -d /tmp/velmora-e2e.XXXXXX)
@@ -117,6 +118,11 @@ vm_setup() {
     chmod 700 "$XDG_RUNTIME_DIR"
     unset QT_QPA_PLATFORM WAYLAND_DISPLAY
     VM_LOG="$VM_HOME/program.log"
+}
+
+# vm_setup BIN_DIR: a fresh home, an X server.
+vm_setup() {
+    vm_make_home "$@"
     vm_start_xvfb
     vm_start_wm
 }

@@ -49,7 +49,9 @@ depends=$(field Depends)
 for library in libc6 libqt6core6 libqt6widgets6; do
     grep -q "\b$library\b" <<<"$depends" || fail "Depends lacks $library: $depends"
 done
-grep -q qt6-translations-l10n <<<"$(field Recommends)" || fail "Recommends lacks qt6-translations-l10n"
+for package in qt6-translations-l10n qt6-wayland; do
+    grep -q "\b$package\b" <<<"$(field Recommends)" || fail "Recommends lacks $package"
+done
 grep -q python3-nautilus <<<"$(field Suggests)" || fail "Suggests lacks python3-nautilus"
 description=$(field Description)
 (($(wc -l <<<"$description") >= 4)) || fail "the description is not a long one: $description"
