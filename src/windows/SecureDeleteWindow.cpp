@@ -7,6 +7,7 @@
 #include "shred/DeleteProgress.h"
 #include "shred/OverwriteCount.h"
 #include "shred/ShredTexts.h"
+#include "widgets/DesignPalette.h"
 #include "widgets/FileDialog.h"
 #include "widgets/FlatButton.h"
 #include "widgets/GradientProgressBar.h"
@@ -58,6 +59,7 @@ SecureDeleteWindow::SecureDeleteWindow(QWidget *parent)
     , m_prompter(this)
 {
     setObjectName(QStringLiteral("FormDateien"));
+    DesignPalette::applyTo(this);
     setWindowIcon(Icons::icon(Icons::Kind::Shred));
     QFont tahoma(QStringLiteral("Tahoma"));
     tahoma.setPixelSize(12);

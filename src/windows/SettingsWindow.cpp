@@ -10,6 +10,7 @@
 #include "settings/FormatChoice.h"
 #include "settings/SettingsValues.h"
 #include "settings/SettingsWindowValues.h"
+#include "widgets/DesignPalette.h"
 #include "widgets/FileDialog.h"
 #include "widgets/FlatButton.h"
 #include "widgets/GeneralErrorReport.h"
@@ -112,6 +113,7 @@ SettingsWindow::SettingsWindow(QWidget *parent)
     , m_prompter(this)
 {
     setObjectName(QStringLiteral("FormSetting"));
+    DesignPalette::applyTo(this);
     setWindowIcon(Icons::icon(Icons::Kind::Settings));
     QFont tahoma(QStringLiteral("Tahoma"));
     tahoma.setPixelSize(11);
