@@ -4,14 +4,17 @@
 # windows as users see them, frames included: the dashboard in German and
 # English with the reminder box of the first start, its icon menu and the
 # about box, the settings window in both languages, and the password prompt
-# with its protection on, the decoy log window and the reset confirmation.
-# (The encrypt and secure delete pictures come from their end-to-end tests
-# with VELMORA_SCREENSHOTS set.)
+# with its protection on, the decoy log window and the reset confirmation;
+# then the reminder box and the settings window once more under a dark colour
+# scheme of the desktop (qt6ct's "darker" with the Fusion style). Last, every
+# picture is made smaller without loss. The encrypt and secure delete
+# pictures come from their end-to-end tests, which this script runs with
+# VELMORA_SCREENSHOTS set.
 #
 #   docs/screenshots.sh [BIN_DIR]     (default: build/bin)
 #
-# Needs Xvfb, xdotool, openbox and ImageMagick; installs ImageMagick when it
-# is missing.
+# Needs Xvfb, xdotool, openbox, ImageMagick, qt6ct and optipng; installs the
+# last three when they are missing.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
@@ -19,10 +22,15 @@ bin=${1:-$root/build/bin}
 out="$here/screenshots"
 mkdir -p "$out"
 
-if ! command -v import >/dev/null 2>&1; then
-    echo "installing ImageMagick"
-    apt-get install -y imagemagick >/dev/null || { echo "cannot install ImageMagick" >&2; exit 1; }
-fi
+need() {
+    local command=$1 package=$2
+    command -v "$command" >/dev/null 2>&1 && return 0
+    echo "installing $package"
+    apt-get install -y "$package" >/dev/null || { echo "cannot install $package" >&2; exit 1; }
+}
+need import imagemagick
+need qt6ct qt6ct
+need optipng optipng
 
 # shellcheck source=../tests/e2e/lib.sh
 source "$root/tests/e2e/lib.sh"
@@ -121,8 +129,45 @@ password_windows() {
     trap - EXIT
 }
 
+# Under a dark scheme the program's windows keep their own colours, text and
+# background together; the message boxes take the desktop's, also whole.
+dark_windows() {
+    vm_setup "$bin"
+    mkdir -p "$XDG_CONFIG_HOME/qt6ct"
+    cat >"$XDG_CONFIG_HOME/qt6ct/qt6ct.conf" <<'CONF'
+[Appearance]
+color_scheme_path=/usr/share/qt6ct/colors/darker.conf
+custom_palette=true
+style=Fusion
+CONF
+    export QT_QPA_PLATFORMTHEME=qt6ct
+    vm_start_app velmora2 en
+    local box dash settings
+    box=$(vm_wait_window "Velmora" 15)
+    shot "$box" "$out/reminder-dark.png"
+    vm_key "$box" Return
+    dash=$(vm_wait_window "Velmora2")
+    vm_click "$dash" 222 179
+    settings=$(vm_wait_window "Options")
+    xdotool mousemove 0 0
+    shot "$settings" "$out/settings-dark.png"
+    vm_click "$settings" 277 284  # close
+    vm_wait_window_gone "Options"
+    vm_click "$dash" 430 17
+    vm_wait_exit 10
+    vm_cleanup
+    trap - EXIT
+    unset QT_QPA_PLATFORMTHEME
+}
+
 # Titles are regular expressions; xdotool compares them with the title in
 # Latin-1, so a non-ASCII letter is matched with ".*".
 dashboard_and_settings de ".*ber\\.\\.\\." "Optionen"
 dashboard_and_settings en "About\\.\\.\\." "Options"
 password_windows
+dark_windows
+for window in encrypt_window delete_window; do
+    VELMORA_SCREENSHOTS="$out" bash "$root/tests/e2e/test_$window.sh" "$bin" >/dev/null ||
+        { echo "the $window pictures failed" >&2; exit 1; }
+done
+optipng -quiet -o2 "$out"/*.png

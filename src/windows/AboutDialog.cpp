@@ -1,6 +1,7 @@
 #include "windows/AboutDialog.h"
 
 #include "platform/gui/DesktopServices.h"
+#include "widgets/DesignPalette.h"
 #include "widgets/FlatButton.h"
 #include "widgets/Icons.h"
 #include "widgets/LinkLabel.h"
@@ -40,6 +41,7 @@ AboutDialog::AboutDialog(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
 {
     setObjectName(QStringLiteral("AboutBox"));
+    DesignPalette::applyTo(this);
     setFixedSize(250, 240);
     setAutoFillBackground(true);
     QPalette white = palette();

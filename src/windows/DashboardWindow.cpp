@@ -9,6 +9,7 @@
 #include "platform/gui/WindowMove.h"
 #include "platform/gui/WindowShadow.h"
 #include "settings/StoredSettings.h"
+#include "widgets/DesignPalette.h"
 #include "widgets/FlatButton.h"
 #include "widgets/GeneralErrorReport.h"
 #include "widgets/GradientWidget.h"
@@ -84,6 +85,7 @@ DashboardWindow::DashboardWindow(QWidget *parent)
     , m_passwordCheck(askStartupPassword)
 {
     setObjectName(QStringLiteral("FormMain"));
+    DesignPalette::applyTo(this);
     setWindowTitle(QStringLiteral("Velmora2"));
     setWindowIcon(Icons::icon(Icons::Kind::App));
     buildLayout();

@@ -10,6 +10,7 @@
 #include "platform/gui/DesktopServices.h"
 #include "platform/gui/HelpFile.h"
 #include "settings/FormatChoice.h"
+#include "widgets/DesignPalette.h"
 #include "widgets/FileDialog.h"
 #include "widgets/FlatButton.h"
 #include "widgets/GeneralErrorReport.h"
@@ -100,6 +101,7 @@ EncryptWindow::EncryptWindow(QWidget *parent)
     , m_runStyle(GradientProgressBar::EncryptStyle)
 {
     setObjectName(QStringLiteral("FormUtil"));
+    DesignPalette::applyTo(this);
     setFixedSize(614, 417);
     setFont(tahoma(8));
     setWindowIcon(Icons::icon(Icons::Kind::Encrypt));

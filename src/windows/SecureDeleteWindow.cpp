@@ -7,7 +7,9 @@
 #include "shred/DeleteProgress.h"
 #include "shred/OverwriteCount.h"
 #include "shred/ShredTexts.h"
+#include "widgets/DesignPalette.h"
 #include "widgets/FileDialog.h"
+#include "widgets/FittedText.h"
 #include "widgets/FlatButton.h"
 #include "widgets/GradientProgressBar.h"
 #include "widgets/GradientWidget.h"
@@ -58,6 +60,7 @@ SecureDeleteWindow::SecureDeleteWindow(QWidget *parent)
     , m_prompter(this)
 {
     setObjectName(QStringLiteral("FormDateien"));
+    DesignPalette::applyTo(this);
     setWindowIcon(Icons::icon(Icons::Kind::Shred));
     QFont tahoma(QStringLiteral("Tahoma"));
     tahoma.setPixelSize(12);
@@ -141,6 +144,8 @@ void SecureDeleteWindow::buildLayout()
     m_resultLabel = new QLabel(m_resultPanel);
     m_resultLabel->setObjectName(QStringLiteral("Label4"));
     m_resultLabel->setGeometry(8, 0, ListWidth - 16, 28);
+    // A long result takes two lines of the panel.
+    m_resultLabel->setWordWrap(true);
     QPalette maroon = m_resultLabel->palette();
     maroon.setColor(QPalette::WindowText, Maroon);
     m_resultLabel->setPalette(maroon);
@@ -280,7 +285,7 @@ void SecureDeleteWindow::clearList()
 {
     m_fileList->clear();
     m_folderField->clear();
-    m_resultLabel->clear();
+    showResult(QString());
     updateCountLabel();
     showProgress(0);
 }
@@ -394,8 +399,16 @@ void SecureDeleteWindow::cancelRun()
 void SecureDeleteWindow::showStopping()
 {
     m_cancelButton->setEnabled(false);
-    m_resultLabel->setText(pick("Wird nach dem laufenden Durchgang abgebrochen …",
-                                "Stopping after the pass being written …"));
+    showResult(pick("Wird nach dem laufenden Durchgang abgebrochen …",
+                    "Stopping after the pass being written …"));
+}
+
+// The result label shows text; when the file name in it had to be shortened
+// to fit, its hint holds the whole text.
+void SecureDeleteWindow::showResult(const QString &text, const QString &whole)
+{
+    m_resultLabel->setText(text);
+    m_resultLabel->setToolTip(whole == text ? QString() : whole);
 }
 
 void SecureDeleteWindow::closeWindow()
@@ -449,14 +462,17 @@ void SecureDeleteWindow::finishRun()
     if (m_result.overwriteCount > 0 && m_countValid)
         m_countField->setText(QString::number(m_result.overwriteCount));
     if (m_result.cancelled) {
-        m_resultLabel->setText(
-            m_result.partlyOverwritten.isEmpty()
-                ? QString()
-                : ShredTexts::partlyOverwritten(m_language,
-                                                QFileInfo(m_result.partlyOverwritten).fileName(),
-                                                m_result.passesDone, m_result.passes));
+        showResult(QString());
+        if (!m_result.partlyOverwritten.isEmpty()) {
+            const auto text = [this](const QString &fileName) {
+                return ShredTexts::partlyOverwritten(m_language, fileName, m_result.passesDone,
+                                                     m_result.passes);
+            };
+            const QString fileName = QFileInfo(m_result.partlyOverwritten).fileName();
+            showResult(FittedText::forLabel(m_resultLabel, text, fileName), text(fileName));
+        }
     } else if (m_result.done > 0) {
-        m_resultLabel->setText(ShredTexts::deleted(m_language, m_result.done));
+        showResult(ShredTexts::deleted(m_language, m_result.done));
     }
     compactList();
     m_runItems.clear();

@@ -116,6 +116,7 @@ private:
     void onBytesDone(int index, quint64 done, quint64 total);
     void onFileDone(const FileReport &report);
     void finishRun();
+    void showResult(const QString &text, const QString &whole = QString());
 
     GradientWidget *m_toolBar = nullptr;
     FlatButton *m_startButton = nullptr;

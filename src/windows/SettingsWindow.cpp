@@ -10,7 +10,9 @@
 #include "settings/FormatChoice.h"
 #include "settings/SettingsValues.h"
 #include "settings/SettingsWindowValues.h"
+#include "widgets/DesignPalette.h"
 #include "widgets/FileDialog.h"
+#include "widgets/FittedText.h"
 #include "widgets/FlatButton.h"
 #include "widgets/GeneralErrorReport.h"
 #include "widgets/GradientWidget.h"
@@ -60,6 +62,9 @@ constexpr int KeyRow = 104;
 constexpr int LanguageRow = 132;
 constexpr int FormatRow = 182;
 constexpr int ButtonRow = 238;
+
+// The key field's font may shrink this far for a key of wide characters.
+constexpr int SmallestKeyPixels = 8;
 
 constexpr int GermanItem = 0;
 constexpr int EnglishItem = 1;
@@ -112,6 +117,7 @@ SettingsWindow::SettingsWindow(QWidget *parent)
     , m_prompter(this)
 {
     setObjectName(QStringLiteral("FormSetting"));
+    DesignPalette::applyTo(this);
     setWindowIcon(Icons::icon(Icons::Kind::Settings));
     QFont tahoma(QStringLiteral("Tahoma"));
     tahoma.setPixelSize(11);
@@ -193,6 +199,11 @@ void SettingsWindow::buildLayout()
     m_keyCaption = makeCaption(QStringLiteral("Label2"), KeyRow);
     m_keyField = makeField(QStringLiteral("Edit1"), KeyRow);
     makeGrey(m_keyField);
+    // Masked or shown, the whole key fits: its last character is not cut at
+    // the field's edge.
+    connect(m_keyField, &QLineEdit::textChanged, this, [this](const QString &key) {
+        FittedText::fitFieldFont(m_keyField, font(), key, SmallestKeyPixels);
+    });
     m_keyMaskButton =
         makeSideButton(QStringLiteral("ButtonPchar"), Icons::Kind::Eye, SideLeft, KeyRow);
     m_exportKeyButton =

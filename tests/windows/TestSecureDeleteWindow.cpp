@@ -1,5 +1,6 @@
 #include "PassWatch.h"
 #include "TestFiles.h"
+#include "TextFit.h"
 #include "WidgetPart.h"
 #include "WindowParts.h"
 
@@ -126,6 +127,8 @@ private Q_SLOTS:
     void runLeavesRefusedFilesListed();
     void fileReplacedDuringThePassesStaysListed();
     void cancelShowsAtOnceAndStopsAtThePassBoundary();
+    void cancelledResultFitsItsLabel_data();
+    void cancelledResultFitsItsLabel();
     void barMovesWithinOneLargeFile();
     void stopForQuitEndsTheRun();
     void goingWhileAQuestionWaitsDropsIt();
@@ -541,6 +544,55 @@ void TestSecureDeleteWindow::cancelShowsAtOnceAndStopsAtThePassBoundary()
     QVERIFY(runToEnd(window));
     QCOMPARE(fileList(window)->count(), 0);
     QCOMPARE(resultLabel(window)->text(), QStringLiteral("3 file(s) deleted"));
+}
+
+void TestSecureDeleteWindow::cancelledResultFitsItsLabel_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("start");
+    const QString longName =
+        QStringLiteral("Quarterly report of the regional office, final version 2026-12.odt");
+    QTest::newRow("German") << 0 << "bericht.odt"
+                            << "Abgebrochen: bericht.odt ist nur teilweise überschrieben (";
+    QTest::newRow("English") << 1 << "report.odt"
+                             << "Cancelled: report.odt is only partly overwritten (";
+    QTest::newRow("German, long name") << 0 << longName << "Abgebrochen: Quarterly";
+    QTest::newRow("English, long name") << 1 << longName << "Cancelled: Quarterly";
+}
+
+// The text after a cancelled run fits its panel, whole where it can, with
+// the middle of a long file name left out where it cannot; the counts of
+// passes always show.
+void TestSecureDeleteWindow::cancelledResultFitsItsLabel()
+{
+    QFETCH(int, language);
+    QFETCH(QString, name);
+    QFETCH(QString, start);
+    const QStringList paths = makeFiles({name}, 16 << 20);
+    SecureDeleteWindow window;
+    openIn(window, languageFromStored(language));
+    selectFiles(window, paths);
+    countField(window)->setText(QStringLiteral("10"));
+    QTimer watcher;
+    watcher.setInterval(0);
+    connect(&watcher, &QTimer::timeout, &window, [&] {
+        if (window.isRunning() && progressBar(window)->percent() > 0)
+            button(window, SecureDeleteParts::CancelShredding)->click();
+    });
+    watcher.start();
+    QVERIFY(runToEnd(window));
+    watcher.stop();
+
+    const QLabel *label = resultLabel(window);
+    QVERIFY2(label->text().startsWith(start), qPrintable(label->text()));
+    QVERIFY2(label->text().contains(QRegularExpression(QStringLiteral("\\(\\d+/20 "))),
+             qPrintable(label->text()));
+    QVERIFY2(TextFit::showsWhole(label), qPrintable(label->text()));
+    // A shortened name stays at hand whole in the label's hint.
+    QVERIFY2(label->text().contains(name) || label->toolTip().contains(name),
+             qPrintable(label->toolTip()));
+    QVERIFY(QFileInfo::exists(paths.first()));
 }
 
 void TestSecureDeleteWindow::barMovesWithinOneLargeFile()

@@ -1,4 +1,5 @@
 #include "TestFiles.h"
+#include "TextFit.h"
 
 #include "WidgetPart.h"
 #include "WindowParts.h"
@@ -72,6 +73,8 @@ private Q_SLOTS:
     void captionsShareOneSize_data();
     void captionsShareOneSize();
     void maskedKeyShowsFromItsFirstCharacter();
+    void keyFieldShowsTheWholeKey_data();
+    void keyFieldShowsTheWholeKey();
     void reopeningKeepsThePlace();
     void formatChoiceIsStoredOnItsOwn();
 
@@ -822,6 +825,51 @@ void TestSettingsWindow::maskedKeyShowsFromItsFirstCharacter()
     QCOMPARE(key->cursorPosition(), 0);
     part<FlatButton>(&window, SettingsParts::MaskKey)->click();
     QCOMPARE(key->cursorPosition(), 0);
+}
+
+void TestSettingsWindow::keyFieldShowsTheWholeKey_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<bool>("widest");
+    for (const int language : {0, 1}) {
+        const char *name = language == 0 ? "German" : "English";
+        QTest::addRow("%s, stored key", name) << language << false;
+        QTest::addRow("%s, widest key", name) << language << true;
+    }
+}
+
+// Masked or shown, the last character of the personal key is not cut at the
+// field's edge; also for a key of the widest characters the generator draws.
+void TestSettingsWindow::keyFieldShowsTheWholeKey()
+{
+    QFETCH(int, language);
+    QFETCH(bool, widest);
+    QString key = StoredKey;
+    if (widest) {
+        const QFontMetrics metrics(SettingsWindow().font());
+        QChar widestCharacter;
+        for (char16_t code = 33; code <= 231; ++code) {
+            if (QChar(code).isPrint() &&
+                metrics.horizontalAdvance(QChar(code)) > metrics.horizontalAdvance(widestCharacter))
+                widestCharacter = QChar(code);
+        }
+        key = QString(13, widestCharacter) + QLatin1String(UserKeyTail);
+    }
+    QStringList settings = lines(QString::number(language));
+    settings[SettingsLine::PersonalKey] = key;
+    writeSettings(settings);
+    SettingsWindow window;
+    open(window, language);
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QLineEdit *field = part<QLineEdit>(&window, SettingsParts::KeyField);
+    QCOMPARE(field->text(), key);
+
+    QCOMPARE(field->echoMode(), QLineEdit::Password);
+    QVERIFY2(TextFit::showsWhole(field), "masked key cut");
+    part<FlatButton>(&window, SettingsParts::MaskKey)->click();
+    QCOMPARE(field->echoMode(), QLineEdit::Normal);
+    QVERIFY2(TextFit::showsWhole(field), qPrintable(QStringLiteral("shown key cut: ") + key));
+    QCOMPARE(field->cursorPosition(), 0);
 }
 
 void TestSettingsWindow::reopeningKeepsThePlace()

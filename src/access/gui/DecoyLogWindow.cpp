@@ -1,5 +1,7 @@
 #include "access/gui/DecoyLogWindow.h"
 
+#include "widgets/DesignPalette.h"
+
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QShowEvent>
@@ -8,6 +10,7 @@ DecoyLogWindow::DecoyLogWindow(QWidget *parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("FormKeyMem"));
+    DesignPalette::applyTo(this);
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setWindowTitle(QStringLiteral("Send to Keylogger"));

@@ -9,6 +9,7 @@
 #include "platform/gui/HelpFile.h"
 #include "platform/keyboard/KeyInjector.h"
 #include "platform/keyboard/X11KeyboardMap.h"
+#include "widgets/DesignPalette.h"
 #include "widgets/FlatButton.h"
 #include "widgets/Icons.h"
 #include "widgets/MessageBox.h"
@@ -93,6 +94,7 @@ PasswordPrompt::PasswordPrompt(QWidget *parent)
     , m_injector(KeyInjector::createForPlatform())
 {
     setObjectName(QStringLiteral("FormPWD"));
+    DesignPalette::applyTo(this);
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setWindowTitle(QStringLiteral("Anti-KeyLogin"));

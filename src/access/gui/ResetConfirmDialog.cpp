@@ -1,5 +1,7 @@
 #include "access/gui/ResetConfirmDialog.h"
 
+#include "widgets/DesignPalette.h"
+
 #include <QLabel>
 #include <QPushButton>
 #include <QShowEvent>
@@ -32,6 +34,7 @@ ResetConfirmDialog::ResetConfirmDialog(QWidget *parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("FormPassInfo"));
+    DesignPalette::applyTo(this);
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(340, 132);
