@@ -96,7 +96,8 @@ struct EncryptJobSummary
 // each of them gets a report with inFolder set and the folder's index, and
 // each file skipped there (already ".enc" when encrypting, not ".enc" when
 // decrypting, a link, a special file, further names, another run holding it,
-// changed since the folder was read) a Skipped report with its reason.
+// changed since the folder was read, a result's name that the folder holds
+// already) a Skipped report with its reason.
 // Questions and messages go through the prompter, in the texts of the given
 // language.
 //

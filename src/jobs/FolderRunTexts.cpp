@@ -45,6 +45,10 @@ QString skipReason(Language language, SkipReason reason, const QString &detail)
         text = textFor(language, "wird gerade von einem anderen Lauf bearbeitet",
                        "another run is working on it");
         break;
+    case SkipReason::ResultNameTaken:
+        text = textFor(language, "der Name des Ergebnisses ist schon vergeben",
+                       "the result's name is taken already");
+        break;
     case SkipReason::Changed:
         text = textFor(language, "hat sich geändert, seit der Ordner gelesen wurde",
                        "changed since the folder was read");

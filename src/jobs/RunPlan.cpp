@@ -5,6 +5,7 @@
 #include "platform/NameBytes.h"
 
 #include <QFileInfo>
+#include <QSet>
 
 #include <algorithm>
 
@@ -55,6 +56,11 @@ void addFolder(RunPlan &plan, const QString &folder, int listIndex, RunKind kind
     }
     const QString start = walked.entries.front().path;
     plan.givenFolders.append(start);
+    // A result never replaces what the folder holds: a.txt.enc beside a.txt
+    // may be another file of the user's than a.txt's result.
+    QSet<QString> found;
+    for (const FolderWalk::Entry &entry : walked.entries)
+        found.insert(entry.path);
     for (const FolderWalk::Entry &entry : walked.entries) {
         if (entry.kind == FolderWalk::Entry::Kind::Folder) {
             plan.folders.push_back(
@@ -76,10 +82,14 @@ void addFolder(RunPlan &plan, const QString &folder, int listIndex, RunKind kind
             if (isPartFileName(name))
                 continue;
             const bool encrypted = name.endsWith(QLatin1String(".enc"));
+            const QString resultPath =
+                !encrypted ? entry.path + QLatin1String(".enc") : entry.path.chopped(4);
             if (kind == RunKind::Encrypt && encrypted)
                 item.skip = SkipReason::AlreadyEncrypted;
             else if (kind == RunKind::Decrypt && !encrypted)
                 item.skip = SkipReason::NotEncrypted;
+            else if (kind != RunKind::Shred && found.contains(resultPath))
+                item.skip = SkipReason::ResultNameTaken;
         }
         if (!item.skip)
             plan.bytesToWorkOn += static_cast<quint64>(std::max<qint64>(item.size, 0));

@@ -24,6 +24,7 @@ enum class SkipReason {
     NameNotText,      // a name that is not UTF-8
     HeldByAnotherRun, // another run holds the file
     Changed,          // not the file the walk found any more
+    ResultNameTaken,  // the folder has something of the result's name already
 };
 
 struct RunItem

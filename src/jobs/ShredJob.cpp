@@ -167,14 +167,14 @@ void ShredJob::skip(const RunItem &item, SkipReason reason, ShredJobResult &resu
 // system removes a folder only while it is empty; what stays is named.
 void ShredJob::removeEmptiedFolders(const RunPlan &plan, ShredJobResult &result)
 {
-    for (auto folder = plan.folders.rbegin(); folder != plan.folders.rend(); ++folder) {
+    std::for_each(plan.folders.rbegin(), plan.folders.rend(), [&result](const RunFolder &folder) {
         const EmptyFolderRemoval::Report removal = EmptyFolderRemoval::removeEmpty(
-            folder->start, folder->relative, folder->device, folder->inode);
+            folder.start, folder.relative, folder.device, folder.inode);
         if (removal.outcome == EmptyFolderRemoval::Outcome::Removed)
             ++result.foldersRemoved;
         else
-            result.foldersKept.append(folder->path);
-    }
+            result.foldersKept.append(folder.path);
+    });
 }
 
 void ShredJob::destroy(const RunItem &item, bool otherNamesConfirmed, ShredJobResult &result,

@@ -209,6 +209,38 @@ private Q_SLOTS:
         QCOMPARE(observer.reports.first().outcome, FileOutcome::Skipped);
     }
 
+    // In a folder, a.txt and a.txt.enc side by side may be two files of the
+    // user's: neither run replaces one with the other's result.
+    void resultNeverReplacesAFileOfTheFolder_data()
+    {
+        QTest::addColumn<bool>("decrypting");
+        QTest::newRow("encrypt") << false;
+        QTest::newRow("decrypt") << true;
+    }
+
+    void resultNeverReplacesAFileOfTheFolder()
+    {
+        QFETCH(bool, decrypting);
+        QTemporaryDir dir;
+        const QString plain = dir.filePath(QStringLiteral("a.txt"));
+        const QString encrypted = plain + QStringLiteral(".enc");
+        QVERIFY(TestFiles::write(plain, "today's text"));
+        QVERIFY(TestFiles::write(encrypted, "last year's"));
+        ScriptedPrompter prompter;
+        RecordingObserver observer;
+        EncryptJob job(
+            Key, {dir.path()},
+            folderOptions(decrypting ? CipherDirection::Decrypt : CipherDirection::Encrypt),
+            observer, prompter);
+        const EncryptJobSummary summary = job.run();
+        QCOMPARE(summary.done, 0);
+        QCOMPARE(summary.failed, 0);
+        QCOMPARE(reasonFor(summary.skipped, decrypting ? encrypted : plain),
+                 text(SkipReason::ResultNameTaken));
+        QCOMPARE(TestFiles::read(plain), QByteArray("today's text"));
+        QCOMPARE(TestFiles::read(encrypted), QByteArray("last year's"));
+    }
+
     void kindOfRun_data()
     {
         QTest::addColumn<bool>("shred");

@@ -141,7 +141,8 @@ QString CipherFileCommand::folderHelp()
         "A folder is refused without -r. With it, the folder is walked without\n"
         "following links and without leaving its file system, and its files are\n"
         "worked on where they are; the folders stay. Links, pipes, sockets, devices,\n"
-        "files with further names (hard links) and files another run holds are\n"
+        "files with further names (hard links), files another run holds and files\n"
+        "whose result's name the folder holds already (a.txt beside a.txt.enc) are\n"
         "skipped, each named with the reason, and the run goes on; at the end a line\n"
         "on standard output counts the files done, skipped and failed. Skipped files\n"
         "do not change the exit code.\n\n");
