@@ -1,5 +1,7 @@
 #include "platform/EmptyFolderRemoval.h"
 
+#include "platform/OwnedDescriptor.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -27,32 +29,6 @@ Report failed(int error)
     return report;
 }
 
-class Descriptor
-{
-public:
-    explicit Descriptor(int fd)
-        : m_fd(fd)
-    {
-    }
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-    int get() const { return m_fd; }
-    void reset(int fd)
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = fd;
-    }
-
-private:
-    int m_fd;
-};
-
 } // namespace
 
 Report removeEmpty(const QString &start, const QString &relative, quint64 device, quint64 inode)
@@ -66,7 +42,7 @@ Report removeEmpty(const QString &start, const QString &relative, quint64 device
         from = info.absolutePath();
         names.append(QFile::encodeName(info.fileName()));
     }
-    Descriptor folder(::open(QFile::encodeName(from).constData(), FolderOpenFlags));
+    OwnedDescriptor folder(::open(QFile::encodeName(from).constData(), FolderOpenFlags));
     if (folder.get() < 0)
         return failed(errno);
     const QByteArray &last = names.last();
