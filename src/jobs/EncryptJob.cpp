@@ -60,6 +60,7 @@ EncryptJobSummary EncryptJob::run()
             if (now.kind != FileIdentity::Kind::RegularFile || now.device != item.device ||
                 now.inode != item.inode) {
                 skip(item, SkipReason::Changed);
+                m_runBytesBefore += static_cast<quint64>(std::max<qint64>(item.size, 0));
                 continue;
             }
         } else {
