@@ -43,8 +43,8 @@ public:
             m_observer.fileStarted(file, QStringLiteral("file%1").arg(file));
             for (int k = 1; k <= m_plan.byteReports; ++k) {
                 m_observer.bytesDone(quint64(k), quint64(m_plan.byteReports));
-                m_observer.runBytesDone(quint64(file * m_plan.byteReports + k),
-                                        quint64(m_plan.files * m_plan.byteReports));
+                m_observer.runBytesDone(quint64(file) * quint64(m_plan.byteReports) + quint64(k),
+                                        quint64(m_plan.files) * quint64(m_plan.byteReports));
             }
             if (m_plan.askFirst && file == 0)
                 answers.append(ask());
