@@ -6,12 +6,15 @@
 #include "filecipher/PipelineTexts.h"
 #include "filecipher/ResultTypeCheck.h"
 #include "filecipher/StrongFormatTexts.h"
+#include "jobs/FolderRunTexts.h"
 #include "jobs/PartFileTexts.h"
+#include "platform/FileIdentity.h"
 #include "platform/NameBytes.h"
 #include "platform/PartFileLeftovers.h"
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <utility>
 
 EncryptJob::EncryptJob(QString keyText, QStringList paths, EncryptJobOptions options,
@@ -29,34 +32,74 @@ EncryptJobSummary EncryptJob::run()
     m_summary = EncryptJobSummary{};
     m_stoppedInFile = false;
     m_foldersLookedAt.clear();
+    m_runBytesBefore = 0;
     if (m_paths.isEmpty() || !confirmStart())
         return m_summary;
     m_summary.started = true;
-    for (int index = 0; index < m_paths.size(); ++index) {
+    m_plan = planRun(m_paths, decrypting() ? RunKind::Decrypt : RunKind::Encrypt,
+                     RunPlanOptions{m_options.takeFolders, m_options.crossFileSystems});
+    for (std::size_t position = 0; position < m_plan.items.size(); ++position) {
+        const RunItem &item = m_plan.items.at(position);
+        if (item.skip) {
+            skip(item, *item.skip, item.detail);
+            continue;
+        }
         if (stopping()) {
             m_summary.stoppedEarly = true;
-            reportRemainingAsCancelled(index);
+            reportRemainingAsCancelled(position);
             break;
         }
-        const QString &path = m_paths.at(index);
+        const QString &path = item.path;
         // A name that may stand for another file is not looked at further:
         // whatever is at it may be another file than the user's.
         const bool nameUsable = !NameBytes::mayStandForOtherName(path);
-        const QFileInfo info(path);
-        if (nameUsable && (!info.exists() || info.isDir())) {
-            m_observer.fileDone(FileReport{index, path, path, FileOutcome::Skipped,
-                                           info.exists() ? QStringLiteral("is a folder")
-                                                         : QStringLiteral("no such file")});
-            continue;
+        if (item.inFolder) {
+            // Only the very file the walk found, through no link put in the
+            // place of a folder on the way meanwhile.
+            const FileIdentity now = FileIdentity::ofPath(path);
+            if (now.kind != FileIdentity::Kind::RegularFile || now.device != item.device ||
+                now.inode != item.inode) {
+                skip(item, SkipReason::Changed);
+                m_runBytesBefore += static_cast<quint64>(std::max<qint64>(item.size, 0));
+                continue;
+            }
+        } else {
+            const QFileInfo info(path);
+            if (nameUsable && (!info.exists() || info.isDir())) {
+                m_observer.fileDone(FileReport{item.listIndex, path, path, FileOutcome::Skipped,
+                                               info.exists() ? QStringLiteral("is a folder")
+                                                             : QStringLiteral("no such file")});
+                continue;
+            }
         }
-        if (!workOn(index, path, nameUsable)) {
+        if (!workOn(item, nameUsable)) {
             m_summary.stoppedEarly = true;
             m_summary.stoppedAfterFailure = !m_stoppedInFile;
-            reportRemainingAsCancelled(index + 1);
+            reportRemainingAsCancelled(position + 1);
             break;
         }
+        m_runBytesBefore += static_cast<quint64>(std::max<qint64>(item.size, 0));
     }
     return m_summary;
+}
+
+void EncryptJob::skip(const RunItem &item, SkipReason reason, const QString &detail)
+{
+    const QString text = FolderRunTexts::skipReason(m_options.language, reason, detail);
+    m_summary.skipped.push_back(SkippedFile{item.path, text});
+    FileReport report{item.listIndex, item.path, item.path, FileOutcome::Skipped, text};
+    report.inFolder = true;
+    m_observer.fileDone(report);
+}
+
+void EncryptJob::reportRunBytes(quint64 doneInFile, quint64 totalInFile)
+{
+    const auto share = static_cast<quint64>(std::max<qint64>(m_fileShare, 0));
+    const quint64 done = totalInFile == 0 ? 0
+                                          : static_cast<quint64>(static_cast<double>(doneInFile) /
+                                                                 static_cast<double>(totalInFile) *
+                                                                 static_cast<double>(share));
+    m_observer.runBytesDone(m_runBytesBefore + std::min(done, share), m_plan.bytesToWorkOn);
 }
 
 bool EncryptJob::confirmStart()
@@ -99,14 +142,18 @@ void EncryptJob::removeLeftoversBeside(const QString &path)
         MessageIcon::Information));
 }
 
-bool EncryptJob::workOn(int index, const QString &path, bool nameUsable)
+bool EncryptJob::workOn(const RunItem &item, bool nameUsable)
 {
+    const int index = item.listIndex;
+    const QString &path = item.path;
+    m_fileShare = item.size;
     const bool askAfterFailure = m_options.afterFailure == AfterFailure::Ask;
     const Language language = m_options.language;
     removeLeftoversBeside(path);
     m_observer.fileStarted(index, path);
     const ByteProgress progress = [this](quint64 done, quint64 total) {
         m_observer.bytesDone(done, total);
+        reportRunBytes(done, total);
     };
     const bool ageInput = nameUsable && decrypting() && AgeFileCipher::isAgeFile(path);
 
@@ -122,14 +169,22 @@ bool EncryptJob::workOn(int index, const QString &path, bool nameUsable)
                                         ? workOnFile(path, ageInput, progress)
                                         : FileWorkOutcome::refused(path, FileFailure::NameNotText);
     FileReport report{index, path, path, FileOutcome::Done, QString()};
+    report.inFolder = item.inFolder;
     bool goOn = true;
     if (outcome.ok) {
+        reportRunBytes(1, 1);
         ++m_summary.done;
         report.result = outcome.result;
     } else if (outcome.failure == FileFailure::Cancelled) {
         report.outcome = FileOutcome::Cancelled;
         m_stoppedInFile = true;
         goOn = false;
+    } else if (outcome.failure == FileFailure::InUse && item.inFolder) {
+        // Another run is on it: that run's to finish, not a failure of this one.
+        if (!backup.isEmpty())
+            FileCipher::removeDecryptBackup(backup);
+        skip(item, SkipReason::HeldByAnotherRun);
+        return true;
     } else if (outcome.failure == FileFailure::ResultDoesNotFit) {
         // Already told or asked about; the encrypted file is as it was.
         ++m_summary.failed;
@@ -222,10 +277,16 @@ void EncryptJob::reportFailure(const FileWorkOutcome &outcome)
                                 MessageIcon::Warning));
 }
 
-void EncryptJob::reportRemainingAsCancelled(int from)
+void EncryptJob::reportRemainingAsCancelled(std::size_t from)
 {
-    for (int index = from; index < m_paths.size(); ++index) {
-        const QString &path = m_paths.at(index);
-        m_observer.fileDone(FileReport{index, path, path, FileOutcome::Cancelled, QString()});
+    for (std::size_t position = from; position < m_plan.items.size(); ++position) {
+        const RunItem &item = m_plan.items.at(position);
+        if (item.skip) {
+            skip(item, *item.skip, item.detail);
+            continue;
+        }
+        FileReport report{item.listIndex, item.path, item.path, FileOutcome::Cancelled, QString()};
+        report.inFolder = item.inFolder;
+        m_observer.fileDone(report);
     }
 }

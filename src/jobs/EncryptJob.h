@@ -5,6 +5,7 @@
 #include "core/Language.h"
 #include "filecipher/LayerChain.h"
 #include "jobs/FileJobObserver.h"
+#include "jobs/RunPlan.h"
 
 #include <QString>
 #include <QStringList>
@@ -12,6 +13,7 @@
 #include <atomic>
 #include <functional>
 #include <set>
+#include <vector>
 
 class Prompter;
 
@@ -55,6 +57,11 @@ struct EncryptJobOptions
     // it was, nothing of its result kept) and the job stops. The companion
     // stops this way on a stop signal.
     std::function<bool()> stopNow;
+    // Folders of the list stand for the files in them (RunPlan); without
+    // it a folder is skipped as "is a folder".
+    bool takeFolders = false;
+    // Folders on other file systems inside a listed folder are entered too.
+    bool crossFileSystems = false;
 };
 
 struct EncryptJobSummary
@@ -64,6 +71,8 @@ struct EncryptJobSummary
     bool started = false;
     int done = 0;   // files encrypted or decrypted
     int failed = 0; // files that failed; each is left as it was
+    // Files of listed folders not worked on, in the order found.
+    std::vector<SkippedFile> skipped;
     // The job ended before the end of the list: cancel() was called, or the
     // user chose to cancel after a failed file (stoppedAfterFailure).
     bool stoppedEarly = false;
@@ -81,6 +90,14 @@ struct EncryptJobSummary
 // may stand for another file, NameBytes::mayStandForOtherName, which is
 // neither read nor written), and Cancelled for the files after the job
 // stopped. fileStarted and bytesDone come only for files that are worked on.
+//
+// With EncryptJobOptions::takeFolders, a listed folder stands for the files
+// in it, found without following links and worked on in place (RunPlan):
+// each of them gets a report with inFolder set and the folder's index, and
+// each file skipped there (already ".enc" when encrypting, not ".enc" when
+// decrypting, a link, a special file, further names, another run holding it,
+// changed since the folder was read, a result's name that the folder holds
+// already) a Skipped report with its reason.
 // Questions and messages go through the prompter, in the texts of the given
 // language.
 //
@@ -109,11 +126,13 @@ private:
     void removeLeftoversBeside(const QString &path);
     // Works on one existing file, or refuses one whose name may stand for
     // another (nameUsable false); false when the job is to stop.
-    bool workOn(int index, const QString &path, bool nameUsable);
+    bool workOn(const RunItem &item, bool nameUsable);
+    void skip(const RunItem &item, SkipReason reason, const QString &detail = {});
+    void reportRunBytes(quint64 doneInFile, quint64 totalInFile);
     FileWorkOutcome workOnFile(const QString &path, bool ageInput, const ByteProgress &progress);
     bool acceptResult(const QString &resultTempPath, const QString &finalName);
     void reportFailure(const FileWorkOutcome &outcome);
-    void reportRemainingAsCancelled(int from);
+    void reportRemainingAsCancelled(std::size_t from);
     bool decrypting() const { return m_options.direction == CipherDirection::Decrypt; }
 
     QString m_keyText;
@@ -125,4 +144,7 @@ private:
     bool m_stoppedInFile = false;
     std::set<QString> m_foldersLookedAt;
     EncryptJobSummary m_summary;
+    RunPlan m_plan;
+    quint64 m_runBytesBefore = 0; // of the files before the one in work
+    qint64 m_fileShare = 0;       // that file's length as found
 };

@@ -18,6 +18,9 @@ struct FileReport
     QString result; // the name it has now (the result's name after success)
     FileOutcome outcome = FileOutcome::Skipped;
     QString reason; // the system's or the job's explanation after a failure
+    // A file found in a folder of the list (index is that folder's entry),
+    // not the entry itself.
+    bool inFolder = false;
 };
 
 // What a file job tells about its progress. The job calls it on the thread
@@ -35,6 +38,14 @@ public:
     // Bytes of the current file done so far out of total (work units for
     // multi-pass jobs: total counts every pass).
     virtual void bytesDone(quint64 done, quint64 total)
+    {
+        Q_UNUSED(done);
+        Q_UNUSED(total);
+    }
+    // Bytes of the whole run done so far out of its total: the lengths of all
+    // files to work on (times the passes, for multi-pass jobs), as found
+    // before the first file.
+    virtual void runBytesDone(quint64 done, quint64 total)
     {
         Q_UNUSED(done);
         Q_UNUSED(total);

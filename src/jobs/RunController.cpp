@@ -19,21 +19,40 @@ void RunController::Forwarder::fileStarted(int index, const QString &)
 
 void RunController::Forwarder::bytesDone(quint64 done, quint64 total)
 {
-    {
-        const std::lock_guard lock(m_mutex);
-        m_latest = Bytes{m_index, done, total};
-        if (std::exchange(m_posted, true))
-            return;
-    }
+    const std::lock_guard lock(m_mutex);
+    m_latest.index = m_index;
+    m_latest.done = done;
+    m_latest.total = total;
+    m_latest.fileNew = true;
+    postLatestUnlocked();
+}
+
+void RunController::Forwarder::runBytesDone(quint64 done, quint64 total)
+{
+    const std::lock_guard lock(m_mutex);
+    m_latest.runDone = done;
+    m_latest.runTotal = total;
+    m_latest.runNew = true;
+    postLatestUnlocked();
+}
+
+void RunController::Forwarder::postLatestUnlocked()
+{
+    if (std::exchange(m_posted, true))
+        return;
     m_task.postToOwner([this] {
         Bytes latest;
         {
             const std::lock_guard lock(m_mutex);
             latest = m_latest;
+            m_latest.fileNew = false;
+            m_latest.runNew = false;
             m_posted = false;
         }
-        if (m_handlers.bytesDone)
+        if (latest.fileNew && m_handlers.bytesDone)
             m_handlers.bytesDone(latest.index, latest.done, latest.total);
+        if (latest.runNew && m_handlers.runBytesDone)
+            m_handlers.runBytesDone(latest.runDone, latest.runTotal);
     });
 }
 

@@ -33,6 +33,8 @@ public:
         std::function<void(int index)> fileStarted;
         std::function<void(int index, quint64 done, quint64 total)> bytesDone;
         std::function<void(const FileReport &report)> fileDone;
+        // The bytes of the whole run (FileJobObserver::runBytesDone).
+        std::function<void(quint64 done, quint64 total)> runBytesDone{};
     };
 
     RunController(Prompter &windowPrompter, Handlers handlers, QObject *owner = nullptr);
@@ -83,15 +85,25 @@ private:
 
         void fileStarted(int index, const QString &path) override;
         void bytesDone(quint64 done, quint64 total) override;
+        void runBytesDone(quint64 done, quint64 total) override;
         void fileDone(const FileReport &report) override;
 
     private:
+        // The latest counts, each handed on once.
         struct Bytes
         {
             int index = -1;
             quint64 done = 0;
             quint64 total = 0;
+            bool fileNew = false;
+            quint64 runDone = 0;
+            quint64 runTotal = 0;
+            bool runNew = false;
         };
+
+        // Unless one is on its way already: one post that hands the latest
+        // counts to the handlers.
+        void postLatestUnlocked();
 
         BackgroundTask &m_task;
         const Handlers &m_handlers;

@@ -3,6 +3,8 @@
 #include "core/Prompter.h"
 #include "filecipher/FileRefusalTexts.h"
 #include "filetexts/NameTexts.h"
+#include "jobs/FolderRunTexts.h"
+#include "platform/EmptyFolderRemoval.h"
 #include "platform/FileAttributes.h"
 #include "platform/NameBytes.h"
 #include "shred/ClearReadOnly.h"
@@ -11,6 +13,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+
+#include <algorithm>
 
 namespace {
 
@@ -66,28 +70,40 @@ void ShredJob::inform(const QString &text)
     m_prompter.ask(Message::dialog(MessageIcon::Information, text, MessageButtons::Ok));
 }
 
+void ShredJob::setTakeFolders(bool take, bool crossFileSystems)
+{
+    m_planOptions = RunPlanOptions{take, crossFileSystems};
+}
+
 ShredJobResult ShredJob::run()
 {
     ShredJobResult result;
-    result.total = static_cast<int>(m_paths.size());
-    if (result.total == 0) {
+    if (m_paths.isEmpty()) {
         inform(ShredTexts::noFilesSelected(m_language));
         return result;
     }
+    const RunPlan plan = planRun(m_paths, RunKind::Shred, m_planOptions);
+    result.total = plan.filesToWorkOn();
 
     // A file with further names loses its data under those names too: the
-    // question says so before anything is written.
+    // question says so before anything is written. (Files of that kind in
+    // a listed folder are skipped.)
     QStringList withOtherNames;
-    for (const QString &path : std::as_const(m_paths)) {
-        if (NameBytes::mayStandForOtherName(path))
+    for (const RunItem &item : plan.items) {
+        if (item.inFolder || NameBytes::mayStandForOtherName(item.path))
             continue;
-        const FileAttributes attributes = FileAttributes::query(path);
+        const FileAttributes attributes = FileAttributes::query(item.path);
         if (attributes.kind == FileAttributes::Kind::RegularFile && attributes.links > 1)
-            withOtherNames.append(QDir::toNativeSeparators(path));
+            withOtherNames.append(QDir::toNativeSeparators(item.path));
     }
-    const Message question = Message::dialog(
-        MessageIcon::Question, ShredTexts::confirmation(m_language, result.total, withOtherNames),
-        MessageButtons::YesNo);
+    const QString questionText =
+        plan.givenFolders.isEmpty()
+            ? ShredTexts::confirmation(m_language, result.total, withOtherNames)
+            : FolderRunTexts::shredConfirmation(m_language, result.total, plan.bytesToWorkOn,
+                                                plan.givenFolders) +
+                  ShredTexts::otherNamesWarning(m_language, withOtherNames);
+    const Message question =
+        Message::dialog(MessageIcon::Question, questionText, MessageButtons::YesNo);
     if (m_prompter.ask(question) != MessageAnswer::Yes)
         return result;
     result.confirmed = true;
@@ -99,21 +115,29 @@ ShredJobResult ShredJob::run()
         m_count = OverwriteCount::Default;
     }
     result.overwriteCount = m_count;
+    m_runBytes = plan.bytesToWorkOn * static_cast<quint64>(2 * m_count);
+    m_runBytesBefore = 0;
 
     QString removalReason;
-    for (int i = 0; i < result.total; ++i) {
+    for (const RunItem &item : plan.items) {
+        if (item.skip) {
+            skip(item, *item.skip, result, item.detail);
+            continue;
+        }
         if (m_cancel) {
             result.cancelled = true;
             return result;
         }
-        const QString &path = m_paths.at(i);
-        destroy(i, path, withOtherNames.contains(QDir::toNativeSeparators(path)), result,
+        destroy(item, withOtherNames.contains(QDir::toNativeSeparators(item.path)), result,
                 removalReason);
         if (!result.partlyOverwritten.isEmpty()) {
             result.cancelled = true;
             return result;
         }
+        m_runBytesBefore += static_cast<quint64>(std::max<qint64>(item.size, 0)) *
+                            static_cast<quint64>(2 * m_count);
     }
+    removeEmptiedFolders(plan, result);
 
     if (result.refused > 0)
         inform(ShredTexts::accessDenied(m_language, result.refused));
@@ -129,9 +153,46 @@ ShredJobResult ShredJob::run()
     return result;
 }
 
-void ShredJob::destroy(int index, const QString &path, bool otherNamesConfirmed,
-                       ShredJobResult &result, QString &removalReason)
+void ShredJob::skip(const RunItem &item, SkipReason reason, ShredJobResult &result,
+                    const QString &detail)
 {
+    const QString text = FolderRunTexts::skipReason(m_language, reason, detail);
+    result.skipped.push_back(SkippedFile{item.path, text});
+    FileReport report{item.listIndex, item.path, item.path, FileOutcome::Skipped, text};
+    report.inFolder = true;
+    m_observer.fileDone(report);
+}
+
+// Deepest first, so that a folder emptied of its folders goes too. The
+// system removes a folder only while it is empty; what stays is named.
+void ShredJob::removeEmptiedFolders(const RunPlan &plan, ShredJobResult &result)
+{
+    std::for_each(plan.folders.rbegin(), plan.folders.rend(), [&result](const RunFolder &folder) {
+        const EmptyFolderRemoval::Report removal = EmptyFolderRemoval::removeEmpty(
+            folder.start, folder.relative, folder.device, folder.inode);
+        if (removal.outcome == EmptyFolderRemoval::Outcome::Removed)
+            ++result.foldersRemoved;
+        else
+            result.foldersKept.append(folder.path);
+    });
+}
+
+void ShredJob::destroy(const RunItem &item, bool otherNamesConfirmed, ShredJobResult &result,
+                       QString &removalReason)
+{
+    const int index = item.listIndex;
+    const QString &path = item.path;
+    if (item.inFolder) {
+        // Only the very file the walk found, through no link put in the
+        // place of a folder on the way meanwhile.
+        const FileAttributes now = FileAttributes::query(path);
+        if (now.kind != FileAttributes::Kind::RegularFile || now.device != item.device ||
+            now.inode != item.inode) {
+            --result.total;
+            skip(item, SkipReason::Changed, result);
+            return;
+        }
+    }
     m_observer.fileStarted(index, path);
 
     // Whatever is at a name that may stand for another file may not be the
@@ -151,7 +212,16 @@ void ShredJob::destroy(int index, const QString &path, bool otherNamesConfirmed,
     plan.count = m_count;
     plan.otherNamesConfirmed = otherNamesConfirmed;
     plan.afterPass = m_afterPass;
-    plan.progress = [this](quint64 done, quint64 total) { m_observer.bytesDone(done, total); };
+    const quint64 share =
+        static_cast<quint64>(std::max<qint64>(item.size, 0)) * static_cast<quint64>(2 * m_count);
+    plan.progress = [this, share](quint64 done, quint64 total) {
+        m_observer.bytesDone(done, total);
+        const auto inRun = total == 0 ? share
+                                      : static_cast<quint64>(static_cast<double>(done) /
+                                                             static_cast<double>(total) *
+                                                             static_cast<double>(share));
+        m_observer.runBytesDone(m_runBytesBefore + std::min(inRun, share), m_runBytes);
+    };
     plan.stopRequested = [this] { return m_cancel.load(); };
     const ShredReport shredded = OverwriteAndDelete(path, plan);
 
@@ -164,9 +234,18 @@ void ShredJob::destroy(int index, const QString &path, bool otherNamesConfirmed,
             FileAttributes::setReadOnly(path);
     }
 
+    if (item.inFolder && shredded.outcome == ShredOutcome::Refused &&
+        shredded.problem == ShredProblem::InUse) {
+        // Another run is on it: that run's to finish, not a refusal.
+        --result.total;
+        skip(item, SkipReason::HeldByAnotherRun, result);
+        return;
+    }
+
     FileReport report;
     report.index = index;
     report.path = path;
+    report.inFolder = item.inFolder;
     report.outcome = fileOutcome(shredded.outcome);
     report.reason = ShredTexts::problem(m_language, shredded);
 

@@ -2,6 +2,7 @@
 
 #include "core/Language.h"
 #include "jobs/FileJobObserver.h"
+#include "jobs/RunPlan.h"
 #include "shred/OverwriteAndDelete.h"
 
 #include <QString>
@@ -9,6 +10,7 @@
 
 #include <atomic>
 #include <optional>
+#include <vector>
 
 class Prompter;
 
@@ -28,6 +30,10 @@ struct ShredJobResult
     QString partlyOverwritten;     // the file a stop left between two passes
     int passesDone = 0;            // of that file
     int passes = 0;
+    // Files of listed folders left alone, with the reason, in the order found.
+    std::vector<SkippedFile> skipped;
+    int foldersRemoved = 0;  // folders of the run that it emptied and removed
+    QStringList foldersKept; // folders of the run with something left in them
 
     int notDeleted() const
     {
@@ -39,6 +45,14 @@ struct ShredJobResult
 // files whose other names would lose their data too), takes the overwrite
 // count, destroys the files one by one and reports each to the observer,
 // then says how many could not be deleted and why.
+//
+// With setTakeFolders, a listed folder stands for the files in it (RunPlan:
+// links never followed, staying on its file system): the question names the
+// number of files, their total size and the folders; every file found is
+// destroyed in place, those that cannot be (links, special files, further
+// names, another run holding it, changed since the folder was read) are
+// skipped and listed; then the folders it emptied are removed, deepest
+// first, each only while empty and still the folder found.
 //
 // run() is meant for a worker thread: it talks to the user only through the
 // prompter and reports only through the observer. cancel() may be called
@@ -55,14 +69,18 @@ public:
 
     ShredJobResult run();
     void cancel();
+    void setTakeFolders(bool take, bool crossFileSystems = false);
 
     // Lets a test look at (or change) a file between its passes.
     void setPassObserver(ShredPassObserver afterPass);
 
 private:
     void inform(const QString &text);
-    void destroy(int index, const QString &path, bool otherNamesConfirmed, ShredJobResult &result,
+    void destroy(const RunItem &item, bool otherNamesConfirmed, ShredJobResult &result,
                  QString &removalReason);
+    void skip(const RunItem &item, SkipReason reason, ShredJobResult &result,
+              const QString &detail = {});
+    void removeEmptiedFolders(const RunPlan &plan, ShredJobResult &result);
 
     QStringList m_paths;
     std::optional<int> m_requestedCount;
@@ -72,4 +90,7 @@ private:
     ShredPassObserver m_afterPass;
     int m_count = 0;
     std::atomic<bool> m_cancel{false};
+    RunPlanOptions m_planOptions;
+    quint64 m_runBytesBefore = 0;
+    quint64 m_runBytes = 0;
 };

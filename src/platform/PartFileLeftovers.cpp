@@ -4,6 +4,7 @@
 #include "platform/FileIdentity.h"
 #include "platform/FileSync.h"
 #include "platform/FullWrite.h"
+#include "platform/OwnedDescriptor.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,29 +19,6 @@
 namespace {
 
 constexpr qint64 ZeroBlock = qint64(1) << 20;
-
-// A descriptor closed when it goes (which also drops a flock on it).
-class Descriptor
-{
-public:
-    explicit Descriptor(int fd)
-        : m_fd(fd)
-    {
-    }
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-
-    int get() const { return m_fd; }
-    bool isOpen() const { return m_fd >= 0; }
-
-private:
-    int m_fd;
-};
 
 bool isLeftover(const FileIdentity &file)
 {
@@ -75,7 +53,7 @@ bool removeLeftover(const QString &path)
         return false;
     // Read access is what every mode a run gives its part file allows; the
     // lock is taken on this descriptor.
-    const Descriptor held(openNoFollow(native, O_RDONLY));
+    const OwnedDescriptor held(openNoFollow(native, O_RDONLY));
     if (!held.isOpen())
         return false;
     const FileIdentity opened = FileIdentity::ofDescriptor(held.get());
@@ -85,7 +63,7 @@ bool removeLeftover(const QString &path)
         return false; // a living run's file, or one that another program holds
     if ((opened.permissions & S_IWUSR) == 0 && ::fchmod(held.get(), S_IRUSR | S_IWUSR) != 0)
         return false;
-    const Descriptor writing(openNoFollow(native, O_WRONLY));
+    const OwnedDescriptor writing(openNoFollow(native, O_WRONLY));
     if (!writing.isOpen() || !FileIdentity::ofDescriptor(writing.get()).sameFile(opened))
         return false;
     if (!overwriteOnce(writing.get(), FileIdentity::ofDescriptor(writing.get()).size))

@@ -28,16 +28,22 @@ QString noFilesSelected(Language language)
 
 QString confirmation(Language language, int total, const QStringList &filesWithOtherNames)
 {
-    QString text =
-        QString::number(total) + textFor(language, " Datei(en) unwiderruflich löschen?",
-                                         " file(s) selected. Really delete these file(s)?");
+    return QString::number(total) +
+           textFor(language, " Datei(en) unwiderruflich löschen?",
+                   " file(s) selected. Really delete these file(s)?") +
+           otherNamesWarning(language, filesWithOtherNames);
+}
+
+QString otherNamesWarning(Language language, const QStringList &filesWithOtherNames)
+{
     if (filesWithOtherNames.isEmpty())
-        return text;
-    text += textFor(language,
-                    "\n\nDiese Datei(en) haben weitere Namen (harte Links); auch unter den anderen "
-                    "Namen gehen ihre Daten verloren:",
-                    "\n\nThese file(s) have further names (hard links); their data is lost under "
-                    "the other names too:");
+        return {};
+    QString text =
+        textFor(language,
+                "\n\nDiese Datei(en) haben weitere Namen (harte Links); auch unter den anderen "
+                "Namen gehen ihre Daten verloren:",
+                "\n\nThese file(s) have further names (hard links); their data is lost under "
+                "the other names too:");
     for (const QString &file : filesWithOtherNames)
         text += QStringLiteral("\n") + file;
     return text;

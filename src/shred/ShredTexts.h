@@ -13,6 +13,9 @@ QString noFilesSelected(Language language);
 // "N file(s) selected. Really delete these file(s)?", followed by a warning
 // naming the listed files that have further names (hard links).
 QString confirmation(Language language, int total, const QStringList &filesWithOtherNames);
+// The warning that confirmation() adds for files with further names (empty
+// for none), for questions of their own.
+QString otherNamesWarning(Language language, const QStringList &filesWithOtherNames);
 QString invalidCount(Language language);
 QString deleted(Language language, int done);
 // Files left unchanged because they could not be opened or written.

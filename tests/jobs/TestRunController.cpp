@@ -6,6 +6,7 @@
 #include <QTest>
 #include <QThread>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <stdexcept>
@@ -40,8 +41,11 @@ public:
         QList<MessageAnswer> answers;
         for (int file = 0; file < m_plan.files; ++file) {
             m_observer.fileStarted(file, QStringLiteral("file%1").arg(file));
-            for (int k = 1; k <= m_plan.byteReports; ++k)
+            for (int k = 1; k <= m_plan.byteReports; ++k) {
                 m_observer.bytesDone(quint64(k), quint64(m_plan.byteReports));
+                m_observer.runBytesDone(quint64(file) * quint64(m_plan.byteReports) + quint64(k),
+                                        quint64(m_plan.files) * quint64(m_plan.byteReports));
+            }
             if (m_plan.askFirst && file == 0)
                 answers.append(ask());
             FileReport report;
@@ -79,6 +83,7 @@ struct Window
     ScriptedPrompter prompter;
     QList<int> started;
     QList<std::tuple<int, quint64, quint64>> bytes;
+    QList<std::pair<quint64, quint64>> runBytes;
     QList<int> done;
     bool allOnOwnThread = true;
 
@@ -98,6 +103,10 @@ struct Window
                 [this, mark](const FileReport &report) {
                     mark();
                     done.append(report.index);
+                },
+                [this, mark](quint64 doneBytes, quint64 total) {
+                    mark();
+                    runBytes.append({doneBytes, total});
                 }};
     }
 };
@@ -144,6 +153,12 @@ private Q_SLOTS:
             QVERIFY(index == 0 || index == 1);
             QVERIFY(doneBytes <= total);
         }
+        // The bytes of the whole run likewise: the latest first, never
+        // backwards, the last one at the end.
+        QCOMPARE(window.runBytes.first(), std::make_pair(quint64(1000), quint64(2000)));
+        QCOMPARE(window.runBytes.last(), std::make_pair(quint64(2000), quint64(2000)));
+        QVERIFY(window.runBytes.size() < 2 * 1000);
+        QVERIFY(std::is_sorted(window.runBytes.begin(), window.runBytes.end()));
         QCOMPARE(window.prompter.texts(), QStringList{"Go on?"});
         QCOMPARE(answers, QList<MessageAnswer>{MessageAnswer::No});
     }

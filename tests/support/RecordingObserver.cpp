@@ -14,6 +14,12 @@ void RecordingObserver::bytesDone(quint64 done, quint64 total)
         onBytesDone(done);
 }
 
+void RecordingObserver::runBytesDone(quint64 done, quint64 total)
+{
+    runDone.append(done);
+    runTotal = total;
+}
+
 void RecordingObserver::fileDone(const FileReport &report)
 {
     reports.append(report);

@@ -14,6 +14,7 @@ class RecordingObserver : public FileJobObserver
 public:
     void fileStarted(int index, const QString &path) override;
     void bytesDone(quint64 done, quint64 total) override;
+    void runBytesDone(quint64 done, quint64 total) override;
     void fileDone(const FileReport &report) override;
 
     QList<FileOutcome> outcomes() const;
@@ -23,6 +24,8 @@ public:
     QList<FileReport> reports;
     quint64 lastDone = 0;
     quint64 lastTotal = 0;
+    QList<quint64> runDone; // every runBytesDone count, in order
+    quint64 runTotal = 0;
     std::function<void(const FileReport &)> onFileDone;
     std::function<void(quint64)> onBytesDone;
 };

@@ -1,8 +1,10 @@
 #include "CipherFileCommand.h"
 
+#include "FolderArguments.h"
 #include "KeySource.h"
 #include "core/Prompter.h"
 #include "jobs/EncryptJob.h"
+#include "jobs/FolderRunTexts.h"
 #include "platform/DataFolder.h"
 #include "platform/SecretWipe.h"
 #include "platform/StopSignals.h"
@@ -50,9 +52,9 @@ public:
 
     int failures() const { return m_failures; }
 
-    void fileStarted(int index, const QString &) override
+    void fileStarted(int, const QString &path) override
     {
-        m_current = index;
+        m_currentPath = path;
         m_shownPercent = -1;
     }
 
@@ -64,8 +66,7 @@ public:
         if (percent == m_shownPercent)
             return;
         m_shownPercent = percent;
-        m_io.err << '\r' << QFileInfo(m_names.value(m_current)).fileName() << ": " << percent
-                 << '%';
+        m_io.err << '\r' << QFileInfo(m_currentPath).fileName() << ": " << percent << '%';
         m_io.err.flush();
     }
 
@@ -74,13 +75,21 @@ public:
         endProgressLine();
         if (report.outcome == FileOutcome::Done)
             return;
-        ++m_failures;
+        // A file found in a folder goes by its own path, an entry by the
+        // name it was given as.
+        const QString name = report.inFolder ? report.path : m_names.value(report.index);
         QString reason = report.reason;
+        if (report.outcome == FileOutcome::Skipped && report.inFolder) {
+            // Skipped in a folder: listed, and the run goes on.
+            reason = QStringLiteral("skipped: ") + reason;
+        } else {
+            ++m_failures;
+        }
         if (report.outcome == FileOutcome::Cancelled)
-            reason = report.index == m_current
+            reason = report.path == m_currentPath
                          ? QStringLiteral("stopped; the file was left as it was")
                          : QStringLiteral("not started");
-        m_io.err << "velmora2-cli: " << m_names.value(report.index) << ": " << reason << '\n';
+        m_io.err << "velmora2-cli: " << name << ": " << reason << '\n';
         m_io.err.flush();
     }
 
@@ -96,7 +105,7 @@ private:
 
     const QStringList &m_names;
     CliIo &m_io;
-    int m_current = -1;
+    QString m_currentPath;
     int m_shownPercent = -1;
     int m_failures = 0;
 };
@@ -124,6 +133,19 @@ QString CipherFileCommand::stopAndPartFileHelp()
         "hidden name .NAME.XXXXXX.velmora-part beside it. Such part files that an\n"
         "earlier run left when it was killed are overwritten once and removed, and\n"
         "the command says so.\n\n");
+}
+
+QString CipherFileCommand::folderHelp()
+{
+    return QStringLiteral(
+        "A folder is refused without -r. With it, the folder is walked without\n"
+        "following links and without leaving its file system, and its files are\n"
+        "worked on where they are; the folders stay. Links, pipes, sockets, devices,\n"
+        "files with further names (hard links), files another run holds and files\n"
+        "whose result's name the folder holds already (a.txt beside a.txt.enc) are\n"
+        "skipped, each named with the reason, and the run goes on; at the end a line\n"
+        "on standard output counts the files done, skipped and failed. Skipped files\n"
+        "do not change the exit code.\n\n");
 }
 
 // Takes "--format FORMAT" / "--format=FORMAT" (encrypt) and "--force"
@@ -179,6 +201,7 @@ int CipherFileCommand::run(const QStringList &arguments, CliIo &io)
     RunOptions options;
     if (!takeOptions(args, options, io))
         return ExitUsage;
+    const bool recursive = FolderArguments::takeRecursive(args);
     for (const QString &option : optionWords(args)) {
         if (option.startsWith(QLatin1Char('-')) && option != QLatin1String("-")) {
             io.err << "velmora2-cli: unknown option \"" << option << "\"\n" << usage();
@@ -191,9 +214,24 @@ int CipherFileCommand::run(const QStringList &arguments, CliIo &io)
         return ExitUsage;
     }
 
+    // Without -r a folder is refused, as cp and rm do; the other files are
+    // worked on.
+    QStringList names;
     QStringList paths;
-    for (const QString &name : std::as_const(args))
+    int refused = 0;
+    for (const QString &name : std::as_const(args)) {
+        if (!recursive && FolderArguments::isFolder(name)) {
+            io.err << "velmora2-cli: " << FolderArguments::folderRefusal(name) << '\n';
+            ++refused;
+            continue;
+        }
+        names.append(name);
         paths.append(QFileInfo(name).absoluteFilePath());
+    }
+    if (paths.isEmpty()) {
+        io.err.flush();
+        return ExitFailed;
+    }
     EncryptJobOptions jobOptions;
     jobOptions.direction = m_decrypting ? CipherDirection::Decrypt : CipherDirection::Encrypt;
     // The files are taken as the command names them: no question first.
@@ -206,6 +244,7 @@ int CipherFileCommand::run(const QStringList &arguments, CliIo &io)
         options.format = FormatChoice::load(DataFolder::path());
     jobOptions.format = options.format.value_or(FileFormat::Compatible);
     jobOptions.unfitResult = options.force ? UnfitResult::Keep : UnfitResult::Refuse;
+    jobOptions.takeFolders = recursive;
     // From here on Ctrl+C, SIGTERM and SIGHUP stop the run: the file in work
     // is abandoned (it stays as it was and nothing of its result is left),
     // the files after it are not started. A second signal of a kind ends the
@@ -213,11 +252,18 @@ int CipherFileCommand::run(const QStringList &arguments, CliIo &io)
     const StopSignals stops;
     jobOptions.stopNow = [&stops] { return stops.stopRequested(); };
     CliPrompter prompter(io.err);
-    TerminalObserver observer(args, io);
+    TerminalObserver observer(names, io);
     EncryptJob job(*key, paths, jobOptions, observer, prompter);
-    job.run();
+    const EncryptJobSummary summary = job.run();
     if (stops.stopRequested())
         io.err << "velmora2-cli: stopped by " << StopSignals::nameOf(stops.kind()) << '\n';
     io.err.flush();
-    return observer.failures() == 0 && !stops.stopRequested() ? ExitOk : ExitFailed;
+    if (recursive) {
+        io.out << FolderRunTexts::counts(Language::English,
+                                         m_decrypting ? RunKind::Decrypt : RunKind::Encrypt,
+                                         summary.done, static_cast<int>(summary.skipped.size()),
+                                         observer.failures() + refused)
+               << '\n';
+    }
+    return observer.failures() == 0 && refused == 0 && !stops.stopRequested() ? ExitOk : ExitFailed;
 }

@@ -16,6 +16,8 @@ protected:
     // The part of the help that encrypt and decrypt share: what a stop
     // signal does, and the part files.
     static QString stopAndPartFileHelp();
+    // What -r does with folders.
+    static QString folderHelp();
 
     explicit CipherFileCommand(bool decrypting)
         : m_decrypting(decrypting)

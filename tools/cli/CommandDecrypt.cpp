@@ -19,7 +19,7 @@ public:
     {
         const QString help = QStringLiteral(
             "Usage: velmora2-cli decrypt [--key-stdin | --key-file KEYFILE] [--force]\n"
-            "                            [--] FILE.enc...\n\n"
+            "                            [-r] [--] FILE.enc...\n\n"
             "Decrypts every FILE.enc into FILE and deletes FILE.enc once FILE is complete\n"
             "on the disk. An existing FILE is replaced. Names that do not end in \".enc\"\n"
             "are refused. Either format is read, whichever each file has. A file in the\n"
@@ -34,15 +34,18 @@ public:
             "                       --key-file=KEYFILE); an empty line 1 is the default\n"
             "                       key, with a warning\n"
             "  --force              keep the result even when the key does not seem to fit\n"
+            "  -r, --recursive      also take folders: every file in them whose name ends\n"
+            "                       in \".enc\" is decrypted in place\n"
             "  --                   every argument after it is a FILE.enc\n\n"
             "Without a key option the personal key from the settings file in the data\n"
             "folder ($XDG_CONFIG_HOME/velmora/velmora.ini, else ~/.config/velmora/) is\n"
             "used. There is no option that takes the key on the command line, where\n"
             "other users could read it in the process list.\n\n"
             "%1"
+            "%2"
             "Exit codes: 0 every file decrypted, 1 a file failed or the run was stopped,\n"
             "2 usage error.\n");
-        return help.arg(stopAndPartFileHelp());
+        return help.arg(folderHelp(), stopAndPartFileHelp());
     }
 };
 

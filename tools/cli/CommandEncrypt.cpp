@@ -19,7 +19,7 @@ public:
     {
         const QString help = QStringLiteral(
             "Usage: velmora2-cli encrypt [--key-stdin | --key-file KEYFILE]\n"
-            "                            [--format FORMAT] [--] FILE...\n\n"
+            "                            [--format FORMAT] [-r] [--] FILE...\n\n"
             "Encrypts every FILE into FILE.enc and deletes FILE once FILE.enc is complete\n"
             "on the disk. An existing FILE.enc is replaced. A file that fails is left as\n"
             "it was.\n\n"
@@ -34,15 +34,18 @@ public:
             "                       which tells a wrong key and any change to the file and\n"
             "                       opens with the age tool. Without it, the format chosen\n"
             "                       for new files in the settings; else legacy\n"
+            "  -r, --recursive      also take folders: every file in them is encrypted in\n"
+            "                       place, except those whose name ends in \".enc\"\n"
             "  --                   every argument after it is a FILE\n\n"
             "Without a key option the personal key from the settings file in the data\n"
             "folder ($XDG_CONFIG_HOME/velmora/velmora.ini, else ~/.config/velmora/) is\n"
             "used. There is no option that takes the key on the command line, where\n"
             "other users could read it in the process list.\n\n"
             "%1"
+            "%2"
             "Exit codes: 0 every file encrypted, 1 a file failed or the run was stopped,\n"
             "2 usage error.\n");
-        return help.arg(stopAndPartFileHelp());
+        return help.arg(folderHelp(), stopAndPartFileHelp());
     }
 };
 

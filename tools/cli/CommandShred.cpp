@@ -1,6 +1,8 @@
 #include "CliCommand.h"
+#include "FolderArguments.h"
 
 #include "core/Prompter.h"
+#include "jobs/FolderRunTexts.h"
 #include "jobs/ShredJob.h"
 #include "platform/FileAttributes.h"
 #include "platform/StopSignals.h"
@@ -103,6 +105,8 @@ public:
             m_io.err << '\n';
         if (report.outcome == FileOutcome::Failed || report.outcome == FileOutcome::Cancelled)
             m_io.err << Prefix << report.path << ": " << report.reason << '\n';
+        else if (report.outcome == FileOutcome::Skipped && report.inFolder)
+            m_io.err << Prefix << report.path << ": skipped: " << report.reason << '\n';
         m_io.err.flush();
     }
 
@@ -131,7 +135,7 @@ public:
     QString usage() const override
     {
         return QStringLiteral(
-            "Usage: velmora2-cli shred [--count N] [--yes] [--] FILE...\n\n"
+            "Usage: velmora2-cli shred [--count N] [--yes] [-r] [--] FILE...\n\n"
             "Overwrites each file 2 x N times over its whole length, alternating the\n"
             "bytes 0x3E and 0xC1 (the last pass writes 0xC1), forces every pass to the\n"
             "disk and then deletes the file. An empty file is deleted at once. Only\n"
@@ -145,7 +149,17 @@ public:
             "added at its end are overwritten too, a few times at most).\n\n"
             "  --count N   overwrite count, 1 to 10 (default 2); other values are\n"
             "              brought into that range\n"
-            "  --yes, -y   do not ask; needed when standard input is not a terminal\n\n"
+            "  --yes, -y   do not ask; needed when standard input is not a terminal\n"
+            "  -r, --recursive\n"
+            "              also take folders: every file in them is overwritten and\n"
+            "              deleted, then the folders that were emptied are removed\n\n"
+            "A folder is refused without -r. With it, the folder is walked without\n"
+            "following links and without leaving its file system; links, pipes,\n"
+            "sockets, devices, files with further names and files another run holds are\n"
+            "skipped and named with the reason, and a folder that still holds something\n"
+            "stays (so does a link's target, always). The question names the number of\n"
+            "files, their total size and the folders; at the end a line counts the files\n"
+            "deleted, skipped and failed.\n\n"
             "Without --yes the command asks \"N file(s) selected. Really delete these\n"
             "file(s)?\" and goes on only for y or yes.\n\n"
             "Prints how many files were deleted and how many were refused.\n"
@@ -153,14 +167,16 @@ public:
             "reached the disk; the command names the file left partly overwritten, gives\n"
             "a read-only file its mode back and exits with 1.\n"
             "Exit codes: 0 all deleted (or the question answered no), 1 a file was\n"
-            "refused or not found, or the run was interrupted, 2 usage error or no\n"
-            "terminal to ask on.\n\n"
+            "refused, skipped or not found, or the run was interrupted, 2 usage error\n"
+            "or no terminal to ask on.\n\n"
             "Overwriting cannot reach old copies that copy-on-write or journaling file\n"
             "systems, SSD wear levelling, snapshots, backups or network shares keep.\n");
     }
 
-    int run(const QStringList &args, CliIo &io) override
+    int run(const QStringList &arguments, CliIo &io) override
     {
+        QStringList args = arguments;
+        const bool recursive = FolderArguments::takeRecursive(args);
         int count = OverwriteCount::Default;
         bool assumeYes = false;
         QStringList files;
@@ -219,18 +235,25 @@ public:
                 ++refused;
                 continue;
             }
+            if (!recursive && FolderArguments::isFolder(file)) {
+                io.err << Prefix << FolderArguments::folderRefusal(file) << '\n';
+                ++refused;
+                continue;
+            }
             // Absolute, without resolving links: the job refuses a link
             // itself rather than the file it points to.
             paths.append(QDir::current().absoluteFilePath(file));
         }
 
         int deleted = 0;
+        int skipped = 0;
         bool interrupted = false;
         if (!paths.isEmpty()) {
             io.err.flush();
             TerminalPrompter prompter(io, assumeYes);
             TerminalObserver observer(io);
             ShredJob job(paths, count, Language::English, prompter, observer);
+            job.setTakeFolders(recursive);
             observer.attach(job);
             const ShredJobResult result = job.run();
             if (!result.confirmed) {
@@ -239,6 +262,9 @@ public:
             }
             deleted = result.done;
             refused += result.notDeleted();
+            skipped = static_cast<int>(result.skipped.size());
+            for (const QString &folder : result.foldersKept)
+                io.err << Prefix << FolderRunTexts::folderKept(Language::English, folder) << '\n';
             interrupted = result.cancelled;
             if (interrupted) {
                 const int left = result.total - result.done - result.notDeleted() -
@@ -251,8 +277,13 @@ public:
                 io.err << "; " << left << " file(s) not started\n";
             }
         }
-        io.out << deleted << " file(s) deleted, " << refused << " file(s) refused\n";
-        return refused > 0 || interrupted ? ExitFailed : ExitOk;
+        if (recursive)
+            io.out << FolderRunTexts::counts(Language::English, RunKind::Shred, deleted, skipped,
+                                             refused)
+                   << '\n';
+        else
+            io.out << deleted << " file(s) deleted, " << refused << " file(s) refused\n";
+        return refused > 0 || skipped > 0 || interrupted ? ExitFailed : ExitOk;
     }
 };
 
