@@ -85,9 +85,11 @@ ShredJobResult ShredJob::run()
         if (attributes.kind == FileAttributes::Kind::RegularFile && attributes.links > 1)
             withOtherNames.append(QDir::toNativeSeparators(path));
     }
-    const Message question = Message::dialog(
-        MessageIcon::Question, ShredTexts::confirmation(m_language, result.total, withOtherNames),
-        MessageButtons::YesNo);
+    const Message question =
+        Message::dialog(MessageIcon::Question,
+                        ShredTexts::confirmation(m_language, result.total, withOtherNames),
+                        MessageButtons::YesNo)
+            .asDestructive();
     if (m_prompter.ask(question) != MessageAnswer::Yes)
         return result;
     result.confirmed = true;
