@@ -3,12 +3,12 @@
 Message Message::box(const QString &caption, const QString &text, MessageIcon icon,
                      MessageButtons buttons)
 {
-    return Message{MessageStyle::Box, caption, text, icon, buttons};
+    return Message{MessageStyle::Box, caption, text, icon, buttons, false};
 }
 
 Message Message::dialog(MessageIcon kind, const QString &text, MessageButtons buttons)
 {
-    return Message{MessageStyle::Dialog, dialogTitle(kind), text, kind, buttons};
+    return Message{MessageStyle::Dialog, dialogTitle(kind), text, kind, buttons, false};
 }
 
 QString Message::dialogTitle(MessageIcon kind)
@@ -26,4 +26,11 @@ QString Message::dialogTitle(MessageIcon kind)
         break;
     }
     return QString();
+}
+
+Message Message::asDestructive() const
+{
+    Message question = *this;
+    question.destructive = true;
+    return question;
 }

@@ -23,6 +23,9 @@ struct Message
     QString text;
     MessageIcon icon = MessageIcon::None;
     MessageButtons buttons = MessageButtons::Ok;
+    // A question whose Yes or OK destroys or replaces something: its default
+    // button (the one Enter presses) is No or Cancel.
+    bool destructive = false;
 
     static Message box(const QString &caption, const QString &text, MessageIcon icon,
                        MessageButtons buttons = MessageButtons::Ok);
@@ -31,6 +34,8 @@ struct Message
 
     // "Warnung", "Fehler", "Informationen", "Bestätigen".
     static QString dialogTitle(MessageIcon kind);
+    // The same question, with No or Cancel as its default button.
+    Message asDestructive() const;
     bool operator==(const Message &other) const = default;
 };
 

@@ -105,7 +105,8 @@ BackupOutcome restore(const BackupContext &context)
     const MessageAnswer answer = ask(
         context, Message::box(QStringLiteral("Velmora2"),
                               text(context, "Daten jetzt wiederherstellen?", "Restore data now?"),
-                              MessageIcon::Question, MessageButtons::OkCancel));
+                              MessageIcon::Question, MessageButtons::OkCancel)
+                     .asDestructive());
     if (answer != MessageAnswer::Ok)
         return {};
     const RestoreOutcome restored = DataRestore::run(source, *names, context.dataFolder);

@@ -1,6 +1,9 @@
 #include "widgets/FlatButton.h"
 
+#include "widgets/ButtonKeys.h"
+
 #include <QEnterEvent>
+#include <QKeyEvent>
 #include <QPainter>
 
 FlatButton::FlatButton(QWidget *parent)
@@ -16,6 +19,20 @@ FlatButton::FlatButton(const QIcon &picture, const QString &hint, QWidget *paren
 {
     setIcon(picture);
     setHint(hint);
+}
+
+void FlatButton::setHint(const QString &hint)
+{
+    setToolTip(hint);
+    const bool captionShown = !text().isEmpty() && toolButtonStyle() != Qt::ToolButtonIconOnly;
+    if (!captionShown)
+        setAccessibleName(hint);
+}
+
+void FlatButton::keyPressEvent(QKeyEvent *event)
+{
+    if (!ButtonKeys::enterPresses(*this, *event))
+        QToolButton::keyPressEvent(event);
 }
 
 void FlatButton::setTextColor(const QColor &color)
@@ -57,11 +74,6 @@ void FlatButton::paintEvent(QPaintEvent *)
         painter.drawLine(area.bottomLeft(), area.bottomRight());
         painter.drawLine(area.topRight(), area.bottomRight());
     }
-    if (hasFocus() && enabled) {
-        painter.setPen(QPen(QColor(80, 80, 80), 1, Qt::DotLine));
-        painter.drawRect(area.adjusted(2, 2, -3, -3));
-    }
-
     const int shift = down ? 1 : 0;
     const QRect content = area.adjusted(3 + shift, 3 + shift, -3 + shift, -3 + shift);
     const bool showIcon = !icon().isNull() && toolButtonStyle() != Qt::ToolButtonTextOnly;
@@ -95,5 +107,13 @@ void FlatButton::paintEvent(QPaintEvent *)
                 QRect(left + iconArea.width() + 6, content.top(), textWidth + 2, content.height()),
                 Qt::AlignVCenter | Qt::AlignLeft | Qt::TextShowMnemonic, text());
         }
+    }
+
+    // Drawn last, so that no picture covers it: two pixels wide, one pixel
+    // inside the edge.
+    if (hasFocus() && enabled) {
+        painter.setPen(QPen(m_textColor, 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(area).adjusted(2, 2, -2, -2));
     }
 }

@@ -1,6 +1,7 @@
 #include "widgets/MessageBox.h"
 
 #include <QAbstractButton>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -62,10 +63,10 @@ MessageAnswer MessageBox::execReal(QWidget *parent, const Message &message)
     // Dialogs carry the runtime's German button texts in both languages;
     // captioned boxes carry the platform's own.
     const bool german = message.style == MessageStyle::Dialog;
-    QAbstractButton *ok = nullptr;
-    QAbstractButton *yes = nullptr;
-    QAbstractButton *no = nullptr;
-    QAbstractButton *cancel = nullptr;
+    QPushButton *ok = nullptr;
+    QPushButton *yes = nullptr;
+    QPushButton *no = nullptr;
+    QPushButton *cancel = nullptr;
     switch (message.buttons) {
     case MessageButtons::Ok:
         ok = box.addButton(QMessageBox::Ok);
@@ -87,6 +88,15 @@ MessageAnswer MessageBox::execReal(QWidget *parent, const Message &message)
     }
     if (ok)
         ok->setText(QStringLiteral("OK"));
+    // The icon tells the kind of message; a screen reader hears it by the
+    // runtime's German title of that kind, as the dialogs show it.
+    for (QLabel *label : box.findChildren<QLabel *>()) {
+        if (!label->pixmap().isNull())
+            label->setAccessibleName(Message::dialogTitle(message.icon));
+    }
+    // Enter on a question that destroys something changes nothing.
+    if (message.destructive && (no != nullptr || cancel != nullptr))
+        box.setDefaultButton(no != nullptr ? no : cancel);
     box.exec();
     const QAbstractButton *clicked = box.clickedButton();
     if (clicked != nullptr && clicked == yes)

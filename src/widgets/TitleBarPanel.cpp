@@ -1,86 +1,87 @@
 #include "widgets/TitleBarPanel.h"
 
+#include "widgets/ButtonKeys.h"
+
 #include <QEnterEvent>
-#include <QLabel>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
 TitleBarPanel::TitleBarPanel(const QColor &normal, const QColor &hover, QWidget *parent)
-    : QWidget(parent)
+    : QAbstractButton(parent)
     , m_normal(normal)
     , m_hover(hover)
 {
     setAttribute(Qt::WA_Hover);
+    // Reached with Tab; a click with the mouse leaves the focus where it is.
+    setFocusPolicy(Qt::TabFocus);
 }
 
-QLabel *TitleBarPanel::setPicture(const QPixmap &picture)
+void TitleBarPanel::setPicture(const QPixmap &picture)
 {
-    if (m_content == nullptr)
-        m_content = new QLabel(this);
-    m_content->setPixmap(picture);
-    m_content->setAlignment(Qt::AlignCenter);
-    // Clicks on the picture are clicks on the panel.
-    m_content->setAttribute(Qt::WA_TransparentForMouseEvents);
-    m_content->setGeometry(rect());
-    return m_content;
+    m_picture = picture;
+    update();
 }
 
 void TitleBarPanel::setCaption(const QString &caption, int pixelSize)
 {
-    if (m_content == nullptr)
-        m_content = new QLabel(this);
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(pixelSize);
-    font.setBold(true);
-    m_content->setFont(font);
-    m_content->setText(caption);
-    m_content->setAlignment(Qt::AlignCenter);
-    QPalette colours = m_content->palette();
-    colours.setColor(QPalette::WindowText, Qt::white);
-    m_content->setPalette(colours);
-    m_content->setAttribute(Qt::WA_TransparentForMouseEvents);
-    m_content->setGeometry(rect());
+    m_caption = caption;
+    m_captionFont = QFont(QStringLiteral("Arial"));
+    m_captionFont.setPixelSize(pixelSize);
+    m_captionFont.setBold(true);
+    update();
 }
 
 void TitleBarPanel::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), currentColor());
+    const QRect area = rect();
+    painter.fillRect(area, currentColor());
+    if (!m_picture.isNull()) {
+        const QSize size = m_picture.deviceIndependentSize().toSize();
+        QRect place(QPoint(0, 0), size);
+        place.moveCenter(area.center());
+        painter.drawPixmap(place, m_picture);
+    }
+    if (!m_caption.isEmpty()) {
+        painter.setFont(m_captionFont);
+        painter.setPen(Qt::white);
+        painter.drawText(area, Qt::AlignCenter, m_caption);
+    }
+    if (hasFocus()) {
+        // White reads on the bar's colour and on both hover colours.
+        painter.setPen(QPen(Qt::white, 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(area).adjusted(2, 2, -2, -2));
+    }
 }
 
 void TitleBarPanel::enterEvent(QEnterEvent *event)
 {
     m_hovered = true;
     update();
-    QWidget::enterEvent(event);
+    QAbstractButton::enterEvent(event);
 }
 
 void TitleBarPanel::leaveEvent(QEvent *event)
 {
     m_hovered = false;
     update();
-    QWidget::leaveEvent(event);
+    QAbstractButton::leaveEvent(event);
 }
 
 void TitleBarPanel::mousePressEvent(QMouseEvent *event)
 {
-    m_pressed = event->button() == Qt::LeftButton;
-    event->accept();
+    // Only the left button clicks; no button pressed here drags the window.
+    if (event->button() != Qt::LeftButton) {
+        event->accept();
+        return;
+    }
+    QAbstractButton::mousePressEvent(event);
 }
 
-void TitleBarPanel::mouseReleaseEvent(QMouseEvent *event)
+void TitleBarPanel::keyPressEvent(QKeyEvent *event)
 {
-    const bool click = m_pressed && event->button() == Qt::LeftButton &&
-                       rect().contains(event->position().toPoint());
-    m_pressed = false;
-    event->accept();
-    if (click)
-        Q_EMIT clicked();
-}
-
-void TitleBarPanel::resizeEvent(QResizeEvent *event)
-{
-    QWidget::resizeEvent(event);
-    if (m_content != nullptr)
-        m_content->setGeometry(rect());
+    if (!ButtonKeys::enterPresses(*this, *event))
+        QAbstractButton::keyPressEvent(event);
 }

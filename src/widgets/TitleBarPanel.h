@@ -1,14 +1,16 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QColor>
-#include <QWidget>
+#include <QFont>
+#include <QPixmap>
 
-class QLabel;
-
-// A panel of a drawn title bar (icon, minimise, close): its own colour while
+// A button of a drawn title bar (icon, minimise, close): its own colour while
 // the mouse is over any part of it, the title bar's colour otherwise; a left
-// click anywhere on it is clicked().
-class TitleBarPanel : public QWidget
+// click, Space or Enter is clicked(). Tab reaches it; with the focus it
+// shows a white frame. Its caption or picture is drawn, not its name: a
+// screen reader hears the accessible name the window gives it.
+class TitleBarPanel : public QAbstractButton
 {
     Q_OBJECT
 
@@ -17,27 +19,25 @@ public:
 
     // A white caption ("-", "X") centred on the panel.
     void setCaption(const QString &caption, int pixelSize);
+    QString caption() const { return m_caption; }
     // A picture centred on the panel.
-    QLabel *setPicture(const QPixmap &picture);
+    void setPicture(const QPixmap &picture);
 
     QColor currentColor() const { return m_hovered ? m_hover : m_normal; }
     bool isHovered() const { return m_hovered; }
-
-Q_SIGNALS:
-    void clicked();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void enterEvent(QEnterEvent *event) override;
     void leaveEvent(QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     QColor m_normal;
     QColor m_hover;
     bool m_hovered = false;
-    bool m_pressed = false;
-    QLabel *m_content = nullptr;
+    QString m_caption;
+    QFont m_captionFont;
+    QPixmap m_picture;
 };

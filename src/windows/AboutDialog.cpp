@@ -59,6 +59,7 @@ AboutDialog::AboutDialog(QWidget *parent)
     m_logo->setGeometry(27, 10, 195, 65);
     m_logo->setPixmap(Icons::logo(QSize(195, 65)));
     m_logo->setAlignment(Qt::AlignCenter);
+    m_logo->setAccessibleName(QStringLiteral("Velmora2"));
 
     QFont title = fontOf(QStringLiteral("Century Gothic"), 21);
     title.setBold(true);
@@ -99,6 +100,10 @@ AboutDialog::AboutDialog(QWidget *parent)
     m_closeButton->setText(QStringLiteral("Ok"));
     m_closeButton->setFont(plain);
     m_closeButton->setGeometry(2, 2, 189, 24);
+
+    // The link is reached with Tab; Ok keeps the focus when the box opens.
+    m_link->setFocusPolicy(Qt::TabFocus);
+    setTabOrder(m_closeButton, m_link);
 
     connect(m_link, &LinkLabel::clicked, this, &AboutDialog::linkClicked);
     connect(m_logo, &LinkLabel::clicked, this, &AboutDialog::linkClicked);

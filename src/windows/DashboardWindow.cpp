@@ -56,6 +56,11 @@ struct DashboardTexts
     const char *quit;
     const char *noPersonalKey;
     const char *restoreKey;
+    // What a screen reader calls the title-bar buttons and the banner.
+    const char *menuName;
+    const char *minimiseName;
+    const char *closeName;
+    const char *bannerName;
 };
 
 constexpr DashboardTexts German{"Verschlüsseln",
@@ -64,13 +69,21 @@ constexpr DashboardTexts German{"Verschlüsseln",
                                 "Beenden",
                                 "Bitte legen Sie zuerst einen persönlichen Schlüssel an!",
                                 "Stellen Sie Ihren Schlüssel in den Einstellungen aus einer "
-                                "Schlüsseldatei wieder her."};
+                                "Schlüsseldatei wieder her.",
+                                "Menü",
+                                "Minimieren",
+                                "Schliessen",
+                                "Velmora2 im Web"};
 constexpr DashboardTexts English{"Encrypt",
                                  "Secure Delete",
                                  "Settings",
                                  "Quit",
                                  "Create your personal key first!",
-                                 "Restore your key from a key file in the settings."};
+                                 "Restore your key from a key file in the settings.",
+                                 "Menu",
+                                 "Minimise",
+                                 "Close",
+                                 "Velmora2 on the web"};
 
 const DashboardTexts &textsFor(Language language)
 {
@@ -186,6 +199,7 @@ void DashboardWindow::buildLayout()
     m_banner->setGeometry(0, EnglishHeight, ClientWidth, BannerHeight);
     m_banner->setPixmap(Icons::banner(QSize(ClientWidth, BannerHeight)));
     m_banner->setScaledContents(true);
+    m_banner->setFocusPolicy(Qt::TabFocus);
 
     m_menu = new QMenu(this);
     m_menu->setObjectName(QStringLiteral("PopupMenu1"));
@@ -225,6 +239,10 @@ void DashboardWindow::applyLanguage()
     m_secureDeleteButton->setText(QString::fromUtf8(t.secureDelete));
     m_settingsButton->setText(QString::fromUtf8(t.settings));
     m_quitEntry->setText(QString::fromUtf8(t.quit));
+    m_iconPanel->setAccessibleName(QString::fromUtf8(t.menuName));
+    m_minimisePanel->setAccessibleName(QString::fromUtf8(t.minimiseName));
+    m_closePanel->setAccessibleName(QString::fromUtf8(t.closeName));
+    m_banner->setAccessibleName(QString::fromUtf8(t.bannerName));
 }
 
 // The English layout is lower and has no banner; the shape follows.
@@ -322,6 +340,8 @@ void DashboardWindow::showEvent(QShowEvent *event)
         if (!m_startupFailed) {
             applyLayout();
             m_startupPassed = true;
+            // The keyboard starts on the first tool, not on the title bar.
+            m_encryptButton->setFocus(Qt::OtherFocusReason);
         }
     }
     QWidget::showEvent(event);
@@ -592,6 +612,12 @@ void DashboardWindow::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_F1) {
         HelpFile::showContext(HelpFile::DashboardContext);
+        event->accept();
+        return;
+    }
+    // The icon menu from the keyboard, as the desktops open a window's menu.
+    if (event->key() == Qt::Key_F10 || event->key() == Qt::Key_Menu) {
+        iconClicked();
         event->accept();
         return;
     }

@@ -278,6 +278,10 @@ void EncryptWindow::applyLanguage()
     m_clearButton->setHint(text("Liste leeren", "Clear list"));
     m_resetKeyButton->setHint(text("Persönlichen Schlüssel wiederherstellen", "Reset user key"));
     m_closeButton->setText(text("Schliessen", "Close"));
+    m_folderField->setAccessibleName(text("Ordner", "Folder"));
+    m_fileList->setAccessibleName(text("Dateien", "Files"));
+    m_keyField->setAccessibleName(text("Schlüssel", "Key"));
+    m_keyLamp->setAccessibleName(m_externalKeyLabel->text());
     m_keyFileQuestion = text("Ist dies wirklich eine Key-Datei? Wollen Sie fortfahren?",
                              "Is this really a key file? Continue?");
 }

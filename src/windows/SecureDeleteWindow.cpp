@@ -7,6 +7,7 @@
 #include "shred/DeleteProgress.h"
 #include "shred/OverwriteCount.h"
 #include "shred/ShredTexts.h"
+#include "widgets/ButtonKeys.h"
 #include "widgets/DesignPalette.h"
 #include "widgets/FileDialog.h"
 #include "widgets/FittedText.h"
@@ -232,6 +233,9 @@ void SecureDeleteWindow::applyLanguage()
     m_startButton->setHint(pick("Dateien löschen", "Delete files"));
     m_cancelButton->setHint(pick("Löschen abbrechen", "Cancel delete operation"));
     m_closeButton->setText(pick("Schliessen", "Close"));
+    m_countField->setAccessibleName(pick("Anzahl Überschreibungen", "Overwrite count"));
+    m_folderField->setAccessibleName(pick("Ordner", "Folder"));
+    m_fileList->setAccessibleName(pick("Dateien", "Files"));
     updateCountLabel();
 }
 
@@ -531,6 +535,8 @@ void SecureDeleteWindow::keyPressEvent(QKeyEvent *event)
 
 bool SecureDeleteWindow::eventFilter(QObject *watched, QEvent *event)
 {
+    if (ButtonKeys::pressOnEnter(watched, event))
+        return true;
     if (event->type() == QEvent::KeyPress && handleKey(static_cast<QKeyEvent *>(event)->key()))
         return true;
     return QDialog::eventFilter(watched, event);

@@ -42,6 +42,8 @@ SettingsTexts SettingsTexts::forLanguage(Language language)
         text(german, "Persönlichen Schlüssel sichern/exportieren", "Backup personal key");
     // The English hint of the new-key button is the restore button's.
     t.newKeyHint = text(german, "Neuen Schlüssel generieren", "Restore personal key from file");
+    // Heard, not seen: the button's own action, not the restore button's.
+    t.newKeyName = text(german, "Neuen Schlüssel generieren", "Generate new key");
     t.maskHint = QStringLiteral("Switch password char");
     t.lastBackupHint = QStringLiteral("Letzte Sicherung");
     t.newKeyQuestion =

@@ -31,6 +31,7 @@ struct SettingsTexts
     QString backupFolderHint;   // SpeedButton5
     QString exportKeyHint;      // SpeedButton3
     QString newKeyHint;         // ButtonKey
+    QString newKeyName;         // what a screen reader calls it
     QString maskHint;           // ButtonPchar
     QString lastBackupHint;     // EditBackup
     QString newKeyQuestion;     // asked before a new key is made

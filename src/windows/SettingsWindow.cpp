@@ -10,6 +10,7 @@
 #include "settings/FormatChoice.h"
 #include "settings/SettingsValues.h"
 #include "settings/SettingsWindowValues.h"
+#include "widgets/ButtonKeys.h"
 #include "widgets/DesignPalette.h"
 #include "widgets/FileDialog.h"
 #include "widgets/FittedText.h"
@@ -261,6 +262,12 @@ void SettingsWindow::buildLayout()
     m_closeButton = makeButton(QStringLiteral("PanelClose"), QStringLiteral("ButtonClose"),
                                FieldLeft + FieldWidth - 114, m_closePanel);
 
+    // The captions name their fields for screen readers.
+    m_passwordCaption->setBuddy(m_passwordField);
+    m_dataPathCaption->setBuddy(m_dataPathField);
+    m_backupCaption->setBuddy(m_backupField);
+    m_keyCaption->setBuddy(m_keyField);
+
     // Key preview: F1 and F11 reach the window before the focused control.
     installEventFilter(this);
     for (QWidget *child : findChildren<QWidget *>())
@@ -344,6 +351,7 @@ void SettingsWindow::applyLanguage()
     m_chooseBackupButton->setHint(t.backupFolderHint);
     m_exportKeyButton->setHint(t.exportKeyHint);
     m_newKeyButton->setHint(t.newKeyHint);
+    m_newKeyButton->setAccessibleName(t.newKeyName);
     m_keyMaskButton->setHint(t.maskHint);
     m_backupField->setToolTip(t.lastBackupHint);
 }
@@ -507,6 +515,8 @@ void SettingsWindow::askToSaveOnClose()
 
 bool SettingsWindow::eventFilter(QObject *watched, QEvent *event)
 {
+    if (ButtonKeys::pressOnEnter(watched, event))
+        return true;
     if (event->type() == QEvent::KeyPress && handleKey(static_cast<QKeyEvent *>(event)->key()))
         return true;
     return QDialog::eventFilter(watched, event);
@@ -573,7 +583,8 @@ void SettingsWindow::newKeyClicked()
     const MessageAnswer answer =
         MessageBox::show(this, Message::box(QStringLiteral("Velmora"),
                                             SettingsTexts::forLanguage(m_language).newKeyQuestion,
-                                            MessageIcon::Question, MessageButtons::YesNo));
+                                            MessageIcon::Question, MessageButtons::YesNo)
+                                   .asDestructive());
     if (answer != MessageAnswer::Yes)
         return;
     const NewUserKey key = GenerateUserKey();
@@ -614,8 +625,12 @@ void SettingsWindow::restoreKeyClicked()
         return;
     values.personalKey = *key;
     showFromStart(m_keyField, *key);
-    if (MessageBox::confirm(this, SettingsTexts::forLanguage(m_language).saveNowQuestion) ==
-        MessageAnswer::Yes) {
+    // Saving replaces the stored personal key.
+    if (MessageBox::show(this,
+                         Message::dialog(MessageIcon::Question,
+                                         SettingsTexts::forLanguage(m_language).saveNowQuestion,
+                                         MessageButtons::YesNo)
+                             .asDestructive()) == MessageAnswer::Yes) {
         saveIni();
         loadIni();
     }

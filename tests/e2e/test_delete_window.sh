@@ -83,10 +83,20 @@ session() {
     wait_settled "$window"
     vm_screenshot "$window" "$SHOTS/delete-$language.png"
 
-    # Start; the confirmation's default button is Yes ("&Ja").
+    # Start; the confirmation's default button is No ("&Nein"): Enter
+    # deletes nothing.
     vm_click "$window" $START
     confirm=$(vm_wait_window "Best.*tigen") || exit 1
     vm_key "$confirm" Return
+    vm_wait_window_gone "Best.*tigen"
+    wait_settled "$window"
+    for name in report.txt photo.jpg notes.odt; do
+        vm_check "$language: Enter on the question keeps $name" test -e "$files/$name"
+    done
+    # Again, confirmed with the access key of "&Ja".
+    vm_click "$window" $START
+    confirm=$(vm_wait_window "Best.*tigen") || exit 1
+    vm_key "$confirm" alt+j
     vm_wait_window_gone "Best.*tigen"
 
     vm_wait_until 20 files_gone "$files/report.txt" "$files/photo.jpg" "$files/notes.odt"

@@ -119,7 +119,15 @@ vm_click "$dash" $DASH_SETTINGS
 win=$(vm_wait_window "Options") || exit 1
 vm_click "$win" $DELETE_PASSWORD
 question=$(other_window "Velmora2" "$dash")
+# Its default button is No: Enter keeps the password.
 vm_key "$question" Return
+box_closed() { ! vm_find_window "Velmora2" | grep -qx "$1"; }
+vm_check "Enter answers the question" vm_wait_until 5 box_closed "$question"
+vm_check "Enter keeps the password" test -n "$(vm_settings_line 0 | tr -d ' ')"
+vm_check "the window stays open" test -n "$(vm_find_window "Options")"
+vm_click "$win" $DELETE_PASSWORD
+question=$(other_window "Velmora2" "$dash")
+vm_key "$question" alt+y
 vm_wait_window_gone "Options"
 vm_check "line 0 is empty again" test -z "$(vm_settings_line 0 | tr -d ' ')"
 

@@ -253,7 +253,8 @@ private Q_SLOTS:
             f.window.scripted.messages,
             (QList<Message>{
                 Message::box("Velmora2", "Restore data now?", MessageIcon::Question,
-                             MessageButtons::OkCancel),
+                             MessageButtons::OkCancel)
+                    .asDestructive(),
                 Message::dialog(MessageIcon::Information,
                                 "2 files restored.\nThe previous files are kept in: " + kept)}));
         QVERIFY(!f.window.dataChanged);

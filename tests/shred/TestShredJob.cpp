@@ -76,11 +76,13 @@ private Q_SLOTS:
         const QStringList paths = makeFiles({"a.txt", "b.txt", "c.txt"});
         const ShredJobResult result = run(paths);
 
-        QCOMPARE(m_prompts.messages,
-                 QList<Message>{Message::dialog(
-                     MessageIcon::Question,
-                     QStringLiteral("3 file(s) selected. Really delete these file(s)?"),
-                     MessageButtons::YesNo)});
+        QCOMPARE(
+            m_prompts.messages,
+            QList<Message>{
+                Message::dialog(MessageIcon::Question,
+                                QStringLiteral("3 file(s) selected. Really delete these file(s)?"),
+                                MessageButtons::YesNo)
+                    .asDestructive()});
         QCOMPARE(result.done, 3);
         QCOMPARE(result.overwriteCount, 2);
         QCOMPARE(m_observer.started, (QList<int>{0, 1, 2}));

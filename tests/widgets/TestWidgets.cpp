@@ -7,16 +7,23 @@
 #include "widgets/MessageBox.h"
 #include "widgets/RoundedPanel.h"
 #include "widgets/StockTranslation.h"
+#include "widgets/TitleBarPanel.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMessageBox>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+
+#include <algorithm>
+#include <cmath>
 
 class TestWidgets : public QObject
 {
@@ -34,6 +41,13 @@ private Q_SLOTS:
     void picturesAreDrawn();
     void realMessageBoxes_data();
     void realMessageBoxes();
+    void enterTakesTheDefaultButton_data();
+    void enterTakesTheDefaultButton();
+    void enterAndSpacePressButtons_data();
+    void enterAndSpacePressButtons();
+    void focusFrameReadsOnTheBackground_data();
+    void focusFrameReadsOnTheBackground();
+    void iconOnlyButtonsAreNamedByTheirHint();
     void stockTextsFollowTheLanguage_data();
     void stockTextsFollowTheLanguage();
     void fileDialogFollowsTheLanguage_data();
@@ -247,6 +261,188 @@ void TestWidgets::realMessageBoxes()
     buttons.sort();
     QCOMPARE(shownButtons, buttons);
     QCOMPARE(answer, escapeAnswer);
+}
+
+void TestWidgets::enterTakesTheDefaultButton_data()
+{
+    // Enter on a freshly shown box: a destructive question changes nothing.
+    QTest::addColumn<Message>("message");
+    QTest::addColumn<MessageAnswer>("enterAnswer");
+    const Message yesNo = Message::dialog(MessageIcon::Question, "q", MessageButtons::YesNo);
+    const Message okCancel =
+        Message::box("Velmora2", "c", MessageIcon::Question, MessageButtons::OkCancel);
+    QTest::newRow("yes/no") << yesNo << MessageAnswer::Yes;
+    QTest::newRow("destructive yes/no") << yesNo.asDestructive() << MessageAnswer::No;
+    QTest::newRow("OK/cancel") << okCancel << MessageAnswer::Ok;
+    QTest::newRow("destructive OK/cancel") << okCancel.asDestructive() << MessageAnswer::Cancel;
+    QTest::newRow("destructive OK only")
+        << Message::dialog(MessageIcon::Warning, "w").asDestructive() << MessageAnswer::Ok;
+}
+
+void TestWidgets::enterTakesTheDefaultButton()
+{
+    QFETCH(Message, message);
+    QFETCH(MessageAnswer, enterAnswer);
+    MessageBox::setAutoAnswer(false);
+    MessageBox::clearHistory();
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (box == nullptr)
+            return;
+        shown = true;
+        // Where the keyboard is when the box opens.
+        QWidget *focused = box->focusWidget() != nullptr ? box->focusWidget() : box;
+        QTest::keyClick(focused, Qt::Key_Return);
+    });
+    const MessageAnswer answer = MessageBox::show(nullptr, message);
+    QVERIFY(shown);
+    QCOMPARE(answer, enterAnswer);
+}
+
+void TestWidgets::enterAndSpacePressButtons_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("held");
+    QTest::addColumn<int>("clicks");
+    for (const char *kind : {"flat button", "title-bar button"}) {
+        QTest::addRow("%s, Return", kind) << kind << int(Qt::Key_Return) << false << 1;
+        QTest::addRow("%s, keypad Enter", kind) << kind << int(Qt::Key_Enter) << false << 1;
+        QTest::addRow("%s, Space", kind) << kind << int(Qt::Key_Space) << false << 1;
+        QTest::addRow("%s, Return held down", kind) << kind << int(Qt::Key_Return) << true << 0;
+        QTest::addRow("%s, another key", kind) << kind << int(Qt::Key_A) << false << 0;
+    }
+}
+
+void TestWidgets::enterAndSpacePressButtons()
+{
+    QFETCH(QString, kind);
+    QFETCH(int, key);
+    QFETCH(bool, held);
+    QFETCH(int, clicks);
+    QWidget window;
+    window.resize(100, 60);
+    QAbstractButton *button = nullptr;
+    if (kind == QLatin1String("flat button"))
+        button = new FlatButton(Icons::icon(Icons::Kind::Encrypt), QStringLiteral("Go"), &window);
+    else
+        button = new TitleBarPanel(QColor(103, 95, 137), QColor(196, 0, 98), &window);
+    button->setGeometry(10, 10, 40, 35);
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    // Both are reached with Tab.
+    QVERIFY(button->focusPolicy() & Qt::TabFocus);
+    button->setFocus(Qt::TabFocusReason);
+    QVERIFY(button->hasFocus());
+    QSignalSpy pressed(button, &QAbstractButton::clicked);
+    if (held) {
+        // The repeats of a key held down press nothing more.
+        QKeyEvent repeat(QEvent::KeyPress, key, Qt::NoModifier, QString(), true);
+        QApplication::sendEvent(button, &repeat);
+    } else {
+        QTest::keyClick(button, Qt::Key(key));
+    }
+    QCOMPARE(pressed.count(), clicks);
+}
+
+namespace {
+
+double luminance(const QColor &colour)
+{
+    const auto channel = [](double value) {
+        value /= 255.0;
+        return value <= 0.03928 ? value / 12.92 : std::pow((value + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(colour.red()) + 0.7152 * channel(colour.green()) +
+           0.0722 * channel(colour.blue());
+}
+
+double contrast(const QColor &a, const QColor &b)
+{
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+} // namespace
+
+void TestWidgets::focusFrameReadsOnTheBackground_data()
+{
+    // The backgrounds the buttons are drawn on: the light and the dark end of
+    // the windows' gradient, the title bar and its hover colour.
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QColor>("background");
+    QTest::newRow("flat button, gradient top") << "flat button" << QColor(245, 241, 238);
+    QTest::newRow("flat button, gradient bottom") << "flat button" << QColor(170, 170, 187);
+    QTest::newRow("title-bar button") << "title-bar button" << QColor(103, 95, 137);
+}
+
+void TestWidgets::focusFrameReadsOnTheBackground()
+{
+    QFETCH(QString, kind);
+    QFETCH(QColor, background);
+    // A backdrop of the colour behind, a captioned button on it.
+    QWidget window;
+    window.resize(120, 60);
+    window.setAutoFillBackground(true);
+    QPalette colours = window.palette();
+    colours.setColor(QPalette::Window, background);
+    window.setPalette(colours);
+    QAbstractButton *button = nullptr;
+    if (kind == QLatin1String("flat button")) {
+        auto *flat = new FlatButton(&window);
+        flat->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        flat->setText(QStringLiteral("Ok"));
+        flat->setTextColor(QColor(50, 0, 100));
+        button = flat;
+    } else {
+        auto *panel = new TitleBarPanel(background, QColor(196, 0, 98), &window);
+        panel->setCaption(QStringLiteral("X"), 14);
+        button = panel;
+    }
+    button->setGeometry(10, 10, 60, 35);
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+
+    // Activation gave it the focus (it is the only control): away with it.
+    button->clearFocus();
+    QVERIFY(!button->hasFocus());
+    const QImage unfocused = button->grab().toImage();
+    button->setFocus(Qt::TabFocusReason);
+    QVERIFY(button->hasFocus());
+    const QImage focused = button->grab().toImage();
+    // A frame all round, two pixels in from the edge, away from the caption.
+    const QList<QPoint> frame{{2, 2}, {30, 2}, {57, 2}, {2, 17}, {57, 17}, {30, 32}};
+    for (const QPoint &point : frame) {
+        const QColor before = unfocused.pixelColor(point);
+        const QColor after = focused.pixelColor(point);
+        QVERIFY2(contrast(before, after) >= 3.0, qPrintable(QStringLiteral("at %1,%2: %3 on %4")
+                                                                .arg(point.x())
+                                                                .arg(point.y())
+                                                                .arg(after.name(), before.name())));
+    }
+}
+
+void TestWidgets::iconOnlyButtonsAreNamedByTheirHint()
+{
+    // A screen reader hears the hint of a picture-only button, the caption of
+    // one that shows it; a new hint (a language change) renames it.
+    FlatButton picture(Icons::icon(Icons::Kind::Encrypt), QStringLiteral("Dateien verschlüsseln"));
+    const auto nameOf = [](QWidget *widget) {
+        return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
+    };
+    QCOMPARE(nameOf(&picture), QStringLiteral("Dateien verschlüsseln"));
+    picture.setHint(QStringLiteral("Encrypt files"));
+    QCOMPARE(nameOf(&picture), QStringLiteral("Encrypt files"));
+
+    FlatButton captioned;
+    captioned.setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    captioned.setText(QStringLiteral("Verschlüsseln"));
+    captioned.setHint(QStringLiteral("Dateien verschlüsseln"));
+    QCOMPARE(nameOf(&captioned), QStringLiteral("Verschlüsseln"));
 }
 
 void TestWidgets::stockTextsFollowTheLanguage_data()

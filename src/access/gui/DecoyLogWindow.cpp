@@ -22,7 +22,10 @@ DecoyLogWindow::DecoyLogWindow(QWidget *parent)
     m_log->setObjectName(QStringLiteral("Memo1"));
     m_log->setGeometry(rect());
     m_log->setReadOnly(true);
-    m_log->setFocusPolicy(Qt::NoFocus);
+    // A click lets a screen reader read the log; the window never takes the
+    // keyboard by itself.
+    m_log->setFocusPolicy(Qt::ClickFocus);
+    m_log->setAccessibleName(windowTitle());
 }
 
 void DecoyLogWindow::showLog(const QString &log, int top)

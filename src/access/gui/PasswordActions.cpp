@@ -31,7 +31,8 @@ bool PasswordActions::RemovePassword(QWidget *window, Language language, QString
                                  : QStringLiteral("Delete password?");
     const MessageAnswer answer =
         MessageBox::show(window, Message::box(QStringLiteral("Velmora2"), question,
-                                              MessageIcon::Question, MessageButtons::YesNo));
+                                              MessageIcon::Question, MessageButtons::YesNo)
+                                     .asDestructive());
     if (answer != MessageAnswer::Yes)
         return false;
 

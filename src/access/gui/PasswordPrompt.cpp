@@ -9,6 +9,7 @@
 #include "platform/gui/HelpFile.h"
 #include "platform/keyboard/KeyInjector.h"
 #include "platform/keyboard/X11KeyboardMap.h"
+#include "widgets/ButtonKeys.h"
 #include "widgets/DesignPalette.h"
 #include "widgets/FlatButton.h"
 #include "widgets/Icons.h"
@@ -49,6 +50,7 @@ struct PromptTexts
     const char *error;
     const char *localDecoys;
     const char *noDecoys;
+    const char *decoyFieldName;
 };
 
 constexpr PromptTexts German{
@@ -61,7 +63,8 @@ constexpr PromptTexts German{
     "Auf diesem System können Programme keine Tasten eingeben: die Täuschzeichen gehen nur "
     "programmintern an ein verdecktes Feld, ein Keylogger sieht sie nicht.",
     "Die Zufallsquelle des Systems hat versagt: Es können keine Täuschzeichen erzeugt werden. "
-    "Der Schutz gegen Keylogger ist ausgeschaltet."};
+    "Der Schutz gegen Keylogger ist ausgeschaltet.",
+    "Feld für Täuschzeichen"};
 constexpr PromptTexts English{
     "Enter password:",
     "View/Hide password",
@@ -72,7 +75,8 @@ constexpr PromptTexts English{
     "This system does not let programs type keys: the decoys are only handed to a hidden field "
     "inside the program, so a keylogger does not see them.",
     "The system's random source failed: no decoys can be made. The protection against "
-    "keylogger is switched off."};
+    "keylogger is switched off.",
+    "Field for decoys"};
 
 const PromptTexts &textsFor(Language language)
 {
@@ -118,6 +122,7 @@ PasswordPrompt::PasswordPrompt(QWidget *parent)
     m_passwordField->setObjectName(QStringLiteral("MaskEdit1"));
     m_passwordField->setEchoMode(QLineEdit::Password);
     m_passwordField->setGeometry(16, 30, 300, 23);
+    m_caption->setBuddy(m_passwordField);
 
     m_maskButton = new FlatButton(Icons::icon(Icons::Kind::Eye), QString(), this);
     m_maskButton->setObjectName(QStringLiteral("ButtonView"));
@@ -143,6 +148,8 @@ PasswordPrompt::PasswordPrompt(QWidget *parent)
     decoyColours.setColor(QPalette::Base, QColor(192, 192, 192));
     decoyColours.setColor(QPalette::Text, QColor(128, 0, 0));
     m_decoyField->setPalette(decoyColours);
+    // It takes the focus from the prompt only; Tab passes it by.
+    m_decoyField->setFocusPolicy(Qt::ClickFocus);
 
     m_logMemo = new QPlainTextEdit(this);
     m_logMemo->setObjectName(QStringLiteral("Memo1"));
@@ -266,6 +273,7 @@ void PasswordPrompt::applyLanguage()
     m_protection->setText(QString::fromUtf8(t.protection));
     m_cancelButton->setText(QString::fromUtf8(t.cancel));
     m_forgotLink->setText(QString::fromUtf8(t.forgot));
+    m_decoyField->setAccessibleName(QString::fromUtf8(t.decoyFieldName));
     m_protection->setToolTip(m_injector->reachesSystemInput() ? QString()
                                                               : QString::fromUtf8(t.localDecoys));
 }
@@ -308,6 +316,9 @@ void PasswordPrompt::keyPressEvent(QKeyEvent *event)
 
 bool PasswordPrompt::eventFilter(QObject *watched, QEvent *event)
 {
+    // Enter on a focused button presses that button; elsewhere it is Ok.
+    if (ButtonKeys::pressOnEnter(watched, event))
+        return true;
     if (event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
         if (handleKey(key))

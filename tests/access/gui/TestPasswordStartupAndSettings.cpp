@@ -255,7 +255,8 @@ void TestPasswordStartupAndSettings::removePassword()
     QCOMPARE(MessageBox::shownMessages().size(), 1);
     const Message shown = MessageBox::shownMessages().first();
     QCOMPARE(shown, Message::box(QStringLiteral("Velmora2"), question, MessageIcon::Question,
-                                 MessageButtons::YesNo));
+                                 MessageButtons::YesNo)
+                        .asDestructive());
 }
 
 QTEST_MAIN(TestPasswordStartupAndSettings)
