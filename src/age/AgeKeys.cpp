@@ -1,5 +1,7 @@
 #include "age/AgeKeys.h"
 
+#include "age/AgeScrypt.h"
+
 #include <openssl/core_names.h>
 #include <openssl/crypto.h>
 #include <openssl/evp.h>
@@ -63,26 +65,7 @@ bool randomBytes(std::span<unsigned char> out)
 bool scrypt(QByteArrayView passphrase, QByteArrayView salt, int logN,
             std::span<unsigned char, keySize> out)
 {
-    if (logN < 1 || logN > 62)
-        return false;
-    uint64_t n = uint64_t(1) << logN;
-    uint32_t r = 8;
-    uint32_t p = 1;
-    // What OpenSSL allocates: the 128*r*(N+2) working area and p blocks of
-    // 128*r; its default ceiling of 32 MiB is below what work factor 18 needs.
-    uint64_t maxMemory = 128 * uint64_t(r) * (n + 2) + 128 * uint64_t(r) * p + 4096;
-    OSSL_PARAM params[] = {
-        OSSL_PARAM_construct_octet_string(OSSL_KDF_PARAM_PASSWORD, paramBytes(passphrase.data()),
-                                          static_cast<size_t>(passphrase.size())),
-        OSSL_PARAM_construct_octet_string(OSSL_KDF_PARAM_SALT, paramBytes(salt.data()),
-                                          static_cast<size_t>(salt.size())),
-        OSSL_PARAM_construct_uint64(OSSL_KDF_PARAM_SCRYPT_N, &n),
-        OSSL_PARAM_construct_uint32(OSSL_KDF_PARAM_SCRYPT_R, &r),
-        OSSL_PARAM_construct_uint32(OSSL_KDF_PARAM_SCRYPT_P, &p),
-        OSSL_PARAM_construct_uint64(OSSL_KDF_PARAM_SCRYPT_MAXMEM, &maxMemory),
-        OSSL_PARAM_construct_end(),
-    };
-    return deriveKdf("SCRYPT", params, out);
+    return scryptStoppable(passphrase, salt, logN, out, {}) == KdfOutcome::Done;
 }
 
 bool hkdfSha256(std::span<const unsigned char> ikm, QByteArrayView salt, QByteArrayView info,

@@ -10,9 +10,9 @@
 #include <span>
 
 // Thin wrappers over the OpenSSL 3 primitives the strong format is made of:
-// scrypt, HKDF-SHA-256, HMAC-SHA-256, ChaCha20-Poly1305 and the system's
-// random source. Each one answers false when the library refuses (out of
-// memory, no provider); none of them throws.
+// HKDF-SHA-256, HMAC-SHA-256, ChaCha20-Poly1305 and the system's random
+// source; scrypt is AgeScrypt's, built on OpenSSL's PBKDF2. Each one answers false when the library
+// refuses (out of memory, no provider); none of them throws.
 namespace age {
 
 inline constexpr std::size_t fileKeySize = 16;
@@ -46,7 +46,8 @@ using Key = SecretBytes<keySize>;
 
 bool randomBytes(std::span<unsigned char> out);
 
-// scrypt with N = 2^logN, r = 8, p = 1 and a 32-byte result.
+// scrypt with N = 2^logN, r = 8, p = 1 and a 32-byte result, run to its end
+// (scryptStoppable in AgeScrypt.h can be stopped).
 bool scrypt(QByteArrayView passphrase, QByteArrayView salt, int logN,
             std::span<unsigned char, keySize> out);
 
