@@ -186,6 +186,10 @@ void EncryptJob::reportFailure(const FileWorkOutcome &outcome)
     case FileFailure::WrongKeyOrDamaged:
         why = StrongFormatTexts::WrongKeyOrDamaged(m_options.language);
         break;
+    case FileFailure::StrongFormatDamaged:
+    case FileFailure::StrongFormatVersion:
+    case FileFailure::NotForKeyText:
+    case FileFailure::WorkFactorTooHigh:
     case FileFailure::CryptoFailed:
         why = FileRefusalTexts::text(outcome.failure, m_options.language);
         break;
