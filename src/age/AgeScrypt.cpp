@@ -2,12 +2,14 @@
 
 #include <openssl/evp.h>
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <climits>
 #include <cstdint>
 #include <memory>
 #include <new>
+#include <vector>
 
 namespace age {
 
@@ -20,6 +22,9 @@ constexpr std::size_t blockBytes = blockWords * 4;
 // Steps of the mixing between two questions whether to stop: about 4 MiB of
 // memory work, a few milliseconds.
 constexpr std::uint64_t stepsPerQuestion = 4096;
+// The working memory is taken in pieces of 16 MiB as it fills, so that a
+// derivation stopped early has taken, and gives back, only what it used.
+constexpr std::uint64_t blocksPerPiece = 16384;
 
 using Block = std::array<std::uint32_t, blockWords>;
 
@@ -93,7 +98,12 @@ public:
     }
     ~Mixing()
     {
-        wipe(std::span(reinterpret_cast<unsigned char *>(m_memory.get()), m_filled * blockBytes));
+        for (std::size_t piece = 0; piece < m_pieces.size(); ++piece) {
+            const std::uint64_t start = piece * blocksPerPiece;
+            const std::uint64_t used = std::min(m_filled - start, blocksPerPiece);
+            wipe(std::span(reinterpret_cast<unsigned char *>(m_pieces[piece].get()),
+                           used * blockBytes));
+        }
         wipe(std::span(reinterpret_cast<unsigned char *>(m_x.data()), blockBytes));
         wipe(std::span(reinterpret_cast<unsigned char *>(m_y.data()), blockBytes));
     }
@@ -102,17 +112,15 @@ public:
 
     KdfOutcome run(std::span<unsigned char, blockBytes> bytes)
     {
-        // Untouched memory is not taken from the system until it is written.
-        m_memory.reset(new (std::nothrow) Block[m_blocks]);
-        if (!m_memory)
-            return KdfOutcome::Failed;
         for (std::size_t w = 0; w < blockWords; ++w)
             m_x[w] = load(bytes.data() + 4 * w);
 
         for (std::uint64_t i = 0; i < m_blocks; ++i) {
             if (stopNow(i))
                 return KdfOutcome::Cancelled;
-            m_memory[i] = m_x;
+            if (i % blocksPerPiece == 0 && !addPiece(std::min(blocksPerPiece, m_blocks - i)))
+                return KdfOutcome::Failed;
+            block(i) = m_x;
             m_filled = i + 1;
             blockMix(m_x, m_y);
             m_x.swap(m_y);
@@ -120,7 +128,7 @@ public:
         for (std::uint64_t i = 0; i < m_blocks; ++i) {
             if (stopNow(i))
                 return KdfOutcome::Cancelled;
-            const Block &v = m_memory[integerify(m_x) & (m_blocks - 1)];
+            const Block &v = block(integerify(m_x) & (m_blocks - 1));
             for (std::size_t w = 0; w < blockWords; ++w)
                 m_x[w] ^= v[w];
             blockMix(m_x, m_y);
@@ -147,10 +155,23 @@ private:
     {
         return m_stop && step % stepsPerQuestion == 0 && m_stop();
     }
+    bool addPiece(std::uint64_t blocks)
+    {
+        // Left uninitialised: the system gives pages only once written.
+        std::unique_ptr<Block[]> piece(new (std::nothrow) Block[blocks]);
+        if (!piece)
+            return false;
+        m_pieces.push_back(std::move(piece));
+        return true;
+    }
+    Block &block(std::uint64_t index)
+    {
+        return m_pieces[index / blocksPerPiece][index % blocksPerPiece];
+    }
 
     const std::uint64_t m_blocks;
     const std::function<bool()> &m_stop;
-    std::unique_ptr<Block[]> m_memory;
+    std::vector<std::unique_ptr<Block[]>> m_pieces;
     std::uint64_t m_filled = 0;
     Block m_x{};
     Block m_y{};
