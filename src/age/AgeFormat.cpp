@@ -3,7 +3,7 @@
 #include "age/AgeArmor.h"
 #include "age/AgeHeader.h"
 #include "age/AgeKeys.h"
-#include "age/AgeScrypt.h"
+#include "age/AgeScryptWorker.h"
 #include "age/AgeStream.h"
 
 #include <algorithm>
@@ -25,8 +25,8 @@ KdfOutcome wrapKeyFor(QByteArrayView passphrase, QByteArrayView salt, int workFa
 {
     QByteArray scryptSalt = scryptLabel.toByteArray();
     scryptSalt.append(salt);
-    return scryptStoppable(passphrase, scryptSalt, workFactor, wrapKey.span(),
-                           [&progress] { return cancelled(progress); });
+    return scryptCancellable(passphrase, scryptSalt, workFactor, wrapKey.span(),
+                             [&progress] { return cancelled(progress); });
 }
 
 Result resultOf(KdfOutcome outcome)

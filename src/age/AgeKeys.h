@@ -10,9 +10,9 @@
 #include <span>
 
 // Thin wrappers over the OpenSSL 3 primitives the strong format is made of:
-// HKDF-SHA-256, HMAC-SHA-256, ChaCha20-Poly1305 and the system's random
-// source; scrypt is AgeScrypt's, built on OpenSSL's PBKDF2. Each one answers false when the library
-// refuses (out of memory, no provider); none of them throws.
+// scrypt, HKDF-SHA-256, HMAC-SHA-256, ChaCha20-Poly1305 and the system's
+// random source. Each one answers false when the library refuses (out of
+// memory, no provider); none of them throws.
 namespace age {
 
 inline constexpr std::size_t fileKeySize = 16;
@@ -46,8 +46,12 @@ using Key = SecretBytes<keySize>;
 
 bool randomBytes(std::span<unsigned char> out);
 
-// scrypt with N = 2^logN, r = 8, p = 1 and a 32-byte result, run to its end
-// (scryptStoppable in AgeScrypt.h can be stopped).
+// Beyond this no machine has the 2^(logN + 10) bytes scrypt would need.
+inline constexpr int maxScryptLogN = 40;
+
+// scrypt with N = 2^logN (1 <= logN <= maxScryptLogN), r = 8, p = 1 and a
+// 32-byte result. It runs to its end: AgeScryptWorker.h runs it where a
+// cancel can leave it behind.
 bool scrypt(QByteArrayView passphrase, QByteArrayView salt, int logN,
             std::span<unsigned char, keySize> out);
 

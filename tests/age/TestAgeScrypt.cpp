@@ -1,12 +1,13 @@
+#include "age/AgeFormat.h"
 #include "age/AgeKeys.h"
-#include "age/AgeScrypt.h"
+#include "age/AgeScryptWorker.h"
 
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QTest>
 
-#include <openssl/evp.h>
-
 #include <algorithm>
+#include <cstring>
 
 using age::KdfOutcome;
 
@@ -14,23 +15,50 @@ namespace {
 
 using Derived = std::array<unsigned char, age::keySize>;
 
+constexpr const char *abandonAndExitArgument = "--abandon-scrypt-and-exit";
+
 QByteArray hexOf(const Derived &bytes)
 {
     return QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()))
         .toHex();
 }
 
-// The same derivation by OpenSSL's own scrypt, as a reference.
-QByteArray reference(const QByteArray &passphrase, const QByteArray &salt, int logN)
+bool wiped(const Derived &bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](unsigned char c) { return c == 0; });
+}
+
+// A stop that says yes from afterMs on, and notes when it first did.
+struct StopAfter
+{
+    explicit StopAfter(qint64 afterMs)
+        : after(afterMs)
+    {
+        clock.start();
+    }
+    bool operator()()
+    {
+        if (saidYesAt < 0 && clock.elapsed() >= after)
+            saidYesAt = clock.elapsed();
+        return saidYesAt >= 0;
+    }
+    qint64 sinceYes() const { return clock.elapsed() - saidYesAt; }
+
+    QElapsedTimer clock;
+    qint64 after;
+    qint64 saidYesAt = -1;
+};
+
+// The child of exitWhileAWorkerRunsIsClean: leaves a derivation behind and
+// ends the program while it still runs.
+int abandonAndExit()
 {
     Derived out{};
-    const std::uint64_t n = std::uint64_t(1) << logN;
-    if (EVP_PBE_scrypt(passphrase.constData(), std::size_t(passphrase.size()),
-                       reinterpret_cast<const unsigned char *>(salt.constData()),
-                       std::size_t(salt.size()), n, 8, 1, 1100 * n + 65536, out.data(),
-                       out.size()) != 1)
-        return {};
-    return hexOf(out);
+    StopAfter stop(20);
+    const KdfOutcome outcome =
+        age::scryptCancellable("pass", "salt", 18, out, [&stop] { return stop(); });
+    std::puts(outcome == KdfOutcome::Cancelled ? "cancelled" : "not cancelled");
+    return 0;
 }
 
 } // namespace
@@ -40,108 +68,137 @@ class TestAgeScrypt : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void agreesWithThePublishedVectorAndOpenSsl_data()
+    void derivesTheKnownAnswers_data()
     {
         QTest::addColumn<QByteArray>("passphrase");
         QTest::addColumn<QByteArray>("salt");
         QTest::addColumn<int>("logN");
-        QTest::addColumn<QByteArray>("expected"); // empty: OpenSSL's answer
+        QTest::addColumn<QByteArray>("expected");
         // The published scrypt vector for r = 8, p = 1 (its first 32 of 64
         // bytes: PBKDF2 makes the first block of a longer key the same).
         QTest::newRow("published vector, N = 16384")
             << QByteArray("pleaseletmein") << QByteArray("SodiumChloride") << 14
             << QByteArray("7023bdcb3afd7348461c06cd81fd38ebfda8fbba904f8e3ea9b543f6545da1f2");
         QTest::newRow("smallest N")
-            << QByteArray("pass") << QByteArray("salt") << 1 << QByteArray();
+            << QByteArray("pass") << QByteArray("salt") << 1
+            << QByteArray("4800cfd55eba5da96c1ff97079bad2f0d9645471fd8364d8f2ba688bdcb84838");
         QTest::newRow("empty passphrase and salt")
-            << QByteArray() << QByteArray() << 4 << QByteArray();
+            << QByteArray() << QByteArray() << 4
+            << QByteArray("e2b1883717d879f495cb7d86aa1eb8697e724978e8fc819881b007fbba2cf86b");
         QTest::newRow("the format's salt, N = 1024")
             << QByteArray("p\xc3\xa4ss")
             << QByteArray("age-encryption.org/v1/scrypt" + QByteArray(16, '\x5a')) << 10
-            << QByteArray();
+            << QByteArray("1132be5141558aec3d2f41042f54b52de169d90e11504040bc4b6b769a0db784");
         QTest::newRow("long passphrase")
-            << QByteArray(300, 'k') << QByteArray(40, 's') << 6 << QByteArray();
+            << QByteArray(300, 'k') << QByteArray(40, 's') << 6
+            << QByteArray("7d3df1391e1b2d4876392664092c03c9a6b9ef2364bf9f1659e6772ffe7e9ff5");
     }
 
-    void agreesWithThePublishedVectorAndOpenSsl()
+    // Run to its end and on a worker alike; a stop that never says yes
+    // changes nothing.
+    void derivesTheKnownAnswers()
     {
         QFETCH(QByteArray, passphrase);
         QFETCH(QByteArray, salt);
         QFETCH(int, logN);
         QFETCH(QByteArray, expected);
-        if (expected.isEmpty())
-            expected = reference(passphrase, salt, logN);
-        QVERIFY(!expected.isEmpty());
-        Derived out{};
-        QCOMPARE(age::scryptStoppable(passphrase, salt, logN, out, {}), KdfOutcome::Done);
-        QCOMPARE(hexOf(out), expected);
-        // The stop that never says yes changes nothing.
-        Derived again{};
-        QCOMPARE(age::scryptStoppable(passphrase, salt, logN, again, [] { return false; }),
+        Derived direct{};
+        QVERIFY(age::scrypt(passphrase, salt, logN, direct));
+        QCOMPARE(hexOf(direct), expected);
+        Derived onWorker{};
+        QCOMPARE(age::scryptCancellable(passphrase, salt, logN, onWorker, [] { return false; }),
                  KdfOutcome::Done);
-        QCOMPARE(hexOf(again), expected);
+        QCOMPARE(hexOf(onWorker), expected);
+        Derived withoutStop{};
+        QCOMPARE(age::scryptCancellable(passphrase, salt, logN, withoutStop, {}), KdfOutcome::Done);
+        QCOMPARE(hexOf(withoutStop), expected);
     }
 
-    // Asked again and again while it works; a yes ends it with nothing
-    // derived, the early and the late phase of the mixing alike.
-    void stopsWhenAskedTo_data()
+    // The highest accepted work factor takes seconds and 4 GiB. Cancelled
+    // rather than Failed after a while shows that OpenSSL took it on (its
+    // memory ceiling is high enough); the cancel returns at once, the next
+    // derivation waits for the one left behind and can itself be cancelled
+    // meanwhile, and once that has ended all works as before.
+    void cancelLeavesTheHighestWorkFactorBehindAtOnce()
     {
-        QTest::addColumn<int>("yesAt");
-        QTest::newRow("before any work") << 1;
-        QTest::newRow("while memory is filled") << 2;
-        QTest::newRow("while memory is read") << 4;
-    }
-
-    void stopsWhenAskedTo()
-    {
-        QFETCH(int, yesAt);
-        // 2^14 blocks: four questions in each of the two phases.
-        int asked = 0;
         Derived out{};
         out.fill(0x77);
-        const KdfOutcome outcome =
-            age::scryptStoppable("pass", "salt", 14, out, [&] { return ++asked >= yesAt; });
-        QCOMPARE(outcome, KdfOutcome::Cancelled);
-        QCOMPARE(asked, yesAt);
-        QVERIFY(std::all_of(out.begin(), out.end(), [](unsigned char c) { return c == 0; }));
+        StopAfter stop(100);
+        QCOMPARE(age::scryptCancellable("pass", "salt", age::defaultMaxWorkFactor, out,
+                                        [&stop] { return stop(); }),
+                 KdfOutcome::Cancelled);
+        QVERIFY2(stop.sinceYes() < 200,
+                 qPrintable(QString::number(stop.sinceYes()) + " ms after the stop"));
+        QVERIFY(wiped(out));
 
-        asked = 0;
-        QCOMPARE(age::scryptStoppable("pass", "salt", 14, out,
-                                      [&] {
-                                          ++asked;
-                                          return false;
-                                      }),
+        StopAfter waiting(50);
+        out.fill(0x77);
+        QCOMPARE(age::scryptCancellable("pass", "salt", 1, out, [&waiting] { return waiting(); }),
+                 KdfOutcome::Cancelled);
+        QVERIFY(waiting.saidYesAt >= 0);
+        QVERIFY(waiting.sinceYes() < 200);
+        QVERIFY(wiped(out));
+
+        age::waitForScryptWorkers();
+        QCOMPARE(age::scryptCancellable("pass", "salt", 1, out, [] { return false; }),
                  KdfOutcome::Done);
-        QCOMPARE(asked, 8);
+        QCOMPARE(hexOf(out),
+                 QByteArray("4800cfd55eba5da96c1ff97079bad2f0d9645471fd8364d8f2ba688bdcb84838"));
     }
 
-    // The highest accepted work factor takes seconds and 4 GiB; a stop
-    // after a moment ends it within milliseconds.
-    void highestWorkFactorStopsPromptly()
+    void stopBeforeTheStartDerivesNothing()
     {
-        QElapsedTimer clock;
-        clock.start();
-        qint64 saidYes = -1;
         Derived out{};
-        const KdfOutcome outcome = age::scryptStoppable("pass", "salt", 22, out, [&] {
-            if (saidYes < 0 && clock.elapsed() >= 150)
-                saidYes = clock.elapsed();
-            return saidYes >= 0;
-        });
-        QCOMPARE(outcome, KdfOutcome::Cancelled);
-        const qint64 afterYes = clock.elapsed() - saidYes;
-        QVERIFY2(afterYes < 500, qPrintable(QString::number(afterYes) + " ms after the stop"));
+        out.fill(0x77);
+        QCOMPARE(age::scryptCancellable("pass", "salt", 10, out, [] { return true; }),
+                 KdfOutcome::Cancelled);
+        QVERIFY(wiped(out));
+    }
+
+    void refusesImpossibleWorkFactors_data()
+    {
+        QTest::addColumn<int>("logN");
+        QTest::newRow("zero") << 0;
+        QTest::newRow("negative") << -1;
+        QTest::newRow("beyond any memory") << age::maxScryptLogN + 1;
+        QTest::newRow("beyond 64 bits") << 64;
     }
 
     void refusesImpossibleWorkFactors()
     {
+        QFETCH(int, logN);
         Derived out{};
         out.fill(0x77);
-        QCOMPARE(age::scryptStoppable("pass", "salt", 0, out, {}), KdfOutcome::Failed);
-        QCOMPARE(age::scryptStoppable("pass", "salt", 63, out, {}), KdfOutcome::Failed);
-        QVERIFY(std::all_of(out.begin(), out.end(), [](unsigned char c) { return c == 0; }));
+        QVERIFY(!age::scrypt("pass", "salt", logN, out));
+        QVERIFY(wiped(out));
+        out.fill(0x77);
+        QCOMPARE(age::scryptCancellable("pass", "salt", logN, out, {}), KdfOutcome::Failed);
+        QVERIFY(wiped(out));
+    }
+
+    // A program that ends while a worker left behind still runs ends
+    // normally: no crash in OpenSSL's teardown, no sanitizer report.
+    void exitWhileAWorkerRunsIsClean()
+    {
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(), {abandonAndExitArgument});
+        QVERIFY(child.waitForFinished(300000));
+        const QByteArray errors = child.readAllStandardError();
+        QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+        QVERIFY2(child.exitCode() == 0, errors.constData());
+        QVERIFY2(errors.isEmpty(), errors.constData());
+        QCOMPARE(child.readAllStandardOutput(), QByteArray("cancelled\n"));
     }
 };
 
-QTEST_GUILESS_MAIN(TestAgeScrypt)
+int main(int argc, char *argv[])
+{
+    if (argc == 2 && std::strcmp(argv[1], abandonAndExitArgument) == 0)
+        return abandonAndExit();
+    QCoreApplication app(argc, argv);
+    TestAgeScrypt test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "TestAgeScrypt.moc"
