@@ -12,6 +12,7 @@ packages=(
   libsodium-dev libmagic-dev libssl-dev age openbox
   qt6-svg-dev qt6-translations-l10n clang-format clang clang-tidy libclang-rt-14-dev util-linux
   dpkg-dev file desktop-file-utils appstream groff-base man-db bash-completion librsvg2-bin
+  lintian libxml2-utils shared-mime-info libglib2.0-bin python3-gi
 )
 
 missing=()

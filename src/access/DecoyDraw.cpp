@@ -2,20 +2,18 @@
 
 #include "keys/RandomSource.h"
 
-QString DecoyDraw::draw(RandomSource &random)
+std::optional<QString> DecoyDraw::draw(RandomSource &random)
 {
-    random.reseed();
-    quint32 n = random.Random(6);
-    if (n < 3)
-        n = 6;
-
+    const std::optional<quint32> count = random.between(MinimumCount, MaximumCount);
+    if (!count)
+        return std::nullopt;
     QString decoys;
-    decoys.reserve(int(n) + 1);
-    for (quint32 i = 0; i <= n; ++i) {
-        quint32 c = random.Random(123);
-        if (c < Lowest || c > Highest)
-            c = u'a';
-        decoys.append(QChar(char16_t(c)));
+    decoys.reserve(int(*count));
+    for (quint32 i = 0; i < *count; ++i) {
+        const std::optional<quint32> c = random.between(Lowest, Highest);
+        if (!c)
+            return std::nullopt;
+        decoys.append(QChar(char16_t(*c)));
     }
     return decoys;
 }

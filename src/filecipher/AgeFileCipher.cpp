@@ -69,6 +69,7 @@ FileWorkOutcome run(Direction direction, const QString &path, const QString &res
     transform.input = path;
     transform.output = result;
     transform.decrypting = direction == Direction::Decrypt;
+    transform.cancelled = cancelled;
     transform.body = [&](LockedInputFile &input, ExclusiveNewFile &output) -> StreamEnd {
         const quint64 total = quint64(input.identity().size);
         if (progress)

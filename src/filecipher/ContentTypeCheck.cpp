@@ -1,5 +1,7 @@
 #include "filecipher/ContentTypeCheck.h"
 
+#include "filecipher/TextContentCheck.h"
+
 #include <QFileInfo>
 #include <QHash>
 #include <QStringList>
@@ -98,6 +100,12 @@ magic_t typeDatabase()
 
 ContentFit contentFitsName(const QString &fileName, QByteArrayView head)
 {
+    if (TextContentCheck::namePromisesText(fileName)) {
+        const bool cutShort = head.size() >= contentHeadSize;
+        head = head.first(std::min(head.size(), contentHeadSize));
+        return TextContentCheck::readsAsText(head, cutShort) ? ContentFit::Fits
+                                                             : ContentFit::DoesNotFit;
+    }
     const QString extension = QFileInfo(fileName).suffix().toLower();
     const auto found = typesByExtension().constFind(extension);
     if (found == typesByExtension().constEnd())

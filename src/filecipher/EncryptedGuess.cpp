@@ -48,6 +48,26 @@ QString removeKqo(const QString &text)
     return result;
 }
 
+// How many of the first seven lines look encrypted, and the index of the
+// last line examined (-1 when there is none).
+struct LineHits
+{
+    int hits = 0;
+    int last = -1;
+};
+
+LineHits countEncryptedLines(const QStringList &lines)
+{
+    LineHits counted;
+    counted.last = std::min(static_cast<int>(lines.size()), LinesJudged) - 1;
+    for (int k = 0; k <= counted.last; ++k) {
+        const QString line = TextTrim::trimmed(lines.at(k));
+        if (!line.isEmpty() && EncryptedGuess::isEncryptedText(line))
+            ++counted.hits;
+    }
+    return counted;
+}
+
 bool isTextFileType(const QString &path)
 {
     // The extension starts at the last "." of the file name part.
@@ -280,6 +300,11 @@ bool isEncryptedText(const QString &text)
     return expected > static_cast<double>(printable.size());
 }
 
+bool textLooksEncrypted(const QString &text)
+{
+    return countEncryptedLines(splitLines(TextTrim::trimmed(text))).hits > 0;
+}
+
 Verdict judgeFile(const QString &path, Prompter &prompter, Language language)
 {
     const QFileInfo info(path);
@@ -298,21 +323,10 @@ Verdict judgeFile(const QString &path, Prompter &prompter, Language language)
             break;
         judged.append(*piece);
     }
-    const QStringList lines = judged.lines();
-
-    int last = static_cast<int>(lines.size()) - 1;
-    if (last < 0)
+    const LineHits judgedLines = countEncryptedLines(judged.lines());
+    if (judgedLines.hits == 0)
         return {false, true};
-    last = std::min(last, LinesJudged - 1);
-    int hits = 0;
-    for (int k = 0; k <= last; ++k) {
-        const QString line = TextTrim::trimmed(lines.at(k));
-        if (!line.isEmpty() && isEncryptedText(line))
-            ++hits;
-    }
-    if (hits == 0)
-        return {false, true};
-    if (hits < last)
+    if (judgedLines.hits < judgedLines.last)
         prompter.ask(
             Message::dialog(MessageIcon::Warning, PipelineTexts::PossiblyEncrypted(language)));
     return {true, true};

@@ -31,6 +31,11 @@ QString printableOnly(const QString &text);
 // its characters lie outside 33..126.
 bool isEncryptedText(const QString &text);
 
+// Whether a text already in memory looks encrypted by the rule judgeFile
+// applies to a text file: one of its first seven lines (after trimming the
+// whole text) looks encrypted.
+bool textLooksEncrypted(const QString &text);
+
 // Judges a file: names ending in "ec" count as encrypted unread, text file
 // types are judged by their first seven lines, anything else as plain.
 // Warns through prompter when some but not nearly all of the lines look

@@ -86,7 +86,6 @@ bool copyReplacing(const QString &from, const QString &to)
     ExclusiveNewFile target;
     if (!target.create(to))
         return false;
-    target.takeAttributes(source.identity());
     std::vector<char> buffer(1 << 20);
     for (;;) {
         const qint64 got = source.read(buffer);
@@ -97,7 +96,10 @@ bool copyReplacing(const QString &from, const QString &to)
         if (!target.write({buffer.data(), size_t(got)}))
             return false;
     }
-    return target.flushToDisk() && target.place(ExclusiveNewFile::Placing::ReplaceExisting);
+    if (!target.flushToDisk())
+        return false;
+    target.takeAttributes(source.identity());
+    return target.place(ExclusiveNewFile::Placing::ReplaceExisting);
 }
 
 } // namespace
@@ -124,17 +126,19 @@ std::optional<QString> decryptedPath(const QString &encryptedPath)
 // encrypt of "a" and a decrypt of "a.enc" exclude each other whichever
 // starts first: each one's input is the other's result name.
 FileWorkOutcome encryptFile(const QString &path, const QString &keyText,
-                            const ByteProgress &progress)
+                            const ByteProgress &progress, const CancelCheck &cancelled)
 {
     FileTransform transform;
     transform.input = path;
     transform.output = path + EncryptedSuffix;
     transform.layersUseSha1 = {false, true};
+    transform.cancelled = cancelled;
     return runFileTransform(keyText, transform, progress);
 }
 
 FileWorkOutcome decryptFile(const QString &path, const QString &keyText,
-                            const ByteProgress &progress, const AcceptResult &acceptResult)
+                            const ByteProgress &progress, const AcceptResult &acceptResult,
+                            const CancelCheck &cancelled)
 {
     const std::optional<QString> output = decryptedPath(path);
     if (!output)
@@ -146,6 +150,7 @@ FileWorkOutcome decryptFile(const QString &path, const QString &keyText,
     transform.decrypting = true;
     transform.ownNames = BackupRegistry::instance().namesOf(FileIdentity::ofPath(path));
     transform.acceptResult = acceptResult;
+    transform.cancelled = cancelled;
     return runFileTransform(keyText, transform, progress);
 }
 

@@ -21,16 +21,17 @@ std::optional<QString> decryptedPath(const QString &encryptedPath);
 // run holds; the original is deleted only after the result is complete, on
 // the disk and in place, and the original proved unchanged meanwhile. A
 // failure or refusal leaves the user's files as they were (the outcome's
-// failure says why).
+// failure says why). cancelled, when given, abandons the file (Cancelled).
 FileWorkOutcome encryptFile(const QString &path, const QString &keyText,
-                            const ByteProgress &progress = {});
+                            const ByteProgress &progress = {}, const CancelCheck &cancelled = {});
 
 // path ("x.enc") -> "x", the layers in reverse. The same guarantees.
 // acceptResult, when given, sees the complete result before it is put in
 // place: declining it keeps the encrypted file and leaves no result.
 FileWorkOutcome decryptFile(const QString &path, const QString &keyText,
                             const ByteProgress &progress = {},
-                            const AcceptResult &acceptResult = {});
+                            const AcceptResult &acceptResult = {},
+                            const CancelCheck &cancelled = {});
 
 // The backup kept while an encrypted file is decrypted: "bak" + its name in
 // its folder, or "bak1" + name, ... when that name is taken, so that no file

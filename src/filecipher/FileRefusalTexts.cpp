@@ -34,6 +34,21 @@ constexpr std::array Texts{
              "a file of the result's name appeared during the run; it was kept",
              "während des Laufs entstand eine Datei mit dem Namen des Ergebnisses; sie blieb "
              "erhalten"},
+    TextPair{FileFailure::NameTooLong,
+             "name too long: the result's name is longer than the file system allows; the "
+             "original was kept",
+             "Name zu lang: Der Name des Ergebnisses ist länger, als das Dateisystem erlaubt; das "
+             "Original blieb erhalten"},
+    TextPair{FileFailure::NameNotText,
+             "the name is not valid UTF-8 or may stand for another file whose name is not; "
+             "nothing was done",
+             "der Name ist kein gültiges UTF-8 oder kann für eine andere Datei stehen, deren Name "
+             "es nicht ist; es wurde nichts getan"},
+    TextPair{FileFailure::ResultReplaced,
+             "the result's part file was replaced or removed during the run; the original was "
+             "kept",
+             "die Teildatei des Ergebnisses wurde während des Laufs ersetzt oder entfernt; das "
+             "Original blieb erhalten"},
     TextPair{FileFailure::ChangedWhileEncrypted,
              "changed while it was being encrypted; the original was kept",
              "wurde während der Verschlüsselung geändert; das Original blieb erhalten"},

@@ -108,7 +108,7 @@ bool writeInPieces(ExclusiveNewFile &output, const Block &block)
 // disk's work), a second one applies the key streams. Blocks go round in
 // the order of the file.
 StreamEnd streamLayers(std::vector<Rc4> &ciphers, LockedInputFile &input, ExclusiveNewFile &output,
-                       const ByteProgress &progress)
+                       const ByteProgress &progress, const CancelCheck &cancelled)
 {
     const quint64 total = static_cast<quint64>(std::max<qint64>(0, input.identity().size));
     std::vector<Block> blocks(BlockCount);
@@ -132,6 +132,10 @@ StreamEnd streamLayers(std::vector<Rc4> &ciphers, LockedInputFile &input, Exclus
     if (progress)
         progress(0, total);
     while (reading || inFlight > 0) {
+        if (reading && cancelled && cancelled()) {
+            end = {FileFailure::Cancelled, QString()};
+            reading = false;
+        }
         while (reading && !free.empty() && end.failure == FileFailure::None) {
             const int index = free.front();
             free.pop_front();
@@ -201,6 +205,20 @@ FileFailure inputFailure(LockedInputFile::Failure failure)
     return FileFailure::ReadFailed;
 }
 
+// What a refusal of the system about the result's name or its new file
+// means for the file: only a denied access is reported as one.
+FileFailure resultFailure(SystemCause cause)
+{
+    switch (cause) {
+    case SystemCause::AccessDenied:
+        return FileFailure::AccessDenied;
+    case SystemCause::NameTooLong:
+        return FileFailure::NameTooLong;
+    default:
+        return FileFailure::WriteFailed;
+    }
+}
+
 // The system's words for why the input could not be opened; a file that was
 // replaced meanwhile counts as one that could not be read.
 QString inputDetail(const LockedInputFile &input)
@@ -231,23 +249,25 @@ public:
     {
         if (!openInput() || !guardResultName() || (!m_transform.body && !keyLayers()))
             return m_outcome;
-        if (!m_output.create(m_transform.output)) {
-            const bool denied = m_output.failure() == SystemCause::AccessDenied;
-            return refuse(denied ? FileFailure::AccessDenied : FileFailure::WriteFailed,
-                          m_output.errorText());
-        }
-        const StreamEnd end = m_transform.body
-                                  ? m_transform.body(m_input, m_output)
-                                  : streamLayers(m_ciphers, m_input, m_output, m_progress);
+        if (!m_output.create(m_transform.output))
+            return refuse(resultFailure(m_output.failure()), m_output.errorText());
+        const StreamEnd end = m_transform.body ? m_transform.body(m_input, m_output)
+                                               : streamLayers(m_ciphers, m_input, m_output,
+                                                              m_progress, m_transform.cancelled);
         if (end.failure != FileFailure::None)
             return refuse(end.failure, end.detail);
-        // Private while being written; the input's permissions once complete.
-        m_output.takeAttributes(m_input.identity());
         if (!m_output.flushToDisk())
             return refuse(FileFailure::WriteFailed, m_output.errorText());
-        if (m_transform.acceptResult &&
-            !m_transform.acceptResult(m_output.path(), m_transform.output))
-            return refuse(FileFailure::ResultDoesNotFit, QString());
+        if (m_transform.acceptResult) {
+            // The check reads the result by a name: the part file's.
+            const QString readable = m_output.nameForReading();
+            if (readable.isEmpty())
+                return refuse(FileFailure::WriteFailed, m_output.errorText());
+            if (!m_transform.acceptResult(readable, m_transform.output))
+                return refuse(FileFailure::ResultDoesNotFit, QString());
+        }
+        if (cancelRequested())
+            return refuse(FileFailure::Cancelled, QString());
         return finish();
     }
 
@@ -289,7 +309,7 @@ private:
         case FileIdentity::Kind::Unreadable:
             break;
         }
-        return refuse(FileFailure::AccessDenied, QString()), false;
+        return refuse(resultFailure(existing.cause), existing.reason), false;
     }
 
     bool keyLayers()
@@ -308,6 +328,8 @@ private:
         return true;
     }
 
+    bool cancelRequested() const { return m_transform.cancelled && m_transform.cancelled(); }
+
     FileFailure changed() const
     {
         return m_transform.decrypting ? FileFailure::ChangedWhileDecrypted
@@ -320,10 +342,14 @@ private:
     {
         if (!m_input.unchanged())
             return refuse(changed(), QString());
+        // Private while being written; the input's permissions once in place.
+        m_output.takeAttributes(m_input.identity());
         if (!m_output.place(m_placing)) {
+            if (m_output.replaced())
+                return refuse(FileFailure::ResultReplaced, QString());
             if (m_output.failure() == SystemCause::Exists)
                 return refuse(FileFailure::ResultNameAppeared, QString());
-            return refuse(FileFailure::WriteFailed, m_output.errorText());
+            return refuse(resultFailure(m_output.failure()), m_output.errorText());
         }
         if (!m_input.unchanged()) {
             m_output.discard();

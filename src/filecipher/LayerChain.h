@@ -27,6 +27,9 @@ enum class FileFailure {
     InUse,              // another run holds the input or the result's name
     ResultNameBlocked,  // a folder or special file has the result's name
     ResultNameAppeared, // a file took the result's free name during the run
+    NameTooLong,        // the result's name is longer than the file system allows
+    NameNotText,        // the name is not UTF-8, or may stand for one that is not
+    ResultReplaced,     // the result's part file was swapped or removed during the run
     ChangedWhileEncrypted,
     ChangedWhileDecrypted,
     AccessDenied,
@@ -65,17 +68,22 @@ struct FileWorkOutcome
 // thread that runs the work.
 using ByteProgress = std::function<void(quint64 done, quint64 total)>;
 
-// Asked once the result is complete and on the disk under its temporary
+// Asked once the result is complete and on the disk under its part-file
 // name, before it takes its final name and the input goes: false keeps the
 // input and removes the result (ResultDoesNotFit).
 using AcceptResult = std::function<bool(const QString &resultTempPath, const QString &finalName)>;
 
+// Asked while a file is worked on, from the thread that runs the work: true
+// abandons the file (Cancelled); the input stays as it was and nothing of
+// the result is left.
+using CancelCheck = std::function<bool()>;
+
 // The heavy part of encrypting or decrypting one file, free of any user
 // interface so that it can run on a worker thread: the layers, in order,
 // from the first layer's input straight to the last layer's output. The
-// bytes between layers never reach a file. The result is written under a
-// temporary name, flushed and renamed into place; the input is never
-// changed, and after a failure nothing the work created is left.
+// bytes between layers never reach a file. The result is written to a new
+// file of its own (ExclusiveNewFile), flushed and put in place; the input
+// is never changed, and after a failure nothing the work created is left.
 FileWorkOutcome runLayerChain(const QString &keyText, const std::vector<LayerStep> &layers,
                               const ByteProgress &progress = {});
 
@@ -104,6 +112,7 @@ struct FileTransform
     bool refuseFurtherNames = true;
     quint64 ownNames = 0;
     AcceptResult acceptResult;
+    CancelCheck cancelled;
     // In place of the RC4 layers (the strong format); layersUseSha1 is then
     // not used.
     StreamBody body;
@@ -112,7 +121,9 @@ struct FileTransform
 // One file through the layers, with the safety rules of an in-place run:
 // the input must be a regular file of one name (apart from `ownNames`
 // further names the caller made itself), no other run may hold it or the
-// result's name, and the input is removed once the result is in place and
-// the input proved unchanged.
+// result's name, the result goes in place only as the very file this run
+// wrote, and the input is removed once the result is in place and the input
+// proved unchanged. A cancel that comes before the result is in place
+// abandons the file.
 FileWorkOutcome runFileTransform(const QString &keyText, const FileTransform &transform,
                                  const ByteProgress &progress = {});

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Language.h"
+#include "filecipher/LayerChain.h"
 
 #include <QString>
 
@@ -15,6 +16,11 @@ QString EncryptFailed(Language language);
 QString DecryptFailedCancel(Language language);
 QString FilesEncrypted(Language language);
 QString FilesDecrypted(Language language);
+
+// What the box after a failed file says, by the kind of failure:
+// AccessDenied() only where access was denied; a heading of the same form
+// ("Name too long! ...") for every other kind.
+QString FailureHeading(FileFailure failure, Language language);
 
 QString EncryptCaption();                         // "Encrypt"
 QString DecryptCaption();                         // "Decrypt"

@@ -4,6 +4,32 @@
 
 namespace {
 
+// For a refusal of the system that came without words of its own.
+QString causeWords(SystemCause cause, Language language)
+{
+    switch (cause) {
+    case SystemCause::NotFound:
+        return textFor(language, "nicht vorhanden", "does not exist");
+    case SystemCause::NotFolder:
+        return textFor(language, "ein Teil des Pfades ist kein Ordner",
+                       "a part of the path is no folder");
+    case SystemCause::Exists:
+        return textFor(language, "der Name ist belegt", "the name is taken");
+    case SystemCause::AccessDenied:
+        return textFor(language, "Zugriff verweigert", "access denied");
+    case SystemCause::NoSpace:
+        return textFor(language, "kein Platz auf dem Datenträger", "no space left on the disk");
+    case SystemCause::NameTooLong:
+        return textFor(language, "Name zu lang", "name too long");
+    case SystemCause::ReadOnlyFileSystem:
+        return textFor(language, "Dateisystem nur lesbar", "read-only file system");
+    case SystemCause::None:
+    case SystemCause::Other:
+        break;
+    }
+    return textFor(language, "vom System abgelehnt", "refused by the system");
+}
+
 QString reason(const FileProblem &problem, Language language)
 {
     switch (problem.kind) {
@@ -38,7 +64,7 @@ QString reason(const FileProblem &problem, Language language)
         return textFor(language, "wurde während des Öffnens ersetzt",
                        "was replaced while being opened");
     case FileProblem::Kind::System:
-        return problem.reason;
+        return problem.reason.isEmpty() ? causeWords(problem.cause, language) : problem.reason;
     }
     return QString();
 }

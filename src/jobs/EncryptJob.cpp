@@ -3,10 +3,12 @@
 #include "core/Prompter.h"
 #include "filecipher/AgeFileCipher.h"
 #include "filecipher/FileCipher.h"
-#include "filecipher/FileRefusalTexts.h"
 #include "filecipher/PipelineTexts.h"
 #include "filecipher/ResultTypeCheck.h"
 #include "filecipher/StrongFormatTexts.h"
+#include "jobs/PartFileTexts.h"
+#include "platform/NameBytes.h"
+#include "platform/PartFileLeftovers.h"
 
 #include <QFileInfo>
 
@@ -16,7 +18,7 @@ EncryptJob::EncryptJob(QString keyText, QStringList paths, EncryptJobOptions opt
                        FileJobObserver &observer, Prompter &prompter)
     : m_keyText(std::move(keyText))
     , m_paths(std::move(paths))
-    , m_options(options)
+    , m_options(std::move(options))
     , m_observer(observer)
     , m_prompter(prompter)
 {
@@ -26,24 +28,28 @@ EncryptJobSummary EncryptJob::run()
 {
     m_summary = EncryptJobSummary{};
     m_stoppedInFile = false;
+    m_foldersLookedAt.clear();
     if (m_paths.isEmpty() || !confirmStart())
         return m_summary;
     m_summary.started = true;
     for (int index = 0; index < m_paths.size(); ++index) {
-        if (m_cancelled) {
+        if (stopping()) {
             m_summary.stoppedEarly = true;
             reportRemainingAsCancelled(index);
             break;
         }
         const QString &path = m_paths.at(index);
+        // A name that may stand for another file is not looked at further:
+        // whatever is at it may be another file than the user's.
+        const bool nameUsable = !NameBytes::mayStandForOtherName(path);
         const QFileInfo info(path);
-        if (!info.exists() || info.isDir()) {
+        if (nameUsable && (!info.exists() || info.isDir())) {
             m_observer.fileDone(FileReport{index, path, path, FileOutcome::Skipped,
                                            info.exists() ? QStringLiteral("is a folder")
                                                          : QStringLiteral("no such file")});
             continue;
         }
-        if (!workOn(index, path)) {
+        if (!workOn(index, path, nameUsable)) {
             m_summary.stoppedEarly = true;
             m_summary.stoppedAfterFailure = !m_stoppedInFile;
             reportRemainingAsCancelled(index + 1);
@@ -69,25 +75,52 @@ bool EncryptJob::confirmStart()
     return true;
 }
 
-bool EncryptJob::workOn(int index, const QString &path)
+bool EncryptJob::stopNowAsked() const
+{
+    return m_options.stopNow && m_options.stopNow();
+}
+
+bool EncryptJob::stopping() const
+{
+    return m_cancelled || stopNowAsked();
+}
+
+void EncryptJob::removeLeftoversBeside(const QString &path)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!m_foldersLookedAt.insert(folder).second)
+        return;
+    const QStringList removed = PartFileLeftovers::removeFrom(folder);
+    if (removed.isEmpty())
+        return;
+    m_prompter.ask(Message::box(
+        decrypting() ? PipelineTexts::DecryptCaption() : PipelineTexts::EncryptCaption(),
+        PartFileTexts::LeftoversRemoved(m_options.language, folder, removed),
+        MessageIcon::Information));
+}
+
+bool EncryptJob::workOn(int index, const QString &path, bool nameUsable)
 {
     const bool askAfterFailure = m_options.afterFailure == AfterFailure::Ask;
     const Language language = m_options.language;
+    removeLeftoversBeside(path);
     m_observer.fileStarted(index, path);
     const ByteProgress progress = [this](quint64 done, quint64 total) {
         m_observer.bytesDone(done, total);
     };
-    const bool ageInput = decrypting() && AgeFileCipher::isAgeFile(path);
+    const bool ageInput = nameUsable && decrypting() && AgeFileCipher::isAgeFile(path);
 
     // A copy of the encrypted file to fall back on when the user cancels
     // after a failure: "bak" + its name. The strong format never touches
     // the encrypted file before the result is complete, and a second name
     // would make it refuse the file.
     QString backup;
-    if (decrypting() && askAfterFailure && !ageInput)
+    if (decrypting() && askAfterFailure && !ageInput && nameUsable)
         backup = FileCipher::makeDecryptBackup(path);
 
-    const FileWorkOutcome outcome = workOnFile(path, ageInput, progress);
+    const FileWorkOutcome outcome = nameUsable
+                                        ? workOnFile(path, ageInput, progress)
+                                        : FileWorkOutcome::refused(path, FileFailure::NameNotText);
     FileReport report{index, path, path, FileOutcome::Done, QString()};
     bool goOn = true;
     if (outcome.ok) {
@@ -133,7 +166,10 @@ bool EncryptJob::workOn(int index, const QString &path)
 FileWorkOutcome EncryptJob::workOnFile(const QString &path, bool ageInput,
                                        const ByteProgress &progress)
 {
-    const AgeFileCipher::CancelCheck cancelled = [this] { return m_cancelled.load(); };
+    // The strong format stops inside the file on either request; the
+    // compatible one finishes its file unless it is to stop now.
+    const AgeFileCipher::CancelCheck cancelled = [this] { return stopping(); };
+    const CancelCheck stopNow = [this] { return stopNowAsked(); };
     if (ageInput)
         return AgeFileCipher::decryptFile(path, m_keyText, progress, cancelled);
     if (decrypting()) {
@@ -141,12 +177,12 @@ FileWorkOutcome EncryptJob::workOnFile(const QString &path, bool ageInput,
                                            const QString &finalName) {
             return acceptResult(resultTempPath, finalName);
         };
-        return FileCipher::decryptFile(path, m_keyText, progress, accept);
+        return FileCipher::decryptFile(path, m_keyText, progress, accept, stopNow);
     }
     if (m_options.format == FileFormat::Age)
         return AgeFileCipher::encryptFile(path, m_keyText, progress, m_options.ageWorkFactor,
                                           cancelled);
-    return FileCipher::encryptFile(path, m_keyText, progress);
+    return FileCipher::encryptFile(path, m_keyText, progress, stopNow);
 }
 
 bool EncryptJob::acceptResult(const QString &resultTempPath, const QString &finalName)
@@ -172,8 +208,8 @@ bool EncryptJob::acceptResult(const QString &resultTempPath, const QString &fina
            MessageAnswer::Yes;
 }
 
-// The file's own error, then why: "Access denied!" as ever, or the words of
-// the strong format's failures.
+// The file's own error, then why: "Access denied!" where access was denied,
+// else the heading of the failure's kind.
 void EncryptJob::reportFailure(const FileWorkOutcome &outcome)
 {
     const QString text = decrypting() ? PipelineTexts::DecryptLayerError(outcome.failedInput)
@@ -181,23 +217,9 @@ void EncryptJob::reportFailure(const FileWorkOutcome &outcome)
     m_prompter.ask(Message::dialog(MessageIcon::Error, text));
     const QString caption =
         decrypting() ? PipelineTexts::DecryptCaption() : PipelineTexts::EncryptCaption();
-    QString why;
-    switch (outcome.failure) {
-    case FileFailure::WrongKeyOrDamaged:
-        why = StrongFormatTexts::WrongKeyOrDamaged(m_options.language);
-        break;
-    case FileFailure::StrongFormatDamaged:
-    case FileFailure::StrongFormatVersion:
-    case FileFailure::NotForKeyText:
-    case FileFailure::WorkFactorTooHigh:
-    case FileFailure::CryptoFailed:
-        why = FileRefusalTexts::text(outcome.failure, m_options.language);
-        break;
-    default:
-        why = PipelineTexts::AccessDenied(m_options.language);
-        break;
-    }
-    m_prompter.ask(Message::box(caption, why, MessageIcon::Warning));
+    m_prompter.ask(Message::box(caption,
+                                PipelineTexts::FailureHeading(outcome.failure, m_options.language),
+                                MessageIcon::Warning));
 }
 
 void EncryptJob::reportRemainingAsCancelled(int from)

@@ -10,6 +10,8 @@
 #include <QStringList>
 
 #include <atomic>
+#include <functional>
+#include <set>
 
 class Prompter;
 
@@ -48,6 +50,11 @@ struct EncryptJobOptions
     FileFormat format = FileFormat::Compatible;
     int ageWorkFactor = age::defaultWorkFactor;
     UnfitResult unfitResult = UnfitResult::Ask;
+    // Asked between files and while one is worked on, on the job's thread:
+    // once true, the file in work is abandoned whatever its format (left as
+    // it was, nothing of its result kept) and the job stops. The companion
+    // stops this way on a stop signal.
+    std::function<bool()> stopNow;
 };
 
 struct EncryptJobSummary
@@ -70,14 +77,21 @@ struct EncryptJobSummary
 //
 // Every file gets one fileDone report: Skipped for a name that is no file
 // (reason "no such file" or "is a folder"), Done with the result's path,
-// Failed with the reason (the file is left as it was), and Cancelled for the
-// files after the job stopped. fileStarted and bytesDone come only for files
-// that are worked on. Questions and messages go through the prompter, in the
-// texts of the given language.
+// Failed with the reason (the file is left as it was; also for a name that
+// may stand for another file, NameBytes::mayStandForOtherName, which is
+// neither read nor written), and Cancelled for the files after the job
+// stopped. fileStarted and bytesDone come only for files that are worked on.
+// Questions and messages go through the prompter, in the texts of the given
+// language.
+//
+// Before the first file of each folder, the part files that an earlier run
+// left there when it was killed are overwritten and removed
+// (PartFileLeftovers), and a message says so.
 //
 // run() works on the calling thread; cancel() may be called from any thread
 // and stops the job before the next file. A file in work is finished first,
 // except one in the strong format, whose work stops (the file is kept).
+// EncryptJobOptions::stopNow stops inside the file in either format.
 class EncryptJob
 {
 public:
@@ -90,8 +104,12 @@ public:
 
 private:
     bool confirmStart();
-    // Works on one existing file; false when the job is to stop.
-    bool workOn(int index, const QString &path);
+    bool stopping() const;
+    bool stopNowAsked() const;
+    void removeLeftoversBeside(const QString &path);
+    // Works on one existing file, or refuses one whose name may stand for
+    // another (nameUsable false); false when the job is to stop.
+    bool workOn(int index, const QString &path, bool nameUsable);
     FileWorkOutcome workOnFile(const QString &path, bool ageInput, const ByteProgress &progress);
     bool acceptResult(const QString &resultTempPath, const QString &finalName);
     void reportFailure(const FileWorkOutcome &outcome);
@@ -105,5 +123,6 @@ private:
     Prompter &m_prompter;
     std::atomic<bool> m_cancelled{false};
     bool m_stoppedInFile = false;
+    std::set<QString> m_foldersLookedAt;
     EncryptJobSummary m_summary;
 };

@@ -1,7 +1,10 @@
 #include "jobs/ShredJob.h"
 
 #include "core/Prompter.h"
+#include "filecipher/FileRefusalTexts.h"
+#include "filetexts/NameTexts.h"
 #include "platform/FileAttributes.h"
+#include "platform/NameBytes.h"
 #include "shred/ClearReadOnly.h"
 #include "shred/OverwriteCount.h"
 #include "shred/ShredTexts.h"
@@ -23,6 +26,7 @@ FileOutcome fileOutcome(ShredOutcome outcome)
         return FileOutcome::Cancelled;
     case ShredOutcome::OverwrittenNotRemoved:
     case ShredOutcome::Failed:
+    case ShredOutcome::Kept:
     case ShredOutcome::Refused:
         break;
     }
@@ -75,6 +79,8 @@ ShredJobResult ShredJob::run()
     // question says so before anything is written.
     QStringList withOtherNames;
     for (const QString &path : std::as_const(m_paths)) {
+        if (NameBytes::mayStandForOtherName(path))
+            continue;
         const FileAttributes attributes = FileAttributes::query(path);
         if (attributes.kind == FileAttributes::Kind::RegularFile && attributes.links > 1)
             withOtherNames.append(QDir::toNativeSeparators(path));
@@ -113,9 +119,13 @@ ShredJobResult ShredJob::run()
         inform(ShredTexts::accessDenied(m_language, result.refused));
     if (result.notRegular > 0)
         inform(ShredTexts::notRegularFiles(m_language, result.notRegular));
+    if (result.unusableNames > 0)
+        inform(NameTexts::filesNotDeleted(result.unusableNames, m_language));
     if (result.overwrittenNotRemoved > 0)
         inform(ShredTexts::overwrittenNotRemoved(m_language, result.overwrittenNotRemoved,
                                                  removalReason));
+    if (result.changedMeanwhile > 0)
+        inform(ShredTexts::changedMeanwhile(m_language, result.changedMeanwhile));
     return result;
 }
 
@@ -124,7 +134,17 @@ void ShredJob::destroy(int index, const QString &path, bool otherNamesConfirmed,
 {
     m_observer.fileStarted(index, path);
 
-    const bool wasReadOnly = FileAttributes::query(path).readOnly;
+    // Whatever is at a name that may stand for another file may not be the
+    // user's file: not even its attributes are changed.
+    if (NameBytes::mayStandForOtherName(path)) {
+        ++result.unusableNames;
+        m_observer.fileDone(
+            FileReport{index, path, path, FileOutcome::Failed,
+                       FileRefusalTexts::text(FileFailure::NameNotText, m_language)});
+        return;
+    }
+
+    const FileAttributes before = FileAttributes::query(path);
     ClearReadOnly(path);
 
     ShredPlan plan;
@@ -135,9 +155,14 @@ void ShredJob::destroy(int index, const QString &path, bool otherNamesConfirmed,
     plan.stopRequested = [this] { return m_cancel.load(); };
     const ShredReport shredded = OverwriteAndDelete(path, plan);
 
-    // A file that stays keeps its read-only attribute.
-    if (!shredded.gone() && wasReadOnly && FileAttributes::query(path).exists())
-        FileAttributes::setReadOnly(path);
+    // A file that stays keeps its read-only attribute; a file that took its
+    // name meanwhile is not ours to change.
+    if (!shredded.gone() && before.readOnly) {
+        const FileAttributes now = FileAttributes::query(path);
+        if (now.kind == FileAttributes::Kind::RegularFile && now.device == before.device &&
+            now.inode == before.inode)
+            FileAttributes::setReadOnly(path);
+    }
 
     FileReport report;
     report.index = index;
@@ -164,6 +189,11 @@ void ShredJob::destroy(int index, const QString &path, bool otherNamesConfirmed,
         report.result = path;
         if (removalReason.isEmpty())
             removalReason = report.reason;
+        break;
+    case ShredOutcome::Kept:
+        ++result.changedMeanwhile;
+        if (FileAttributes::query(path).exists())
+            report.result = path;
         break;
     case ShredOutcome::Failed:
     case ShredOutcome::Refused:

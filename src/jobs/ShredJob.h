@@ -20,6 +20,8 @@ struct ShredJobResult
     int refused = 0;               // could not be opened or written
     int notRegular = 0;            // links, folders, special files, unconfirmed hard links
     int overwrittenNotRemoved = 0; // content destroyed, file still there
+    int changedMeanwhile = 0;      // replaced, moved, cut short or growing during the passes: kept
+    int unusableNames = 0;         // names that may stand for other files: not touched
     int overwriteCount = 0;        // count used; 0 when the run ended before it
     bool confirmed = false;        // the user said Yes
     bool cancelled = false;        // stopped by cancel()
@@ -27,7 +29,10 @@ struct ShredJobResult
     int passesDone = 0;            // of that file
     int passes = 0;
 
-    int notDeleted() const { return refused + notRegular + overwrittenNotRemoved; }
+    int notDeleted() const
+    {
+        return refused + notRegular + overwrittenNotRemoved + changedMeanwhile + unusableNames;
+    }
 };
 
 // The secure delete run over a list of files: asks for confirmation (naming

@@ -6,6 +6,7 @@
 #include "platform/AnsiCodePage.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileBytes.h"
+#include "platform/SecretWipe.h"
 
 namespace {
 
@@ -28,15 +29,20 @@ std::optional<QStringList> ReadKeyFile(const QString &path, const QByteArray &te
                                        QString *error)
 {
     FileProblem problem;
-    const std::optional<QByteArray> bytes =
-        FileBytes::read(path, FileBytes::MaxStoredTextFile, &problem);
+    std::optional<QByteArray> bytes = FileBytes::read(path, FileBytes::MaxStoredTextFile, &problem);
     if (!bytes) {
         if (error)
             *error = FileProblemText::text(problem, Language::English);
         return std::nullopt;
     }
-    const QByteArray plain = VigenereCodec().DecodeString(textKey, *bytes);
-    return TextLines::split(AnsiCodePage::toUnicode(plain));
+    // The key line passes through each of these; only the lines stay.
+    QByteArray plain = VigenereCodec().DecodeString(textKey, *bytes);
+    SecretWipe::wipe(*bytes);
+    QString text = AnsiCodePage::toUnicode(plain);
+    SecretWipe::wipe(plain);
+    QStringList lines = TextLines::split(text);
+    SecretWipe::wipe(text); // shared with the one line when there is no line break
+    return lines;
 }
 
 QString KeyFileWriteResult::message(Language language) const
@@ -66,14 +72,18 @@ KeyFileWriteResult WriteKeyFile(const QString &path, const QByteArray &textKey,
                                 const QStringList &lines)
 {
     KeyFileWriteResult result;
-    const QString text = lines.join(QLatin1String("\r\n"));
+    QString text = lines.join(QLatin1String("\r\n"));
     if (const std::optional<char32_t> character = AnsiCodePage::firstUnrepresentable(text)) {
         result.status = KeyFileWriteResult::Status::CharacterOutsideCodePage;
         result.character = *character;
         return result;
     }
-    const QByteArray plain = AnsiCodePage::fromUnicode(text);
-    if (!AtomicFile::write(path, VigenereCodec().EncodeString(textKey, plain), &result.file))
+    QByteArray plain = AnsiCodePage::fromUnicode(text);
+    QByteArray coded = VigenereCodec().EncodeString(textKey, plain);
+    if (!AtomicFile::write(path, coded, &result.file))
         result.status = KeyFileWriteResult::Status::FileNotWritten;
+    SecretWipe::wipe(coded);
+    SecretWipe::wipe(plain);
+    SecretWipe::wipe(text);
     return result;
 }

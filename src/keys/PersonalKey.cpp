@@ -3,21 +3,36 @@
 #include "core/TextTrim.h"
 #include "keys/KeyFile.h"
 
-QString GenerateUserKey(RandomSource &random)
+QString NewUserKey::refusal(Language language) const
 {
-    QString key;
-    for (quint32 i = 0; i <= 12; ++i) {
-        random.reseed();
-        quint32 v = random.Random(220 + i);
-        if (v < 33)
-            v = 33;
-        key.append(QChar(static_cast<char16_t>(v)));
-    }
-    key.append(QLatin1String(UserKeyTail));
-    return key;
+    const bool german = language == Language::German;
+    QString text = german ? QStringLiteral("Die Zufallsquelle des Systems hat versagt")
+                          : QStringLiteral("The system's random source failed");
+    if (!failure.isEmpty())
+        text += QStringLiteral(" (%1)").arg(failure);
+    text += german ? QStringLiteral(": Es wurde kein neuer Schlüssel erzeugt.")
+                   : QStringLiteral(": no new key was made.");
+    return text;
 }
 
-QString GenerateUserKey()
+NewUserKey GenerateUserKey(RandomSource &random)
+{
+    NewUserKey result;
+    QString key;
+    for (quint32 i = 0; i <= 12; ++i) {
+        const std::optional<quint32> code = random.between(33, 219 + i);
+        if (!code) {
+            result.failure = random.failure();
+            return result;
+        }
+        key.append(QChar(static_cast<char16_t>(*code)));
+    }
+    key.append(QLatin1String(UserKeyTail));
+    result.key = key;
+    return result;
+}
+
+NewUserKey GenerateUserKey()
 {
     RandomSource random;
     return GenerateUserKey(random);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Language.h"
 #include "keys/KeyFile.h"
 #include "keys/RandomSource.h"
 
@@ -13,11 +14,23 @@
 // The fixed tail of every generated key.
 inline constexpr char UserKeyTail[] = "%!+oKarnwyb";
 
-// A new key of 24 characters: 13 random characters, character i drawn as
-// Random(220 + i) after a reseed and raised to 33 ("!") when below, then the
-// tail. Codes 33 to 219 + i; "!" is the most frequent.
-QString GenerateUserKey(RandomSource &random);
-QString GenerateUserKey();
+// A newly made personal key, or why none could be made.
+struct NewUserKey
+{
+    QString key;     // empty when none was made
+    QString failure; // then the random source's own words, if it gave any
+
+    bool made() const { return !key.isEmpty(); }
+    // Why no key was made, for the user.
+    QString refusal(Language language) const;
+};
+
+// A new key of 24 characters: 13 random characters, character i (from 0)
+// drawn uniformly from the codes 33 ("!") to 219 + i, then the tail. When the
+// random source fails no key is made: a key from a broken source could be
+// guessed.
+NewUserKey GenerateUserKey(RandomSource &random);
+NewUserKey GenerateUserKey(); // from the system's random source
 
 // Export: writes personalKey as the single line of a key file (no line break),
 // atomically and owner-only. A key with a character outside the key file's

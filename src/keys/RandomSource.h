@@ -1,39 +1,42 @@
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
 
+#include <cstddef>
 #include <functional>
+#include <optional>
+#include <span>
 
-// The program's random source: the 32-bit linear congruential generator
-//   seed := seed * 134775813 + 1 (mod 2^32)
-// with Random(n) = the high 32 bits of the 64-bit product seed * n, a number
-// from 0 to n - 1. It is reseeded from the high-resolution counter before
-// every use (the personal key generator reseeds before each character, the
-// password prompt before each set of decoy keystrokes). It is not a
-// cryptographic generator.
+// Whole numbers drawn uniformly from a byte source, by default the operating
+// system's random source (platform/SystemRandom): the personal key's
+// characters and the password prompt's decoy keys come from here. Each draw
+// takes 32 bits; a value in the top part of that range that would favour the
+// low numbers (2^32 is no multiple of the count) is thrown away and drawn
+// again, so every number of the range is equally likely.
+//
+// A byte source that fails gives no number at all, never a made-up one:
+// the caller refuses the work that needed it.
 class RandomSource
 {
 public:
-    // Yields the current value of a time source; only its low 32 bits count.
-    using Counter = std::function<quint64()>;
+    // Fills the bytes; false when it cannot (the bytes are then not used).
+    using ByteSource = std::function<bool(std::span<std::byte> bytes, QString *reason)>;
 
-    RandomSource(); // reseeds from highResolutionCounter()
-    explicit RandomSource(Counter counter);
+    RandomSource(); // the system's random source
+    explicit RandomSource(ByteSource source);
 
-    // seed := the low 32 bits of the counter.
-    void reseed();
+    // A number from lowest to highest, both included (lowest <= highest).
+    std::optional<quint32> between(quint32 lowest, quint32 highest);
 
-    // Advances the seed once; 0 when n is 0.
-    quint32 Random(quint32 n);
-
-    quint32 seed() const { return m_seed; }
-    void setSeed(quint32 seed) { m_seed = seed; }
-
-    // The platform's high-resolution monotonic counter (nanoseconds of
-    // std::chrono::steady_clock).
-    static quint64 highResolutionCounter();
+    // Why the last draw gave nothing, in the source's own words; empty when
+    // the source said nothing (as when it gave only unusable numbers).
+    QString failure() const { return m_failure; }
 
 private:
-    Counter m_counter;
-    quint32 m_seed = 0;
+    // A number from 0 to count - 1, count from 1 to 2^32.
+    std::optional<quint32> below(quint64 count);
+
+    ByteSource m_source;
+    QString m_failure;
 };

@@ -51,9 +51,9 @@ bool ExclusiveFile::open(const QString &path, const FileAttributes &)
     m_errorText.clear();
     const std::wstring native =
         QString(path).replace(QLatin1Char('/'), QLatin1Char('\\')).toStdWString();
-    HANDLE handle =
-        CreateFileW(native.c_str(), GENERIC_READ | GENERIC_WRITE, 0 /* no sharing */, nullptr,
-                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    HANDLE handle = CreateFileW(native.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+                                0 /* no sharing */, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         Failure failure = Failure::Other;
@@ -114,6 +114,33 @@ bool ExclusiveFile::flushToDisk()
         return true;
     fail(Failure::Other, systemErrorText(GetLastError()));
     return false;
+}
+
+NameRemoval ExclusiveFile::removeName(const QString &, qint64 expectedSize)
+{
+    NameRemoval removal;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(m_handle, &size)) {
+        removal.cause = SystemCause::Other;
+        removal.reason = systemErrorText(GetLastError());
+        return removal;
+    }
+    if (expectedSize >= 0 && size.QuadPart != expectedSize) {
+        removal.result = NameRemoval::Result::SizeChanged;
+        return removal;
+    }
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = TRUE;
+    if (!SetFileInformationByHandle(m_handle, FileDispositionInfo, &disposition,
+                                    sizeof disposition)) {
+        const DWORD error = GetLastError();
+        removal.cause =
+            error == ERROR_ACCESS_DENIED ? SystemCause::AccessDenied : SystemCause::Other;
+        removal.reason = systemErrorText(error);
+        return removal;
+    }
+    removal.result = NameRemoval::Result::Removed;
+    return removal;
 }
 
 bool ExclusiveFile::close()
@@ -261,6 +288,25 @@ bool ExclusiveFile::flushToDisk()
         return true;
     fail(Failure::Other, systemErrorText(errno));
     return false;
+}
+
+NameRemoval ExclusiveFile::removeName(const QString &path, qint64 expectedSize)
+{
+    struct stat info
+    {
+    };
+    if (::fstat(m_fd, &info) != 0) {
+        const int error = errno;
+        NameRemoval removal;
+        removal.cause = systemCauseOf(error);
+        removal.reason = systemErrorText(error);
+        return removal;
+    }
+    NameRemoval::Expected expected;
+    expected.device = static_cast<quint64>(info.st_dev);
+    expected.inode = static_cast<quint64>(info.st_ino);
+    expected.size = expectedSize;
+    return NameRemoval::remove(path, expected, m_fd);
 }
 
 bool ExclusiveFile::close()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/NameRemoval.h"
+
 #include <QString>
 
 class FileAttributes;
@@ -38,6 +40,11 @@ public:
     bool writeAt(qint64 offset, const char *data, qint64 length);
     // Forces the written data to the disk.
     bool flushToDisk();
+    // Removes `path` while the file is still open, but only while that name
+    // holds this very file at `expectedSize` bytes (-1: any length); see
+    // NameRemoval. Windows: the file is marked for deletion through the
+    // handle, which cannot reach another file, once its length is checked.
+    NameRemoval removeName(const QString &path, qint64 expectedSize);
     // Releases the lock and closes; false when the system reported an error.
     bool close();
 

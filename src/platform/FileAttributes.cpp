@@ -9,7 +9,6 @@
 
 #include <cerrno>
 #include <sys/stat.h>
-#include <unistd.h>
 #endif
 
 namespace {
@@ -93,29 +92,6 @@ bool FileAttributes::setReadOnly(const QString &path)
     return SetFileAttributesW(native.c_str(), attributes | FILE_ATTRIBUTE_READONLY) != 0;
 }
 
-bool FileAttributes::remove(const QString &path, QString *errorText, bool *denied)
-{
-    const std::wstring native = nativePath(path);
-    if (DeleteFileW(native.c_str()))
-        return true;
-    DWORD error = GetLastError();
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
-        return true;
-    const DWORD attributes = GetFileAttributesW(native.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
-        (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        // A link to a folder goes as a link; the folder stays.
-        if (RemoveDirectoryW(native.c_str()))
-            return true;
-        error = GetLastError();
-    }
-    if (errorText != nullptr)
-        *errorText = systemErrorText(error);
-    if (denied != nullptr)
-        *denied = error == ERROR_ACCESS_DENIED;
-    return false;
-}
-
 #else
 
 FileAttributes FileAttributes::query(const QString &path)
@@ -182,21 +158,6 @@ bool FileAttributes::setReadOnly(const QString &path)
     if (::lstat(native.constData(), &info) != 0 || S_ISLNK(info.st_mode))
         return false;
     return ::chmod(native.constData(), (info.st_mode & 07777) & ~mode_t(S_IWUSR)) == 0;
-}
-
-bool FileAttributes::remove(const QString &path, QString *errorText, bool *denied)
-{
-    // unlink removes a link itself, also one that points to a folder.
-    if (::unlink(nativePath(path).constData()) == 0)
-        return true;
-    const int error = errno;
-    if (error == ENOENT)
-        return true;
-    if (errorText != nullptr)
-        *errorText = systemErrorText(error);
-    if (denied != nullptr)
-        *denied = error == EACCES || error == EPERM || error == EROFS;
-    return false;
 }
 
 #endif

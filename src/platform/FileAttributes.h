@@ -2,9 +2,10 @@
 
 #include <QString>
 
-// What the system says about a path without opening it, and the few changes
-// to a path that the secure delete engine needs: the read-only attribute and
-// removal. A link is described as itself and never followed.
+// What the system says about a path without opening it, and the one change
+// to a path that the secure delete engine needs: the read-only attribute.
+// (Removal goes through NameRemoval, which checks what it removes.) A link
+// is described as itself and never followed.
 //
 // POSIX: lstat; "read-only" means the owner may not write (no S_IWUSR).
 // Windows: GetFileAttributesExW with critical-error dialogs suppressed;
@@ -29,13 +30,6 @@ public:
     static bool clearReadOnly(const QString &path);
     // Takes the owner's write permission away again.
     static bool setReadOnly(const QString &path);
-
-    // Removes the entry at the path itself: a file, or a link (also a link to
-    // a folder) without touching what it points to. True when nothing is left
-    // at the path afterwards, also when nothing was there. `denied`, when
-    // given, tells whether the system refused for want of permission (the
-    // folder does not allow it, or the file is immutable).
-    static bool remove(const QString &path, QString *errorText = nullptr, bool *denied = nullptr);
 
     Kind kind = Kind::Missing;
     qint64 size = -1; // bytes; -1 when unknown

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 // The file copies of the data-folder backup.
@@ -24,6 +25,28 @@ std::optional<QStringList> listFiles(const QString &folder, FileProblem *problem
 // readable by its owner only (the data folder's files hold the personal key).
 // The content is streamed, never read whole into memory.
 bool copyReplacing(const QString &source, const QString &target, FileProblem *problem = nullptr);
+
+// What a bounded copy may do.
+struct CopyBounds
+{
+    // The copy fails as Kind::TooLarge (for the source) once the source has
+    // given more bytes than this, whatever size it claimed; -1: no limit.
+    qint64 maxBytes = -1;
+    // Asked between blocks and before the copy is put in place; true stops
+    // the copy.
+    std::function<bool()> stopRequested;
+};
+
+enum class CopyEnd {
+    Copied,
+    Failed,  // problem says why
+    Stopped, // stopRequested said so
+};
+
+// copyReplacing within bounds. A copy that fails or stops leaves no new file
+// behind and target as it was. copied, when given, gets the bytes read.
+CopyEnd copyBounded(const QString &source, const QString &target, const CopyBounds &bounds,
+                    qint64 *copied = nullptr, FileProblem *problem = nullptr);
 
 // Copies each named file of fromFolder that still exists into toFolder; both
 // end with a delimiter. Returns the number of successful copies; a failed copy

@@ -53,6 +53,8 @@ bool LockedInputFile::open(const QString &path)
     m_errorText.clear();
 
     const FileIdentity seen = FileIdentity::ofPath(path);
+    if (seen.kind == FileIdentity::Kind::Unreadable && seen.cause == SystemCause::AccessDenied)
+        return fail(Failure::AccessDenied, seen.reason);
     if (seen.kind != FileIdentity::Kind::RegularFile)
         return fail(failureOfKind(seen.kind), seen.reason);
 

@@ -1,14 +1,11 @@
 #include "platform/SafeOpen.h"
 
+#include "platform/ExclusiveNewFile.h"
 #include "platform/FileIdentity.h"
-#include "platform/FileSync.h"
-#include "platform/FullWrite.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <cerrno>
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -190,61 +187,50 @@ bool Replacement::begin(const QString &target, FileProblem *problem)
     discard();
     if (kindAt(target) == FileProblem::Kind::Folder)
         return report(problem, FileProblem::Kind::Folder, target);
-    const QFileInfo info(target);
     m_target = target;
-    // mkostemp creates with O_CREAT | O_EXCL and mode 0600: a name that
-    // exists already, a link included, is never opened.
-    m_temporary = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName() +
-                                    QStringLiteral(".XXXXXX"));
-    m_fd = ::mkostemp(m_temporary.data(), O_CLOEXEC);
-    if (m_fd < 0) {
-        const int error = errno;
-        m_temporary.clear();
-        return report(problem, FileProblem::system(target, error));
+    m_file = std::make_unique<ExclusiveNewFile>();
+    if (!m_file->create(target)) {
+        const FileProblem failed =
+            FileProblem::system(target, m_file->failure(), m_file->errorText());
+        discard();
+        return report(problem, failed);
     }
-    ::fchmod(m_fd, S_IRUSR | S_IWUSR);
     return true;
 }
 
 bool Replacement::write(QByteArrayView bytes, FileProblem *problem)
 {
-    if (!writeAll(m_fd, std::span(bytes.data(), size_t(bytes.size())))) {
-        const int error = errno;
+    if (!m_file)
+        return report(problem, FileProblem::system(m_target, EBADF));
+    if (!m_file->write(std::span(bytes.data(), size_t(bytes.size())))) {
+        const FileProblem failed =
+            FileProblem::system(m_target, m_file->failure(), m_file->errorText());
         discard();
-        return report(problem, FileProblem::system(m_target, error));
+        return report(problem, failed);
     }
     return true;
 }
 
 bool Replacement::commit(FileProblem *problem)
 {
-    auto fail = [&](int error) {
+    if (!m_file)
+        return report(problem, FileProblem::system(m_target, EBADF));
+    if (!m_file->flushToDisk() || !m_file->place(ExclusiveNewFile::Placing::ReplaceExisting)) {
+        // replaced(): the part file was swapped for another one meanwhile.
+        const FileProblem failed =
+            m_file->replaced()
+                ? FileProblem::of(FileProblem::Kind::Changed, m_target)
+                : FileProblem::system(m_target, m_file->failure(), m_file->errorText());
         discard();
-        return report(problem, FileProblem::system(m_target, error));
-    };
-    if (!FileSync::flushToDisk(m_fd))
-        return fail(errno);
-    const int fd = std::exchange(m_fd, -1);
-    if (::close(fd) != 0)
-        return fail(errno);
-    if (::rename(m_temporary.constData(), QFile::encodeName(m_target).constData()) != 0)
-        return fail(errno);
-    m_temporary.clear();
-    // The folder's new entry must reach the disk as well.
-    FileSync::flushFolderOf(m_target);
+        return report(problem, failed);
+    }
+    m_file.reset();
     return true;
 }
 
 void Replacement::discard()
 {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-        m_fd = -1;
-    }
-    if (!m_temporary.isEmpty()) {
-        ::unlink(m_temporary.constData());
-        m_temporary.clear();
-    }
+    m_file.reset();
 }
 
 bool createPrivateFolder(const QString &path, FileProblem *problem)

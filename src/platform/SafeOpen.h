@@ -1,11 +1,13 @@
 #pragma once
 
+#include "platform/ExclusiveNewFile.h"
 #include "platform/FileProblem.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 // How the program opens its own files: the settings file, key files, backup
@@ -59,9 +61,10 @@ std::optional<QByteArray> readStart(const QString &path, qint64 maxSize, FilePro
 FileProblem::Kind kindAt(const QString &path);
 
 // Replaces a file whole: begin() creates a new owner-only file exclusively in
-// the target's folder, write() appends to it, commit() flushes it to the disk
-// and renames it over the target (a link at the target is replaced, never
-// followed). A replacement that is not committed is removed again.
+// the target's folder (ExclusiveNewFile: without a name where the file system
+// allows it), write() appends to it, commit() flushes it to the disk and puts
+// it over the target (a link at the target is replaced, never followed). A
+// replacement that is not committed is removed again.
 class Replacement
 {
 public:
@@ -77,8 +80,7 @@ public:
 
 private:
     QString m_target;
-    QByteArray m_temporary;
-    int m_fd = -1;
+    std::unique_ptr<ExclusiveNewFile> m_file;
 };
 
 // Creates a folder with owner-only permissions (0700), whatever the umask;

@@ -19,6 +19,8 @@ namespace {
 
 QString systemErrorText(int errorNumber)
 {
+    if (errorNumber == 0)
+        return QString();
     char buffer[256] = {};
 #if defined(Q_OS_WIN)
     const char *text = ::strerror_s(buffer, sizeof buffer, errorNumber) == 0 ? buffer : nullptr;

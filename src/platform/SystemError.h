@@ -22,5 +22,6 @@ SystemCause systemCauseOf(int errorNumber);
 
 // The system's own words for an error number ("No space left on device"),
 // for messages that say why a file operation failed. Never "Unknown error"
-// for a real error number.
+// for a real error number, and empty for 0: where the system reported no
+// error there are no words of its own to add ("Success").
 QString systemErrorText(int errorNumber);

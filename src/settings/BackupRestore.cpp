@@ -110,7 +110,10 @@ BackupOutcome restore(const BackupContext &context)
         return {};
     const RestoreOutcome restored = DataRestore::run(source, *names, context.dataFolder);
     if (restored.refused()) {
-        ask(context, Message::dialog(MessageIcon::Error, restored.refusalText(context.language)));
+        QString refusal = restored.refusalText(context.language);
+        if (!restored.keptText(context.language).isEmpty())
+            refusal += QLatin1Char('\n') + restored.keptText(context.language);
+        ask(context, Message::dialog(MessageIcon::Error, refusal));
         return {};
     }
     QString report = QString::number(restored.restored) +

@@ -36,6 +36,7 @@ SettingsReading::Status DashboardSettings::load(const QString &settingsPath,
                                                 SettingsValues &shared, QString *error)
 {
     const SettingsReading reading = SettingsReader::read(settingsPath, textKey);
+    keyLineMissing = reading.status == SettingsReading::Status::Read && !reading.stored.personalKey;
     if (reading.usable()) {
         readFrom(reading.stored, systemLanguage, shared);
     } else {

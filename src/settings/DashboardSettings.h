@@ -16,6 +16,8 @@ struct DashboardSettings
     QString storedPassword; // line 0, trimmed; empty = no password set
     QString personalKey;    // line 2, trimmed
     QString carriedValue;   // line 10, trimmed
+    // The settings file was read but ends before its key line (load).
+    bool keyLineMissing = false;
 
     // Takes the stored values as the dashboard reads them: language :=
     // systemLanguage; then, in this order and stopping at the first line the
@@ -29,7 +31,7 @@ struct DashboardSettings
 
     // Reads the settings file (SettingsReader) and takes its values as
     // readFrom does; a file that cannot be read sets only the language.
-    // *error says why it could not be read.
+    // *error says why it could not be read. Sets keyLineMissing.
     SettingsReading::Status load(const QString &settingsPath, const QByteArray &textKey,
                                  Language systemLanguage, SettingsValues &shared,
                                  QString *error = nullptr);

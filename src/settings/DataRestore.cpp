@@ -3,29 +3,68 @@
 #include "core/TextTrim.h"
 #include "filetexts/FileProblemText.h"
 #include "keys/ApplicationTextKey.h"
+#include "platform/FileAttributes.h"
 #include "platform/FileBytes.h"
+#include "platform/FileSystemType.h"
 #include "platform/FolderCopy.h"
 #include "platform/SafeOpen.h"
 #include "settings/SettingsFile.h"
 
 #include <QDir>
+#include <QFile>
 
 namespace {
 
-// The settings file of the backup must carry a personal key.
-RestoreOutcome checkSource(const QString &sourceFolder)
+// "at most 64 files of 1 MiB in all"
+QString limitText(Language language)
 {
-    RestoreOutcome outcome;
-    outcome.sourceSettings = sourceFolder + QLatin1String(SettingsFileName);
+    return (language == Language::German
+                ? QStringLiteral("höchstens %1 Dateien mit zusammen %2 MiB")
+                : QStringLiteral("at most %1 files of %2 MiB in all"))
+        .arg(DataRestore::MaxFiles)
+        .arg(DataRestore::MaxBytes / (1024 * 1024));
+}
+
+// A folder that a data folder could have been copied into: on a file system
+// that keeps files, and no larger than a data folder. The sizes are what the
+// files claim; the copy itself holds them to the limit as well.
+void checkSourceFolder(const QStringList &names, RestoreOutcome &outcome)
+{
+    const FileSystemType fileSystem = FileSystemType::of(outcome.sourceFolder);
+    if (fileSystem.isPseudo()) {
+        outcome.status = RestoreOutcome::Status::SourceOnPseudoFileSystem;
+        outcome.fileSystem = fileSystem.name;
+        return;
+    }
+    if (names.size() > DataRestore::MaxFiles) {
+        outcome.status = RestoreOutcome::Status::SourceTooLarge;
+        return;
+    }
+    qint64 bytes = 0;
+    for (const QString &name : names) {
+        const FileAttributes attributes = FileAttributes::query(outcome.sourceFolder + name);
+        if (attributes.kind == FileAttributes::Kind::RegularFile && attributes.size > 0)
+            bytes += attributes.size;
+        if (bytes > DataRestore::MaxBytes) {
+            outcome.status = RestoreOutcome::Status::SourceTooLarge;
+            return;
+        }
+    }
+}
+
+// The settings file of the backup must carry a personal key.
+void checkSourceSettings(RestoreOutcome &outcome)
+{
+    outcome.sourceSettings = outcome.sourceFolder + QLatin1String(SettingsFileName);
     if (SafeOpen::kindAt(outcome.sourceSettings) == FileProblem::Kind::Missing) {
         // Without a settings file the restore leaves the current one alone.
-        return outcome;
+        return;
     }
     const std::optional<QByteArray> bytes =
         FileBytes::read(outcome.sourceSettings, FileBytes::MaxStoredTextFile, &outcome.problem);
     if (!bytes) {
         outcome.status = RestoreOutcome::Status::SourceSettingsUnreadable;
-        return outcome;
+        return;
     }
     // A backup may lie on a drive that others can write to: its settings file
     // is read as a copy, the data folder's rules are not asked of it.
@@ -36,7 +75,6 @@ RestoreOutcome checkSource(const QString &sourceFolder)
                         !TextTrim::trimmed(lines.at(SettingsLine::PersonalKey)).isEmpty();
     if (!hasKey)
         outcome.status = RestoreOutcome::Status::SourceWithoutKey;
-    return outcome;
 }
 
 // A new, owner-only folder for the files about to be replaced.
@@ -53,6 +91,28 @@ QString makeKeptFolder(const QString &dataFolder, const QDateTime &now, FileProb
             return QString();
     }
     return QString();
+}
+
+// Removes the copies of the previous files and their folder again, for a
+// restore that stopped before it changed the data folder.
+void removeKeptFolder(RestoreOutcome &outcome, const QStringList &kept)
+{
+    if (outcome.keptFolder.isEmpty())
+        return;
+    for (const QString &name : kept)
+        QFile::remove(outcome.keptFolder + name);
+    QDir().rmdir(outcome.keptFolder);
+    outcome.keptFolder.clear();
+}
+
+// The reason a file was not restored, in English.
+QString failureText(const FileProblem &problem)
+{
+    if (problem.kind == FileProblem::Kind::TooLarge)
+        return QDir::toNativeSeparators(problem.path) +
+               QStringLiteral(": larger than a data folder (a restore copies ") +
+               limitText(Language::English) + QLatin1Char(')');
+    return FileProblemText::text(problem, Language::English);
 }
 
 } // namespace
@@ -83,6 +143,32 @@ QString RestoreOutcome::refusalText(Language language) const
         return (german ? QStringLiteral("Die bisherigen Dateien konnten nicht aufbewahrt werden: ")
                        : QStringLiteral("The current files could not be kept: ")) +
                FileProblemText::text(problem, language) + nothing;
+    case Status::SourceOnPseudoFileSystem:
+        return (german ? QStringLiteral("Der Ordner %1 liegt auf einem Systemdateisystem (%2), "
+                                        "nicht auf einem Laufwerk.")
+                       : QStringLiteral("The folder %1 lies on a system file system (%2), not on "
+                                        "a drive."))
+                   .arg(QDir::toNativeSeparators(QDir::cleanPath(sourceFolder)), fileSystem) +
+               nothing;
+    case Status::SourceTooLarge:
+        return (german ? QStringLiteral("Der Ordner %1 enthält mehr als ein Datenordner: eine "
+                                        "Wiederherstellung kopiert %2.")
+                       : QStringLiteral("The folder %1 holds more than a data folder: a restore "
+                                        "copies %2."))
+                   .arg(QDir::toNativeSeparators(QDir::cleanPath(sourceFolder)),
+                        limitText(language)) +
+               nothing;
+    case Status::Stopped:
+        if (restored == 0)
+            return (german ? QStringLiteral("Die Wiederherstellung wurde abgebrochen.")
+                           : QStringLiteral("The restore was stopped.")) +
+                   nothing;
+        return (german ? QStringLiteral("Die Wiederherstellung wurde abgebrochen; %1 von %2 "
+                                        "Dateien wurden vorher wiederhergestellt.")
+                       : QStringLiteral("The restore was stopped; %1 of %2 files were restored "
+                                        "before."))
+            .arg(restored)
+            .arg(total);
     }
     return QString();
 }
@@ -99,38 +185,73 @@ QString RestoreOutcome::keptText(Language language) const
 namespace DataRestore {
 
 RestoreOutcome run(const QString &sourceFolder, const QStringList &names, const QString &dataFolder,
-                   const QDateTime &now)
+                   const StopRequest &stopRequested, const QDateTime &now)
 {
-    RestoreOutcome outcome = checkSource(sourceFolder);
+    RestoreOutcome outcome;
+    outcome.sourceFolder = sourceFolder;
+    outcome.total = static_cast<int>(names.size());
+    checkSourceFolder(names, outcome);
+    if (outcome.refused())
+        return outcome;
+    checkSourceSettings(outcome);
     if (outcome.refused())
         return outcome;
 
+    const auto stopped = [&] { return stopRequested && stopRequested(); };
     QStringList replaced;
     for (const QString &name : names) {
         if (SafeOpen::kindAt(dataFolder + name) == FileProblem::Kind::None)
             replaced.append(name);
     }
+    QStringList kept;
     if (!replaced.isEmpty()) {
         outcome.keptFolder = makeKeptFolder(dataFolder, now, &outcome.problem);
         if (outcome.keptFolder.isEmpty()) {
             outcome.status = RestoreOutcome::Status::PreviousFilesNotKept;
             return outcome;
         }
+        const FolderCopy::CopyBounds keeping{-1, stopRequested};
         for (const QString &name : std::as_const(replaced)) {
-            if (!FolderCopy::copyReplacing(dataFolder + name, outcome.keptFolder + name,
-                                           &outcome.problem)) {
+            const FolderCopy::CopyEnd end =
+                stopped() ? FolderCopy::CopyEnd::Stopped
+                          : FolderCopy::copyBounded(dataFolder + name, outcome.keptFolder + name,
+                                                    keeping, nullptr, &outcome.problem);
+            if (end == FolderCopy::CopyEnd::Stopped) {
+                removeKeptFolder(outcome, kept);
+                outcome.status = RestoreOutcome::Status::Stopped;
+                return outcome;
+            }
+            if (end == FolderCopy::CopyEnd::Failed) {
                 outcome.status = RestoreOutcome::Status::PreviousFilesNotKept;
                 return outcome;
             }
+            kept.append(name);
         }
     }
 
+    qint64 left = DataRestore::MaxBytes;
     for (const QString &name : names) {
         FileProblem problem;
-        if (FolderCopy::copyReplacing(sourceFolder + name, dataFolder + name, &problem))
+        qint64 copied = 0;
+        const FolderCopy::CopyEnd end =
+            stopped() ? FolderCopy::CopyEnd::Stopped
+                      : FolderCopy::copyBounded(sourceFolder + name, dataFolder + name,
+                                                FolderCopy::CopyBounds{left, stopRequested},
+                                                &copied, &problem);
+        switch (end) {
+        case FolderCopy::CopyEnd::Copied:
             ++outcome.restored;
-        else
-            outcome.failures.append(FileProblemText::text(problem, Language::English));
+            left -= copied;
+            break;
+        case FolderCopy::CopyEnd::Failed:
+            outcome.failures.append(failureText(problem));
+            break;
+        case FolderCopy::CopyEnd::Stopped:
+            if (outcome.restored == 0)
+                removeKeptFolder(outcome, kept);
+            outcome.status = RestoreOutcome::Status::Stopped;
+            return outcome;
+        }
     }
     return outcome;
 }

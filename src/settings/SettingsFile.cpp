@@ -8,6 +8,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/DataFolder.h"
 #include "platform/FileBytes.h"
+#include "platform/SecretWipe.h"
 
 #include <QFileInfo>
 
@@ -33,23 +34,32 @@ namespace SettingsFile {
 QStringList decodeBytes(const QByteArray &bytes, const QByteArray &textKey)
 {
     // The final uncoded CR LF is decoded along with the rest (see the header).
-    const QByteArray plain = VigenereCodec().DecodeString(textKey, bytes);
-    return TextLines::split(AnsiCodePage::toUnicode(plain));
+    // The personal key passes through each of these; only the lines stay.
+    QByteArray plain = VigenereCodec().DecodeString(textKey, bytes);
+    QString text = AnsiCodePage::toUnicode(plain);
+    SecretWipe::wipe(plain);
+    QStringList lines = TextLines::split(text);
+    SecretWipe::wipe(text);
+    return lines;
 }
 
-std::optional<QStringList> readLines(const QString &path, const QByteArray &textKey, QString *error)
+std::optional<QStringList> readLines(const QString &path, const QByteArray &textKey, QString *error,
+                                     bool *endsWithLineBreak)
 {
     FileProblem problem;
-    const std::optional<QByteArray> bytes =
-        FileBytes::read(path, FileBytes::MaxStoredTextFile, &problem);
+    std::optional<QByteArray> bytes = FileBytes::read(path, FileBytes::MaxStoredTextFile, &problem);
     if (!bytes) {
         if (error)
             *error = FileProblemText::text(problem, Language::English);
         return std::nullopt;
     }
-    if (!folderIsSafe(path, error))
-        return std::nullopt;
-    return decodeBytes(*bytes, textKey);
+    std::optional<QStringList> lines;
+    if (folderIsSafe(path, error))
+        lines = decodeBytes(*bytes, textKey);
+    if (endsWithLineBreak)
+        *endsWithLineBreak = bytes->endsWith("\r\n");
+    SecretWipe::wipe(*bytes);
+    return lines;
 }
 
 bool writeLines(const QString &path, const QByteArray &textKey, const QStringList &lines,

@@ -41,8 +41,11 @@ namespace SettingsFile {
 // refused without waiting), and when its folder belongs to another user or
 // others may write to it (DataFolder::check), since then its key could be
 // anybody's.
+// *endsWithLineBreak says whether the file ends with the uncoded CR LF that
+// every writer puts after the coded text: then the last line is its decoded
+// form (see above).
 std::optional<QStringList> readLines(const QString &path, const QByteArray &textKey,
-                                     QString *error = nullptr);
+                                     QString *error = nullptr, bool *endsWithLineBreak = nullptr);
 
 // The plain lines of a settings file's bytes, as readLines splits them (for a
 // copy of the file that lies outside the data folder).

@@ -5,9 +5,10 @@
 #include "platform/SafeOpen.h"
 #include "settings/SettingsFile.h"
 
+#include <QDir>
 #include <QFileInfo>
 
-StoredSettings StoredSettings::fromLines(const QStringList &lines)
+StoredSettings StoredSettings::fromLines(const QStringList &lines, bool endsWithLineBreak)
 {
     const auto line = [&lines](int index) -> std::optional<QString> {
         if (index < lines.size())
@@ -16,12 +17,24 @@ StoredSettings StoredSettings::fromLines(const QStringList &lines)
     };
     StoredSettings stored;
     stored.password = line(SettingsLine::Password);
-    stored.personalKey = line(SettingsLine::PersonalKey);
+    const qsizetype settingLines = endsWithLineBreak ? lines.size() - 1 : lines.size();
+    if (SettingsLine::PersonalKey < settingLines)
+        stored.personalKey = lines.at(SettingsLine::PersonalKey);
     stored.language = line(SettingsLine::Language);
     stored.dataPath = line(SettingsLine::DataPath);
     stored.backupFolder = line(SettingsLine::BackupFolder);
     stored.carriedValue = line(SettingsLine::CarriedValue);
     return stored;
+}
+
+QString settingsWithoutKeyLineText(const QString &settingsPath, Language language)
+{
+    return (language == Language::German
+                ? QStringLiteral("Die Einstellungsdatei \"%1\" endet vor ihrer Schlüsselzeile "
+                                 "und enthält keinen persönlichen Schlüssel.")
+                : QStringLiteral("The settings file \"%1\" ends before its key line and holds "
+                                 "no personal key."))
+        .arg(QDir::toNativeSeparators(settingsPath));
 }
 
 namespace SettingsReader {
@@ -37,13 +50,15 @@ SettingsReading read(const QString &path, const QByteArray &textKey)
         reading.error = FileProblemText::dataFolderRefusal(reading.folder, Language::English);
         return reading;
     }
-    const std::optional<QStringList> lines = SettingsFile::readLines(path, textKey, &reading.error);
+    bool endsWithLineBreak = false;
+    const std::optional<QStringList> lines =
+        SettingsFile::readLines(path, textKey, &reading.error, &endsWithLineBreak);
     if (!lines) {
         reading.status = SettingsReading::Status::Unreadable;
         return reading;
     }
     reading.status = SettingsReading::Status::Read;
-    reading.stored = StoredSettings::fromLines(*lines);
+    reading.stored = StoredSettings::fromLines(*lines, endsWithLineBreak);
     return reading;
 }
 

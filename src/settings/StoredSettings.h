@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Language.h"
 #include "platform/FileProblem.h"
 
 #include <QByteArray>
@@ -15,14 +16,23 @@
 struct StoredSettings
 {
     std::optional<QString> password;     // line 0: the password's digest
-    std::optional<QString> personalKey;  // line 2
+    std::optional<QString> personalKey;  // line 2 (see fromLines)
     std::optional<QString> language;     // line 3: "0" German, other English
     std::optional<QString> dataPath;     // line 4
     std::optional<QString> backupFolder; // line 9
     std::optional<QString> carriedValue; // line 10
 
-    static StoredSettings fromLines(const QStringList &lines);
+    // When the file ends with the uncoded line break that writers put after
+    // the coded text, its last line is the decoded form of that line break,
+    // never a setting: the key line then counts only when a line follows
+    // it, so a file that ends after line 1 holds no key (rather than those
+    // two characters).
+    static StoredSettings fromLines(const QStringList &lines, bool endsWithLineBreak);
 };
+
+// Why the settings file at settingsPath gives no personal key although it is
+// there: it ends before its key line.
+QString settingsWithoutKeyLineText(const QString &settingsPath, Language language);
 
 // How reading the settings file went.
 struct SettingsReading

@@ -7,7 +7,8 @@
 #include <functional>
 
 // Called after each pass has reached the disk and before the next one, with
-// the pass number (counting down from 2 × count to 1) and the byte written.
+// the pass number (counting down from 2 × count to 1) and the byte written;
+// also after each pass over bytes added at the end after the last pass.
 // Lets a test look at (or change) the file between passes.
 using ShredPassObserver = std::function<void(int pass, unsigned char passByte)>;
 
@@ -39,14 +40,22 @@ struct ShredPlan
 
 // Overwrites the regular file at `path` 2 × count times, every pass from the
 // start over exactly the file's length as it stands when the pass begins,
-// flushed to the disk, then removes it. The name never changes; the file is
-// never truncated.
+// flushed to the disk, then removes it. The file is never truncated, and its
+// name stays through all passes.
 //
-// An empty file is removed without being opened. Only regular files are
-// touched: a symbolic link, folder, pipe, socket or device node is refused
-// without being opened (and a link is never followed). A file that cannot be
-// opened for exclusive writing is refused unchanged. When a pass fails, the
-// file is closed and removed as far as the system allows (outcome Failed);
-// when the removal after the passes fails, the outcome is
-// OverwrittenNotRemoved.
+// Only what was overwritten is removed: right before the removal the name
+// must still hold the file that was overwritten, at the length the last pass
+// covered (see NameRemoval). Bytes that another program added after the last
+// pass began get all the passes too, for a few rounds; a file that keeps
+// growing, or one that was cut short, replaced by another file or moved away
+// meanwhile, is kept where it stands (outcome Kept), and the file that took
+// its name is left alone.
+//
+// An empty file is removed without being opened, while it is still that
+// empty file. Only regular files are touched: a symbolic link, folder, pipe,
+// socket or device node is refused without being opened (and a link is never
+// followed). A file that cannot be opened for exclusive writing is refused
+// unchanged. When a pass fails, the file is removed as far as the system
+// allows (outcome Failed); when the removal after the passes fails, the
+// outcome is OverwrittenNotRemoved.
 ShredReport OverwriteAndDelete(const QString &path, const ShredPlan &plan);

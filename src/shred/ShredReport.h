@@ -10,7 +10,9 @@ enum class ShredOutcome {
     OverwrittenNotRemoved, // every pass written and flushed; the removal failed
     Stopped,               // a stop request ended it between two passes: partly overwritten
     Failed,                // a pass failed: partly overwritten, removed as far as possible
-    Refused                // nothing written, nothing removed
+    Kept,   // written to, but another program changed it meanwhile: nothing removed (problem says
+            // how)
+    Refused // nothing written, nothing removed
 };
 
 // Why a file was not destroyed as asked.
@@ -27,7 +29,12 @@ enum class ShredProblem {
     CannotOpen,   // any other reason it could not be opened
     WriteFailed,  // a pass could not be written or flushed
     RemoveFailed, // it could not be removed after the passes
-    RemoveDenied  // the folder does not allow removing it
+    RemoveDenied, // the folder does not allow removing it
+    // Another program changed it while it was being overwritten:
+    ReplacedWhileOverwritten, // another file took its name; that file was left alone
+    MovedWhileOverwritten,    // it left its name (moved away or removed)
+    CutShort,                 // it was cut short
+    KeptGrowing               // it grew again after each pass over the added bytes
 };
 
 struct ShredReport
@@ -35,6 +42,9 @@ struct ShredReport
     ShredOutcome outcome = ShredOutcome::Refused;
     ShredProblem problem = ShredProblem::None;
     QString systemText; // the system's own words for the problem, when it gave any
+    // Where the file that took its name now stands when it could not be put
+    // back (its name was taken once more meanwhile); empty almost always.
+    QString otherFileNowAt;
     int passesDone = 0; // passes written and flushed
     int passes = 0;     // passes planned
 

@@ -9,6 +9,16 @@ QString withSystemText(const QString &text, const QString &systemText)
     return systemText.isEmpty() ? text : text + QStringLiteral(": ") + systemText;
 }
 
+// The rare case where a file moved aside for the check could not go back to
+// its name: the user needs to know where it is.
+QString withOtherFile(Language language, const QString &text, const QString &otherFileNowAt)
+{
+    if (otherFileNowAt.isEmpty())
+        return text;
+    return text + textFor(language, " (sie steht jetzt unter ", " (it is now named ") +
+           otherFileNowAt + QStringLiteral(")");
+}
+
 } // namespace
 
 QString noFilesSelected(Language language)
@@ -73,6 +83,18 @@ QString overwrittenNotRemoved(Language language, int count, const QString &reaso
            reason + QStringLiteral(").");
 }
 
+QString changedMeanwhile(Language language, int count)
+{
+    return QString::number(count) +
+           textFor(language,
+                   " Datei(en) nicht gelöscht: Ein anderes Programm hat sie während des "
+                   "Überschreibens ersetzt, verschoben, gekürzt oder verlängert. Gelöscht wird "
+                   "nur eine ganz überschriebene Datei; diese blieben, wo sie sind.",
+                   " file(s) not deleted: another program replaced, moved, shortened or extended "
+                   "them while they were being overwritten. Only a file that was overwritten in "
+                   "full is deleted, so these were left where they are.");
+}
+
 QString partlyOverwritten(Language language, const QString &fileName, int passesDone, int passes)
 {
     const QString counts =
@@ -113,8 +135,13 @@ QString problem(Language language, const ShredReport &report)
                                       "cannot open: no permission to write it"),
                               report.systemText);
     case ShredProblem::Replaced:
-        return textFor(language, "wurde beim Öffnen durch eine andere Datei ersetzt",
-                       "was replaced by another file while being opened");
+        return withOtherFile(language,
+                             textFor(language,
+                                     "wurde inzwischen durch eine andere Datei ersetzt; diese "
+                                     "blieb unverändert",
+                                     "was replaced by another file meanwhile; that file was left "
+                                     "unchanged"),
+                             report.otherFileNowAt);
     case ShredProblem::HardLink:
         return textFor(language,
                        "hat weitere Namen (harte Links), deren Verlust nicht bestätigt wurde",
@@ -134,6 +161,34 @@ QString problem(Language language, const ShredReport &report)
     case ShredProblem::RemoveDenied:
         return textFor(language, "der Ordner erlaubt kein Entfernen von Dateien",
                        "the folder does not allow removing files");
+    case ShredProblem::ReplacedWhileOverwritten:
+        return withOtherFile(
+            language,
+            textFor(language,
+                    "wurde während des Überschreibens durch eine andere Datei ersetzt: nicht "
+                    "gelöscht; die Datei, die jetzt unter dem Namen steht, blieb unverändert",
+                    "was replaced by another file while being overwritten: not deleted; the file "
+                    "now under its name was left unchanged"),
+            report.otherFileNowAt);
+    case ShredProblem::MovedWhileOverwritten:
+        return textFor(language,
+                       "wurde während des Überschreibens von einem anderen Programm verschoben "
+                       "oder entfernt: nicht gelöscht",
+                       "was moved away or removed by another program while being overwritten: "
+                       "not deleted");
+    case ShredProblem::CutShort:
+        return textFor(language,
+                       "wurde während des Überschreibens von einem anderen Programm gekürzt: "
+                       "nicht gelöscht, teilweise überschrieben",
+                       "was cut short by another program while being overwritten: not deleted, "
+                       "partly overwritten");
+    case ShredProblem::KeptGrowing:
+        return textFor(language,
+                       "wurde während des Überschreibens von einem anderen Programm immer weiter "
+                       "verlängert: nicht gelöscht, die zuletzt angefügten Daten sind nicht "
+                       "überschrieben",
+                       "kept growing while being overwritten (another program adds to it): not "
+                       "deleted, the data added last is not overwritten");
     }
     return QString();
 }

@@ -21,6 +21,8 @@ QString accessDenied(Language language, int failed);
 QString notRegularFiles(Language language, int refused);
 // Files that were overwritten in full but could not be removed.
 QString overwrittenNotRemoved(Language language, int count, const QString &reason);
+// Files kept because another program changed them during the passes.
+QString changedMeanwhile(Language language, int count);
 // A stop between two passes left this file partly overwritten.
 QString partlyOverwritten(Language language, const QString &fileName, int passesDone, int passes);
 // Why one file was not destroyed, for people (with the system's words).

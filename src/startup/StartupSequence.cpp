@@ -57,8 +57,15 @@ StartupState StartupSequence::run(Prompter &prompter)
     if (!reloadSettings())
         return StartupState::SettingsUnreadable;
 
-    if (TextTrim::trimmed(m_values.personalKey).isEmpty()) {
-        m_values.personalKey = GenerateUserKey();
+    // A file that ends before its key line was not written by this program
+    // whole; a new key in it would silently stand in for the lost one.
+    if (TextTrim::trimmed(m_values.personalKey).isEmpty() && !m_values.keyLineMissing) {
+        const NewUserKey key = GenerateUserKey(m_random);
+        if (!key.made()) {
+            m_error = key.refusal(m_values.language);
+            return StartupState::KeyNotMade;
+        }
+        m_values.personalKey = key.key;
         m_keyGenerated = true;
         // A key that cannot be stored must not be used: every file encrypted
         // with it would be lost at the next start.
@@ -108,6 +115,8 @@ bool StartupSequence::saveSettings(Prompter &prompter)
 {
     if (!m_settingsUsable || m_places.settingsFile.isEmpty())
         return false;
+    if (m_values.keyLineMissing && TextTrim::trimmed(m_values.personalKey).isEmpty())
+        return true;
     return saveDashboardSettings(m_places.settingsFile, m_textKey, m_values, prompter);
 }
 

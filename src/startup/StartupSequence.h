@@ -1,10 +1,13 @@
 #pragma once
 
 #include "core/Language.h"
+#include "keys/RandomSource.h"
 #include "settings/DashboardSettings.h"
 
 #include <QByteArray>
 #include <QString>
+
+#include <utility>
 
 class Prompter;
 
@@ -23,6 +26,7 @@ struct StartupPlaces
 enum class StartupState {
     DataFolderFailed,   // the data folder could not be made; error() says why
     SettingsNotWritten, // the first start's new key could not be stored
+    KeyNotMade,         // the random source failed: no key was made; error() says why
     SettingsUnreadable, // the settings file exists but could not be read
     ReminderDue,        // no password is set: remind the user to set one
     PasswordRequired,   // ask for the stored password
@@ -32,7 +36,9 @@ enum class StartupState {
 // The start of the program up to the password, without any window: the
 // places, the data folder (made owner-only when missing), the settings file
 // read, the language chosen (the system's, overridden by the file), a
-// personal key made and stored at the first start, and the decision between
+// personal key made and stored at the first start (not for a settings file
+// that ends before its key line: that one is left as it is, and the encrypt
+// tool is refused until a key is restored), and the decision between
 // the reminder and the password prompt. It also keeps the dashboard's values
 // for the rest of the run: read again after the settings window has closed,
 // written back when the program ends.
@@ -55,8 +61,10 @@ public:
     // read (error() then says why).
     bool reloadSettings();
     // Writes the personal key, the language and the carried value back; a
-    // file that could not be read when it was last loaded is left alone.
-    // False when writing failed (the prompter has shown why).
+    // file that could not be read when it was last loaded is left alone
+    // (false), and so is one that ended before its key line while there is
+    // no key (true: an empty key line would have the next start make a new
+    // key unasked). False when writing failed (the prompter has shown why).
     bool saveSettings(Prompter &prompter);
 
     const StartupPlaces &places() const { return m_places; }
@@ -69,6 +77,9 @@ public:
     bool keyGenerated() const { return m_keyGenerated; }
     QString error() const { return m_error; }
     QByteArray textKey() const { return m_textKey; }
+    // Where a first start's key is drawn from; the system's random source
+    // unless replaced.
+    void setRandomSource(RandomSource random) { m_random = std::move(random); }
 
     // "Bitte legen Sie zuerst ein Passwort an (Einstellungen)!" and its
     // English twin, shown in a box captioned "Velmora".
@@ -86,4 +97,5 @@ private:
     bool m_settingsUsable = false;
     bool m_keyGenerated = false;
     QString m_error;
+    RandomSource m_random;
 };

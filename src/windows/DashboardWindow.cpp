@@ -7,6 +7,7 @@
 #include "platform/gui/DesktopServices.h"
 #include "platform/gui/HelpFile.h"
 #include "platform/gui/WindowShadow.h"
+#include "settings/StoredSettings.h"
 #include "widgets/FlatButton.h"
 #include "widgets/GeneralErrorReport.h"
 #include "widgets/GradientWidget.h"
@@ -23,6 +24,7 @@
 #include "windows/SettingsWindow.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
 #include <QGuiApplication>
@@ -52,12 +54,22 @@ struct DashboardTexts
     const char *settings;
     const char *quit;
     const char *noPersonalKey;
+    const char *restoreKey;
 };
 
-constexpr DashboardTexts German{"Verschlüsseln", "Sicheres Löschen", "Einstellungen", "Beenden",
-                                "Bitte legen Sie zuerst einen persönlichen Schlüssel an!"};
-constexpr DashboardTexts English{"Encrypt", "Secure Delete", "Settings", "Quit",
-                                 "Create your personal key first!"};
+constexpr DashboardTexts German{"Verschlüsseln",
+                                "Sicheres Löschen",
+                                "Einstellungen",
+                                "Beenden",
+                                "Bitte legen Sie zuerst einen persönlichen Schlüssel an!",
+                                "Stellen Sie Ihren Schlüssel in den Einstellungen aus einer "
+                                "Schlüsseldatei wieder her."};
+constexpr DashboardTexts English{"Encrypt",
+                                 "Secure Delete",
+                                 "Settings",
+                                 "Quit",
+                                 "Create your personal key first!",
+                                 "Restore your key from a key file in the settings."};
 
 const DashboardTexts &textsFor(Language language)
 {
@@ -250,6 +262,7 @@ void DashboardWindow::runStartupSequence()
     switch (state) {
     case StartupState::DataFolderFailed:
     case StartupState::SettingsNotWritten:
+    case StartupState::KeyNotMade:
     case StartupState::SettingsUnreadable:
         GeneralErrorReport::show(m_startup.error());
         return;
@@ -304,8 +317,10 @@ void DashboardWindow::showEvent(QShowEvent *event)
         }
         WindowShadow::enable(this);
         GeneralErrorReport::guard([this] { runStartupSequence(); });
-        if (!m_startupFailed)
+        if (!m_startupFailed) {
             applyLayout();
+            m_startupPassed = true;
+        }
     }
     QWidget::showEvent(event);
 }
@@ -360,11 +375,24 @@ void DashboardWindow::closeEvent(QCloseEvent *event)
 
 void DashboardWindow::encryptClicked()
 {
-    if (TextTrim::trimmed(m_startup.values().personalKey).isEmpty()) {
-        MessageBox::error(this, QString::fromUtf8(textsFor(m_startup.language()).noPersonalKey));
-        return;
-    }
-    openEncryptWindow();
+    if (personalKeyThere())
+        openEncryptWindow();
+}
+
+// The encrypt window needs the personal key; without one the user is told,
+// and a settings file that ends before its key line is named.
+bool DashboardWindow::personalKeyThere()
+{
+    if (!TextTrim::trimmed(m_startup.values().personalKey).isEmpty())
+        return true;
+    const Language language = m_startup.language();
+    const DashboardTexts &t = textsFor(language);
+    MessageBox::error(this,
+                      m_startup.values().keyLineMissing
+                          ? settingsWithoutKeyLineText(m_startup.places().settingsFile, language) +
+                                QLatin1Char(' ') + QString::fromUtf8(t.restoreKey)
+                          : QString::fromUtf8(t.noPersonalKey));
+    return false;
 }
 
 // The encrypt window opens modeless: the dashboard stays usable.
@@ -390,6 +418,78 @@ void DashboardWindow::openSecureDeleteWindow()
     if (window == nullptr)
         return;
     window->open(SecureDeleteSession{m_startup.language(), {}});
+}
+
+// ---------------------------------------------------------------- requests of a start
+
+namespace {
+
+void comeForward(QWidget *window)
+{
+    if (window->isMinimized())
+        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+} // namespace
+
+bool DashboardWindow::canShow(const ToolRequest &request) const
+{
+    if (!m_startupPassed || m_startupFailed)
+        return false;
+    const QWidget *modal = QApplication::activeModalWidget();
+    switch (request.tool) {
+    case ToolRequest::Tool::Dashboard:
+        return true;
+    case ToolRequest::Tool::Encrypt:
+        return modal == nullptr &&
+               (m_windows.encryptWindow == nullptr || !m_windows.encryptWindow->runActive());
+    case ToolRequest::Tool::SecureDelete:
+        return (modal == nullptr || modal == m_windows.secureDeleteWindow) &&
+               (m_windows.secureDeleteWindow == nullptr ||
+                !m_windows.secureDeleteWindow->isRunning());
+    }
+    return false;
+}
+
+void DashboardWindow::bringForward()
+{
+    comeForward(this);
+    if (QWidget *modal = QApplication::activeModalWidget())
+        comeForward(modal);
+}
+
+void DashboardWindow::showRequest(const ToolRequest &request)
+{
+    switch (request.tool) {
+    case ToolRequest::Tool::Dashboard:
+        bringForward();
+        return;
+    case ToolRequest::Tool::Encrypt: {
+        comeForward(this);
+        EncryptWindow *window = m_windows.encryptWindow;
+        if (window == nullptr || !personalKeyThere())
+            return;
+        openEncryptWindow();
+        comeForward(window);
+        if (!request.files.isEmpty())
+            window->listFiles(request.files);
+        return;
+    }
+    case ToolRequest::Tool::SecureDelete: {
+        comeForward(this);
+        SecureDeleteWindow *window = m_windows.secureDeleteWindow;
+        if (window == nullptr)
+            return;
+        openSecureDeleteWindow();
+        comeForward(window);
+        if (!request.files.isEmpty())
+            window->listFiles(request.files);
+        return;
+    }
+    }
 }
 
 void DashboardWindow::settingsClicked()

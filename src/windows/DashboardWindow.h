@@ -2,6 +2,7 @@
 
 #include "access/gui/StartupPasswordCheck.h"
 #include "core/Language.h"
+#include "startup/CommandLine.h"
 #include "startup/StartupSequence.h"
 #include "update/UpdateProbe.h"
 
@@ -63,6 +64,23 @@ public:
     // True once the start-up sequence has ended the program (password not
     // given): nothing more is shown and nothing is saved.
     bool startupFailed() const { return m_startupFailed; }
+    // True once the start-up sequence is over and the program goes on (the
+    // password given, or none set).
+    bool startupPassed() const { return m_startupPassed; }
+
+    // What a start of the program asked for (its own arguments, or a later
+    // start's). It can be shown once the start-up has passed, and, for a tool
+    // window, while no modal window or message is in the way (the secure
+    // delete window itself aside) and the window asked for has no run going.
+    bool canShow(const ToolRequest &request) const;
+    // Brings the dashboard forward, restored if minimised; for a tool window
+    // it then does what the tool's button does (the encrypt window needs the
+    // personal key) and lists the files there.
+    void showRequest(const ToolRequest &request);
+    // The dashboard forward, and in front of it the modal window that has
+    // the input, if one has.
+    void bringForward();
+
     // Where the icon menu opens: window left + 10, window top + 40.
     QPoint menuPosition() const;
 
@@ -92,6 +110,7 @@ private:
     void startUpdateProbe();
     void showUpdateNotice();
     void settingsWindowClosed();
+    bool personalKeyThere();
     void openEncryptWindow();
     void openSecureDeleteWindow();
     void titleBarPressed(const QMouseEvent &press);
@@ -112,6 +131,7 @@ private:
     DashboardWindows m_windows;
     bool m_shownOnce = false;
     bool m_startupFailed = false;
+    bool m_startupPassed = false;
     // A drag with a button the window manager does not move windows with:
     // the window follows the pointer itself until that button is let go.
     Qt::MouseButton m_dragButton = Qt::NoButton;

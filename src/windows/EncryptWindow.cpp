@@ -18,6 +18,8 @@
 #include "widgets/Icons.h"
 #include "widgets/KeyLamp.h"
 #include "widgets/RoundedPanel.h"
+#include "windows/NameCheck.h"
+#include "windows/NamedFiles.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -410,19 +412,43 @@ void EncryptWindow::selectFilesClicked()
     QString start = folderField.isEmpty() ? dialogStartFolder() : folderField;
     if (!QFileInfo(start).isDir())
         start.clear();
-    const QStringList chosen = FileDialog::getOpenFileNames(this, start, QStringLiteral("All|*.*"));
+    const QStringList chosen = NameCheck::usable(
+        this, FileDialog::getOpenFileNames(this, start, QStringLiteral("All|*.*")),
+        m_session.language);
     if (!chosen.isEmpty()) {
-        m_fileList->clear();
-        m_resultLabel->clear();
-        m_folderField->setText(folderWithDelimiter(chosen.first()));
-        for (const QString &file : chosen) {
-            const QString name = QFileInfo(file).fileName();
-            m_fileList->addItem(name);
-            m_encryptedBox->setChecked(name.toLower().contains(QLatin1String(".enc")));
-        }
+        QStringList names;
+        for (const QString &file : chosen)
+            names << QFileInfo(file).fileName();
+        showChosenFiles(folderWithDelimiter(chosen.first()), names);
     }
     m_runStyle = GradientProgressBar::EncryptStyle;
     showStep(0);
+}
+
+// The list becomes the chosen names; the last one's name decides the box.
+void EncryptWindow::showChosenFiles(const QString &folder, const QStringList &names)
+{
+    m_fileList->clear();
+    m_resultLabel->clear();
+    m_folderField->setText(folder);
+    for (const QString &name : names) {
+        m_fileList->addItem(name);
+        m_encryptedBox->setChecked(name.toLower().contains(QLatin1String(".enc")));
+    }
+}
+
+void EncryptWindow::listFiles(const QStringList &paths)
+{
+    if (runActive())
+        return;
+    const NamedFiles named =
+        NamedFiles::sort(NameCheck::usable(this, paths, m_session.language), m_session.language);
+    if (!named.names.isEmpty())
+        showChosenFiles(named.folder, named.names);
+    m_runStyle = GradientProgressBar::EncryptStyle;
+    showStep(0);
+    if (!named.refusals.isEmpty())
+        MessageBox::warning(this, named.refusalText(m_session.language));
 }
 
 void EncryptWindow::viewFileClicked()
@@ -484,6 +510,8 @@ void EncryptWindow::dropEvent(QDropEvent *event)
     if (runActive() || urls.isEmpty() || !urls.first().isLocalFile())
         return;
     event->acceptProposedAction();
+    if (!NameCheck::usableDrop(this, urls.first(), m_session.language))
+        return;
     dropFile(urls.first().toLocalFile());
 }
 
@@ -511,7 +539,7 @@ void EncryptWindow::loadKeyClicked()
     const QString chosen =
         FileDialog::getOpenFileName(this, QString(), QStringLiteral("Key|*.key|All|*.*"));
     // A cancelled dialog changes no key, so the display stays as it is.
-    if (chosen.isEmpty())
+    if (chosen.isEmpty() || !NameCheck::usable(this, chosen, m_session.language))
         return;
     const QFileInfo keyFile(chosen);
     if (!keyFile.fileName().toLower().contains(QLatin1String("key"))) {

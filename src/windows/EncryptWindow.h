@@ -60,6 +60,10 @@ public:
     // Fills the folder field and the list from one file, as a drop does, and
     // judges it. Does nothing for anything but an existing file.
     void dropFile(const QString &path);
+    // Lists the files as a choice in the file dialog does (the list and the
+    // folder field replaced, the "Encrypted" box from the names); what cannot
+    // be listed (NamedFiles) is named in a warning. Does nothing during a run.
+    void listFiles(const QStringList &paths);
 
     bool runActive() const;
     // The format the next encrypt run writes.
@@ -113,6 +117,7 @@ private:
     void readFormatChoice();
     void clearKeyDisplay();
     void setKey(const QString &key);
+    void showChosenFiles(const QString &folder, const QStringList &names);
     void judgeEntry(const QString &path, bool takeAnyVerdict);
     void showStep(int percent);
 

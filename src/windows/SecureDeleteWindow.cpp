@@ -13,6 +13,8 @@
 #include "widgets/GradientWidget.h"
 #include "widgets/Icons.h"
 #include "widgets/RoundedPanel.h"
+#include "windows/NameCheck.h"
+#include "windows/NamedFiles.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -291,8 +293,9 @@ void SecureDeleteWindow::selectFiles()
     QString start = !last.isEmpty() && QFileInfo(last).isDir() ? last : QString();
     if (last.isEmpty() && QFileInfo(m_initialFolder).isDir())
         start = m_initialFolder;
-    const QStringList files =
-        FileDialog::getOpenFileNames(this, start, QStringLiteral("Alle|*.*"), true);
+    const QStringList files = NameCheck::usable(
+        this, FileDialog::getOpenFileNames(this, start, QStringLiteral("Alle|*.*"), true),
+        m_language);
     if (files.isEmpty())
         return;
 
@@ -308,6 +311,23 @@ void SecureDeleteWindow::selectFiles()
         m_fileList->addItem(info.fileName());
     }
     updateCountLabel();
+}
+
+void SecureDeleteWindow::listFiles(const QStringList &paths)
+{
+    if (isRunning())
+        return;
+    clearList();
+    const NamedFiles named =
+        NamedFiles::sort(NameCheck::usable(this, paths, m_language), m_language);
+    if (!named.names.isEmpty()) {
+        m_lastFolder = named.folder;
+        m_folderField->setText(named.folder);
+        m_fileList->addItems(named.names);
+    }
+    updateCountLabel();
+    if (!named.refusals.isEmpty())
+        MessageBox::warning(this, named.refusalText(m_language));
 }
 
 void SecureDeleteWindow::removeSelected()

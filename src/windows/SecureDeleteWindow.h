@@ -60,6 +60,11 @@ public:
 
     bool isRunning() const;
 
+    // Lists the files as a choice in the file dialog does (the list and the
+    // folder field replaced); what cannot be listed (NamedFiles) is named in
+    // a warning. Does nothing during a run.
+    void listFiles(const QStringList &paths);
+
     // The folder the file dialog starts in: the folder of the last selection
     // in this run of the program.
     QString lastFolder() const { return m_lastFolder; }

@@ -17,6 +17,7 @@
 #include "widgets/Icons.h"
 #include "widgets/RoundedPanel.h"
 #include "widgets/StockTranslation.h"
+#include "windows/NameCheck.h"
 #include "windows/SettingsTexts.h"
 
 #include <QButtonGroup>
@@ -564,9 +565,14 @@ void SettingsWindow::newKeyClicked()
                                             MessageIcon::Question, MessageButtons::YesNo));
     if (answer != MessageAnswer::Yes)
         return;
+    const NewUserKey key = GenerateUserKey();
+    if (!key.made()) {
+        MessageBox::error(this, key.refusal(m_language));
+        return;
+    }
     // Shown, not stored: the key reaches the settings file with the next save.
     m_keyField->setEchoMode(QLineEdit::Normal);
-    showFromStart(m_keyField, GenerateUserKey());
+    showFromStart(m_keyField, key.key);
 }
 
 void SettingsWindow::exportKeyClicked()
@@ -575,7 +581,7 @@ void SettingsWindow::exportKeyClicked()
     const QString path = FileDialog::getSaveFileName(
         this, values.dataPath, QStringLiteral("All|*.*|Key|*.key|Ini|*.ini"),
         QStringLiteral("Key|*.key"), QString::fromLatin1(ExportFileName));
-    if (path.isEmpty())
+    if (path.isEmpty() || !NameCheck::usable(this, path, m_language))
         return;
     QString error;
     if (!ExportPersonalKey(path, m_session.textKey, values.personalKey, &error))
@@ -587,7 +593,7 @@ void SettingsWindow::restoreKeyClicked()
     SettingsValues &values = shared();
     const QString path = FileDialog::getOpenFileName(
         this, values.dataPath, QStringLiteral("All|*.*|Key|*.key"), QStringLiteral("Key|*.key"));
-    if (path.isEmpty())
+    if (path.isEmpty() || !NameCheck::usable(this, path, m_language))
         return;
     QString error;
     const std::optional<QString> key = RestorePersonalKey(path, m_session.textKey, &error);
@@ -611,8 +617,10 @@ BackupContext SettingsWindow::backupContext()
     context.dataFolder = shared().dataFolder;
     context.language = m_language;
     context.prompter = &m_prompter;
+    // A folder that may stand for another is refused as if none was chosen.
     context.chooseFolder = [this](const QString &current) {
-        return FileDialog::getExistingDirectory(this, current);
+        const QString folder = FileDialog::getExistingDirectory(this, current);
+        return folder.isEmpty() || NameCheck::usable(this, folder, m_language) ? folder : QString();
     };
     return context;
 }

@@ -3,9 +3,13 @@
 #include "access/WindowsVirtualKey.h"
 #include "keys/RandomSource.h"
 
+#include "FixedRandom.h"
+
 #include <QTest>
 
 #include <array>
+
+Q_DECLARE_METATYPE(QList<quint32>)
 
 class TestDecoyKeystrokes : public QObject
 {
@@ -13,55 +17,72 @@ class TestDecoyKeystrokes : public QObject
 
 private Q_SLOTS:
     void drawGivesFourToSevenPrintableDecoys();
-    void drawReseedsEveryTime();
+    void drawFromFixedNumbers_data();
+    void drawFromFixedNumbers();
     void trigger_data();
     void trigger();
     void virtualKey_data();
     void virtualKey();
 };
 
+// From the system's source: each count from 4 to 7 a quarter of the time,
+// each character from "!" to "z" about as often as any other (the old draw
+// turned 34 of 123 values into "a").
 void TestDecoyKeystrokes::drawGivesFourToSevenPrintableDecoys()
 {
-    quint64 counter = 0;
-    RandomSource random([&counter] { return counter; });
+    RandomSource random;
     std::array<int, 8> counts{};
-    int clampedToA = 0;
+    std::array<int, 128> characters{};
+    int total = 0;
     const int draws = 20000;
     for (int i = 0; i < draws; ++i) {
-        counter = quint64(i) * 2654435761u; // spread seeds over the whole 32 bits
-        const QString decoys = DecoyDraw::draw(random);
-        QVERIFY2(decoys.size() >= DecoyDraw::MinimumCount &&
-                     decoys.size() <= DecoyDraw::MaximumCount,
-                 qPrintable(decoys));
-        ++counts[decoys.size()];
-        for (const QChar c : decoys) {
-            QVERIFY2(c >= QChar(DecoyDraw::Lowest) && c <= QChar(DecoyDraw::Highest),
-                     qPrintable(decoys));
-            clampedToA += c == u'a';
+        const std::optional<QString> decoys = DecoyDraw::draw(random);
+        QVERIFY(decoys);
+        if (decoys->size() < DecoyDraw::MinimumCount || decoys->size() > DecoyDraw::MaximumCount)
+            QFAIL(qPrintable(*decoys));
+        ++counts[decoys->size()];
+        for (const QChar c : *decoys) {
+            if (c < QChar(DecoyDraw::Lowest) || c > QChar(DecoyDraw::Highest))
+                QFAIL(qPrintable(*decoys));
+            ++characters[c.unicode()];
+            ++total;
         }
     }
-    // n = Random(6) below 3 becomes 6: seven decoys half of the time, the
-    // other counts a sixth each.
-    QVERIFY2(counts[7] > draws * 45 / 100 && counts[7] < draws * 55 / 100,
-             qPrintable(QString::number(counts[7])));
-    for (int n = 4; n <= 6; ++n)
-        QVERIFY2(counts[n] > draws * 13 / 100 && counts[n] < draws * 20 / 100,
-                 qPrintable(QString::number(counts[n])));
-    // Draws outside "!".."z" (34 of 123) all become "a", far above the 1/90
-    // share of any other character.
-    const double totalDecoys =
-        counts[4] * 4.0 + counts[5] * 5.0 + counts[6] * 6.0 + counts[7] * 7.0;
-    QVERIFY(clampedToA / totalDecoys > 0.25);
+    for (int n = DecoyDraw::MinimumCount; n <= DecoyDraw::MaximumCount; ++n)
+        QVERIFY2(counts[n] > draws * 22 / 100 && counts[n] < draws * 28 / 100,
+                 qPrintable(QStringLiteral("%1 decoys %2 times").arg(n).arg(counts[n])));
+    const double mean = double(total) / (DecoyDraw::Highest - DecoyDraw::Lowest + 1);
+    for (int c = DecoyDraw::Lowest; c <= DecoyDraw::Highest; ++c)
+        QVERIFY2(characters[c] > mean * 0.8 && characters[c] < mean * 1.2,
+                 qPrintable(QStringLiteral("%1 came %2 times, mean %3")
+                                .arg(QChar(c))
+                                .arg(characters[c])
+                                .arg(mean)));
 }
 
-void TestDecoyKeystrokes::drawReseedsEveryTime()
+void TestDecoyKeystrokes::drawFromFixedNumbers_data()
 {
-    quint64 counter = 12345;
-    RandomSource random([&counter] { return counter; });
-    const QString first = DecoyDraw::draw(random);
-    QCOMPARE(DecoyDraw::draw(random), first); // same counter value, same decoys
-    counter = 99991;
-    QVERIFY(DecoyDraw::draw(random) != first);
+    QTest::addColumn<QList<quint32>>("draws");
+    QTest::addColumn<QString>("decoys"); // null: none
+    // The first draw is the count (4 + draw modulo 4), then one per decoy
+    // ("!" + draw modulo 90).
+    QTest::newRow("four, from both ends") << QList<quint32>{0, 0, 89, 64, 90} << "!za!";
+    QTest::newRow("seven") << QList<quint32>{7, 1, 2, 3, 4, 5, 6, 7} << "\"#$%&'(";
+    QTest::newRow("a source that fails gives none") << QList<quint32>{} << QString();
+    QTest::newRow("one that runs dry half-way gives none, not fewer")
+        << QList<quint32>{3, 1, 2} << QString();
+}
+
+void TestDecoyKeystrokes::drawFromFixedNumbers()
+{
+    QFETCH(QList<quint32>, draws);
+    QFETCH(QString, decoys);
+    RandomSource random = FixedRandom::numbers(draws);
+    const std::optional<QString> drawn = DecoyDraw::draw(random);
+    if (decoys.isNull())
+        QVERIFY(!drawn);
+    else
+        QCOMPARE(drawn.value_or(QStringLiteral("<none>")), decoys);
 }
 
 void TestDecoyKeystrokes::trigger_data()

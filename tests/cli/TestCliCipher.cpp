@@ -6,6 +6,7 @@
 #include "settings/FormatChoice.h"
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -43,22 +44,22 @@ private slots:
     {
         QTemporaryDir dir;
         const QByteArray first = TestFiles::randomBytes(20000, 3);
-        QVERIFY(TestFiles::write(dir.filePath("a.txt"), first));
+        QVERIFY(TestFiles::write(dir.filePath("a.dat"), first));
         QVERIFY(TestFiles::write(dir.filePath("b c.doc"), "second file"));
 
         CliRun run =
-            runCommand({"encrypt", "--key-stdin", dir.filePath("a.txt"), dir.filePath("b c.doc")},
+            runCommand({"encrypt", "--key-stdin", dir.filePath("a.dat"), dir.filePath("b c.doc")},
                        "Schlüssel\n");
         QCOMPARE(run.code, 0);
         QCOMPARE(run.err, QString());
-        QCOMPARE(filesIn(dir.path()), (QStringList{"a.txt.enc", "b c.doc.enc"}));
+        QCOMPARE(filesIn(dir.path()), (QStringList{"a.dat.enc", "b c.doc.enc"}));
 
         run = runCommand(
-            {"decrypt", "--key-stdin", dir.filePath("a.txt.enc"), dir.filePath("b c.doc.enc")},
+            {"decrypt", "--key-stdin", dir.filePath("a.dat.enc"), dir.filePath("b c.doc.enc")},
             "Schlüssel\r\n");
         QCOMPARE(run.code, 0);
-        QCOMPARE(filesIn(dir.path()), (QStringList{"a.txt", "b c.doc"}));
-        QCOMPARE(TestFiles::read(dir.filePath("a.txt")), first);
+        QCOMPARE(filesIn(dir.path()), (QStringList{"a.dat", "b c.doc"}));
+        QCOMPARE(TestFiles::read(dir.filePath("a.dat")), first);
     }
 
     void cleanup() { QFile::remove(DataFolder::path() + FormatChoice::fileName()); }
@@ -161,32 +162,52 @@ private slots:
 
     // The compatible format with a wrong key: a result that does not look
     // like its name is refused unless --force keeps it.
+    void wrongKeyOnACompatibleFile_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("pdf") << "paper.pdf" << TestFiles::pdfContent();
+        QTest::newRow("UTF-8 text") << "notes.txt" << QByteArray("Grüße aus Köln\nZeile zwei\n");
+        QTest::newRow("Windows-1252 csv")
+            << "Tabelle.csv" << QByteArray("Name;Ort\r\nM\xFCller;K\xF6ln\r\n");
+        QTest::newRow("source file") << "main.c" << QByteArray("int main(void) { return 0; }\n");
+    }
+
     void wrongKeyOnACompatibleFile()
     {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
         QTemporaryDir dir;
-        QVERIFY(TestFiles::write(dir.filePath("paper.pdf"), TestFiles::pdfContent()));
-        QCOMPARE(
-            runCommand({"encrypt", "--key-stdin", "--format", "legacy", dir.filePath("paper.pdf")},
-                       "Kx9-right-key\n")
-                .code,
-            0);
-        const QByteArray encrypted = TestFiles::read(dir.filePath("paper.pdf.enc"));
+        const QString encryptedPath = dir.filePath(name + ".enc");
+        QVERIFY(TestFiles::write(dir.filePath(name), content));
+        QCOMPARE(runCommand({"encrypt", "--key-stdin", "--format", "legacy", dir.filePath(name)},
+                            "Kx9-right-key\n")
+                     .code,
+                 0);
+        const QByteArray encrypted = TestFiles::read(encryptedPath);
 
-        CliRun run = runCommand({"decrypt", "--key-stdin", dir.filePath("paper.pdf.enc")},
-                                "Zq2-right-key\n");
+        CliRun run = runCommand({"decrypt", "--key-stdin", encryptedPath}, "Zq2-right-key\n");
         QCOMPARE(run.code, 1);
-        QVERIFY2(run.err.contains("velmora2-cli: " + dir.filePath("paper.pdf.enc") +
-                                  ": the key does not seem to fit"),
-                 qPrintable(run.err));
-        QCOMPARE(filesIn(dir.path()), QStringList{"paper.pdf.enc"});
-        QCOMPARE(TestFiles::read(dir.filePath("paper.pdf.enc")), encrypted);
+        QVERIFY2(
+            run.err.contains("velmora2-cli: " + encryptedPath + ": the key does not seem to fit"),
+            qPrintable(run.err));
+        QCOMPARE(filesIn(dir.path()), QStringList{name + ".enc"});
+        QCOMPARE(TestFiles::read(encryptedPath), encrypted);
 
-        run = runCommand({"decrypt", "--key-stdin", "--force", dir.filePath("paper.pdf.enc")},
-                         "Zq2-right-key\n");
+        run = runCommand({"decrypt", "--key-stdin", "--force", encryptedPath}, "Zq2-right-key\n");
         QCOMPARE(run.code, 0);
         QVERIFY2(run.err.contains("the key does not seem to fit"), qPrintable(run.err));
-        QCOMPARE(filesIn(dir.path()), QStringList{"paper.pdf"});
-        QVERIFY(TestFiles::read(dir.filePath("paper.pdf")) != TestFiles::pdfContent());
+        QCOMPARE(filesIn(dir.path()), QStringList{name});
+        QCOMPARE(TestFiles::read(dir.filePath(name)).size(), content.size());
+        QVERIFY(TestFiles::read(dir.filePath(name)) != content);
+
+        // The right key afterwards: no word, the text back.
+        QVERIFY(TestFiles::write(encryptedPath, encrypted));
+        QVERIFY(QFile::remove(dir.filePath(name)));
+        run = runCommand({"decrypt", "--key-stdin", encryptedPath}, "Kx9-right-key\n");
+        QCOMPARE(run.code, 0);
+        QCOMPARE(run.err, QString());
+        QCOMPARE(TestFiles::read(dir.filePath(name)), content);
     }
 
     // The fixture of the independent generator decrypts with its key.
@@ -218,7 +239,7 @@ private slots:
         QVERIFY(
             run.err.contains("velmora2-cli: Error decrypting file: " + dir.filePath("plain.txt")));
         QVERIFY(run.err.contains(
-            "Access denied! You do not have the required rights for this operation!"));
+            "File refused! Only files whose name ends in \".enc\" are decrypted!"));
         QVERIFY(run.err.contains("does not end in \".enc\""));
         QVERIFY(run.err.contains(dir.filePath("missing.enc") + ": no such file"));
         QCOMPARE(filesIn(dir.path()), (QStringList{"good", "plain.txt"}));

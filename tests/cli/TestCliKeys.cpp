@@ -6,12 +6,16 @@
 
 #include "keys/ApplicationTextKey.h"
 #include "keys/KeyFile.h"
+#include "platform/StandardInput.h"
 #include "settings/SettingsFile.h"
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <unistd.h>
 
 namespace {
 
@@ -28,6 +32,66 @@ struct KeyTaken
     QStringList rest;
     QString err;
 };
+
+// The key from standard input the two ways: through a text stream over the
+// bytes (as the in-process runs read it), and past every stream from
+// descriptor 0, as the program reads it, with the bytes in a pipe there.
+// `rest` is what the input still holds afterwards.
+struct StandardInputKey
+{
+    std::optional<QString> key;
+    QString err;
+    QByteArray rest;
+};
+
+StandardInputKey takeFromStream(const QByteArray &input)
+{
+    StandardInputKey taken;
+    QByteArray bytes = input;
+    QString out;
+    QTextStream inStream(&bytes, QIODevice::ReadOnly);
+    inStream.setEncoding(QStringConverter::Utf8);
+    QTextStream outStream(&out);
+    QTextStream errStream(&taken.err);
+    CliIo io{inStream, outStream, errStream, false, false};
+    QStringList args{"--key-stdin"};
+    taken.key = takeKeyText(args, io);
+    errStream.flush();
+    return taken;
+}
+
+StandardInputKey takeFromDescriptor(const QByteArray &input, qsizetype maxBytes = MaxKeyLineBytes)
+{
+    StandardInputKey taken;
+    int pipeEnds[2];
+    if (::pipe(pipeEnds) != 0)
+        return taken;
+    const bool written =
+        ::write(pipeEnds[1], input.constData(), size_t(input.size())) == ssize_t(input.size());
+    ::close(pipeEnds[1]);
+    const int savedInput = ::dup(STDIN_FILENO);
+    ::dup2(pipeEnds[0], STDIN_FILENO);
+    ::close(pipeEnds[0]);
+    if (written) {
+        QString none;
+        QString out;
+        QTextStream inStream(&none);
+        QTextStream outStream(&out);
+        QTextStream errStream(&taken.err);
+        CliIo io{inStream,  outStream,
+                 errStream, false,
+                 false,     [maxBytes] { return StandardInput::readSecretLine(maxBytes); }};
+        QStringList args{"--key-stdin"};
+        taken.key = takeKeyText(args, io);
+        errStream.flush();
+        char buffer[256];
+        for (ssize_t got; (got = ::read(STDIN_FILENO, buffer, sizeof buffer)) > 0;)
+            taken.rest.append(buffer, got);
+    }
+    ::dup2(savedInput, STDIN_FILENO);
+    ::close(savedInput);
+    return taken;
+}
 
 KeyTaken take(const QStringList &args, const QString &input = QString())
 {
@@ -310,6 +374,137 @@ private Q_SLOTS:
         const KeyTaken taken = take(args, QStringLiteral("stdin key\n"));
         QVERIFY(!taken.key);
         QVERIFY2(taken.err.contains(message), qPrintable(taken.err));
+    }
+
+    void emptyKeyOnStandardInputIsRefused_data()
+    {
+        QTest::addColumn<QStringList>("command");
+        QTest::addColumn<QString>("input");
+        QTest::newRow("encrypt, empty line") << QStringList{"encrypt"} << QStringLiteral("\n");
+        QTest::newRow("decrypt, CR LF") << QStringList{"decrypt"} << QStringLiteral("\r\n");
+        QTest::newRow("keyfile write, empty line")
+            << QStringList{"keyfile", "write"} << QStringLiteral("\nmore\n");
+    }
+
+    // An empty key is the built-in default key, the same for everyone.
+    void emptyKeyOnStandardInputIsRefused()
+    {
+        QFETCH(QStringList, command);
+        QFETCH(QString, input);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("f.bin"));
+        QVERIFY(TestFiles::write(file, "plain"));
+        const CliRun run = runCommand(command + QStringList{"--key-stdin", file}, input);
+        QCOMPARE(run.code, 2);
+        QVERIFY2(run.err.contains(QStringLiteral("the key on standard input is empty")),
+                 qPrintable(run.err));
+        QCOMPARE(TestFiles::read(file), QByteArray("plain"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"f.bin"});
+    }
+
+    void keyFromTheDescriptorIsTheStreamsKey_data()
+    {
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QString>("key"); // null: refused
+        QTest::addColumn<QByteArray>("rest");
+        QTest::newRow("line feed") << QByteArray("key\n") << "key" << QByteArray();
+        QTest::newRow("CR LF") << QByteArray("key\r\n") << "key" << QByteArray();
+        QTest::newRow("two CRs") << QByteArray("key\r\r\n") << "key" << QByteArray();
+        QTest::newRow("end of input") << QByteArray("key") << "key" << QByteArray();
+        QTest::newRow("CR at the end of input") << QByteArray("key\r") << "key" << QByteArray();
+        QTest::newRow("blanks are kept") << QByteArray(" k y \n") << " k y " << QByteArray();
+        QTest::newRow("byte-order mark")
+            << QByteArray("\xEF\xBB\xBFkey\n") << "key" << QByteArray();
+        QTest::newRow("umlaut") << QByteArray("Schl\xC3\xBCssel\n")
+                                << QStringLiteral("Schl\u00FCssel") << QByteArray();
+        QTest::newRow("broken sequence") << QByteArray("k\xFF"
+                                                       "ey\n")
+                                         << QStringLiteral("k\uFFFDey") << QByteArray();
+        QTest::newRow("sequence cut by the line end")
+            << QByteArray("k\xC3\n") << QStringLiteral("k\uFFFD") << QByteArray();
+        QTest::newRow("sequence cut by the end of input")
+            << QByteArray("k\xC3") << QStringLiteral("k") << QByteArray();
+        QTest::newRow("later lines stay in the input")
+            << QByteArray("key\nyes\n") << "key" << QByteArray("yes\n");
+        QTest::newRow("empty line") << QByteArray("\nkey\n") << QString() << QByteArray("key\n");
+        QTest::newRow("nothing") << QByteArray() << QString() << QByteArray();
+    }
+
+    // The program reads the key past the streams so that no stream buffer
+    // keeps it: the key must come out exactly as the stream made it, or
+    // files encrypted with a key on standard input would not open again.
+    void keyFromTheDescriptorIsTheStreamsKey()
+    {
+        QFETCH(QByteArray, input);
+        QFETCH(QString, key);
+        QFETCH(QByteArray, rest);
+        const StandardInputKey stream = takeFromStream(input);
+        const StandardInputKey descriptor = takeFromDescriptor(input);
+        QCOMPARE(stream.key.has_value(), !key.isNull());
+        if (stream.key)
+            QCOMPARE(*stream.key, key);
+        QCOMPARE(descriptor.key.has_value(), stream.key.has_value());
+        if (descriptor.key)
+            QCOMPARE(*descriptor.key, *stream.key);
+        QCOMPARE(descriptor.err, stream.err);
+        QCOMPARE(descriptor.rest, rest);
+    }
+
+    void overlongKeyLineIsRefused()
+    {
+        const StandardInputKey fits = takeFromDescriptor("1234\n", 4);
+        QCOMPARE(fits.key.value_or(QString()), QStringLiteral("1234"));
+        const StandardInputKey over = takeFromDescriptor("12345\n", 4);
+        QVERIFY(!over.key);
+        QVERIFY2(over.err.contains(QStringLiteral("longer than")), qPrintable(over.err));
+    }
+
+    // The real program, the key through a pipe.
+    void emptyKeyThroughAPipeExitsWithTwo()
+    {
+        const QString program = QStringLiteral(VELMORA_BIN_DIR "/velmora2-cli");
+        if (!QFile::exists(program))
+            QSKIP("velmora2-cli is not built");
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("n.txt"));
+        QVERIFY(TestFiles::write(file, "note"));
+        QProcess process;
+        process.start(program, {"encrypt", "--key-stdin", file});
+        QVERIFY(process.waitForStarted());
+        process.write("\n");
+        process.closeWriteChannel();
+        QVERIFY(process.waitForFinished());
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 2);
+        QVERIFY(process.readAllStandardError().contains("the key on standard input is empty"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"n.txt"});
+        QCOMPARE(TestFiles::read(file), QByteArray("note"));
+    }
+
+    void settingsFileEndingBeforeTheKeyLineIsRefused_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("ends after line 1") << QStringList{"", " "};
+        QTest::newRow("ends after line 0") << QStringList{" "};
+    }
+
+    // What decoding makes of the file's final line break is no key.
+    void settingsFileEndingBeforeTheKeyLineIsRefused()
+    {
+        QFETCH(QStringList, lines);
+        QDir().mkpath(dataFolder());
+        QVERIFY(SettingsFile::writeLines(settingsPath(), appKey, lines));
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("plain.txt"));
+        QVERIFY(TestFiles::write(file, "plain"));
+        const CliRun run = runCommand({"encrypt", file});
+        QCOMPARE(run.code, 2);
+        QCOMPARE(run.err, QStringLiteral("velmora2-cli: The settings file \"%1\" ends before its "
+                                         "key line and holds no personal key. Use --key-file or "
+                                         "--key-stdin.\n")
+                              .arg(QDir::toNativeSeparators(settingsPath())));
+        QCOMPARE(TestFiles::read(file), QByteArray("plain"));
+        QVERIFY(!QFileInfo::exists(file + ".enc"));
     }
 
     void encryptWithEachKeySourceGivesTheSameFile()

@@ -1,5 +1,6 @@
 #include "CliCommand.h"
 #include "CliTestRun.h"
+#include "PassWatch.h"
 #include "TestFiles.h"
 
 #include <QDir>
@@ -11,6 +12,7 @@
 
 #include <csignal>
 #include <sys/file.h>
+#include <unistd.h>
 
 namespace {
 
@@ -140,6 +142,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("signalNumber");
         QTest::newRow("SIGINT") << int(SIGINT);
         QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGHUP") << int(SIGHUP);
     }
 
     void interruptFinishesThePassAndRestoresTheMode()
@@ -185,6 +188,65 @@ private Q_SLOTS:
         QVERIFY(first == char(0x3E) || first == char(0xC1));
         QCOMPARE(content.count(first), size);
         QVERIFY(QFile::remove(file));
+    }
+
+    void fileChangedDuringThePassesIsKept_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("another file renamed to its name")
+            << QStringLiteral("replace")
+            << QStringLiteral("was replaced by another file while being overwritten: not "
+                              "deleted; the file now under its name was left unchanged");
+        QTest::newRow("cut short")
+            << QStringLiteral("cut")
+            << QStringLiteral("was cut short by another program while being overwritten: not "
+                              "deleted, partly overwritten");
+    }
+
+    void fileChangedDuringThePassesIsKept()
+    {
+        // The companion runs as a program of its own; this test is the other
+        // program that acts on the file while the passes are written.
+        QFETCH(QString, change);
+        QFETCH(QString, reason);
+        const QString program = QStringLiteral(VELMORA_BIN_DIR "/velmora2-cli");
+        if (!QFileInfo(program).isExecutable())
+            QSKIP("velmora2-cli is not built");
+        const qint64 size = qint64(40) << 20;
+        const QString file = path(QStringLiteral("changed.bin"));
+        const QString other = path(QStringLiteral("other.bin"));
+        QVERIFY(TestFiles::write(file, QByteArray(size, 'p')));
+        const QByteArray otherBytes = TestFiles::randomBytes(5000, 12);
+        QVERIFY(TestFiles::write(other, otherBytes));
+        const auto cleanUp = qScopeGuard([&] {
+            QFile::remove(file);
+            QFile::remove(other);
+            QFile::remove(file + QStringLiteral(".old"));
+        });
+
+        QProcess child;
+        child.start(program, {QStringLiteral("shred"), QStringLiteral("--count"),
+                              QStringLiteral("2"), QStringLiteral("--yes"), file});
+        QVERIFY(child.waitForStarted());
+        QVERIFY(PassWatch::waitForFirstPass(file));
+        if (change == QLatin1String("replace")) {
+            QVERIFY(QFile::rename(file, file + QStringLiteral(".old")));
+            QVERIFY(QFile::rename(other, file));
+        } else {
+            QCOMPARE(::truncate(QFile::encodeName(file).constData(), 1 << 20), 0);
+        }
+        QVERIFY(child.waitForFinished(120000));
+        const QString err = QString::fromUtf8(child.readAllStandardError());
+
+        QCOMPARE(child.exitCode(), 1);
+        QCOMPARE(QString::fromUtf8(child.readAllStandardOutput()),
+                 QStringLiteral("0 file(s) deleted, 1 file(s) refused\n"));
+        QVERIFY2(err.contains(file + QStringLiteral(": ") + reason), qPrintable(err));
+        if (change == QLatin1String("replace"))
+            QCOMPARE(TestFiles::read(file), otherBytes);
+        else
+            QVERIFY(QFileInfo::exists(file));
     }
 
     void usageErrors_data()

@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
 # The bash completion of velmora2-cli offers the commands and, per command,
 # the options that the program's own help names, and completes file names.
+# The lists are checked by calling the completion function; what a user
+# meets (names with blanks, quotes and "$" completed whole and quoted, the
+# values after "--format=" and "--count=") in a real interactive bash on a
+# pseudo-terminal (complete_in_bash.py).
 #
 #   test_completion.sh PATH/velmora2-cli PATH/velmora2-cli.bash-completion
 set -u
 
 cli=$1
-completion=$2
+completion=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
+here=$(cd "$(dirname "$0")" && pwd)
 failures=0
 
 work=$(mktemp -d)
@@ -79,6 +84,48 @@ expect "overwrite count" "$(printf '%s\n' 1 10)" "$(complete_line velmora2-cli s
 expect "keyfile actions" "$(printf '%s\n' read write)" "$(complete_line velmora2-cli keyfile '')"
 expect "backup takes a folder" "sub" "$(complete_line velmora2-cli backup '')"
 expect "md5 takes no file" "" "$(complete_line velmora2-cli md5 '')"
+
+# In a real interactive bash: the line after TAB, the words the shell makes
+# of it, and (for two TABs) the candidates listed. Fields are separated by
+# tabs: typed, completed, words, listed.
+mkdir -p "$work/names/old files"
+cd "$work/names" || exit 1
+touch "my report.odt" "my report.odt.enc" "it's \"quoted\".txt" 'price $5.txt' a:b.txt x=y.txt \
+    "friend key.key" "old files/inner.txt"
+out=$(python3 "$here/complete_in_bash.py" "$completion" "$work/names" <<'EOF'
+# A blank, escaped or inside quotes, and the quoting the user began kept.
+velmora2-cli shred my	velmora2-cli shred my\ report.odt	velmora2-cli | shred | my report.odt
+velmora2-cli shred my\ report.odt	velmora2-cli shred my\ report.odt	velmora2-cli | shred | my report.odt	my report.odt | my report.odt.enc
+velmora2-cli decrypt my	velmora2-cli decrypt my\ report.odt.enc 	velmora2-cli | decrypt | my report.odt.enc
+velmora2-cli encrypt "my report.odt.	velmora2-cli encrypt "my report.odt.enc" 	velmora2-cli | encrypt | my report.odt.enc
+velmora2-cli encrypt 'my report.odt.	velmora2-cli encrypt 'my report.odt.enc' 	velmora2-cli | encrypt | my report.odt.enc
+# Quotes and "$" in the name.
+velmora2-cli encrypt it	velmora2-cli encrypt it\'s\ \"quoted\".txt 	velmora2-cli | encrypt | it's "quoted".txt
+velmora2-cli encrypt 'it	velmora2-cli encrypt 'it'\''s "quoted".txt' 	velmora2-cli | encrypt | it's "quoted".txt
+velmora2-cli encrypt "it	velmora2-cli encrypt "it's \"quoted\".txt" 	velmora2-cli | encrypt | it's "quoted".txt
+velmora2-cli shred pri	velmora2-cli shred price\ \$5.txt 	velmora2-cli | shred | price $5.txt
+velmora2-cli shred "pri	velmora2-cli shred "price \$5.txt" 	velmora2-cli | shred | price $5.txt
+# Characters at which bash splits its words for completion.
+velmora2-cli encrypt a:	velmora2-cli encrypt a:b.txt 	velmora2-cli | encrypt | a:b.txt
+velmora2-cli encrypt x=	velmora2-cli encrypt x=y.txt 	velmora2-cli | encrypt | x=y.txt
+# Folders, key files.
+velmora2-cli backup ol	velmora2-cli backup old\ files/	velmora2-cli | backup | old files/
+velmora2-cli encrypt old\ files/i	velmora2-cli encrypt old\ files/inner.txt 	velmora2-cli | encrypt | old files/inner.txt
+velmora2-cli encrypt --key-file fr	velmora2-cli encrypt --key-file friend\ key.key 	velmora2-cli | encrypt | --key-file | friend key.key
+velmora2-cli decrypt --key-file=fr	velmora2-cli decrypt --key-file=friend\ key.key 	velmora2-cli | decrypt | --key-file=friend key.key
+# Option values, as the next word and after "=".
+velmora2-cli encrypt --form	velmora2-cli encrypt --format 	velmora2-cli | encrypt | --format
+velmora2-cli encrypt --format a	velmora2-cli encrypt --format age 	velmora2-cli | encrypt | --format | age
+velmora2-cli encrypt --format=l	velmora2-cli encrypt --format=legacy 	velmora2-cli | encrypt | --format=legacy
+velmora2-cli encrypt --format=	velmora2-cli encrypt --format=	velmora2-cli | encrypt | --format=	age | compatible | legacy
+velmora2-cli shred --count=7	velmora2-cli shred --count=7 	velmora2-cli | shred | --count=7
+velmora2-cli shred --count=	velmora2-cli shred --count=	velmora2-cli | shred | --count=	1 | 2 | 3 | 4 | 5 | 6 | 7 | 8 | 9 | 10
+velmora2-cli shred --yes --count 1	velmora2-cli shred --yes --count 1	velmora2-cli | shred | --yes | --count | 1	1 | 10
+EOF
+) || {
+    echo "$out" >&2
+    failures=$((failures + $(grep -c '^FAIL' <<<"$out")))
+}
 
 if ((failures > 0)); then
     echo "$failures completion check(s) failed" >&2

@@ -4,6 +4,7 @@
 #include "filecipher/ResultTypeCheck.h"
 
 #include <QFile>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -22,6 +23,32 @@ const QString rightKey = QStringLiteral("QxT4mP9sLk2Vw-velmora-key");
 // Only the first half of a key text reaches the compatible format's hash, so
 // the wrong key differs at its start.
 const QString wrongKey = QStringLiteral("RxT4mP9sLk2Vw-velmora-key");
+
+const QString GermanLetter =
+    QStringLiteral("Sehr geehrte Frau Müller,\n\n"
+                   "anbei die Übersicht der Maßnahmen für das nächste Quartal. Die Größe des\n"
+                   "Budgets ändert sich nicht; Rückfragen gern an mich.\n\n"
+                   "Mit freundlichen Grüßen\nJörg Weiß\n");
+
+QByteArray utf16(const QString &text, bool bigEndian)
+{
+    QStringEncoder encoder(bigEndian ? QStringConverter::Utf16BE : QStringConverter::Utf16LE,
+                           QStringConverter::Flag::WriteBom);
+    return encoder.encode(text);
+}
+
+// A log of more than the 8 KiB looked at, with colour codes and a few stray
+// NULs, in which the last byte looked at starts a two-byte character.
+QByteArray longLog()
+{
+    QByteArray log;
+    for (int line = 0; log.size() < contentHeadSize - 101; ++line)
+        log += "2024-03-0" + QByteArray::number(line % 9 + 1) +
+               " \x1b[32mINFO\x1b[0m Anfrage verarbeitet: Größe " + QByteArray::number(line) +
+               (line % 50 == 7 ? QByteArray(2, '\0') : QByteArray()) + "\n";
+    log += QByteArray(contentHeadSize - 1 - log.size(), 'x');
+    return log + "\xC3\xA4 und weiter\n" + QByteArray(5000, 'y') + '\n';
+}
 
 } // namespace
 
@@ -51,10 +78,54 @@ private Q_SLOTS:
             << "picture.PNG" << TestFiles::pngContent() << rightKey << ContentFit::Fits;
         QTest::newRow("png, wrong key")
             << "picture.PNG" << TestFiles::pngContent() << wrongKey << ContentFit::DoesNotFit;
-        QTest::newRow("text, right key")
-            << "notes.txt" << QByteArray("just words\n") << rightKey << ContentFit::Unknown;
-        QTest::newRow("text, wrong key")
-            << "notes.txt" << QByteArray("just words\n") << wrongKey << ContentFit::Unknown;
+        QTest::newRow("no type, wrong key") << "notes.xyz123" << QByteArray("just a few words\n")
+                                            << wrongKey << ContentFit::Unknown;
+
+        // Text of many kinds and encodings. A wrong key is caught on every one
+        // but the empty file, which stays empty.
+        const auto text = [](const char *what, const QString &name, const QByteArray &content) {
+            QTest::addRow("%s, right key", what) << name << content << rightKey << ContentFit::Fits;
+            if (!content.isEmpty())
+                QTest::addRow("%s, wrong key", what)
+                    << name << content << wrongKey << ContentFit::DoesNotFit;
+        };
+        text("UTF-8 with umlauts", "Brief.txt", GermanLetter.toUtf8());
+        text("UTF-8 with a byte-order mark, xml", "daten.xml",
+             QByteArray(
+                 "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<ort>Köln</ort>\n"));
+        text("Windows-1252 German text", "brief.txt",
+             QByteArray("Sehr geehrte Frau M\xFCller,\r\nanbei die \xDC"
+                        "bersicht der Ma\xDFnahmen f\xFCr 2024 \x84vorl\xE4ufig\x93"
+                        ", Kosten 12 \x80.\r\nMit freundlichen Gr\xFC\xDF"
+                        "en\r\n"));
+        text("Windows-1252 csv", "Tabelle.CSV",
+             QByteArray("Name;Stra\xDF"
+                        "e;Ort\r\nM\xFCller;Hauptstr. 1;K\xF6ln\r\n"
+                        "Wei\xDF;Am Bach 3;M\xFCnchen\r\n"));
+        text("UTF-16 little endian", "notiz.txt",
+             utf16(GermanLetter + QStringLiteral("東京 €\r\n"), false));
+        text("UTF-16 big endian", "liste.ini", utf16(GermanLetter, true));
+        text("empty", "leer.txt", QByteArray());
+        text("one line, no line break", "zeile.md",
+             QByteArray("Eine einzige Zeile ohne Umbruch am Ende"));
+        text("json", "config.json", QByteArray("{\n  \"name\": \"Jörg\",\n  \"count\": 3\n}\n"));
+        text("html", "index.html",
+             QByteArray("<!DOCTYPE html>\n<html lang=\"de\"><body>\n"
+                        "<p>Grüße &amp; mehr</p>\n</body></html>\n"));
+        text("C++ source", "main.cpp",
+             QByteArray("#include <cstdio>\n\nint main()\n{\n\tstd::puts(\"hi\");\n}\n"));
+        text("python with emoji", "tool.py",
+             QByteArray("# -*- coding: utf-8 -*-\nprint(\"fertig \xF0\x9F\x8E\x89\")\n"));
+        text("shell script", "run.sh", QByteArray("#!/bin/sh\nset -e\nexec \"$@\"\n"));
+        text("yaml", "ci.yaml", QByteArray("jobs:\n  build:\n    runs-on: linux\n"));
+        text("LaTeX with a form feed", "paper.tex", QByteArray("\\section{Einleitung}\n\fText.\n"));
+        text("old DOS code page, sparse letters outside Windows-1252", "START.BAT",
+             QByteArray("@echo off\r\nrem Startet das Programm f\x81r alle Benutzer\r\n"
+                        "rem Bitte nicht \x84ndern, sonst m\x81ssen die Pfade neu gesetzt\r\n"
+                        "rem werden. Siehe Handbuch Seite 12 ff.\r\n"
+                        "call prog.exe\r\n"));
+        text("log longer than the part looked at, colour codes, stray NULs", "server.log",
+             longLog());
     }
 
     void afterDecryption()

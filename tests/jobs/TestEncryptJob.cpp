@@ -10,6 +10,8 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QHash>
+#include <QMap>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -19,11 +21,15 @@ Q_DECLARE_METATYPE(AfterFailure)
 Q_DECLARE_METATYPE(UnfitResult)
 Q_DECLARE_METATYPE(MessageAnswer)
 Q_DECLARE_METATYPE(Language)
+Q_DECLARE_METATYPE(FileFormat)
 
 namespace {
 
-const QString AccessDeniedText =
-    QStringLiteral("Access denied! You do not have the required rights for this operation!");
+// The box after a failed file names the kind of failure.
+const QString NameTakenText =
+    QStringLiteral("Name taken! The name of the result belongs to another file or a folder!");
+const QString NotEncryptedNameText =
+    QStringLiteral("File refused! Only files whose name ends in \".enc\" are decrypted!");
 
 // Both layers in memory through the stream operations: the reference the
 // file work must agree with.
@@ -143,25 +149,25 @@ private slots:
         QFETCH(int, size);
         QTemporaryDir dir;
         const QByteArray plain = TestFiles::randomBytes(size, static_cast<quint32>(size) + 1);
-        QVERIFY(TestFiles::write(dir.filePath("a.txt"), plain));
+        QVERIFY(TestFiles::write(dir.filePath("a.dat"), plain));
         JobRun job;
 
-        const EncryptJobSummary encrypted = job.encrypt({dir.filePath("a.txt")});
+        const EncryptJobSummary encrypted = job.encrypt({dir.filePath("a.dat")});
         QVERIFY(encrypted.started);
         QCOMPARE(encrypted.done, 1);
         QVERIFY(!encrypted.stoppedEarly);
-        QCOMPARE(filesIn(dir.path()), QStringList{"a.txt.enc"});
-        QCOMPARE(TestFiles::read(dir.filePath("a.txt.enc")), twoLayers(job.key, plain, false));
+        QCOMPARE(filesIn(dir.path()), QStringList{"a.dat.enc"});
+        QCOMPARE(TestFiles::read(dir.filePath("a.dat.enc")), twoLayers(job.key, plain, false));
         QCOMPARE(job.observer.started, QList<int>{0});
-        QCOMPARE(job.observer.startedPaths, QStringList{dir.filePath("a.txt")});
+        QCOMPARE(job.observer.startedPaths, QStringList{dir.filePath("a.dat")});
         QCOMPARE(job.observer.outcomes(), QList<FileOutcome>{FileOutcome::Done});
-        QCOMPARE(job.observer.reports.first().path, dir.filePath("a.txt"));
-        QCOMPARE(job.observer.reports.first().result, dir.filePath("a.txt.enc"));
+        QCOMPARE(job.observer.reports.first().path, dir.filePath("a.dat"));
+        QCOMPARE(job.observer.reports.first().result, dir.filePath("a.dat.enc"));
         QCOMPARE(job.observer.lastDone, quint64(size));
 
-        QCOMPARE(job.decrypt({dir.filePath("a.txt.enc")}).done, 1);
-        QCOMPARE(filesIn(dir.path()), QStringList{"a.txt"});
-        QCOMPARE(TestFiles::read(dir.filePath("a.txt")), plain);
+        QCOMPARE(job.decrypt({dir.filePath("a.dat.enc")}).done, 1);
+        QCOMPARE(filesIn(dir.path()), QStringList{"a.dat"});
+        QCOMPARE(TestFiles::read(dir.filePath("a.dat")), plain);
         QVERIFY(job.prompter.messages.isEmpty());
     }
 
@@ -265,7 +271,7 @@ private slots:
                  (QList<Message>{
                      Message::dialog(MessageIcon::Error,
                                      "Error encrypting file: " + dir.filePath(layerInput)),
-                     Message::box("Encrypt", AccessDeniedText, MessageIcon::Warning),
+                     Message::box("Encrypt", NameTakenText, MessageIcon::Warning),
                      Message::box("Encrypt", "Error encrypting file!", MessageIcon::Error)}));
         QCOMPARE(TestFiles::read(dir.filePath("a.txt")), QByteArray("plain"));
         QCOMPARE(filesIn(dir.path()), (QStringList{"a.txt", blockedName, "b.txt.enc"}));
@@ -305,18 +311,19 @@ private slots:
         QTest::addColumn<QString>("blockedName");
         QTest::addColumn<QString>("layerInput");
         QTest::addColumn<bool>("cancel");
+        QTest::addColumn<QString>("heading");
         QTest::newRow("name without .enc, go on") << "a.txt"
                                                   << ""
-                                                  << "a.txt" << false;
+                                                  << "a.txt" << false << NotEncryptedNameText;
         QTest::newRow("name is only .enc, cancel") << ".enc"
                                                    << ""
-                                                   << ".enc" << true;
+                                                   << ".enc" << true << NotEncryptedNameText;
         QTest::newRow("output cannot be created, go on") << "a.txt.enc"
                                                          << "a.txt"
-                                                         << "a.txt.enc" << false;
+                                                         << "a.txt.enc" << false << NameTakenText;
         QTest::newRow("output cannot be created, cancel") << "a.txt.enc"
                                                           << "a.txt"
-                                                          << "a.txt.enc" << true;
+                                                          << "a.txt.enc" << true << NameTakenText;
     }
 
     void decryptFailures()
@@ -325,6 +332,7 @@ private slots:
         QFETCH(QString, blockedName);
         QFETCH(QString, layerInput);
         QFETCH(bool, cancel);
+        QFETCH(QString, heading);
         QTemporaryDir dir;
         const QByteArray content("encrypted bytes");
         QVERIFY(TestFiles::write(dir.filePath(entry), content));
@@ -339,7 +347,7 @@ private slots:
         QCOMPARE(job.prompter.messages,
                  (QList<Message>{Message::dialog(MessageIcon::Error, "Error decrypting file: " +
                                                                          dir.filePath(layerInput)),
-                                 Message::box("Decrypt", AccessDeniedText, MessageIcon::Warning),
+                                 Message::box("Decrypt", heading, MessageIcon::Warning),
                                  Message::box("Decrypt", "Error decrypting file! Cancel operation?",
                                               MessageIcon::Error, MessageButtons::YesNo)}));
         QCOMPARE(TestFiles::read(dir.filePath(entry)), content);
@@ -376,9 +384,9 @@ private slots:
         job.options.afterFailure = AfterFailure::GoOn;
         const EncryptJobSummary summary =
             job.decrypt(pathsIn(dir, {"plain.txt", "missing.enc", "good.enc"}));
-        QCOMPARE(
-            job.prompter.texts(),
-            (QStringList{"Error decrypting file: " + dir.filePath("plain.txt"), AccessDeniedText}));
+        QCOMPARE(job.prompter.texts(),
+                 (QStringList{"Error decrypting file: " + dir.filePath("plain.txt"),
+                              NotEncryptedNameText}));
         QCOMPARE(
             job.observer.outcomes(),
             (QList<FileOutcome>{FileOutcome::Failed, FileOutcome::Skipped, FileOutcome::Done}));
@@ -615,6 +623,112 @@ private slots:
         QVERIFY(job.prompter.messages.isEmpty());
     }
 
+    // A stop signal of the command line stops inside the file in work in
+    // either format: it stays as it was, no result and no part file remain,
+    // and the files after it are not started.
+    void stopNowAbandonsTheFileInWork_data()
+    {
+        QTest::addColumn<FileFormat>("format");
+        QTest::addColumn<bool>("decrypting");
+        QTest::newRow("compatible, encrypt") << FileFormat::Compatible << false;
+        QTest::newRow("compatible, decrypt") << FileFormat::Compatible << true;
+        QTest::newRow("strong, encrypt") << FileFormat::Age << false;
+        QTest::newRow("strong, decrypt") << FileFormat::Age << true;
+    }
+
+    void stopNowAbandonsTheFileInWork()
+    {
+        QFETCH(FileFormat, format);
+        QFETCH(bool, decrypting);
+        QTemporaryDir dir;
+        const QByteArray plain = TestFiles::randomBytes(16 << 20, 9);
+        for (const char *name : {"big", "next"})
+            QVERIFY(TestFiles::write(dir.filePath(name), plain));
+        QStringList names{"big", "next"};
+        if (decrypting) {
+            JobRun sender;
+            sender.options.format = format;
+            sender.options.ageWorkFactor = QuickWorkFactor;
+            QCOMPARE(sender.encrypt(pathsIn(dir, names)).done, 2);
+            names = QStringList{"big.enc", "next.enc"};
+        }
+        QMap<QString, QByteArray> before;
+        for (const QString &name : names)
+            before[name] = TestFiles::read(dir.filePath(name));
+
+        JobRun job;
+        job.options.direction = decrypting ? CipherDirection::Decrypt : CipherDirection::Encrypt;
+        job.options.markedEncrypted = decrypting;
+        job.options.afterFailure = AfterFailure::GoOn;
+        job.options.format = format;
+        job.options.ageWorkFactor = QuickWorkFactor;
+        bool stop = false;
+        job.options.stopNow = [&stop] { return stop; };
+        job.observer.onBytesDone = [&](quint64 done) {
+            if (done > 0)
+                stop = true;
+        };
+        EncryptJob stopped(job.key, pathsIn(dir, names), job.options, job.observer, job.prompter);
+        const EncryptJobSummary summary = stopped.run();
+
+        QVERIFY(stop);
+        QVERIFY(job.observer.lastDone < quint64(plain.size()));
+        QVERIFY(summary.stoppedEarly);
+        QCOMPARE(summary.done, 0);
+        QCOMPARE(job.observer.outcomes(),
+                 (QList<FileOutcome>{FileOutcome::Cancelled, FileOutcome::Cancelled}));
+        QCOMPARE(filesIn(dir.path()), names);
+        for (const QString &name : names)
+            QVERIFY(TestFiles::read(dir.filePath(name)) == before.value(name));
+        QVERIFY(job.prompter.messages.isEmpty());
+    }
+
+    // What a killed run left beside the files is overwritten and removed
+    // before the first file of each folder, and a message says so, in the
+    // run's language; a folder without leftovers gets no message.
+    void leftoversOfAnEarlierRunAreRemoved_data()
+    {
+        QTest::addColumn<Language>("language");
+        QTest::addColumn<QString>("words");
+        QTest::newRow("English") << Language::English
+                                 << "An earlier run that was interrupted left 1 part file(s) in "
+                                    "%1. They were overwritten once and removed: %2";
+        QTest::newRow("German") << Language::German
+                                << "Ein früherer, unterbrochener Lauf hat 1 Teildatei(en) in %1 "
+                                   "hinterlassen. Sie wurden einmal überschrieben und entfernt: %2";
+    }
+
+    void leftoversOfAnEarlierRunAreRemoved()
+    {
+        QFETCH(Language, language);
+        QFETCH(QString, words);
+        QTemporaryDir dir;
+        for (const char *folder : {"first", "second", "clean"})
+            QVERIFY(QDir(dir.path()).mkdir(QLatin1String(folder)));
+        const QString leftover = QStringLiteral(".a.txt.k3x9q0.velmora-part");
+        QVERIFY(TestFiles::write(dir.filePath("first/" + leftover), "plain text decrypted so far"));
+        QVERIFY(TestFiles::write(dir.filePath("second/" + leftover), "more plain text"));
+        const QStringList files{"first/a.txt", "first/b.txt", "second/c.txt", "clean/d.txt"};
+        for (const QString &file : files)
+            QVERIFY(TestFiles::write(dir.filePath(file), "content"));
+
+        JobRun job;
+        job.options.language = language;
+        QCOMPARE(job.encrypt(pathsIn(dir, files)).done, 4);
+
+        QCOMPARE(job.prompter.messages.size(), 2);
+        for (const char *folder : {"first", "second"}) {
+            const QString text =
+                words.arg(QDir::toNativeSeparators(dir.filePath(folder)), leftover);
+            QVERIFY2(job.prompter.messages.contains(
+                         Message::box("Encrypt", text, MessageIcon::Information)),
+                     qPrintable(job.prompter.texts().join('\n')));
+        }
+        QCOMPARE(filesIn(dir.filePath("first")), (QStringList{"a.txt.enc", "b.txt.enc"}));
+        QCOMPARE(filesIn(dir.filePath("second")), QStringList{"c.txt.enc"});
+        QCOMPARE(filesIn(dir.filePath("clean")), QStringList{"d.txt.enc"});
+    }
+
     // The compatible format with a wrong key: a result that does not look
     // like its name is kept only when the user says so (the window) or
     // --force says so (the command line).
@@ -625,9 +739,14 @@ private slots:
         QTest::addColumn<UnfitResult>("unfitResult");
         QTest::addColumn<MessageAnswer>("answer");
         QTest::addColumn<bool>("kept");
-        for (const char *name : {"paper.pdf", "image.png"}) {
-            const QByteArray content = QByteArray(name).endsWith("pdf") ? TestFiles::pdfContent()
-                                                                        : TestFiles::pngContent();
+        const QHash<QByteArray, QByteArray> contents = {
+            {"paper.pdf", TestFiles::pdfContent()},
+            {"image.png", TestFiles::pngContent()},
+            {"notes.txt", "Einkaufsliste\n- Äpfel\n- Brötchen\n- Käse\n"},
+            {"Tabelle.csv", "Name;Ort\r\nM\xFCller;K\xF6ln\r\nWei\xDF;M\xFCnchen\r\n"},
+        };
+        for (const char *name : {"paper.pdf", "image.png", "notes.txt", "Tabelle.csv"}) {
+            const QByteArray content = contents.value(name);
             const auto row = [&](const char *how) -> QTestData & {
                 return QTest::addRow("%s, %s", name, how) << QString::fromLatin1(name) << content;
             };
@@ -692,6 +811,7 @@ private slots:
         QTest::addColumn<QString>("key");
         QTest::newRow("pdf, right key") << "paper.pdf" << TestFiles::pdfContent() << RightKey;
         QTest::newRow("png, right key") << "image.png" << TestFiles::pngContent() << RightKey;
+        QTest::newRow("text, right key") << "notes.txt" << QByteArray("Grüße\n") << RightKey;
         QTest::newRow("unknown type, wrong key")
             << "notes.xyz123" << TestFiles::pdfContent() << WrongKey;
     }

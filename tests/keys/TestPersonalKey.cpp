@@ -4,6 +4,7 @@
 #include "keys/RandomSource.h"
 #include "settings/DashboardSettings.h"
 
+#include "FixedRandom.h"
 #include "ScriptedPrompter.h"
 #include "TestFiles.h"
 
@@ -16,87 +17,157 @@
 namespace {
 
 const QByteArray appKey(ApplicationTextKey);
+const QString Tail = QStringLiteral("%!+oKarnwyb");
 
-RandomSource fixedCounter(quint64 value)
+// The draw that gives the largest code at position i: 219 + i.
+quint32 largestDraw(int i)
 {
-    return RandomSource([value] { return value; });
+    return quint32(219 + i - 33);
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(QList<quint32>)
 
 class TestPersonalKey : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void generatorDrawsTheHighHalfOfTheProduct()
+    void drawsFromTheSource_data()
     {
-        RandomSource random = fixedCounter(12345);
-        QCOMPARE(random.seed(), 12345u);
-        QCOMPARE(random.Random(1000), 385u);
-        QCOMPARE(random.seed(), 1655067934u);
-        QCOMPARE(random.Random(1000), 289u);
-        QCOMPARE(random.seed(), 1242767767u);
-
-        random.setSeed(0xFFFFFFFFu);
-        QCOMPARE(random.Random(0xFFFFFFFFu), 4160191483u); // seed wrapped to 4160191484
-        QCOMPARE(random.Random(0), 0u);
+        QTest::addColumn<quint32>("lowest");
+        QTest::addColumn<quint32>("highest");
+        QTest::addColumn<QList<quint32>>("draws");
+        QTest::addColumn<int>("expected"); // -1: no number
+        QTest::newRow("the draw within the count") << 33u << 219u << QList<quint32>{5} << 38;
+        QTest::newRow("a larger draw is taken modulo the count")
+            << 33u << 219u << QList<quint32>{187 * 1000 + 4} << 37;
+        // 2^32 = 3 * 1431655765 + 1: the top value would favour 0.
+        QTest::newRow("a draw above the last multiple is drawn again")
+            << 0u << 2u << QList<quint32>{0xFFFFFFFFu, 7} << 1;
+        QTest::newRow("the last draw below the multiple counts")
+            << 0u << 2u << QList<quint32>{0xFFFFFFFEu} << int(0xFFFFFFFEu % 3);
+        QTest::newRow("the whole 32 bits") << 0u << 0xFFFFFFFFu << QList<quint32>{123456} << 123456;
+        QTest::newRow("a single value") << 7u << 7u << QList<quint32>{0xFFFFFFFFu} << 7;
+        QTest::newRow("only unusable draws give nothing")
+            << 0u << 2u << QList<quint32>(100, 0xFFFFFFFFu) << -1;
+        QTest::newRow("a source that runs dry gives nothing")
+            << 0u << 2u << QList<quint32>{0xFFFFFFFFu} << -1;
     }
 
-    void reseedTakesTheLow32BitsOfTheCounter()
+    void drawsFromTheSource()
     {
-        RandomSource random = fixedCounter((quint64(0xABCD) << 32) | 77u);
-        random.setSeed(1);
-        random.reseed();
-        QCOMPARE(random.seed(), 77u);
+        QFETCH(quint32, lowest);
+        QFETCH(quint32, highest);
+        QFETCH(QList<quint32>, draws);
+        QFETCH(int, expected);
+        RandomSource random = FixedRandom::numbers(draws);
+        const std::optional<quint32> drawn = random.between(lowest, highest);
+        if (expected < 0)
+            QVERIFY(!drawn);
+        else
+            QCOMPARE(drawn.value_or(0xDEAD), quint32(expected));
     }
 
-    void generatedKeyAtTheExtremesOfTheDraw_data()
+    void generatedKeyFromFixedDraws_data()
     {
-        QTest::addColumn<quint64>("counter");
+        QTest::addColumn<QList<quint32>>("draws");
         QTest::addColumn<QString>("randomPart");
-        // Counter values whose next seed is 0 and 2^32 - 1: every draw is the
-        // smallest (raised to "!") or the largest, 219 + i.
-        QTest::newRow("smallest draw") << quint64(649090867) << QString(13, QLatin1Char('!'));
-        QString largest;
+        QTest::newRow("smallest draws") << QList<quint32>(13, 0) << QString(13, QLatin1Char('!'));
+        QList<quint32> largest;
+        QString largestPart;
+        for (int i = 0; i < 13; ++i) {
+            largest.append(largestDraw(i));
+            largestPart.append(QChar(219 + i));
+        }
+        QTest::newRow("largest draws") << largest << largestPart;
+        // One past the largest wraps round to "!": nothing is clamped.
+        QList<quint32> pastLargest;
         for (int i = 0; i < 13; ++i)
-            largest.append(QChar(219 + i));
-        QTest::newRow("largest draw") << quint64(1298181734) << largest;
-        QTest::newRow("counter 0 draws 0") << quint64(0) << QString(13, QLatin1Char('!'));
+            pastLargest.append(largestDraw(i) + 1);
+        QTest::newRow("one past the largest") << pastLargest << QString(13, QLatin1Char('!'));
+        QList<quint32> withRejections(13, 1);
+        withRejections.insert(4, 0xFFFFFFFFu);
+        QTest::newRow("a rejected draw is drawn again")
+            << withRejections << QString(13, QLatin1Char('"'));
     }
 
-    void generatedKeyAtTheExtremesOfTheDraw()
+    // The seam: the same draws give the same key, in the form stored keys
+    // have (13 characters, character i from 33 to 219 + i, the tail).
+    void generatedKeyFromFixedDraws()
     {
-        QFETCH(quint64, counter);
+        QFETCH(QList<quint32>, draws);
         QFETCH(QString, randomPart);
-        RandomSource random = fixedCounter(counter);
-        QCOMPARE(GenerateUserKey(random), randomPart + QStringLiteral("%!+oKarnwyb"));
+        RandomSource random = FixedRandom::numbers(draws);
+        const NewUserKey key = GenerateUserKey(random);
+        QVERIFY(key.made());
+        QCOMPARE(key.key, randomPart + Tail);
     }
 
-    void generatedKeysStayInTheirRanges()
+    void brokenSourceMakesNoKey_data()
     {
-        quint64 tick = 0;
-        RandomSource random([&tick] { return tick += 7919; });
-        std::array<int, 256> counts{};
-        for (int round = 0; round < 3000; ++round) {
-            const QString key = GenerateUserKey(random);
-            QCOMPARE(key.size(), 24);
-            QVERIFY(key.endsWith(QStringLiteral("%!+oKarnwyb")));
+        QTest::addColumn<QList<quint32>>("draws");
+        QTest::addColumn<QString>("named"); // in the refusal
+        QTest::newRow("fails at once") << QList<quint32>{} << QStringLiteral("no more fixed");
+        QTest::newRow("fails after five characters")
+            << QList<quint32>(5, 17) << QStringLiteral("no more fixed");
+        QTest::newRow("only unusable numbers")
+            << QList<quint32>(200, 0xFFFFFFFFu) << QStringLiteral("random source failed");
+    }
+
+    // Never a key with characters made up or left out: a key from a broken
+    // source could be guessed.
+    void brokenSourceMakesNoKey()
+    {
+        QFETCH(QList<quint32>, draws);
+        QFETCH(QString, named);
+        RandomSource random = FixedRandom::numbers(draws);
+        const NewUserKey key = GenerateUserKey(random);
+        QVERIFY(!key.made());
+        QVERIFY(key.key.isEmpty());
+        const QString english = key.refusal(Language::English);
+        QVERIFY2(english.contains(named) && english.contains(QStringLiteral("no new key")),
+                 qPrintable(english));
+        QVERIFY2(key.refusal(Language::German).contains(QStringLiteral("kein neuer Schlüssel")),
+                 qPrintable(key.refusal(Language::German)));
+
+        RandomSource failing = FixedRandom::failing(QStringLiteral("Function not implemented"));
+        QVERIFY(GenerateUserKey(failing)
+                    .refusal(Language::English)
+                    .contains(QStringLiteral("(Function not implemented)")));
+    }
+
+    // From the system's source: every code of each position's range comes
+    // out, none outside it, and none far more often than the others (the
+    // old clamp made "!" about 34 times as frequent as any other code).
+    void systemSourceCoversEachRangeEvenly()
+    {
+        constexpr int keys = 20000;
+        std::array<std::array<int, 256>, 13> counts{};
+        for (int round = 0; round < keys; ++round) {
+            const NewUserKey key = GenerateUserKey();
+            if (!key.made() || key.key.size() != 24 || !key.key.endsWith(Tail))
+                QFAIL(qPrintable(key.key + key.refusal(Language::English)));
             for (int i = 0; i < 13; ++i) {
-                const int code = key.at(i).unicode();
-                QVERIFY2(code >= 33 && code <= 219 + i,
-                         qPrintable(QStringLiteral("char %1 code %2").arg(i).arg(code)));
-                ++counts[code];
+                const int code = key.key.at(i).unicode();
+                if (code < 33 || code > 219 + i)
+                    QFAIL(qPrintable(QStringLiteral("char %1 code %2").arg(i).arg(code)));
+                ++counts[i][code];
             }
         }
-        // "!" takes the draws 0 to 33 and is by far the most frequent.
-        for (int code = 34; code < 256; ++code)
-            QVERIFY(counts[33] > 10 * counts[code]);
-    }
-
-    void realCounterGivesDifferentKeys()
-    {
-        QVERIFY(GenerateUserKey() != GenerateUserKey() || GenerateUserKey() != GenerateUserKey());
+        for (int i = 0; i < 13; ++i) {
+            const double mean = double(keys) / (219 + i - 33 + 1);
+            for (int code = 33; code <= 219 + i; ++code) {
+                if (counts[i][code] == 0 || counts[i][code] > 2 * mean)
+                    QFAIL(qPrintable(QStringLiteral("char %1 code %2 came %3 times, mean %4")
+                                         .arg(i)
+                                         .arg(code)
+                                         .arg(counts[i][code])
+                                         .arg(mean)));
+            }
+        }
+        QVERIFY(GenerateUserKey().key != GenerateUserKey().key);
     }
 
     void keyCharactersOutsideTheCodePageReadBackAsQuestionMarks()

@@ -1,13 +1,16 @@
 #include "filetexts/FileProblemText.h"
 #include "keys/ApplicationTextKey.h"
+#include "platform/ExclusiveNewFile.h"
 #include "platform/FolderCopy.h"
 #include "settings/BackupRestore.h"
+#include "settings/DataRestore.h"
 #include "settings/SettingsFile.h"
 
 #include "ScriptedPrompter.h"
 #include "TestFiles.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -102,6 +105,37 @@ QString keptFolder(const Fixture &f)
         QDir(f.data.path())
             .entryList({QStringLiteral("before-restore-*")}, QDir::Dirs | QDir::NoDotAndDotDot);
     return folders.size() == 1 ? f.data.filePath(folders.first()) + QLatin1Char('/') : QString();
+}
+
+// Files a run left half-written: hidden entries in the data folder or in a
+// kept folder inside it, but the fixture's own ".hidden".
+QStringList copiesInWork(const Fixture &f)
+{
+    QStringList found;
+    const QDir data(f.data.path());
+    for (const QString &entry :
+         data.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)) {
+        if (entry.startsWith(QLatin1Char('.')) && entry != QLatin1String(".hidden"))
+            found << entry;
+    }
+    for (const QString &kept : data.entryList({QStringLiteral("before-restore-*")}, QDir::Dirs)) {
+        for (const QString &entry :
+             QDir(data.filePath(kept)).entryList(QDir::Files | QDir::Hidden)) {
+            if (entry.startsWith(QLatin1Char('.')))
+                found << kept + QLatin1Char('/') + entry;
+        }
+    }
+    return found;
+}
+
+// The data folder as the fixture made it: nothing restored, nothing kept,
+// nothing half-written.
+void dataFolderUntouched(const Fixture &f)
+{
+    QCOMPARE(TestFiles::read(f.data.filePath("velmora.ini")), QByteArray("settings"));
+    QCOMPARE(TestFiles::read(f.data.filePath("notes.txt")), QByteArray("notes"));
+    QCOMPARE(QDir(f.data.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             (QStringList{".hidden", "notes.txt", "sub", "velmora.ini"}));
 }
 
 } // namespace
@@ -346,6 +380,175 @@ private Q_SLOTS:
         QCOMPARE(f.window.scripted.messages.size(), 1);
         QCOMPARE(f.window.scripted.messages.first().icon, MessageIcon::Error);
         QVERIFY(f.window.scripted.messages.first().text.contains(QStringLiteral("gone")));
+    }
+
+    // A restore takes no more than a data folder holds, and nothing from a
+    // file system whose files the kernel makes up: such a source is refused
+    // at once, before anything is copied.
+    void restoreRefusesWhatNoDataFolderHolds_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<qint32>("language");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("/proc/self") << "/proc/self" << 1 << "a system file system (proc)";
+        QTest::newRow("/sys/kernel, German")
+            << "/sys/kernel" << 0 << "einem Systemdateisystem (sysfs)";
+        QTest::newRow("65 files") << "65 files" << 1 << "at most 64 files of 1 MiB in all";
+        QTest::newRow("1 MiB and a byte, German")
+            << "1 MiB and a byte" << 0 << "höchstens 64 Dateien mit zusammen 1 MiB";
+        QTest::newRow("a file that claims 5 GiB")
+            << "5 GiB" << 1 << "at most 64 files of 1 MiB in all";
+    }
+
+    void restoreRefusesWhatNoDataFolderHolds()
+    {
+        QFETCH(QString, source);
+        QFETCH(qint32, language);
+        QFETCH(QString, named);
+        Fixture f;
+        const QString settings = f.backup.filePath("velmora.ini");
+        if (source == QLatin1String("65 files")) {
+            TestFiles::write(settings, settingsWithKey(QStringLiteral("k")));
+            for (int k = 1; k < 65; ++k)
+                TestFiles::write(f.backup.filePath(QStringLiteral("f%1").arg(k)), "small");
+        } else if (source == QLatin1String("1 MiB and a byte")) {
+            const QByteArray key = settingsWithKey(QStringLiteral("k"));
+            TestFiles::write(settings, key);
+            TestFiles::write(f.backup.filePath("data.bin"),
+                             QByteArray(DataRestore::MaxBytes - key.size() + 1, 'x'));
+        } else if (source == QLatin1String("5 GiB")) {
+            TestFiles::write(settings, settingsWithKey(QStringLiteral("k")));
+            QFile sparse(f.backup.filePath("huge.bin"));
+            QVERIFY(sparse.open(QIODevice::WriteOnly));
+            QVERIFY(sparse.resize(qint64(5) << 30));
+        } else if (!QFileInfo(source).isDir()) {
+            QSKIP("no such system folder here");
+        }
+        f.window.field = source.startsWith(QLatin1Char('/')) ? source : f.backup.path();
+        f.window.lang = languageFromStored(language);
+
+        QElapsedTimer timer;
+        timer.start();
+        QCOMPARE(f.window.restore(), -1);
+        QVERIFY(timer.elapsed() < 5000);
+        QCOMPARE(f.window.scripted.messages.size(), 2);
+        const Message refusal = f.window.scripted.messages.last();
+        QCOMPARE(refusal.icon, MessageIcon::Error);
+        QVERIFY2(refusal.text.contains(named), qPrintable(refusal.text));
+        QVERIFY(refusal.text.endsWith(language == 0 ? "Es wurde nichts wiederhergestellt."
+                                                    : "Nothing was restored."));
+        dataFolderUntouched(f);
+    }
+
+    // Right at the limit everything is restored.
+    void restoreTakesAFullDataFolder()
+    {
+        Fixture f;
+        const QByteArray key = settingsWithKey(QStringLiteral("k"));
+        TestFiles::write(f.backup.filePath("velmora.ini"), key);
+        const qint64 each = (DataRestore::MaxBytes - key.size()) / (DataRestore::MaxFiles - 1);
+        qint64 left = DataRestore::MaxBytes - key.size();
+        for (int k = 1; k < DataRestore::MaxFiles; ++k) {
+            const qint64 size = k + 1 < DataRestore::MaxFiles ? each : left;
+            TestFiles::write(
+                f.backup.filePath(QStringLiteral("f%1").arg(k, 2, 10, QLatin1Char('0'))),
+                QByteArray(size, char('a' + k % 26)));
+            left -= size;
+        }
+        f.window.field = f.backup.path();
+        QCOMPARE(f.window.restore(), DataRestore::MaxFiles);
+        QCOMPARE(TestFiles::read(f.data.filePath("f63")).size(),
+                 DataRestore::MaxBytes - key.size() - each * (DataRestore::MaxFiles - 2));
+    }
+
+    // A source that gives more than it claimed when it was looked at (it
+    // grew, or its size was made up) is cut off at the limit: that file is
+    // not restored, and no part of it stays behind.
+    void restoreCutsOffASourceThatGrows()
+    {
+        Fixture f;
+        TestFiles::write(f.backup.filePath("velmora.ini"), settingsWithKey(QStringLiteral("k")));
+        TestFiles::write(f.backup.filePath("notes.txt"), "small at first");
+        bool grown = false;
+        const auto growOnce = [&] {
+            if (!grown) {
+                QFile file(f.backup.filePath("notes.txt"));
+                grown = file.open(QIODevice::Append) &&
+                        file.write(QByteArray(DataRestore::MaxBytes, 'g')) == DataRestore::MaxBytes;
+            }
+            return false;
+        };
+        const RestoreOutcome outcome = DataRestore::run(
+            f.backupPath(), *FolderCopy::listFiles(f.backup.path()), f.window.folder, growOnce);
+        QVERIFY(grown);
+        QCOMPARE(outcome.status, RestoreOutcome::Status::Restored);
+        QCOMPARE(outcome.restored, 1);
+        QCOMPARE(outcome.failures.size(), 1);
+        QVERIFY2(
+            outcome.failures.first().contains("notes.txt: larger than a data folder (a restore "
+                                              "copies at most 64 files of 1 MiB in all)"),
+            qPrintable(outcome.failures.first()));
+        QCOMPARE(TestFiles::read(f.data.filePath("notes.txt")), QByteArray("notes"));
+        QCOMPARE(copiesInWork(f), QStringList());
+    }
+
+    // A stop request ends the restore in the middle of a copy: the copy in
+    // work goes, what was restored stays, and so do the kept previous files
+    // once a file was restored; before that the data folder is as it was.
+    void restoreStopsWithoutACopyLeftBehind_data()
+    {
+        QTest::addColumn<QString>("copying");
+        QTest::addColumn<bool>("intoKeptFolder");
+        QTest::addColumn<int>("restored");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("while keeping the previous files")
+            << "velmora.ini" << true << 0 << "The restore was stopped. Nothing was restored.";
+        QTest::newRow("while restoring the first file")
+            << "a.key" << false << 0 << "The restore was stopped. Nothing was restored.";
+        QTest::newRow("while restoring the last file")
+            << "velmora.ini" << false << 2
+            << "The restore was stopped; 2 of 3 files were restored before.";
+    }
+
+    void restoreStopsWithoutACopyLeftBehind()
+    {
+        QFETCH(QString, copying);
+        QFETCH(bool, intoKeptFolder);
+        QFETCH(int, restored);
+        QFETCH(QString, text);
+        // The copy in work is watched for by its name, which it has from the
+        // start only where a file cannot be made without a name.
+        const ExclusiveNewFile::NamedForTesting named;
+        Fixture f;
+        TestFiles::write(f.backup.filePath("a.key"), QByteArray(200000, 'k'));
+        TestFiles::write(f.backup.filePath("notes.txt"), "older notes");
+        TestFiles::write(f.backup.filePath("velmora.ini"), settingsWithKey(QStringLiteral("k")));
+        const QString inWork = (intoKeptFolder ? QStringLiteral("/.") : QStringLiteral(".")) +
+                               copying + QLatin1Char('.');
+        const auto stopWhileCopying = [&] {
+            for (const QString &entry : copiesInWork(f)) {
+                if (entry.contains(inWork) && entry.contains('/') == intoKeptFolder)
+                    return true;
+            }
+            return false;
+        };
+
+        const RestoreOutcome outcome =
+            DataRestore::run(f.backupPath(), *FolderCopy::listFiles(f.backup.path()),
+                             f.window.folder, stopWhileCopying);
+        QCOMPARE(outcome.status, RestoreOutcome::Status::Stopped);
+        QCOMPARE(outcome.restored, restored);
+        QCOMPARE(outcome.refusalText(Language::English), text);
+        QCOMPARE(copiesInWork(f), QStringList());
+        QCOMPARE(TestFiles::read(f.data.filePath("velmora.ini")), QByteArray("settings"));
+        if (restored == 0) {
+            dataFolderUntouched(f);
+            QVERIFY(outcome.keptFolder.isEmpty());
+        } else {
+            QCOMPARE(TestFiles::read(f.data.filePath("notes.txt")), QByteArray("older notes"));
+            QCOMPARE(TestFiles::read(outcome.keptFolder + "notes.txt"), QByteArray("notes"));
+            QCOMPARE(TestFiles::read(outcome.keptFolder + "velmora.ini"), QByteArray("settings"));
+        }
     }
 
     void copyReplacesTheTargetWholeAndOwnerOnly()

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
@@ -28,6 +29,9 @@
 #include <unistd.h>
 
 #include <cstring>
+
+Q_DECLARE_METATYPE(ShredOutcome)
+Q_DECLARE_METATYPE(ShredProblem)
 
 namespace {
 
@@ -72,6 +76,29 @@ bool makeSpecialFile(const QString &kind, const QString &path)
     // The null device's numbers: opening it would have no effect, but the
     // engine must not open it at all.
     return ::mknod(native.constData(), S_IFCHR | 0600, makedev(1, 3)) == 0;
+}
+
+// Runs a shell command line in a process of its own, as another program
+// acting on the file would; the arguments are $1, $2, ...
+bool otherProgram(const QString &script, const QStringList &arguments)
+{
+    return QProcess::execute(QStringLiteral("/bin/sh"),
+                             QStringList{QStringLiteral("-c"), script, QStringLiteral("sh")} +
+                                 arguments) == 0;
+}
+
+// Everything an open descriptor's file holds, whatever its names are now.
+QByteArray contentOf(int fd)
+{
+    QByteArray content;
+    char buffer[65536];
+    for (off_t offset = 0;;) {
+        const ssize_t got = ::pread(fd, buffer, sizeof buffer, offset);
+        if (got <= 0)
+            return content;
+        content.append(buffer, got);
+        offset += got;
+    }
 }
 
 mode_t modeOf(const QString &path)
@@ -294,6 +321,89 @@ private Q_SLOTS:
         QCOMPARE(report.outcome, ShredOutcome::Overwritten);
         QCOMPARE(sizes, (QList<qint64>{10000, 13000, 16000, 19000}));
         QVERIFY(lastPassCoveredAll);
+    }
+
+    void onlyWhatWasOverwrittenIsRemoved_data()
+    {
+        // Another program changes the file after the pass numbered (4 to 1
+        // at count 2; 0: every time pass 1 is done, also over added bytes).
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<int>("afterPass");
+        QTest::addColumn<ShredOutcome>("outcome");
+        QTest::addColumn<ShredProblem>("problem");
+
+        QTest::newRow("left alone")
+            << QString() << 0 << ShredOutcome::Overwritten << ShredProblem::None;
+        QTest::newRow("another file renamed to its name after the first pass")
+            << "replace" << 4 << ShredOutcome::Kept << ShredProblem::ReplacedWhileOverwritten;
+        QTest::newRow("another file renamed to its name after the last pass")
+            << "replace" << 1 << ShredOutcome::Kept << ShredProblem::ReplacedWhileOverwritten;
+        QTest::newRow("moved away")
+            << "move" << 2 << ShredOutcome::Kept << ShredProblem::MovedWhileOverwritten;
+        QTest::newRow("grown between passes")
+            << "append" << 3 << ShredOutcome::Overwritten << ShredProblem::None;
+        QTest::newRow("grown after the last pass")
+            << "append" << 1 << ShredOutcome::Overwritten << ShredProblem::None;
+        QTest::newRow("growing after every pass over the added bytes")
+            << "append" << 0 << ShredOutcome::Kept << ShredProblem::KeptGrowing;
+        QTest::newRow("cut short between passes")
+            << "cut" << 3 << ShredOutcome::Kept << ShredProblem::CutShort;
+        QTest::newRow("cut short after the last pass")
+            << "cut" << 1 << ShredOutcome::Kept << ShredProblem::CutShort;
+    }
+
+    void onlyWhatWasOverwrittenIsRemoved()
+    {
+        QFETCH(QString, change);
+        QFETCH(int, afterPass);
+        QFETCH(ShredOutcome, outcome);
+        QFETCH(ShredProblem, problem);
+
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString file = dir.filePath(QStringLiteral("changed.bin"));
+        const QString replacement = dir.filePath(QStringLiteral("replacement.bin"));
+        const QByteArray replacementBytes = TestFiles::randomBytes(7000, 21);
+        QVERIFY(TestFiles::write(file, TestFiles::randomBytes(10000, 20)));
+        QVERIFY(TestFiles::write(replacement, replacementBytes));
+        // Sees the overwritten file whatever becomes of its name.
+        const int witness = ::open(QFile::encodeName(file).constData(), O_RDONLY | O_CLOEXEC);
+        QVERIFY(witness >= 0);
+        const auto closeWitness = qScopeGuard([witness] { ::close(witness); });
+
+        bool changed = false;
+        bool acted = true;
+        const auto act = [&](int pass, unsigned char) {
+            if (change.isEmpty() || (afterPass == 0 ? pass != 1 : pass != afterPass || changed))
+                return;
+            changed = true;
+            if (change == QLatin1String("replace"))
+                acted &=
+                    otherProgram(QStringLiteral("mv -- \"$1\" \"$1.old\" && mv -- \"$2\" \"$1\""),
+                                 {file, replacement});
+            else if (change == QLatin1String("move"))
+                acted &= otherProgram(QStringLiteral("mv -- \"$1\" \"$1.old\""), {file});
+            else if (change == QLatin1String("append"))
+                acted &= otherProgram(QStringLiteral("printf '%3000s' x >> \"$1\""), {file});
+            else
+                acted &= otherProgram(QStringLiteral("truncate -s 4000 -- \"$1\""), {file});
+        };
+        const ShredReport report = OverwriteAndDelete(file, planFor(2, act));
+        QVERIFY(acted);
+
+        // Nothing is gone that was not overwritten in full, to its last byte,
+        // and the file that took the name is untouched.
+        struct stat info
+        {
+        };
+        QCOMPARE(::fstat(witness, &info), 0);
+        if (info.st_nlink == 0)
+            QCOMPARE(contentOf(witness), filled(qsizetype(info.st_size), 0xC1));
+        if (change == QLatin1String("replace"))
+            QCOMPARE(TestFiles::read(file), replacementBytes);
+        QCOMPARE(info.st_nlink == 0, report.gone());
+        QCOMPARE(report.outcome, outcome);
+        QCOMPARE(report.problem, problem);
     }
 
     void progressCountsEveryPass()

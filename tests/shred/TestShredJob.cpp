@@ -358,6 +358,65 @@ private Q_SLOTS:
         }
     }
 
+    void fileReplacedDuringThePassesIsKept_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("English")
+            << 1
+            << QStringLiteral("1 file(s) not deleted: another program replaced, moved, shortened "
+                              "or extended them while they were being overwritten. Only a file "
+                              "that was overwritten in full is deleted, so these were left where "
+                              "they are.")
+            << QStringLiteral("was replaced by another file while being overwritten: not "
+                              "deleted; the file now under its name was left unchanged");
+        QTest::newRow("German")
+            << 0
+            << QStringLiteral("1 Datei(en) nicht gelöscht: Ein anderes Programm hat sie während "
+                              "des Überschreibens ersetzt, verschoben, gekürzt oder verlängert. "
+                              "Gelöscht wird nur eine ganz überschriebene Datei; diese blieben, "
+                              "wo sie sind.")
+            << QStringLiteral("wurde während des Überschreibens durch eine andere Datei ersetzt: "
+                              "nicht gelöscht; die Datei, die jetzt unter dem Namen steht, blieb "
+                              "unverändert");
+    }
+
+    void fileReplacedDuringThePassesIsKept()
+    {
+        // A read-only file is swapped for another one after its first pass:
+        // the other file keeps its bytes and its mode; the next file goes.
+        QFETCH(int, language);
+        QFETCH(QString, text);
+        QFETCH(QString, reason);
+        const QStringList paths = makeFiles({"swapped.bin", "next.bin"});
+        const QString other = path(QStringLiteral("other.bin"));
+        const QByteArray otherBytes = TestFiles::randomBytes(3000, 40);
+        QVERIFY(TestFiles::write(other, otherBytes));
+        QVERIFY(QFile::setPermissions(paths[0], QFile::ReadOwner));
+        ShredJob job(paths, 1, languageOf(language), m_prompts, m_observer);
+        bool swapped = false;
+        job.setPassObserver([&](int, unsigned char) {
+            if (swapped)
+                return;
+            swapped = QFile::rename(paths[0], path(QStringLiteral("moved.bin"))) &&
+                      QFile::rename(other, paths[0]);
+        });
+
+        const ShredJobResult result = job.run();
+
+        QVERIFY(swapped);
+        QCOMPARE(result.done, 1);
+        QCOMPARE(result.changedMeanwhile, 1);
+        QCOMPARE(result.notDeleted(), 1);
+        QCOMPARE(m_prompts.texts().mid(1), QStringList{text});
+        QCOMPARE(m_observer.reports[0].outcome, FileOutcome::Failed);
+        QCOMPARE(m_observer.reports[0].reason, reason);
+        QCOMPARE(TestFiles::read(paths[0]), otherBytes);
+        QVERIFY(!FileAttributes::query(paths[0]).readOnly);
+        QVERIFY(!QFileInfo::exists(paths[1]));
+    }
+
     void vanishedEmptyAndExactlyNamedFiles()
     {
         // " notes.txt" and "notes.txt" are two files; only the listed one goes.

@@ -6,6 +6,7 @@
 #include "settings/SettingsValues.h"
 #include "startup/StartupSequence.h"
 
+#include "FixedRandom.h"
 #include "ScriptedPrompter.h"
 
 #include <QDir>
@@ -211,6 +212,59 @@ private Q_SLOTS:
         QCOMPARE(prompter.texts(),
                  QStringList{QStringLiteral("Access denied! Could not save INI file!")});
         QVERIFY(!QFileInfo::exists(settingsFile()));
+    }
+
+    // A key from a broken random source could be guessed: none is made, and
+    // nothing is written.
+    void keyThatCannotBeMadeStopsTheStart()
+    {
+        StartupSequence startup(appKey);
+        startup.setRandomSource(FixedRandom::failing(QStringLiteral("entropy gone")));
+        ScriptedPrompter prompter;
+        QCOMPARE(startup.run(prompter), StartupState::KeyNotMade);
+        QCOMPARE(startup.error(),
+                 QStringLiteral("The system's random source failed (entropy gone): no new key "
+                                "was made."));
+        QVERIFY(!startup.keyGenerated());
+        QVERIFY(startup.values().personalKey.isEmpty());
+        QVERIFY(!QFileInfo::exists(settingsFile()));
+    }
+
+    void settingsWithoutAKey_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<bool>("keyMade");
+        // The file's decoded final line break follows line 1: no key line.
+        QTest::newRow("ends after line 1") << QStringList{Digest, " "} << false;
+        QTest::newRow("ends after line 0") << QStringList{Digest} << false;
+        QTest::newRow("blank key line") << QStringList{Digest, " ", " "} << true;
+    }
+
+    // A file that ends before its key line is left as it is: a new key in
+    // it would stand in for the lost one without a word, and encrypting is
+    // refused (by the dashboard) until a key is restored. A blank key line
+    // gets a new key, as at the first start. The password is asked for in
+    // both cases.
+    void settingsWithoutAKey()
+    {
+        QFETCH(QStringList, lines);
+        QFETCH(bool, keyMade);
+        writeSettings(lines);
+        const QByteArray before = fileBytes();
+        StartupSequence startup(appKey);
+        ScriptedPrompter prompter;
+        QCOMPARE(startup.run(prompter), StartupState::PasswordRequired);
+        QCOMPARE(startup.keyGenerated(), keyMade);
+        QCOMPARE(startup.values().keyLineMissing, !keyMade);
+        QCOMPARE(startup.values().personalKey.size(), keyMade ? 24 : 0);
+        QVERIFY(startup.saveSettings(prompter));
+        if (keyMade) {
+            QCOMPARE(SettingsFile::readLines(settingsFile(), appKey)->at(SettingsLine::PersonalKey),
+                     startup.values().personalKey);
+        } else {
+            QCOMPARE(fileBytes(), before);
+        }
+        QVERIFY(prompter.messages.isEmpty());
     }
 
     void placesOfTheRun()

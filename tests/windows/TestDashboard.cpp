@@ -78,6 +78,7 @@ private Q_SLOTS:
     void fakeCheckerAnnouncesNewerVersionOnce();
     void unusableVersionFileGoesToTheErrorReport();
     void encryptNeedsPersonalKey();
+    void settingsFileWithoutKeyLineIsNoKey();
     void settingsWindowChangesLanguageAtOnce();
     void iconMenuAboutAndWebSite();
     void bannerAndHelp();
@@ -485,6 +486,36 @@ void TestDashboard::encryptNeedsPersonalKey()
     QCOMPARE(tool.session().textKey, QByteArray("oFuxnkwcazpgE"));
     QCOMPARE(tool.session().language, Language::German);
     tool.hide();
+}
+
+// The decoded final line break of a file that ends after line 1 is no key:
+// encrypting is refused with the file named, and the file stays as it is.
+void TestDashboard::settingsFileWithoutKeyLineIsNoKey()
+{
+    writeSettings({QStringLiteral(" "), QStringLiteral(" ")});
+    QFile file(iniPath());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    ProgramWindows windows;
+    startDashboard(windows);
+    DashboardWindow &main = windows.dashboard();
+    QVERIFY(main.startup().values().personalKey.isEmpty());
+    MessageBox::clearHistory();
+
+    QTest::mouseClick(part<FlatButton>(&main, DashboardParts::Encrypt), Qt::LeftButton);
+    const QList<Message> shown = MessageBox::shownMessages();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.first().caption, QStringLiteral("Fehler"));
+    QCOMPARE(shown.first().text,
+             QStringLiteral("The settings file \"%1\" ends before its key line and holds no "
+                            "personal key. Restore your key from a key file in the settings.")
+                 .arg(QDir::toNativeSeparators(iniPath())));
+    QVERIFY(!windows.encryptWindow().isVisible());
+
+    main.close();
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), before);
 }
 
 void TestDashboard::setKeyLineAndReload(ProgramWindows &windows, const QString &key)

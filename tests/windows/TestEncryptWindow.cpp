@@ -4,6 +4,7 @@
 
 #include "filecipher/LayerChain.h"
 #include "filecipher/PipelineTexts.h"
+#include "filecipher/StrongFormatTexts.h"
 #include "keys/ApplicationTextKey.h"
 #include "keys/KeyFile.h"
 #include "platform/gui/DesktopServices.h"
@@ -186,6 +187,8 @@ private Q_SLOTS:
     void progressMovesByEntryShare();
     void answeringNoBeforeARunChangesNothing_data();
     void answeringNoBeforeARunChangesNothing();
+    void wrongKeyOnATextFileAsks_data();
+    void wrongKeyOnATextFileAsks();
     void failingFileInTheMiddle();
     void decryptFailureAnsweredYesRestoresAndStops();
     void decryptBackupNeverTouchesAUsersFile();
@@ -352,21 +355,21 @@ void TestEncryptWindow::encryptDecryptRoundTrip()
 {
     const QByteArray first = TestFiles::randomBytes(300000, 1);
     const QByteArray second = QByteArray("short text\r\n");
-    write(QStringLiteral("a.txt"), first);
+    write(QStringLiteral("a.dat"), first);
     write(QStringLiteral("x.encoded.txt"), second);
     write(QStringLiteral("empty.bin"), QByteArray());
     showTool();
-    select({QStringLiteral("a.txt"), QStringLiteral("x.encoded.txt"), QStringLiteral("empty.bin")});
+    select({QStringLiteral("a.dat"), QStringLiteral("x.encoded.txt"), QStringLiteral("empty.bin")});
     // ".enc" inside a name before the last does not decide the box.
     QVERIFY(!m_ui.box->isChecked());
     MessageBox::clearHistory();
 
     run(m_ui.encrypt);
     QVERIFY(MessageBox::shownMessages().isEmpty());
-    QCOMPARE(entries(), (QStringList{"a.txt.enc", "x.encoded.txt.enc", "empty.bin.enc"}));
+    QCOMPARE(entries(), (QStringList{"a.dat.enc", "x.encoded.txt.enc", "empty.bin.enc"}));
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files),
-             (QStringList{"a.txt.enc", "empty.bin.enc", "x.encoded.txt.enc"}));
-    QCOMPARE(TestFiles::read(path(QStringLiteral("a.txt.enc"))), encryptedBytes(OwnKey, first));
+             (QStringList{"a.dat.enc", "empty.bin.enc", "x.encoded.txt.enc"}));
+    QCOMPARE(TestFiles::read(path(QStringLiteral("a.dat.enc"))), encryptedBytes(OwnKey, first));
     QCOMPARE(TestFiles::read(path(QStringLiteral("x.encoded.txt.enc"))),
              encryptedBytes(OwnKey, second));
     QCOMPARE(QFileInfo(path(QStringLiteral("empty.bin.enc"))).size(), 0);
@@ -377,10 +380,10 @@ void TestEncryptWindow::encryptDecryptRoundTrip()
     // The list now holds the encrypted names; decrypting follows directly.
     run(m_ui.decrypt);
     QVERIFY(MessageBox::shownMessages().isEmpty());
-    QCOMPARE(entries(), (QStringList{"a.txt", "x.encoded.txt", "empty.bin"}));
+    QCOMPARE(entries(), (QStringList{"a.dat", "x.encoded.txt", "empty.bin"}));
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files),
-             (QStringList{"a.txt", "empty.bin", "x.encoded.txt"}));
-    QCOMPARE(TestFiles::read(path(QStringLiteral("a.txt"))), first);
+             (QStringList{"a.dat", "empty.bin", "x.encoded.txt"}));
+    QCOMPARE(TestFiles::read(path(QStringLiteral("a.dat"))), first);
     QCOMPARE(TestFiles::read(path(QStringLiteral("x.encoded.txt"))), second);
     QVERIFY(!m_ui.box->isChecked());
     QCOMPARE(m_ui.result->text(), QStringLiteral("3 file(s) decrypted"));
@@ -460,6 +463,51 @@ void TestEncryptWindow::answeringNoBeforeARunChangesNothing()
     QCOMPARE(m_ui.bar->percent(), 0);
 }
 
+void TestEncryptWindow::wrongKeyOnATextFileAsks_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<MessageAnswer>("answer");
+    QTest::newRow("English, No keeps the encrypted file") << 1 << MessageAnswer::No;
+    QTest::newRow("German, No keeps the encrypted file") << 0 << MessageAnswer::No;
+    QTest::newRow("English, Yes keeps the result") << 1 << MessageAnswer::Yes;
+}
+
+// A text file decrypted with a key it was not made with: the result is no
+// text, and the window asks before it gives up the encrypted file.
+void TestEncryptWindow::wrongKeyOnATextFileAsks()
+{
+    QFETCH(int, language);
+    QFETCH(MessageAnswer, answer);
+    const QByteArray text("Liebe Grüße aus Köln\r\nund bis bald!\r\n");
+    const QByteArray encrypted = encryptedBytes(QStringLiteral("Zq2-another-key-entirely"), text);
+    write(QStringLiteral("brief.txt.enc"), encrypted);
+    showTool(language);
+    select({QStringLiteral("brief.txt.enc")});
+    QVERIFY(m_ui.box->isChecked());
+    MessageBox::clearHistory();
+    MessageBox::setNextAnswers({answer});
+
+    run(m_ui.decrypt);
+    const Language lang = languageFromStored(language);
+    const QString question = path(QStringLiteral("brief.txt")) + QStringLiteral(": ") +
+                             StrongFormatTexts::KeyDoesNotSeemToFit(lang) + QStringLiteral(".\n") +
+                             StrongFormatTexts::KeepResultAnyway(lang);
+    QCOMPARE(MessageBox::shownMessages(),
+             QList<Message>{Message::box(QStringLiteral("Decrypt"), question, MessageIcon::Warning,
+                                         MessageButtons::YesNo)});
+    const QStringList files = QDir(m_dir->path()).entryList(QDir::Files);
+    if (answer == MessageAnswer::No) {
+        QCOMPARE(files, QStringList{QStringLiteral("brief.txt.enc")});
+        QCOMPARE(TestFiles::read(path(QStringLiteral("brief.txt.enc"))), encrypted);
+        QCOMPARE(entries(), QStringList{QStringLiteral("brief.txt.enc")});
+    } else {
+        QCOMPARE(files, QStringList{QStringLiteral("brief.txt")});
+        const QByteArray result = TestFiles::read(path(QStringLiteral("brief.txt")));
+        QCOMPARE(result.size(), text.size());
+        QVERIFY(result != text);
+    }
+}
+
 void TestEncryptWindow::failingFileInTheMiddle()
 {
     write(QStringLiteral("a.txt"), "first");
@@ -478,9 +526,10 @@ void TestEncryptWindow::failingFileInTheMiddle()
     QCOMPARE(shown[0],
              Message::dialog(MessageIcon::Error, QStringLiteral("Error encrypting file: ") +
                                                      path(QStringLiteral("b.txt"))));
-    QCOMPARE(shown[1],
-             Message::box(QStringLiteral("Encrypt"), PipelineTexts::AccessDenied(Language::English),
-                          MessageIcon::Warning));
+    QCOMPARE(shown[1], Message::box(QStringLiteral("Encrypt"),
+                                    PipelineTexts::FailureHeading(FileFailure::ResultNameBlocked,
+                                                                  Language::English),
+                                    MessageIcon::Warning));
     QCOMPARE(shown[2],
              Message::box(QStringLiteral("Encrypt"),
                           PipelineTexts::EncryptFailed(Language::English), MessageIcon::Error));
@@ -505,7 +554,7 @@ void TestEncryptWindow::decryptFailureAnsweredYesRestoresAndStops()
     select({QStringLiteral("a.txt.enc"), QStringLiteral("b.txt.enc"), QStringLiteral("c.txt.enc")});
     m_ui.result->setText(QStringLiteral("before"));
     MessageBox::clearHistory();
-    // Layer error, AccessDenied, then Yes to "Cancel operation?".
+    // Layer error, "Name taken!", then Yes to "Cancel operation?".
     MessageBox::setNextAnswers({MessageAnswer::Ok, MessageAnswer::Ok, MessageAnswer::Yes});
 
     run(m_ui.decrypt);
@@ -513,9 +562,10 @@ void TestEncryptWindow::decryptFailureAnsweredYesRestoresAndStops()
     QCOMPARE(shown.size(), 3);
     QCOMPARE(shown[0].text,
              QStringLiteral("Error decrypting file: ") + path(QStringLiteral("b.txt.enc")));
-    QCOMPARE(shown[1],
-             Message::box(QStringLiteral("Decrypt"), PipelineTexts::AccessDenied(Language::English),
-                          MessageIcon::Warning));
+    QCOMPARE(shown[1], Message::box(QStringLiteral("Decrypt"),
+                                    PipelineTexts::FailureHeading(FileFailure::ResultNameBlocked,
+                                                                  Language::English),
+                                    MessageIcon::Warning));
     QCOMPARE(shown[2], Message::box(QStringLiteral("Decrypt"),
                                     PipelineTexts::DecryptFailedCancel(Language::English),
                                     MessageIcon::Error, MessageButtons::YesNo));

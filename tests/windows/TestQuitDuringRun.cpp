@@ -3,6 +3,7 @@
 #include "filecipher/FileCipher.h"
 #include "keys/ApplicationTextKey.h"
 #include "platform/ProgramInfo.h"
+#include "platform/StopSignalNotifier.h"
 #include "platform/gui/DesktopServices.h"
 #include "settings/SettingsFile.h"
 #include "widgets/FileDialog.h"
@@ -25,6 +26,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <csignal>
+#include <unistd.h>
 
 namespace {
 
@@ -106,14 +110,16 @@ void TestQuitDuringRun::startProgram(ProgramWindows &windows)
 
 void TestQuitDuringRun::quittingStopsTheRunAndEnds_data()
 {
-    QTest::addColumn<bool>("fromTheMenu");
-    QTest::newRow("window closed") << false;
-    QTest::newRow("menu Quit") << true;
+    QTest::addColumn<QString>("how");
+    QTest::newRow("window closed") << "window closed";
+    QTest::newRow("menu Quit") << "menu Quit";
+    // A logout or shutdown: the program's own wiring of the stop signals.
+    QTest::newRow("SIGTERM") << "SIGTERM";
 }
 
 void TestQuitDuringRun::quittingStopsTheRunAndEnds()
 {
-    QFETCH(bool, fromTheMenu);
+    QFETCH(QString, how);
     QStringList chosen;
     for (int number = 0; number < FileCount; ++number) {
         QVERIFY(TestFiles::write(filePath(number), fileContent(number)));
@@ -123,6 +129,8 @@ void TestQuitDuringRun::quittingStopsTheRunAndEnds()
     startProgram(windows);
     DashboardWindow &dashboard = windows.dashboard();
     QSignalSpy programEnds(&dashboard, &DashboardWindow::programEnds);
+    const StopSignalNotifier stopSignals;
+    connect(&stopSignals, &StopSignalNotifier::stopRequested, &dashboard, &QWidget::close);
 
     QTest::mouseClick(part<FlatButton>(&dashboard, DashboardParts::Encrypt), Qt::LeftButton);
     EncryptWindow &tool = windows.encryptWindow();
@@ -136,10 +144,15 @@ void TestQuitDuringRun::quittingStopsTheRunAndEnds()
     // Quit once the bar moves within the first file.
     const auto *bar = part<GradientProgressBar>(&tool, EncryptParts::ProgressBar);
     QTRY_VERIFY_WITH_TIMEOUT(bar->percent() > 0, 30000);
-    if (fromTheMenu)
+    if (how == QLatin1String("menu Quit")) {
         part<QAction>(&dashboard, DashboardParts::QuitEntry)->trigger();
-    else
+    } else if (how == QLatin1String("SIGTERM")) {
+        QCOMPARE(::kill(::getpid(), SIGTERM), 0);
+        QTRY_COMPARE(part<QLabel>(&tool, EncryptParts::ResultLabel)->text(),
+                     QStringLiteral("Stopping..."));
+    } else {
         dashboard.close();
+    }
     // Meanwhile both windows stay and the encrypt window says it stops.
     QVERIFY(dashboard.isVisible());
     QVERIFY(tool.isVisible());
@@ -172,7 +185,10 @@ void TestQuitDuringRun::quittingStopsTheRunAndEnds()
     }
     QVERIFY(encrypted >= 1);
     QVERIFY2(encrypted < FileCount, "the run did not stop early");
-    QCOMPARE(QDir(m_home->filePath(QStringLiteral("files"))).entryList(QDir::Files).size(),
+    // Nothing else: no part file of the file that was in work.
+    QCOMPARE(QDir(m_home->filePath(QStringLiteral("files")))
+                 .entryList(QDir::Files | QDir::Hidden | QDir::System)
+                 .size(),
              FileCount);
 }
 

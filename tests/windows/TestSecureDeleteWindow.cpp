@@ -1,3 +1,4 @@
+#include "PassWatch.h"
 #include "TestFiles.h"
 #include "WidgetPart.h"
 #include "WindowParts.h"
@@ -123,6 +124,7 @@ private Q_SLOTS:
     void viewOpensSelectedOrFirstEntry();
     void removeTakesSelectedEntriesOnly();
     void runLeavesRefusedFilesListed();
+    void fileReplacedDuringThePassesStaysListed();
     void cancelShowsAtOnceAndStopsAtThePassBoundary();
     void barMovesWithinOneLargeFile();
     void stopForQuitEndsTheRun();
@@ -422,6 +424,50 @@ void TestSecureDeleteWindow::runLeavesRefusedFilesListed()
     QVERIFY(button(window, SecureDeleteParts::StartShredding)->isEnabled());
     QVERIFY(button(window, SecureDeleteParts::SelectFiles)->isEnabled());
     QVERIFY(part<QPushButton>(&window, SecureDeleteParts::Close)->isEnabled());
+}
+
+void TestSecureDeleteWindow::fileReplacedDuringThePassesStaysListed()
+{
+    // While the run's thread overwrites the large file, this thread moves
+    // it away and renames another file to its name.
+    const QString large = m_dir.filePath(QStringLiteral("swap-large.bin"));
+    QVERIFY(TestFiles::write(large, QByteArray(16 << 20, 'p')));
+    const QStringList paths = QStringList{large} + makeFiles({"swap-plain.txt"});
+    const QString other = m_dir.filePath(QStringLiteral("swap-other.bin"));
+    const QByteArray otherBytes = TestFiles::randomBytes(5000, 30);
+    QVERIFY(TestFiles::write(other, otherBytes));
+
+    SecureDeleteWindow window;
+    openIn(window, Language::German);
+    selectFiles(window, paths);
+    bool swapped = false;
+    QTimer watcher;
+    watcher.setInterval(0);
+    connect(&watcher, &QTimer::timeout, &window, [&] {
+        if (swapped || !PassWatch::startsWithPassByte(large))
+            return;
+        swapped =
+            QFile::rename(large, large + QStringLiteral(".old")) && QFile::rename(other, large);
+    });
+    watcher.start();
+    QVERIFY(runToEnd(window));
+    watcher.stop();
+
+    QVERIFY(swapped);
+    QCOMPARE(TestFiles::read(large), otherBytes);
+    QCOMPARE(MessageBox::shownTexts(),
+             (QStringList{"2 Datei(en) unwiderruflich löschen?",
+                          "1 Datei(en) nicht gelöscht: Ein anderes Programm hat sie während des "
+                          "Überschreibens ersetzt, verschoben, gekürzt oder verlängert. Gelöscht "
+                          "wird nur eine ganz überschriebene Datei; diese blieben, wo sie sind."}));
+    QCOMPARE(entries(fileList(window)), QStringList{"swap-large.bin"});
+    QCOMPARE(fileList(window)->item(0)->toolTip(),
+             QStringLiteral("wurde während des Überschreibens durch eine andere Datei ersetzt: "
+                            "nicht gelöscht; die Datei, die jetzt unter dem Namen steht, blieb "
+                            "unverändert"));
+    QCOMPARE(resultLabel(window)->text(), QStringLiteral("1 Datei(en) gelöscht"));
+    QVERIFY(!QFileInfo::exists(paths.at(1)));
+    QVERIFY(QFile::remove(large) && QFile::remove(large + QStringLiteral(".old")));
 }
 
 void TestSecureDeleteWindow::cancelShowsAtOnceAndStopsAtThePassBoundary()

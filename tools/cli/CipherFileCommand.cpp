@@ -4,6 +4,8 @@
 #include "core/Prompter.h"
 #include "jobs/EncryptJob.h"
 #include "platform/DataFolder.h"
+#include "platform/SecretWipe.h"
+#include "platform/StopSignals.h"
 #include "settings/FormatChoice.h"
 
 #include <QFileInfo>
@@ -73,8 +75,12 @@ public:
         if (report.outcome == FileOutcome::Done)
             return;
         ++m_failures;
-        m_io.err << "velmora2-cli: " << m_names.value(report.index) << ": " << report.reason
-                 << '\n';
+        QString reason = report.reason;
+        if (report.outcome == FileOutcome::Cancelled)
+            reason = report.index == m_current
+                         ? QStringLiteral("stopped; the file was left as it was")
+                         : QStringLiteral("not started");
+        m_io.err << "velmora2-cli: " << m_names.value(report.index) << ": " << reason << '\n';
         m_io.err.flush();
     }
 
@@ -107,6 +113,18 @@ std::optional<FileFormat> formatFromWord(const QString &word)
 }
 
 } // namespace
+
+QString CipherFileCommand::stopAndPartFileHelp()
+{
+    return QStringLiteral(
+        "Ctrl+C, SIGTERM or SIGHUP stops the run: the file in work stays as it was\n"
+        "and nothing of its result is left, the files after it are not started, and\n"
+        "the exit code is 1; a second signal ends the command at once. While it is\n"
+        "written, a result has no name where the file system allows it, else the\n"
+        "hidden name .NAME.XXXXXX.velmora-part beside it. Such part files that an\n"
+        "earlier run left when it was killed are overwritten once and removed, and\n"
+        "the command says so.\n\n");
+}
 
 // Takes "--format FORMAT" / "--format=FORMAT" (encrypt) and "--force"
 // (decrypt) from the options before "--"; false after a usage error.
@@ -153,9 +171,11 @@ bool CipherFileCommand::takeOptions(QStringList &args, RunOptions &options, CliI
 int CipherFileCommand::run(const QStringList &arguments, CliIo &io)
 {
     QStringList args = arguments;
-    const std::optional<QString> key = takeKeyText(args, io);
+    std::optional<QString> key = takeKeyText(args, io);
     if (!key)
         return ExitUsage;
+    // Before the job, so that the job's copy is gone when it is wiped.
+    const WipedOnExit keyWiped(*key);
     RunOptions options;
     if (!takeOptions(args, options, io))
         return ExitUsage;
@@ -186,10 +206,18 @@ int CipherFileCommand::run(const QStringList &arguments, CliIo &io)
         options.format = FormatChoice::load(DataFolder::path());
     jobOptions.format = options.format.value_or(FileFormat::Compatible);
     jobOptions.unfitResult = options.force ? UnfitResult::Keep : UnfitResult::Refuse;
+    // From here on Ctrl+C, SIGTERM and SIGHUP stop the run: the file in work
+    // is abandoned (it stays as it was and nothing of its result is left),
+    // the files after it are not started. A second signal of a kind ends the
+    // process as usual.
+    const StopSignals stops;
+    jobOptions.stopNow = [&stops] { return stops.stopRequested(); };
     CliPrompter prompter(io.err);
     TerminalObserver observer(args, io);
     EncryptJob job(*key, paths, jobOptions, observer, prompter);
     job.run();
+    if (stops.stopRequested())
+        io.err << "velmora2-cli: stopped by " << StopSignals::nameOf(stops.kind()) << '\n';
     io.err.flush();
-    return observer.failures() == 0 ? ExitOk : ExitFailed;
+    return observer.failures() == 0 && !stops.stopRequested() ? ExitOk : ExitFailed;
 }

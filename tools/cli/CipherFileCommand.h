@@ -13,6 +13,10 @@ public:
     int run(const QStringList &args, CliIo &io) override;
 
 protected:
+    // The part of the help that encrypt and decrypt share: what a stop
+    // signal does, and the part files.
+    static QString stopAndPartFileHelp();
+
     explicit CipherFileCommand(bool decrypting)
         : m_decrypting(decrypting)
     {

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "platform/StandardInput.h"
+
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -19,6 +22,10 @@ struct CliIo
     QTextStream &err;
     bool inIsTerminal = false;
     bool errIsTerminal = false;
+    // Reads a key line from standard input past every stream buffer, so that
+    // no copy of the key is left behind in one (the program's own standard
+    // input). Unset: the key line comes from `in`.
+    std::function<StandardInput::SecretLine()> readSecretLine{};
 };
 
 // One subcommand ("encrypt", "shred", ...). Each registers itself with a

@@ -3,6 +3,7 @@
 #include "filetexts/FileProblemText.h"
 #include "platform/DataFolder.h"
 #include "platform/FolderCopy.h"
+#include "platform/StopSignals.h"
 #include "settings/DataRestore.h"
 
 #include <QDir>
@@ -41,7 +42,16 @@ int backUp(const QString &from, const QString &to, CliIo &io)
     const QString target = FolderCopy::withTrailingDelimiter(to);
     int failed = 0;
     int count = 0;
+    // A stop signal lets the copy in work finish (each copy replaces its
+    // target whole) and stops before the next one.
+    const StopSignals stops;
     for (const QString &name : std::as_const(names)) {
+        if (stops.stopRequested()) {
+            io.err << "velmora2-cli: backup stopped by " << StopSignals::nameOf(stops.kind())
+                   << " before " << name << '\n';
+            io.out << count << " file(s) saved." << '\n';
+            return ExitFailed;
+        }
         if (!QFileInfo(source + name).isFile())
             continue;
         FileProblem problem;
@@ -81,7 +91,9 @@ public:
             "Copies every file that lies directly in the data folder (the settings file\n"
             "with the password digest and the personal key) into FOLDER, replacing older\n"
             "copies. Subfolders and hidden files are left out. FOLDER must exist. Prints\n"
-            "the number of files copied; exit code 1 when a file could not be copied.\n");
+            "the number of files copied; exit code 1 when a file could not be copied.\n"
+            "Ctrl+C, SIGTERM or SIGHUP stops it once the file being copied is complete;\n"
+            "it names the file it stopped before and exits with 1.\n");
     }
 
     int run(const QStringList &args, CliIo &io) override
@@ -122,8 +134,12 @@ public:
             "are first copied into a new folder before-restore-YYYYMMDD-HHMMSS inside\n"
             "the data folder. A backup whose settings file holds no personal key is\n"
             "refused. Subfolders, hidden files, links, pipes and devices are left out.\n"
-            "The data folder is created when missing (owner-only). Prints the number of\n"
-            "files restored; exit code 1 when a file could not be copied.\n");
+            "A folder on a system file system (/proc, /sys) is refused, and so is one\n"
+            "with more than a data folder holds: a restore copies at most 64 files of\n"
+            "1 MiB in all. The data folder is created when missing (owner-only). Prints\n"
+            "the number of files restored; exit code 1 when a file could not be copied.\n"
+            "Ctrl+C or SIGTERM stops the restore: the copy in work is removed, the\n"
+            "files restored so far stay, and the command exits with 1.\n");
     }
 
     int run(const QStringList &args, CliIo &io) override
@@ -141,10 +157,18 @@ public:
         QStringList names;
         if (const int listed = listFiles(folder, names, io); listed != ExitOk)
             return listed;
+        // From here on Ctrl+C and SIGTERM stop the restore at the next block,
+        // so that no half-written copy stays in the data folder.
+        const StopSignals stopSignals;
         const RestoreOutcome outcome =
-            DataRestore::run(FolderCopy::withTrailingDelimiter(folder), names, dataFolder);
+            DataRestore::run(FolderCopy::withTrailingDelimiter(folder), names, dataFolder,
+                             [&stopSignals] { return stopSignals.stopRequested(); });
         if (outcome.refused()) {
+            for (const QString &failure : outcome.failures)
+                io.err << "velmora2-cli: not copied: " << failure << '\n';
             io.err << "velmora2-cli: " << outcome.refusalText(Language::English) << '\n';
+            if (!outcome.keptFolder.isEmpty())
+                io.err << "velmora2-cli: " << outcome.keptText(Language::English) << '\n';
             return ExitFailed;
         }
         for (const QString &failure : outcome.failures)

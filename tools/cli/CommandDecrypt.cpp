@@ -17,7 +17,7 @@ public:
     }
     QString usage() const override
     {
-        return QStringLiteral(
+        const QString help = QStringLiteral(
             "Usage: velmora2-cli decrypt [--key-stdin | --key-file KEYFILE] [--force]\n"
             "                            [--] FILE.enc...\n\n"
             "Decrypts every FILE.enc into FILE and deletes FILE.enc once FILE is complete\n"
@@ -25,10 +25,11 @@ public:
             "are refused. Either format is read, whichever each file has. A file in the\n"
             "strong format (age) with a wrong key or damaged is refused and kept. The\n"
             "legacy format cannot tell a wrong key by itself: when the result does not\n"
-            "look like what its name promises (a .pdf that is no PDF), the key does not\n"
-            "seem to fit, and FILE.enc is kept unless --force is given.\n\n"
+            "look like what its name promises (a .pdf that is no PDF, a .txt, .csv or\n"
+            "other text file that is no text), the key does not seem to fit, and\n"
+            "FILE.enc is kept unless --force is given.\n\n"
             "  --key-stdin          read the key text as one line of UTF-8 from standard\n"
-            "                       input\n"
+            "                       input; an empty line is refused\n"
             "  --key-file KEYFILE   use line 1 of the key file KEYFILE (also written\n"
             "                       --key-file=KEYFILE); an empty line 1 is the default\n"
             "                       key, with a warning\n"
@@ -38,7 +39,10 @@ public:
             "folder ($XDG_CONFIG_HOME/velmora/velmora.ini, else ~/.config/velmora/) is\n"
             "used. There is no option that takes the key on the command line, where\n"
             "other users could read it in the process list.\n\n"
-            "Exit codes: 0 every file decrypted, 1 a file failed, 2 usage error.\n");
+            "%1"
+            "Exit codes: 0 every file decrypted, 1 a file failed or the run was stopped,\n"
+            "2 usage error.\n");
+        return help.arg(stopAndPartFileHelp());
     }
 };
 

@@ -17,14 +17,14 @@ public:
     }
     QString usage() const override
     {
-        return QStringLiteral(
+        const QString help = QStringLiteral(
             "Usage: velmora2-cli encrypt [--key-stdin | --key-file KEYFILE]\n"
             "                            [--format FORMAT] [--] FILE...\n\n"
             "Encrypts every FILE into FILE.enc and deletes FILE once FILE.enc is complete\n"
             "on the disk. An existing FILE.enc is replaced. A file that fails is left as\n"
             "it was.\n\n"
             "  --key-stdin          read the key text as one line of UTF-8 from standard\n"
-            "                       input\n"
+            "                       input; an empty line is refused\n"
             "  --key-file KEYFILE   use line 1 of the key file KEYFILE (also written\n"
             "                       --key-file=KEYFILE); an empty line 1 is the default\n"
             "                       key, with a warning\n"
@@ -39,7 +39,10 @@ public:
             "folder ($XDG_CONFIG_HOME/velmora/velmora.ini, else ~/.config/velmora/) is\n"
             "used. There is no option that takes the key on the command line, where\n"
             "other users could read it in the process list.\n\n"
-            "Exit codes: 0 every file encrypted, 1 a file failed, 2 usage error.\n");
+            "%1"
+            "Exit codes: 0 every file encrypted, 1 a file failed or the run was stopped,\n"
+            "2 usage error.\n");
+        return help.arg(stopAndPartFileHelp());
     }
 };
 

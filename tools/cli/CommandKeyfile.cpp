@@ -3,6 +3,8 @@
 
 #include "keys/ApplicationTextKey.h"
 #include "keys/KeyFile.h"
+#include "platform/SecretWipe.h"
+#include "platform/StopSignals.h"
 
 #include <QFileInfo>
 
@@ -21,9 +23,9 @@ public:
             "       velmora2-cli keyfile read KEYFILE\n\n"
             "write  stores a key in KEYFILE, followed by the NAMEs as file-name lines\n"
             "       (bare names of files in the key file's folder). The key comes from\n"
-            "       --key-stdin (one line of UTF-8), from line 1 of another key file, or\n"
-            "       else the personal key of the settings file. The file is replaced\n"
-            "       whole and is readable by its owner only.\n"
+            "       --key-stdin (one line of UTF-8, not empty), from line 1 of another key\n"
+            "       file, or else the personal key of the settings file. The file is\n"
+            "       replaced whole and is readable by its owner only.\n"
             "read   prints the decoded lines of KEYFILE, one per line, in UTF-8.\n\n"
             "A key or name with a character outside the Windows-1252 code page is\n"
             "refused: the key file could not hold it, and another key would result.\n");
@@ -48,9 +50,10 @@ public:
 private:
     int write(QStringList &args, CliIo &io) const
     {
-        const std::optional<QString> key = takeKeyText(args, io);
+        std::optional<QString> key = takeKeyText(args, io);
         if (!key)
             return ExitUsage;
+        const WipedOnExit keyWiped(*key);
         if (args.isEmpty()) {
             io.err << "velmora2-cli: keyfile write: the path of the key file is missing\n";
             return ExitUsage;
@@ -68,8 +71,18 @@ private:
             io.err << "velmora2-cli: keyfile write: the key must be a single line\n";
             return ExitUsage;
         }
+        // A stop signal lets the key file be written whole, or not at all.
+        const StopSignals stops;
         const KeyFileWriteResult result =
             WriteKeyFile(path, QByteArray(ApplicationTextKey), QStringList{*key} + args);
+        if (stops.stopRequested()) {
+            io.err << "velmora2-cli: keyfile write: stopped by "
+                   << StopSignals::nameOf(stops.kind()) << "; " << path
+                   << (result.status == KeyFileWriteResult::Status::Written
+                           ? " was written whole first\n"
+                           : " was not written\n");
+            return ExitFailed;
+        }
         switch (result.status) {
         case KeyFileWriteResult::Status::Written:
             return ExitOk;

@@ -52,9 +52,9 @@ private:
 
 // Tells the terminal about the run: one line per file that was not deleted,
 // and for large files a line when the work on them starts (with the
-// percentage on a terminal). Once the first file starts, Ctrl+C and SIGTERM
-// no longer end the process at once: they stop the run after the pass being
-// written, so that the file is left in a known state.
+// percentage on a terminal). Once the first file starts, Ctrl+C, SIGTERM and
+// SIGHUP no longer end the process at once: they stop the run after the pass
+// being written, so that the file is left in a known state.
 class TerminalObserver : public FileJobObserver
 {
 public:
@@ -139,16 +139,19 @@ public:
             "pipes, sockets and devices are refused, and so is a file that another\n"
             "program holds locked (flock or a POSIX record lock): it stays as it was.\n"
             "When a file has further names (hard links), the question says so: its\n"
-            "data is lost under those names too.\n\n"
+            "data is lost under those names too. Only the file that was overwritten is\n"
+            "deleted, and only in full: a file that another program replaces, moves,\n"
+            "cuts short or keeps extending during the passes is kept and named (bytes\n"
+            "added at its end are overwritten too, a few times at most).\n\n"
             "  --count N   overwrite count, 1 to 10 (default 2); other values are\n"
             "              brought into that range\n"
             "  --yes, -y   do not ask; needed when standard input is not a terminal\n\n"
             "Without --yes the command asks \"N file(s) selected. Really delete these\n"
             "file(s)?\" and goes on only for y or yes.\n\n"
             "Prints how many files were deleted and how many were refused.\n"
-            "Ctrl+C or SIGTERM stops the run once the pass being written has reached\n"
-            "the disk; the command names the file left partly overwritten, gives a\n"
-            "read-only file its mode back and exits with 1.\n"
+            "Ctrl+C, SIGTERM or SIGHUP stops the run once the pass being written has\n"
+            "reached the disk; the command names the file left partly overwritten, gives\n"
+            "a read-only file its mode back and exits with 1.\n"
             "Exit codes: 0 all deleted (or the question answered no), 1 a file was\n"
             "refused or not found, or the run was interrupted, 2 usage error or no\n"
             "terminal to ask on.\n\n"

@@ -47,6 +47,7 @@ struct PromptTexts
     const char *forgot;
     const char *error;
     const char *localDecoys;
+    const char *noDecoys;
 };
 
 constexpr PromptTexts German{
@@ -57,7 +58,9 @@ constexpr PromptTexts German{
     "Passwort vergessen?",
     "Falsches Passwort!",
     "Auf diesem System können Programme keine Tasten eingeben: die Täuschzeichen gehen nur "
-    "programmintern an ein verdecktes Feld, ein Keylogger sieht sie nicht."};
+    "programmintern an ein verdecktes Feld, ein Keylogger sieht sie nicht.",
+    "Die Zufallsquelle des Systems hat versagt: Es können keine Täuschzeichen erzeugt werden. "
+    "Der Schutz gegen Keylogger ist ausgeschaltet."};
 constexpr PromptTexts English{
     "Enter password:",
     "View/Hide password",
@@ -66,7 +69,9 @@ constexpr PromptTexts English{
     "Forgot password?",
     "Invalid password!",
     "This system does not let programs type keys: the decoys are only handed to a hidden field "
-    "inside the program, so a keylogger does not see them."};
+    "inside the program, so a keylogger does not see them.",
+    "The system's random source failed: no decoys can be made. The protection against "
+    "keylogger is switched off."};
 
 const PromptTexts &textsFor(Language language)
 {
@@ -359,9 +364,15 @@ void PasswordPrompt::keyReleased(QKeyEvent *event)
 
 void PasswordPrompt::sendDecoys()
 {
+    const std::optional<QString> decoys = DecoyDraw::draw(m_random);
+    if (!decoys) {
+        // Typing on would look protected while it is not.
+        m_protection->setChecked(false);
+        MessageBox::error(this, QString::fromUtf8(textsFor(m_language).noDecoys));
+        return;
+    }
     // Each key has reached the decoy field when postKey returns.
-    const QString decoys = DecoyDraw::draw(m_random);
-    for (const QChar decoy : decoys) {
+    for (const QChar decoy : *decoys) {
         m_decoyField->setFocus();
         m_injector->postKey(decoy, m_decoyField);
         m_decoyLog.append(decoy);

@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <memory>
+#include <utility>
 
 class FlatButton;
 class KeyInjector;
@@ -71,6 +72,9 @@ public:
     // The way decoy keys are typed; the platform's own unless replaced.
     void setKeyInjector(std::unique_ptr<KeyInjector> injector);
     const KeyInjector &keyInjector() const { return *m_injector; }
+    // Where the decoys are drawn from; the system's random source unless
+    // replaced.
+    void setRandomSource(RandomSource random) { m_random = std::move(random); }
 
     // What a keystroke recorder would have logged since the prompt was shown
     // or since the last Ok.

@@ -1,5 +1,7 @@
 #include "RecordingKeyInjector.h"
 
+#include "FixedRandom.h"
+
 #include "WidgetPart.h"
 #include "WindowParts.h"
 #include "access/gui/DecoyLogWindow.h"
@@ -42,6 +44,8 @@ private Q_SLOTS:
     void loggedCharacter_data();
     void loggedCharacter();
     void shiftLetGoBeforeTheLetter();
+    void decoysComeFromTheRandomSource();
+    void failingRandomSourceSwitchesTheProtectionOff();
     void decoyFieldLiesBeneathTheOkPanel();
     void keyMemWindowFollowsTheLogAndOkClosesIt();
 
@@ -224,6 +228,36 @@ void TestPasswordPrompt::shiftLetGoBeforeTheLetter()
              QStringLiteral("G"));
     QCOMPARE(prompt->decoyLog(), QStringLiteral("g") + record.sent);
     QVERIFY(record.sent.size() >= 4);
+}
+
+void TestPasswordPrompt::decoysComeFromTheRandomSource()
+{
+    // Count 4 + 1, then "!" + 0, 25, 64, 89, 1.
+    prompt->setRandomSource(FixedRandom::numbers({1, 0, 25, 64, 89, 1}));
+    showPrompt(true, digestOfGeheim);
+    part<QCheckBox>(prompt.get(), PasswordPromptParts::Protection)->setChecked(true);
+    type(QStringLiteral("g"));
+    QCOMPARE(record.sent, QStringLiteral("!:az\""));
+    QCOMPARE(prompt->decoyLog(), QStringLiteral("g!:az\""));
+    QVERIFY(MessageBox::shownTexts().isEmpty());
+}
+
+// Without decoys the prompt must not look protected.
+void TestPasswordPrompt::failingRandomSourceSwitchesTheProtectionOff()
+{
+    prompt->setRandomSource(FixedRandom::failing(QStringLiteral("entropy gone")));
+    showPrompt(true, digestOfGeheim, 1);
+    auto *protection = part<QCheckBox>(prompt.get(), PasswordPromptParts::Protection);
+    protection->setChecked(true);
+    type(QStringLiteral("ge"));
+    QVERIFY(record.sent.isEmpty());
+    QVERIFY(!protection->isChecked());
+    QCOMPARE(MessageBox::shownTexts(),
+             QStringList{QStringLiteral("The system's random source failed: no decoys can be "
+                                        "made. The protection against keylogger is switched "
+                                        "off.")});
+    QCOMPARE(part<QLineEdit>(prompt.get(), PasswordPromptParts::PasswordField)->text(),
+             QStringLiteral("ge"));
 }
 
 void TestPasswordPrompt::decoyFieldLiesBeneathTheOkPanel()
