@@ -26,7 +26,8 @@ inline constexpr int defaultMaxWorkFactor = 22;
 
 // bytesDone is called after each chunk with the bytes read from the input so
 // far; cancelled is asked before each chunk and every few milliseconds
-// during the key derivation, which then stops at once.
+// during the key derivation, which a yes then leaves behind at once (see
+// AgeScryptWorker.h).
 struct Progress
 {
     std::function<void(quint64 done)> bytesDone;
