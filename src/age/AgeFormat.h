@@ -24,12 +24,10 @@ inline constexpr int defaultWorkFactor = 18;
 // matching what the standard tool accepts; a caller can only lower it.
 inline constexpr int defaultMaxWorkFactor = 22;
 
-// True when the bytes start with this format's version line, so that the
-// caller can pick this reader over the older formats.
-bool startsWithAgeHeader(QByteArrayView firstBytes);
-
 // bytesDone is called after each chunk with the bytes read from the input so
-// far; cancelled is asked before each chunk and before the key derivation.
+// far; cancelled is asked before each chunk and every few milliseconds
+// during the key derivation, which a yes then leaves behind at once (see
+// AgeScryptWorker.h).
 struct Progress
 {
     std::function<void(quint64 done)> bytesDone;
@@ -38,9 +36,13 @@ struct Progress
 
 enum class Result {
     Ok,
-    WrongKeyOrDamaged, // wrong passphrase, not this format, altered or cut short
-    ReadFailed,        // the input device failed
-    WriteFailed,       // the output device refused bytes
+    WrongKeyOrDamaged,  // wrong passphrase, or altered or cut short after the header
+    Damaged,            // the header or the text form breaks the rules, or is cut short
+    UnsupportedVersion, // the version line of another version
+    NotForPassphrase,   // a header for other recipients (public keys) only
+    WorkFactorTooHigh,  // a passphrase stanza above the highest work factor accepted
+    ReadFailed,         // the input device failed
+    WriteFailed,        // the output device refused bytes
     Cancelled,
     CryptoFailed, // the crypto library refused: out of memory, no randomness
 };
@@ -50,6 +52,7 @@ enum class Result {
 Result encrypt(QIODevice &in, QIODevice &out, QByteArrayView passphrase,
                const Progress &progress = {}, int workFactor = defaultWorkFactor);
 
+// Reads the binary form and the text form (armor, see AgeArmor.h) alike.
 // Refuses files whose work factor exceeds maxWorkFactor (itself capped at
 // defaultMaxWorkFactor) before doing any scrypt work.
 Result decrypt(QIODevice &in, QIODevice &out, QByteArrayView passphrase,

@@ -4,14 +4,17 @@
 
 #include <QList>
 
+#include <algorithm>
+#include <limits>
+
 namespace age {
 
 namespace {
 
 constexpr qsizetype bodyColumns = 64;
-// No line of a header this reader accepts comes near this; longer lines are
-// refused before they are buffered.
-constexpr qsizetype longestLine = 1024;
+constexpr QByteArrayView versionPrefix = "age-encryption.org/";
+constexpr QByteArrayView scryptType = "scrypt";
+constexpr qsizetype workFactorDigits = 3;
 
 int base64Value(char c)
 {
@@ -28,57 +31,129 @@ int base64Value(char c)
     return -1;
 }
 
-enum class LineStatus { Ok, Malformed, ReadFailed };
-
-// One LF-terminated line without its LF. A line that does not end before the
-// end of the input or within longestLine bytes is malformed. Every byte read
-// is also appended to raw, which collects the header for its MAC.
-LineStatus readLine(QIODevice &in, QByteArray &line, QByteArray &raw)
+// A header argument, and the version of a version line: one or more
+// visible ASCII characters.
+bool isVisibleText(QByteArrayView text)
 {
-    line.clear();
-    for (;;) {
-        char c = 0;
-        const qint64 got = in.read(&c, 1);
-        if (got < 0)
-            return LineStatus::ReadFailed;
-        if (got == 0)
-            return LineStatus::Malformed;
-        raw.append(c);
-        if (c == '\n')
-            return LineStatus::Ok;
-        if (line.size() >= longestLine)
-            return LineStatus::Malformed;
-        line.append(c);
-    }
-}
-
-bool isArgument(QByteArrayView argument)
-{
-    if (argument.isEmpty())
+    if (text.isEmpty())
         return false;
-    for (char c : argument)
-        if (c < 0x21 || c > 0x7e)
-            return false;
-    return true;
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x21 && c <= 0x7e; });
 }
 
-// A work factor is a decimal number without leading zeros.
+// A work factor is a decimal number without leading zeros. One of more digits
+// than workFactorDigits is only known to be far too high.
 std::optional<int> parseWorkFactor(QByteArrayView text)
 {
-    if (text.isEmpty() || text.size() > 2 || text[0] < '1' || text[0] > '9')
+    if (text.isEmpty() || text[0] == '0' ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return std::nullopt;
+    if (text.size() > workFactorDigits)
+        return std::numeric_limits<int>::max();
     int value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
+    for (char c : text)
         value = value * 10 + (c - '0');
-    }
     return value;
 }
 
-HeaderStatus toHeaderStatus(LineStatus status)
+struct Stanza
 {
-    return status == LineStatus::ReadFailed ? HeaderStatus::ReadFailed : HeaderStatus::Malformed;
+    QList<QByteArray> arguments;
+    QByteArray body;
+};
+
+// The header's lines, one LF-terminated line at a time, with every byte read
+// collected for the MAC. The whole header is bounded by maxHeaderSize.
+class HeaderLines
+{
+public:
+    explicit HeaderLines(QIODevice &in)
+        : m_in(in)
+    {
+    }
+
+    // A line without its LF; a line not ended before the end of the input or
+    // of the budget is malformed.
+    HeaderStatus next(QByteArray &line)
+    {
+        line.clear();
+        for (;;) {
+            char c = 0;
+            const qint64 got = m_in.read(&c, 1);
+            if (got < 0)
+                return HeaderStatus::ReadFailed;
+            if (got == 0 || m_raw.size() >= maxHeaderSize)
+                return HeaderStatus::Malformed;
+            m_raw.append(c);
+            if (c == '\n')
+                return HeaderStatus::Ok;
+            line.append(c);
+        }
+    }
+
+    const QByteArray &raw() const { return m_raw; }
+
+private:
+    QIODevice &m_in;
+    QByteArray m_raw;
+};
+
+// The arguments of a line "<prefix> arg arg ...", split at single spaces.
+std::optional<QList<QByteArray>> argumentsOf(const QByteArray &line, QByteArrayView prefix)
+{
+    QList<QByteArray> words = line.split(' ');
+    if (words.first() != prefix || words.size() < 2)
+        return std::nullopt;
+    words.removeFirst();
+    for (const QByteArray &word : std::as_const(words))
+        if (!isVisibleText(word))
+            return std::nullopt;
+    return words;
+}
+
+// A stanza body: full lines of 64 columns up to the first shorter one, which
+// may be empty, all of it canonical base64.
+HeaderStatus readBody(HeaderLines &lines, QByteArray &body)
+{
+    QByteArray text;
+    QByteArray line;
+    for (;;) {
+        if (const HeaderStatus status = lines.next(line); status != HeaderStatus::Ok)
+            return status;
+        if (line.size() > bodyColumns)
+            return HeaderStatus::Malformed;
+        text += line;
+        if (line.size() < bodyColumns)
+            break;
+    }
+    std::optional<QByteArray> bytes = decodeBase64(text);
+    if (!bytes)
+        return HeaderStatus::Malformed;
+    body = std::move(*bytes);
+    return HeaderStatus::Ok;
+}
+
+// The passphrase stanza must be the header's only stanza, and well-formed.
+HeaderStatus takePassphraseStanza(const QList<Stanza> &stanzas, int maxWorkFactor,
+                                  ScryptStanza &stanza)
+{
+    const bool anyScrypt = std::any_of(stanzas.begin(), stanzas.end(), [](const Stanza &s) {
+        return s.arguments.first() == scryptType;
+    });
+    if (!anyScrypt)
+        return HeaderStatus::NoPassphraseStanza;
+    if (stanzas.size() != 1)
+        return HeaderStatus::Malformed;
+    const Stanza &only = stanzas.first();
+    if (only.arguments.size() != 3 || only.body.size() != stanzaBodySize)
+        return HeaderStatus::Malformed;
+    const std::optional<QByteArray> salt = decodeBase64(only.arguments[1]);
+    const std::optional<int> workFactor = parseWorkFactor(only.arguments[2]);
+    if (!salt || salt->size() != saltSize || !workFactor)
+        return HeaderStatus::Malformed;
+    if (*workFactor > maxWorkFactor)
+        return HeaderStatus::WorkFactorTooHigh;
+    stanza = ScryptStanza{*salt, *workFactor, only.body};
+    return HeaderStatus::Ok;
 }
 
 } // namespace
@@ -136,61 +211,49 @@ QByteArray serialiseHeader(const ScryptStanza &stanza, QByteArrayView mac)
 
 HeaderStatus readHeader(QIODevice &in, int maxWorkFactor, ParsedHeader &header)
 {
-    QByteArray raw;
+    HeaderLines lines(in);
     QByteArray line;
 
-    if (auto status = readLine(in, line, raw); status != LineStatus::Ok)
-        return toHeaderStatus(status);
-    if (line != headerLine)
-        return HeaderStatus::Malformed;
-
-    if (auto status = readLine(in, line, raw); status != LineStatus::Ok)
-        return toHeaderStatus(status);
-    if (!line.startsWith("-> "))
-        return HeaderStatus::Malformed;
-    const QList<QByteArray> arguments = line.sliced(3).split(' ');
-    for (const QByteArray &argument : arguments)
-        if (!isArgument(argument))
-            return HeaderStatus::Malformed;
-    if (arguments.size() != 3 || arguments[0] != "scrypt")
-        return HeaderStatus::Malformed;
-    const std::optional<QByteArray> salt = decodeBase64(arguments[1]);
-    const std::optional<int> workFactor = parseWorkFactor(arguments[2]);
-    if (!salt || salt->size() != saltSize || !workFactor || *workFactor > maxWorkFactor)
-        return HeaderStatus::Malformed;
-
-    // The body runs to the first line shorter than a full one, which may be
-    // empty. The sealed file key needs less than one full line.
-    QByteArray bodyText;
-    for (;;) {
-        if (auto status = readLine(in, line, raw); status != LineStatus::Ok)
-            return toHeaderStatus(status);
-        if (line.size() > bodyColumns)
-            return HeaderStatus::Malformed;
-        bodyText += line;
-        if (line.size() < bodyColumns)
-            break;
-        if (bodyText.size() > stanzaBodySize * 2)
-            return HeaderStatus::Malformed;
+    if (const HeaderStatus status = lines.next(line); status != HeaderStatus::Ok)
+        return status;
+    if (line != headerLine) {
+        const bool otherVersion =
+            line.startsWith(versionPrefix) && isVisibleText(line.sliced(versionPrefix.size()));
+        return otherVersion ? HeaderStatus::UnsupportedVersion : HeaderStatus::Malformed;
     }
-    const std::optional<QByteArray> body = decodeBase64(bodyText);
-    if (!body || body->size() != stanzaBodySize)
-        return HeaderStatus::Malformed;
 
-    // A passphrase stanza must be the only one, so the MAC line comes next.
-    const qsizetype macLineStart = raw.size();
-    if (auto status = readLine(in, line, raw); status != LineStatus::Ok)
-        return toHeaderStatus(status);
-    if (!line.startsWith("--- "))
+    // Stanzas up to the MAC line, which starts with "---".
+    QList<Stanza> stanzas;
+    qsizetype macLineStart = 0;
+    for (;;) {
+        macLineStart = lines.raw().size();
+        if (const HeaderStatus status = lines.next(line); status != HeaderStatus::Ok)
+            return status;
+        if (line.startsWith("---"))
+            break;
+        std::optional<QList<QByteArray>> arguments = argumentsOf(line, "->");
+        if (!arguments)
+            return HeaderStatus::Malformed;
+        Stanza stanza{std::move(*arguments), {}};
+        if (const HeaderStatus status = readBody(lines, stanza.body); status != HeaderStatus::Ok)
+            return status;
+        stanzas.append(std::move(stanza));
+    }
+    const std::optional<QList<QByteArray>> macText = argumentsOf(line, "---");
+    if (stanzas.isEmpty() || !macText || macText->size() != 1)
         return HeaderStatus::Malformed;
-    const std::optional<QByteArray> mac = decodeBase64(line.sliced(4));
+    const std::optional<QByteArray> mac = decodeBase64(macText->first());
     if (!mac || mac->size() != macSize)
         return HeaderStatus::Malformed;
 
-    header.stanza = ScryptStanza{*salt, *workFactor, *body};
-    header.macInput = raw.first(macLineStart) + "---";
+    ScryptStanza stanza{};
+    if (const HeaderStatus status = takePassphraseStanza(stanzas, maxWorkFactor, stanza);
+        status != HeaderStatus::Ok)
+        return status;
+    header.stanza = stanza;
+    header.macInput = lines.raw().first(macLineStart) + "---";
     header.mac = *mac;
-    header.size = raw.size();
+    header.size = lines.raw().size();
     return HeaderStatus::Ok;
 }
 

@@ -7,13 +7,15 @@
 #include <optional>
 
 // The textual header of a strong-format file and the unpadded base64 it is
-// written in. Only headers that carry exactly one passphrase (scrypt) stanza
-// are understood; every other header is refused as damaged.
+// written in. Every header of version 1 is parsed to its end by the rules of
+// the format, stanzas of any kind included; only a header whose one stanza
+// is a passphrase (scrypt) stanza can be opened here.
 namespace age {
 
 inline constexpr qsizetype saltSize = 16;
 inline constexpr qsizetype stanzaBodySize = 32; // sealed 16-byte file key
 inline constexpr qsizetype macSize = 32;
+inline constexpr qsizetype maxHeaderSize = 1024 * 1024;
 
 // Canonical base64 without '=' padding, as every header field uses.
 QByteArray encodeBase64(QByteArrayView bytes);
@@ -42,11 +44,18 @@ struct ParsedHeader
     qsizetype size = 0; // bytes read, up to the first payload byte
 };
 
-enum class HeaderStatus { Ok, Malformed, ReadFailed };
+enum class HeaderStatus {
+    Ok,
+    Malformed,          // not a header by the rules, or cut short
+    UnsupportedVersion, // a version line of another version than 1
+    NoPassphraseStanza, // a good header for other recipients (public keys)
+    WorkFactorTooHigh,  // a good passphrase stanza above maxWorkFactor
+    ReadFailed,
+};
 
 // Reads the header from in, leaving the device at the first payload byte.
-// Work factors above maxWorkFactor count as malformed, as the scrypt cost of
-// such a file is refused before any work is done. Reads a bounded amount.
+// A work factor above maxWorkFactor is refused before any scrypt work is
+// done. Reads a bounded amount (maxHeaderSize).
 HeaderStatus readHeader(QIODevice &in, int maxWorkFactor, ParsedHeader &header);
 
 } // namespace age

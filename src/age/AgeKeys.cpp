@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 
 namespace age {
 
@@ -63,18 +64,24 @@ bool randomBytes(std::span<unsigned char> out)
 bool scrypt(QByteArrayView passphrase, QByteArrayView salt, int logN,
             std::span<unsigned char, keySize> out)
 {
-    if (logN < 1 || logN > 62)
+    if (logN < 1 || logN > maxScryptLogN) {
+        wipe(out);
         return false;
-    uint64_t n = uint64_t(1) << logN;
-    uint32_t r = 8;
-    uint32_t p = 1;
+    }
+    std::uint64_t n = std::uint64_t(1) << logN;
+    std::uint32_t r = 8;
+    std::uint32_t p = 1;
     // What OpenSSL allocates: the 128*r*(N+2) working area and p blocks of
-    // 128*r; its default ceiling of 32 MiB is below what work factor 18 needs.
-    uint64_t maxMemory = 128 * uint64_t(r) * (n + 2) + 128 * uint64_t(r) * p + 4096;
+    // 128*r, with a little to spare; its default ceiling of 32 MiB is below
+    // what the default work factor needs.
+    std::uint64_t maxMemory = 128 * std::uint64_t(r) * (n + 2) + 128 * std::uint64_t(r) * p + 65536;
+    // An empty string still needs an address.
+    const char *password = passphrase.isEmpty() ? "" : passphrase.data();
+    const char *saltBytes = salt.isEmpty() ? "" : salt.data();
     OSSL_PARAM params[] = {
-        OSSL_PARAM_construct_octet_string(OSSL_KDF_PARAM_PASSWORD, paramBytes(passphrase.data()),
+        OSSL_PARAM_construct_octet_string(OSSL_KDF_PARAM_PASSWORD, paramBytes(password),
                                           static_cast<size_t>(passphrase.size())),
-        OSSL_PARAM_construct_octet_string(OSSL_KDF_PARAM_SALT, paramBytes(salt.data()),
+        OSSL_PARAM_construct_octet_string(OSSL_KDF_PARAM_SALT, paramBytes(saltBytes),
                                           static_cast<size_t>(salt.size())),
         OSSL_PARAM_construct_uint64(OSSL_KDF_PARAM_SCRYPT_N, &n),
         OSSL_PARAM_construct_uint32(OSSL_KDF_PARAM_SCRYPT_R, &r),

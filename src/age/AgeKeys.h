@@ -46,7 +46,12 @@ using Key = SecretBytes<keySize>;
 
 bool randomBytes(std::span<unsigned char> out);
 
-// scrypt with N = 2^logN, r = 8, p = 1 and a 32-byte result.
+// Beyond this no machine has the 2^(logN + 10) bytes scrypt would need.
+inline constexpr int maxScryptLogN = 40;
+
+// scrypt with N = 2^logN (1 <= logN <= maxScryptLogN), r = 8, p = 1 and a
+// 32-byte result. It runs to its end: AgeScryptWorker.h runs it where a
+// cancel can leave it behind.
 bool scrypt(QByteArrayView passphrase, QByteArrayView salt, int logN,
             std::span<unsigned char, keySize> out);
 

@@ -1,6 +1,7 @@
 #include "filecipher/AgeFileCipher.h"
 
 #include "age/AgeKeys.h"
+#include "age/AgeRecognition.h"
 #include "filecipher/FileCipher.h"
 #include "platform/ExclusiveNewFile.h"
 #include "platform/LockedInputFile.h"
@@ -17,6 +18,14 @@ FileFailure failureOf(age::Result result)
         return FileFailure::None;
     case age::Result::WrongKeyOrDamaged:
         return FileFailure::WrongKeyOrDamaged;
+    case age::Result::Damaged:
+        return FileFailure::StrongFormatDamaged;
+    case age::Result::UnsupportedVersion:
+        return FileFailure::StrongFormatVersion;
+    case age::Result::NotForPassphrase:
+        return FileFailure::NotForKeyText;
+    case age::Result::WorkFactorTooHigh:
+        return FileFailure::WorkFactorTooHigh;
     case age::Result::ReadFailed:
         return FileFailure::ReadFailed;
     case age::Result::WriteFailed:
@@ -40,6 +49,10 @@ QString detailOf(age::Result result)
         return QStringLiteral("The cryptography library refused (out of memory?).");
     case age::Result::Ok:
     case age::Result::WrongKeyOrDamaged: // the failure's words say it all
+    case age::Result::Damaged:
+    case age::Result::UnsupportedVersion:
+    case age::Result::NotForPassphrase:
+    case age::Result::WorkFactorTooHigh:
     case age::Result::Cancelled:
         break;
     }
@@ -111,8 +124,8 @@ bool isAgeFile(const QString &path)
 {
     FileProblem problem;
     const std::optional<QByteArray> head =
-        SafeOpen::readStart(path, age::headerLine.size() + 1, &problem);
-    return head && age::startsWithAgeHeader(*head);
+        SafeOpen::readStart(path, age::recognitionBytes, &problem);
+    return head && age::looksLikeAgeFile(*head);
 }
 
 } // namespace AgeFileCipher

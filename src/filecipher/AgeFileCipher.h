@@ -21,8 +21,14 @@
 // - The input is deleted only once the result is in place and the input is
 //   still the same file, unchanged.
 // - On any failure the input is left untouched and nothing the work created
-//   is left behind. A wrong key, a damaged or a cut-off file fail with
-//   FileFailure::WrongKeyOrDamaged.
+//   is left behind. A wrong key, or a file altered or cut off after its
+//   header, fails with FileFailure::WrongKeyOrDamaged; a header or text form
+//   that breaks the format's rules with StrongFormatDamaged; another version,
+//   a file for public keys and a work factor above the highest accepted
+//   with their own failures.
+// - Decrypting reads the binary form and the text form ("-----BEGIN AGE
+//   ENCRYPTED FILE-----") alike; the key derivation stops when cancelled
+//   says so, however long it would take.
 // - progress gets the bytes of the input read so far and its size.
 namespace AgeFileCipher {
 
@@ -38,8 +44,10 @@ FileWorkOutcome encryptFile(const QString &path, const QString &keyText,
 FileWorkOutcome decryptFile(const QString &path, const QString &keyText,
                             const ByteProgress &progress = {}, const CancelCheck &cancelled = {});
 
-// Whether path is a regular file that starts like the strong format. Reads
-// only its first bytes; links, pipes and devices answer false unopened.
+// Whether path is a regular file to be read as the strong format: one that
+// starts like it, in either form, damaged or cut-off starts included (see
+// age::looksLikeAgeFile). Reads only its first bytes; links, pipes and
+// devices answer false unopened.
 bool isAgeFile(const QString &path);
 
 } // namespace AgeFileCipher

@@ -63,6 +63,18 @@ constexpr std::array Texts{
              "der Schlüssel ist nicht verwendbar"},
     TextPair{FileFailure::WrongKeyOrDamaged, "wrong key or damaged file",
              "falscher Schlüssel oder beschädigte Datei"},
+    TextPair{FileFailure::StrongFormatDamaged, "damaged or incomplete file in the strong format",
+             "beschädigte oder unvollständige Datei im starken Format"},
+    TextPair{FileFailure::StrongFormatVersion,
+             "made with a version of the strong format that cannot be opened here",
+             "mit einer Version des starken Formats erstellt, die hier nicht geöffnet werden "
+             "kann"},
+    TextPair{FileFailure::NotForKeyText,
+             "encrypted for a public key, not with a key text; it cannot be opened here",
+             "für einen öffentlichen Schlüssel verschlüsselt, nicht mit einem Schlüsseltext; sie "
+             "kann hier nicht geöffnet werden"},
+    TextPair{FileFailure::WorkFactorTooHigh, "made with a work factor too high to open here",
+             "mit einem Arbeitsfaktor erstellt, der zu hoch ist, um sie hier zu öffnen"},
     TextPair{FileFailure::ResultDoesNotFit,
              "the key does not seem to fit; the encrypted file was kept",
              "der Schlüssel scheint nicht zu passen; die verschlüsselte Datei blieb erhalten"},

@@ -36,10 +36,14 @@ enum class FileFailure {
     ReadFailed,
     WriteFailed, // also a full disk
     KeyUnusable,
-    WrongKeyOrDamaged, // strong format: wrong key, altered or cut short
-    ResultDoesNotFit,  // the result does not look like its name; it was not kept
-    Cancelled,         // the run was stopped inside the file
-    CryptoFailed,      // the crypto library refused (memory, randomness)
+    WrongKeyOrDamaged,   // strong format: wrong key, altered or cut short
+    StrongFormatDamaged, // strong format: a header or text form that breaks the rules
+    StrongFormatVersion, // strong format: another version than this program reads
+    NotForKeyText,       // strong format: made for public keys, not with a key text
+    WorkFactorTooHigh,   // strong format: scrypt work factor above the highest accepted
+    ResultDoesNotFit,    // the result does not look like its name; it was not kept
+    Cancelled,           // the run was stopped inside the file
+    CryptoFailed,        // the crypto library refused (memory, randomness)
 };
 
 // How the work on one file ended. failedInput is the file the work read,

@@ -111,6 +111,10 @@ QString FailureHeading(FileFailure failure, Language language)
     case FileFailure::WrongKeyOrDamaged:
         return StrongFormatTexts::WrongKeyOrDamaged(language);
     case FileFailure::None:
+    case FileFailure::StrongFormatDamaged:
+    case FileFailure::StrongFormatVersion:
+    case FileFailure::NotForKeyText:
+    case FileFailure::WorkFactorTooHigh:
     case FileFailure::ResultDoesNotFit:
     case FileFailure::Cancelled:
     case FileFailure::CryptoFailed:

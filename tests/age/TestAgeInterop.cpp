@@ -95,7 +95,7 @@ private Q_SLOTS:
     // byte changed the tool refuses it as this reader does.
     void changedPayloadFailsInBoth()
     {
-        QFile in(TestFiles::fixture("age/scrypt"));
+        QFile in(TestFiles::fixture("age/testkit/scrypt"));
         QVERIFY(in.open(QIODevice::ReadOnly));
         QByteArray vector = in.readAll();
         QByteArray file = vector.mid(vector.indexOf("\n\n") + 2);

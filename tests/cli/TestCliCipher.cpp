@@ -1,6 +1,7 @@
 #include "CliCommand.h"
 #include "CliTestRun.h"
 #include "TestFiles.h"
+#include "age/AgeArmor.h"
 #include "platform/DataFolder.h"
 #include "settings/FormatChoice.h"
 
@@ -127,6 +128,36 @@ private slots:
             QCOMPARE(filesIn(dir.path()), QStringList{"a.txt.enc"});
             QCOMPARE(TestFiles::read(dir.filePath("a.txt.enc")), encrypted);
         }
+    }
+
+    // A strong-format file in its text form opens; one cut off in its first
+    // line is refused with its reason and kept, never decrypted as the
+    // compatible format.
+    void textFormAndCutOffStrongFormatFiles()
+    {
+        QTemporaryDir dir;
+        const QByteArray plain = TestFiles::randomBytes(5000, 6);
+        QVERIFY(TestFiles::write(dir.filePath("a.bin"), plain));
+        QCOMPARE(runCommand({"encrypt", "--key-stdin", "--format", "age", dir.filePath("a.bin")},
+                            "right\n")
+                     .code,
+                 0);
+        const QByteArray encrypted = TestFiles::read(dir.filePath("a.bin.enc"));
+        QVERIFY(TestFiles::write(dir.filePath("text.bin.enc"), age::armored(encrypted)));
+        QVERIFY(TestFiles::write(dir.filePath("cut.bin.enc"), encrypted.first(20)));
+        QVERIFY(QFile::remove(dir.filePath("a.bin.enc")));
+
+        const CliRun run = runCommand(
+            {"decrypt", "--key-stdin", dir.filePath("text.bin.enc"), dir.filePath("cut.bin.enc")},
+            "right\n");
+        QCOMPARE(run.code, 1);
+        QVERIFY2(run.err.contains("velmora2-cli: " + dir.filePath("cut.bin.enc") +
+                                  ": damaged or incomplete file in the strong format\n"),
+                 qPrintable(run.err));
+        QVERIFY(!run.err.contains("text.bin"));
+        QCOMPARE(filesIn(dir.path()), (QStringList{"cut.bin.enc", "text.bin"}));
+        QCOMPARE(TestFiles::read(dir.filePath("text.bin")), plain);
+        QCOMPARE(TestFiles::read(dir.filePath("cut.bin.enc")), encrypted.first(20));
     }
 
     // The compatible format with a wrong key: a result that does not look

@@ -218,17 +218,27 @@ private Q_SLOTS:
         QTest::addColumn<QString>("keyText");
         QTest::addColumn<qsizetype>("flipAt");  // -1: no byte flipped
         QTest::addColumn<qsizetype>("cutAway"); // bytes removed from the end
-        const qsizetype headerEnd = 200;        // past the header, in the first chunk
-        QTest::newRow("wrong key") << key + "x" << qsizetype(-1) << qsizetype(0);
-        QTest::newRow("key of other letter case") << key.toUpper() << qsizetype(-1) << qsizetype(0);
-        QTest::newRow("byte flipped in the header") << key << qsizetype(30) << qsizetype(0);
-        QTest::newRow("byte flipped in the payload") << key << headerEnd << qsizetype(0);
-        QTest::newRow("byte flipped in the last chunk") << key << qsizetype(-2) << qsizetype(0);
-        QTest::newRow("cut short in the last chunk") << key << qsizetype(-1) << qsizetype(100);
+        QTest::addColumn<Failure>("expected");
+        const qsizetype headerEnd = 200; // past the header, in the first chunk
+        const Failure wrongKey = Failure::WrongKeyOrDamaged;
+        QTest::newRow("wrong key") << key + "x" << qsizetype(-1) << qsizetype(0) << wrongKey;
+        QTest::newRow("key of other letter case")
+            << key.toUpper() << qsizetype(-1) << qsizetype(0) << wrongKey;
+        QTest::newRow("byte flipped in the version line")
+            << key << qsizetype(5) << qsizetype(0) << Failure::StrongFormatDamaged;
+        // "scrypt" becomes "scrypu": a stanza of another recipient type.
+        QTest::newRow("byte flipped in the stanza type")
+            << key << qsizetype(30) << qsizetype(0) << Failure::NotForKeyText;
+        QTest::newRow("byte flipped in the payload")
+            << key << headerEnd << qsizetype(0) << wrongKey;
+        QTest::newRow("byte flipped in the last chunk")
+            << key << qsizetype(-2) << qsizetype(0) << wrongKey;
+        QTest::newRow("cut short in the last chunk")
+            << key << qsizetype(-1) << qsizetype(100) << wrongKey;
         // 150000 bytes are two full chunks and a part: cutting the part and
         // its tag ends the file exactly after a full chunk.
         QTest::newRow("cut after a full chunk")
-            << key << qsizetype(-1) << qsizetype(150000 - 2 * 65536 + 16);
+            << key << qsizetype(-1) << qsizetype(150000 - 2 * 65536 + 16) << wrongKey;
     }
 
     void wrongKeyOrDamagedLeavesTheFileAlone()
@@ -236,6 +246,7 @@ private Q_SLOTS:
         QFETCH(QString, keyText);
         QFETCH(qsizetype, flipAt);
         QFETCH(qsizetype, cutAway);
+        QFETCH(Failure, expected);
         const QString encrypted = encryptedFixture("data.bin", TestFiles::randomBytes(150000, 3));
         QVERIFY(!encrypted.isEmpty());
         QByteArray bytes = TestFiles::read(encrypted);
@@ -248,7 +259,7 @@ private Q_SLOTS:
 
         const FileWorkOutcome outcome = AgeFileCipher::decryptFile(encrypted, keyText);
         QVERIFY(!outcome.ok);
-        QCOMPARE(outcome.failure, Failure::WrongKeyOrDamaged);
+        QCOMPARE(outcome.failure, expected);
         QCOMPARE(outcome.failedInput, encrypted);
         QVERIFY(outcome.result.isEmpty());
         QCOMPARE(TestFiles::read(encrypted), bytes);
@@ -491,8 +502,10 @@ private Q_SLOTS:
         const QString encrypted = encryptedFixture("a.txt", "some text");
         QVERIFY(AgeFileCipher::isAgeFile(encrypted));
 
-        QVERIFY(TestFiles::write(path("plain.txt"), "age-encryption.org/v2\nnot ours"));
-        QVERIFY(!AgeFileCipher::isAgeFile(path("plain.txt")));
+        // Another version is still this format's to refuse, never the
+        // compatible one's to decrypt; three letters are too few to tell.
+        QVERIFY(TestFiles::write(path("other.enc"), "age-encryption.org/v2\nnot ours"));
+        QVERIFY(AgeFileCipher::isAgeFile(path("other.enc")));
         QVERIFY(TestFiles::write(path("short"), "age"));
         QVERIFY(!AgeFileCipher::isAgeFile(path("short")));
         QVERIFY(!AgeFileCipher::isAgeFile(path("missing")));

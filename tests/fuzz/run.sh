@@ -20,7 +20,7 @@ jobs=${VELMORA_FUZZ_JOBS:-2}
 "$source_dir/scripts/install-deps.sh"
 cmake -S "$source_dir" -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_COMPILER=clang++ -DVELMORA_SANITIZE=ON -DVELMORA_FUZZ=ON -DVELMORA_GUI=OFF >/dev/null
-targets=(fuzz_settings_reader fuzz_key_file fuzz_text_heuristics)
+targets=(fuzz_settings_reader fuzz_key_file fuzz_text_heuristics fuzz_age_header)
 cmake --build "$build_dir" -j"$jobs" --target "${targets[@]}"
 
 status=0
