@@ -103,8 +103,7 @@ ShredJobResult ShredJob::run()
                                                 plan.givenFolders) +
                   ShredTexts::otherNamesWarning(m_language, withOtherNames);
     const Message question =
-        Message::dialog(MessageIcon::Question, questionText, MessageButtons::YesNo)
-            .asDestructive();
+        Message::dialog(MessageIcon::Question, questionText, MessageButtons::YesNo).asDestructive();
     if (m_prompter.ask(question) != MessageAnswer::Yes)
         return result;
     result.confirmed = true;
