@@ -127,6 +127,10 @@ void work(std::shared_ptr<Derivation> derivation)
 {
     const bool derived =
         scrypt(derivation->passphrase, derivation->salt, derivation->logN, derivation->key.span());
+    // OpenSSL's state for this thread goes now, not when the thread ends: the
+    // program's exit waits only until `ended` below, and a detached thread
+    // may still be unwinding then.
+    OPENSSL_thread_stop();
     bool abandoned = false;
     {
         const std::lock_guard lock(derivation->mutex);
