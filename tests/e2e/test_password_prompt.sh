@@ -156,6 +156,14 @@ echo "run 2: fourth wrong entry ended the program with exit code 1, settings unt
 
 # ---- 3. Cancel
 start_program 3
+# The log is placed below the prompt's frame: under a window manager, only
+# once the manager has told the prompt how large its frame is (a user does
+# not click within the first moments either).
+framed() { xprop -id "$PROMPT" _NET_FRAME_EXTENTS 2>/dev/null | grep -q '='; }
+if vm_has_wm; then
+    wait_for 10 framed || fail "run 3: the window manager gave the prompt no frame"
+    sleep 0.3
+fi
 vm_click "$PROMPT" 335 71   # the keyboard button: the decoy log opens below
 LOG=$(vm_wait_window "Send to Keylogger" 10)
 vm_frame_geometry "$PROMPT"
