@@ -8,10 +8,12 @@ RunController::Forwarder::Forwarder(BackgroundTask &task, const Handlers &handle
 {
 }
 
-void RunController::Forwarder::fileStarted(int index, const QString &)
+void RunController::Forwarder::fileStarted(int index, const QString &path)
 {
     m_index = index;
-    m_task.postToOwner([this, index] {
+    m_task.postToOwner([this, index, path] {
+        if (m_handlers.fileInWork)
+            m_handlers.fileInWork(path);
         if (m_handlers.fileStarted)
             m_handlers.fileStarted(index);
     });

@@ -35,6 +35,9 @@ public:
         std::function<void(const FileReport &report)> fileDone;
         // The bytes of the whole run (FileJobObserver::runBytesDone).
         std::function<void(quint64 done, quint64 total)> runBytesDone{};
+        // The path of the file started, which a folder's entry does not name
+        // (called just before fileStarted).
+        std::function<void(const QString &path)> fileInWork{};
     };
 
     RunController(Prompter &windowPrompter, Handlers handlers, QObject *owner = nullptr);

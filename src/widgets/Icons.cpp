@@ -24,13 +24,13 @@ namespace {
 
 // The pictures are SVG files in the program's resources (src/ui/icons), each
 // on a 100 x 100 canvas, in the order of Kind.
-constexpr std::array<const char *, 23> FileNames = {
-    "app",          "encrypt",         "decrypt",    "shred",   "settings",
-    "key",          "key-load",        "key-save",   "key-new", "select-files",
-    "view-file",    "remove-file",     "clear-list", "delete",  "cancel",
-    "password-new", "password-delete", "backup",     "restore", "folder",
-    "eye",          "keyboard",        "help"};
-static_assert(FileNames.size() == static_cast<std::size_t>(Kind::Help) + 1);
+constexpr std::array<const char *, 24> FileNames = {
+    "app",          "encrypt",         "decrypt",    "shred",     "settings",
+    "key",          "key-load",        "key-save",   "key-new",   "select-files",
+    "view-file",    "remove-file",     "clear-list", "delete",    "cancel",
+    "password-new", "password-delete", "backup",     "restore",   "folder",
+    "eye",          "keyboard",        "help",       "add-folder"};
+static_assert(FileNames.size() == static_cast<std::size_t>(Kind::AddFolder) + 1);
 
 QSvgRenderer &renderer(Kind kind)
 {

@@ -31,7 +31,8 @@ enum class Kind {
     Folder,         // a closed folder
     Eye,            // an eye
     Keyboard,       // a keyboard
-    Help            // a question mark
+    Help,           // a question mark
+    AddFolder       // a closed folder with a green plus
 };
 
 // The picture as a pixmap of the given square size (device independent).

@@ -1,11 +1,15 @@
 #include "widgets/MessageBox.h"
 
 #include <QAbstractButton>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QStringList>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -126,6 +130,42 @@ MessageAnswer MessageBox::information(QWidget *parent, const QString &text)
 MessageAnswer MessageBox::confirm(QWidget *parent, const QString &text)
 {
     return show(parent, Message::dialog(MessageIcon::Question, text, MessageButtons::YesNo));
+}
+
+MessageAnswer MessageBox::informationList(QWidget *parent, const QString &heading,
+                                          const QStringList &lines)
+{
+    const Message message = Message::dialog(
+        MessageIcon::Information, heading + QLatin1Char('\n') + lines.join(QLatin1Char('\n')));
+    TestHook &test = hook();
+    if (test.autoAnswer || !test.answers.isEmpty()) {
+        test.history.append(message);
+        return test.answers.isEmpty() ? MessageAnswer::Ok : test.answers.takeFirst();
+    }
+    execList(parent, heading, lines);
+    return MessageAnswer::Ok;
+}
+
+void MessageBox::execList(QWidget *parent, const QString &heading, const QStringList &lines)
+{
+    QDialog dialog(parent);
+    dialog.setWindowTitle(Message::dialogTitle(MessageIcon::Information));
+    auto *layout = new QVBoxLayout(&dialog);
+    auto *caption = new QLabel(heading, &dialog);
+    caption->setWordWrap(true);
+    layout->addWidget(caption);
+    auto *field = new QPlainTextEdit(lines.join(QLatin1Char('\n')), &dialog);
+    field->setReadOnly(true);
+    field->setLineWrapMode(QPlainTextEdit::NoWrap);
+    field->setAccessibleName(heading);
+    field->setMinimumSize(520, 260);
+    layout->addWidget(field);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &dialog);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    layout->addWidget(buttons);
+    buttons->button(QDialogButtonBox::Ok)->setFocus();
+    dialog.exec();
 }
 
 void MessageBox::setNextAnswers(const QList<MessageAnswer> &answers)

@@ -19,6 +19,12 @@ public:
     static MessageAnswer error(QWidget *parent, const QString &text);
     static MessageAnswer information(QWidget *parent, const QString &text);
     static MessageAnswer confirm(QWidget *parent, const QString &text); // Yes/No
+    // An information with a list too long for a box (the skipped files of a
+    // run): the heading above the lines in a read-only field that scrolls.
+    // Recorded for tests as one information whose text is the heading and
+    // the lines, one a line.
+    static MessageAnswer informationList(QWidget *parent, const QString &heading,
+                                         const QStringList &lines);
 
     // Test hook: while answers are queued, or while answering is switched on,
     // no box is shown; each message is recorded and answered from the queue,
@@ -31,6 +37,7 @@ public:
 
 private:
     static MessageAnswer execReal(QWidget *parent, const Message &message);
+    static void execList(QWidget *parent, const QString &heading, const QStringList &lines);
 };
 
 // A Prompter that shows real boxes through the seam above.

@@ -4,6 +4,7 @@
 #include "filecipher/EncryptedGuess.h"
 #include "filecipher/PipelineTexts.h"
 #include "filecipher/StrongFormatTexts.h"
+#include "jobs/FolderRunTexts.h"
 #include "jobs/RunController.h"
 #include "keys/ExternalKey.h"
 #include "platform/DialogStartFolder.h"
@@ -12,6 +13,7 @@
 #include "settings/FormatChoice.h"
 #include "widgets/DesignPalette.h"
 #include "widgets/FileDialog.h"
+#include "widgets/FittedText.h"
 #include "widgets/FlatButton.h"
 #include "widgets/GeneralErrorReport.h"
 #include "widgets/GradientProgressBar.h"
@@ -19,8 +21,10 @@
 #include "widgets/Icons.h"
 #include "widgets/KeyLamp.h"
 #include "widgets/RoundedPanel.h"
+#include "windows/ListEntries.h"
 #include "windows/NameCheck.h"
 #include "windows/NamedFiles.h"
+#include "windows/RunProgressText.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -91,6 +95,10 @@ struct EncryptWindow::Run
     int fileIndex = -1;  // the file in work
     int filesWorked = 0; // done or failed
     bool reported = false;
+    // The list holds a folder: the run takes folders, and the bar follows
+    // the bytes of the whole run.
+    bool folderRun = false;
+    RunProgressText progress;
 };
 
 EncryptWindow::EncryptWindow(QWidget *parent)
@@ -113,7 +121,9 @@ EncryptWindow::EncryptWindow(QWidget *parent)
         RunController::Handlers{
             [this](int index) { runFileStarted(index); },
             [this](int index, quint64 done, quint64 total) { runBytesDone(index, done, total); },
-            [this](const FileReport &report) { runFileDone(report); }});
+            [this](const FileReport &report) { runFileDone(report); },
+            [this](quint64 done, quint64 total) { runBytesOfRun(done, total); },
+            [this](const QString &path) { runFileInWork(path); }});
     connect(m_runs.get(), &RunController::finished, this, &EncryptWindow::runEnded);
     connect(m_runs.get(), &RunController::stopped, this, &EncryptWindow::stopped);
 }
@@ -236,6 +246,8 @@ void EncryptWindow::buildLayout()
     m_keyFileLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     m_keyFileLabel->setGeometry(5, 397, 606, 18);
 
+    buildFolderControls();
+
     connect(m_encryptButton, &FlatButton::clicked, this, &EncryptWindow::encryptClicked);
     connect(m_decryptButton, &FlatButton::clicked, this, &EncryptWindow::decryptClicked);
     connect(m_loadKeyButton, &FlatButton::clicked, this, &EncryptWindow::loadKeyClicked);
@@ -248,6 +260,8 @@ void EncryptWindow::buildLayout()
     connect(m_fileList, &QListWidget::itemClicked, this, &EncryptWindow::entryClicked);
     connect(m_fileList, &QListWidget::itemDoubleClicked, this, &EncryptWindow::entryDoubleClicked);
     connect(m_closeButton, &FlatButton::clicked, this, &EncryptWindow::closeClicked);
+    connect(m_addFolderButton, &FlatButton::clicked, this, &EncryptWindow::addFolderClicked);
+    connect(m_detailsButton, &FlatButton::clicked, this, &EncryptWindow::detailsClicked);
 
     // The window sees Escape and F1 before its controls do.
     const QList<QWidget *> children = findChildren<QWidget *>();
@@ -278,6 +292,9 @@ void EncryptWindow::applyLanguage()
     m_clearButton->setHint(text("Liste leeren", "Clear list"));
     m_resetKeyButton->setHint(text("Persönlichen Schlüssel wiederherstellen", "Reset user key"));
     m_closeButton->setText(text("Schliessen", "Close"));
+    m_addFolderButton->setHint(text("Ordner hinzufügen", "Add folder"));
+    m_detailsButton->setText(text("Details", "Details"));
+    m_detailsButton->setHint(text("Übersprungene Dateien anzeigen", "Show the skipped files"));
     m_folderField->setAccessibleName(text("Ordner", "Folder"));
     m_fileList->setAccessibleName(text("Dateien", "Files"));
     m_keyField->setAccessibleName(text("Schlüssel", "Key"));
@@ -402,7 +419,7 @@ void EncryptWindow::showStep(int percent)
 
 void EncryptWindow::clearListClicked()
 {
-    m_resultLabel->clear();
+    clearResult();
     m_runStyle = GradientProgressBar::EncryptStyle;
     showStep(0);
     m_fileList->clear();
@@ -435,7 +452,7 @@ void EncryptWindow::selectFilesClicked()
 void EncryptWindow::showChosenFiles(const QString &folder, const QStringList &names)
 {
     m_fileList->clear();
-    m_resultLabel->clear();
+    clearResult();
     m_folderField->setText(folder);
     for (const QString &name : names) {
         m_fileList->addItem(name);
@@ -449,8 +466,8 @@ void EncryptWindow::listFiles(const QStringList &paths)
         return;
     const NamedFiles named =
         NamedFiles::sort(NameCheck::usable(this, paths, m_session.language), m_session.language);
-    if (!named.names.isEmpty())
-        showChosenFiles(named.folder, named.names);
+    if (!named.entries.isEmpty())
+        showNamedEntries(named);
     m_runStyle = GradientProgressBar::EncryptStyle;
     showStep(0);
     if (!named.refusals.isEmpty())
@@ -465,7 +482,7 @@ void EncryptWindow::viewFileClicked()
         m_fileList->setCurrentRow(0);
         m_fileList->item(0)->setSelected(true);
     }
-    const QString path = m_folderField->text() + m_fileList->currentItem()->text();
+    const QString path = ListEntries::pathOf(m_fileList->currentItem(), m_folderField->text());
     if (QFileInfo::exists(path))
         DesktopServices::viewFile(path);
 }
@@ -485,9 +502,9 @@ void EncryptWindow::entryDoubleClicked()
 void EncryptWindow::entryClicked(QListWidgetItem *item)
 {
     // A run changes the box itself; a click meanwhile only selects.
-    if (runActive() || item == nullptr)
+    if (runActive() || item == nullptr || ListEntries::isFolder(item))
         return;
-    judgeEntry(m_folderField->text() + item->text(), false);
+    judgeEntry(ListEntries::pathOf(item, m_folderField->text()), false);
 }
 
 void EncryptWindow::judgeEntry(const QString &path, bool takeAnyVerdict)
@@ -513,28 +530,23 @@ void EncryptWindow::dragEnterEvent(QDragEnterEvent *event)
 void EncryptWindow::dropEvent(QDropEvent *event)
 {
     const QList<QUrl> urls = event->mimeData()->urls();
-    if (runActive() || urls.isEmpty() || !urls.first().isLocalFile())
+    if (runActive() || urls.isEmpty())
         return;
     event->acceptProposedAction();
-    if (!NameCheck::usableDrop(this, urls.first(), m_session.language))
-        return;
-    dropFile(urls.first().toLocalFile());
+    const QStringList paths = NameCheck::usableDrops(this, urls, m_session.language);
+    if (!paths.isEmpty())
+        dropPaths(paths);
 }
 
-void EncryptWindow::dropFile(const QString &path)
+void EncryptWindow::dropPaths(const QStringList &paths)
 {
-    const QFileInfo info(path);
-    if (runActive() || path.isEmpty() || !info.isFile())
+    if (runActive() || paths.isEmpty())
         return;
-    // The runs build each path as folder field + entry, so the dropped file
-    // becomes the only entry and its folder the folder field.
-    m_fileList->clear();
-    m_resultLabel->clear();
-    m_folderField->setText(folderWithDelimiter(info.absoluteFilePath()));
-    m_fileList->addItem(info.fileName());
-    m_runStyle = GradientProgressBar::EncryptStyle;
-    showStep(0);
-    judgeEntry(info.absoluteFilePath(), true);
+    listFiles(paths);
+    // The first dropped file is judged by its content, whatever the others are.
+    const QFileInfo first(paths.first());
+    if (m_fileList->count() > 0 && first.isFile() && !first.isSymLink())
+        judgeEntry(first.absoluteFilePath(), true);
 }
 
 // ---------------------------------------------------------------- keys
@@ -589,7 +601,7 @@ void EncryptWindow::ownKeyClicked()
     m_fileList->clear();
     m_runStyle = GradientProgressBar::EncryptStyle;
     showStep(0);
-    m_resultLabel->clear();
+    clearResult();
 }
 
 // ---------------------------------------------------------------- runs
@@ -624,8 +636,10 @@ void EncryptWindow::startRun(CipherDirection direction)
     const QString folder = TextTrim::trimmed(m_folderField->text());
     QStringList paths;
     for (int k = 0; k < count; ++k)
-        paths.append(folder + m_fileList->item(k)->text());
+        paths.append(ListEntries::pathOf(m_fileList->item(k), folder));
+    const bool folderRun = ListEntries::holdsFolder(m_fileList);
     EncryptJobOptions options;
+    options.takeFolders = folderRun;
     options.direction = direction;
     options.markedEncrypted = m_encryptedBox->isChecked();
     options.afterFailure = AfterFailure::Ask;
@@ -638,6 +652,8 @@ void EncryptWindow::startRun(CipherDirection direction)
     m_run->language = options.language;
     m_run->direction = direction;
     m_run->entryCount = count;
+    m_run->folderRun = folderRun;
+    m_run->progress.start();
     Run *run = m_run.get();
     m_runs->start(
         [&](Prompter &prompter, FileJobObserver &observer) {
@@ -651,9 +667,9 @@ void EncryptWindow::setRunControlsEnabled(bool enabled)
 {
     // Everything that changes the list, the folder or the key; viewing a
     // file and closing stay available.
-    const QList<FlatButton *> controls{m_encryptButton, m_decryptButton, m_ownKeyButton,
-                                       m_loadKeyButton, m_selectButton,  m_removeButton,
-                                       m_clearButton,   m_resetKeyButton};
+    const QList<FlatButton *> controls{m_encryptButton, m_decryptButton,  m_ownKeyButton,
+                                       m_loadKeyButton, m_selectButton,   m_removeButton,
+                                       m_clearButton,   m_resetKeyButton, m_addFolderButton};
     for (FlatButton *control : controls)
         control->setEnabled(enabled);
     setAcceptDrops(enabled);
@@ -677,15 +693,18 @@ void EncryptWindow::runFileStarted(int index)
     if (!m_run)
         return;
     // The label shows this run's count or nothing.
-    if (!m_run->reported && !m_runs->stopRequested())
-        m_resultLabel->clear();
+    if (!m_run->reported && !m_runs->stopRequested()) {
+        clearResult();
+        setResultWide(m_run->folderRun);
+    }
     m_run->reported = true;
     m_run->fileIndex = index;
 }
 
 void EncryptWindow::runBytesDone(int index, quint64 done, quint64 total)
 {
-    if (!m_run || m_run->fileIndex < 0 || index != m_run->fileIndex || total == 0)
+    if (!m_run || m_run->folderRun || m_run->fileIndex < 0 || index != m_run->fileIndex ||
+        total == 0)
         return;
     const double fraction = std::min(1.0, static_cast<double>(done) / static_cast<double>(total));
     const int percent =
@@ -699,18 +718,22 @@ void EncryptWindow::runFileDone(const FileReport &report)
 {
     if (!m_run)
         return;
-    if (!m_run->reported && !m_runs->stopRequested())
-        m_resultLabel->clear();
+    if (!m_run->reported && !m_runs->stopRequested()) {
+        clearResult();
+        setResultWide(m_run->folderRun);
+    }
     m_run->reported = true;
     m_run->fileIndex = -1;
     switch (report.outcome) {
     case FileOutcome::Done:
-        if (QListWidgetItem *item = m_fileList->item(report.index))
-            item->setText(QFileInfo(report.result).fileName());
+        // A file found in a listed folder leaves the folder's entry as it is.
+        if (QListWidgetItem *item = m_fileList->item(report.index); item && !report.inFolder)
+            ListEntries::renameTo(item, report.result);
         [[fallthrough]];
     case FileOutcome::Failed:
         ++m_run->filesWorked;
-        showStep(stepAfter(report.index, m_run->entryCount));
+        if (!m_run->folderRun)
+            showStep(stepAfter(report.index, m_run->entryCount));
         break;
     case FileOutcome::Skipped:
     case FileOutcome::Cancelled:
@@ -735,12 +758,17 @@ void EncryptWindow::runEnded()
                 m_encryptedBox->setChecked(false);
         }
         const Language language = m_run->language;
-        m_resultLabel->setText(QString::number(summary.done) +
-                               (m_run->direction == CipherDirection::Encrypt
-                                    ? PipelineTexts::FilesEncrypted(language)
-                                    : PipelineTexts::FilesDecrypted(language)));
+        m_resultLabel->setToolTip(QString());
+        if (m_run->folderRun) {
+            showFolderRunResult(summary);
+        } else {
+            m_resultLabel->setText(QString::number(summary.done) +
+                                   (m_run->direction == CipherDirection::Encrypt
+                                        ? PipelineTexts::FilesEncrypted(language)
+                                        : PipelineTexts::FilesDecrypted(language)));
+        }
     } else if (m_runs->stopRequested()) {
-        m_resultLabel->clear();
+        clearResult();
     }
     m_run.reset();
     setRunControlsEnabled(true);
@@ -750,4 +778,141 @@ void EncryptWindow::runEnded()
     Q_EMIT runFinished();
     if (std::exchange(m_closeAfterRun, false))
         close();
+}
+
+// ---------------------------------------------------------------- folders and many files
+
+void EncryptWindow::buildFolderControls()
+{
+    // Below the list's buttons, and next to them in the tab order.
+    m_addFolderButton = new FlatButton(this);
+    m_addFolderButton->setObjectName(QStringLiteral("SpeedButtonFolder"));
+    m_addFolderButton->setIcon(Icons::icon(Icons::Kind::AddFolder));
+    m_addFolderButton->setIconSize(QSize(22, 22));
+    m_addFolderButton->setGeometry(556, 212, 28, 30);
+    setTabOrder(m_clearButton, m_addFolderButton);
+
+    m_detailsButton = new FlatButton(this);
+    m_detailsButton->setObjectName(QStringLiteral("ButtonDetails"));
+    m_detailsButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    m_detailsButton->setGeometry(471, 314, 77, 32);
+    m_detailsButton->hide();
+}
+
+// The list becomes the named files and folders; the last one's name decides
+// the box, as after a choice in the file dialog.
+void EncryptWindow::showNamedEntries(const NamedFiles &named)
+{
+    m_fileList->clear();
+    clearResult();
+    m_folderField->setText(named.folder);
+    ListEntries::append(m_fileList, named.folder, named.entries);
+    const QString lastName = QFileInfo(named.entries.last().path).fileName();
+    m_encryptedBox->setChecked(lastName.toLower().contains(QLatin1String(".enc")));
+}
+
+// Adds to the list: what lies in the list's folder by its name, the rest by
+// its path. An empty list takes the first one's folder.
+void EncryptWindow::addNamed(const QStringList &paths)
+{
+    const QString listFolder = m_fileList->count() > 0 ? m_folderField->text() : QString();
+    const NamedFiles named = NamedFiles::sort(paths, m_session.language, listFolder);
+    if (!named.entries.isEmpty()) {
+        if (listFolder.isEmpty())
+            m_folderField->setText(named.folder);
+        clearResult();
+        ListEntries::append(m_fileList, m_folderField->text(), named.entries);
+    }
+    m_runStyle = GradientProgressBar::EncryptStyle;
+    showStep(0);
+    if (!named.refusals.isEmpty())
+        MessageBox::warning(this, named.refusalText(m_session.language));
+}
+
+void EncryptWindow::addFolderClicked()
+{
+    if (runActive())
+        return;
+    const QString folderField = TextTrim::trimmed(m_folderField->text());
+    QString start = folderField.isEmpty() ? dialogStartFolder() : folderField;
+    if (!QFileInfo(start).isDir())
+        start.clear();
+    const QString chosen = FileDialog::getExistingDirectory(this, start);
+    if (chosen.isEmpty() || !NameCheck::usable(this, chosen, m_session.language))
+        return;
+    addNamed({chosen});
+}
+
+void EncryptWindow::clearResult()
+{
+    m_resultLabel->clear();
+    m_resultLabel->setToolTip(QString());
+    m_skippedLines.clear();
+    m_detailsButton->hide();
+    setResultWide(false);
+}
+
+// A run over folders says more than a count: the label takes the width
+// beside the details button.
+void EncryptWindow::setResultWide(bool wide)
+{
+    const QRect place = wide ? QRect(63, 314, 400, 32) : QRect(206, 314, 205, 32);
+    m_resultPanel->setGeometry(place);
+    m_resultLabel->setGeometry(0, 0, place.width(), place.height());
+    m_resultLabel->setWordWrap(wide);
+}
+
+void EncryptWindow::runFileInWork(const QString &path)
+{
+    if (m_run)
+        m_run->progress.setFile(path);
+}
+
+void EncryptWindow::runBytesOfRun(quint64 done, quint64 total)
+{
+    if (!m_run || total == 0)
+        return;
+    if (m_run->folderRun) {
+        const auto percent = static_cast<int>(static_cast<double>(std::min(done, total)) * 100.0 /
+                                              static_cast<double>(total));
+        if (percent > m_progressBar->percent())
+            m_progressBar->setProgress(percent, m_runStyle);
+    }
+    // On a long run the label names the file in work and the time left.
+    RunProgressText &progress = m_run->progress;
+    if (m_runs->stopRequested() || progress.file().isEmpty() || !progress.due())
+        return;
+    const QString left =
+        RunProgressText::timeLeft(m_run->language, done, total, progress.elapsedMs());
+    const QString name = QFileInfo(progress.file()).fileName();
+    const auto compose = [&left](const QString &part) { return RunProgressText::line(part, left); };
+    m_resultLabel->setText(FittedText::forLabel(m_resultLabel, compose, name));
+    m_resultLabel->setToolTip(QDir::toNativeSeparators(progress.file()));
+}
+
+void EncryptWindow::showFolderRunResult(const EncryptJobSummary &summary)
+{
+    const RunKind kind =
+        m_run->direction == CipherDirection::Encrypt ? RunKind::Encrypt : RunKind::Decrypt;
+    setResultWide(true);
+    m_resultLabel->setToolTip(QString());
+    m_resultLabel->setText(FolderRunTexts::counts(m_run->language, kind, summary.done,
+                                                  static_cast<int>(summary.skipped.size()),
+                                                  summary.failed));
+    m_skippedLines.clear();
+    for (const SkippedFile &file : summary.skipped)
+        m_skippedLines << QDir::toNativeSeparators(file.path) + QStringLiteral(": ") + file.reason;
+    m_detailsButton->setVisible(!m_skippedLines.isEmpty());
+    if (!summary.stoppedEarly)
+        showStep(100);
+}
+
+void EncryptWindow::detailsClicked()
+{
+    if (m_skippedLines.isEmpty())
+        return;
+    const QString heading =
+        textFor(m_session.language, "%1 Datei(en) übersprungen:", "%1 file(s) skipped:")
+            .arg(m_skippedLines.size());
+    MessageBox::informationList(this, heading, m_skippedLines);
 }

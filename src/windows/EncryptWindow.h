@@ -21,6 +21,7 @@ class QListWidget;
 class QListWidgetItem;
 class RoundedPanel;
 class RunController;
+struct NamedFiles;
 
 // What the dashboard hands to the encrypt window each time it opens it.
 struct EncryptSession
@@ -57,12 +58,13 @@ public:
     void openWith(const EncryptSession &session);
     const EncryptSession &session() const { return m_session; }
 
-    // Fills the folder field and the list from one file, as a drop does, and
-    // judges it. Does nothing for anything but an existing file.
-    void dropFile(const QString &path);
-    // Lists the files as a choice in the file dialog does (the list and the
-    // folder field replaced, the "Encrypted" box from the names); what cannot
-    // be listed (NamedFiles) is named in a warning. Does nothing during a run.
+    // Lists the files and folders as a drop does (listFiles), then judges
+    // the first of them when it is a file: the "Encrypted" box follows it.
+    void dropPaths(const QStringList &paths);
+    // Lists the files and folders in place of the list (NamedFiles: the
+    // folder field becomes the first one's folder, the "Encrypted" box
+    // follows the last name); what cannot be listed is named in a warning.
+    // Does nothing during a run.
     void listFiles(const QStringList &paths);
 
     bool runActive() const;
@@ -108,6 +110,8 @@ private:
     void ownKeyClicked();
     void selectFilesClicked();
     void viewFileClicked();
+    void addFolderClicked();
+    void detailsClicked();
     void removeEntriesClicked();
     void clearListClicked();
     void entryClicked(QListWidgetItem *item);
@@ -129,6 +133,16 @@ private:
     void runBytesDone(int index, quint64 done, quint64 total);
     void runFileDone(const FileReport &report);
     void runEnded();
+
+    // Folders and many files.
+    void buildFolderControls();
+    void showNamedEntries(const NamedFiles &named);
+    void addNamed(const QStringList &paths);
+    void clearResult();
+    void setResultWide(bool wide);
+    void runFileInWork(const QString &path);
+    void runBytesOfRun(quint64 done, quint64 total);
+    void showFolderRunResult(const EncryptJobSummary &summary);
 
     EncryptSession m_session;
     QString m_currentKey;
@@ -167,6 +181,9 @@ private:
     RoundedPanel *m_closePanel = nullptr;
     FlatButton *m_closeButton = nullptr;
     QLabel *m_keyFileLabel = nullptr;
+    FlatButton *m_addFolderButton = nullptr;
+    FlatButton *m_detailsButton = nullptr; // the skipped files of the last run
+    QStringList m_skippedLines;
 
     // Last, so that it goes first: a run still on when the window goes is
     // stopped and waited for while everything the run writes to is there.

@@ -4,6 +4,7 @@
 #include "platform/NameBytes.h"
 #include "widgets/MessageBox.h"
 
+#include <QList>
 #include <QUrl>
 
 namespace NameCheck {
@@ -35,6 +36,24 @@ bool usableDrop(QWidget *parent, const QUrl &url, Language language)
         return true;
     MessageBox::warning(parent, NameTexts::notUtf8(bytes, language));
     return false;
+}
+
+QStringList usableDrops(QWidget *parent, const QList<QUrl> &urls, Language language)
+{
+    QStringList kept;
+    QStringList refusals;
+    for (const QUrl &url : urls) {
+        if (!url.isLocalFile())
+            continue;
+        const QByteArray bytes = NameBytes::pathOfUrl(url);
+        if (NameBytes::survivesText(bytes))
+            kept.append(url.toLocalFile());
+        else
+            refusals.append(NameTexts::notUtf8(bytes, language));
+    }
+    if (!refusals.isEmpty())
+        MessageBox::warning(parent, refusals.join(QLatin1Char('\n')));
+    return kept;
 }
 
 } // namespace NameCheck

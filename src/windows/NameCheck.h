@@ -23,5 +23,8 @@ bool usable(QWidget *parent, const QString &path, Language language);
 
 // A dropped file's URL: false, after a warning, when its bytes are not UTF-8.
 bool usableDrop(QWidget *parent, const QUrl &url, Language language);
+// The local paths of a drop that may be used, after one warning that names
+// those whose bytes are not UTF-8; URLs of no local file are passed over.
+QStringList usableDrops(QWidget *parent, const QList<QUrl> &urls, Language language);
 
 } // namespace NameCheck

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 
 namespace {
 
@@ -12,43 +13,79 @@ QString refusal(const QString &path, const QString &why)
     return QDir::toNativeSeparators(path) + QLatin1Char(' ') + why;
 }
 
+// "a/b/" names the folder b as "a/b" does; the root stays "/".
+QString withoutTrailingDelimiters(QString path)
+{
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    return path;
+}
+
+QString withDelimiter(const QString &folder)
+{
+    QString native = QDir::toNativeSeparators(folder);
+    if (!native.endsWith(QDir::separator()))
+        native += QDir::separator();
+    return native;
+}
+
+QString joined(const QString &folder, const QString &name)
+{
+    if (name.isEmpty())
+        return folder;
+    return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
+}
+
 } // namespace
 
-NamedFiles NamedFiles::sort(const QStringList &paths, Language language)
+NamedFiles NamedFiles::sort(const QStringList &paths, Language language, const QString &listFolder)
 {
     NamedFiles sorted;
-    QString realFolder; // the first file's folder, links followed
-    for (const QString &path : paths) {
+    // The list's folder as the system finds it, to tell what lies in it.
+    QString realFolder;
+    if (!listFolder.isEmpty()) {
+        sorted.folder = listFolder;
+        realFolder = QFileInfo(QDir::fromNativeSeparators(listFolder)).canonicalFilePath();
+    }
+    QSet<QString> listed;
+    for (const QString &named : paths) {
+        const QString path = withoutTrailingDelimiters(QDir::fromNativeSeparators(named));
         const QFileInfo info(path);
         if (path.isEmpty() || !info.exists()) {
-            sorted.refusals << refusal(path,
+            sorted.refusals << refusal(named,
                                        FileRefusalTexts::text(FileFailure::NotFound, language));
             continue;
         }
-        if (info.isDir()) {
-            sorted.refusals << refusal(path,
-                                       FileRefusalTexts::text(FileFailure::IsFolder, language));
-            continue;
-        }
-        // The folder part as the system finds it ("..", links), so that
-        // folder + name is the very file named, whatever the spelling.
+        // The folder part as the system finds it ("..", links), so that the
+        // entry is the very file named, whatever the spelling; the last part
+        // stays as named, so that a link named is the link, not its target.
         const QString name = info.fileName();
         const QString folder = QFileInfo(info.path()).canonicalFilePath();
-        if (realFolder.isEmpty()) {
+        NamedEntry entry;
+        entry.path = joined(folder, name);
+        entry.folder = info.isDir() && !info.isSymLink();
+        if (sorted.folder.isEmpty()) {
             realFolder = folder;
-            sorted.folder = QDir::toNativeSeparators(folder);
-            if (!sorted.folder.endsWith(QDir::separator()))
-                sorted.folder += QDir::separator();
-        } else if (folder != realFolder) {
-            sorted.refusals << refusal(path,
-                                       textFor(language, "liegt nicht im Ordner der ersten Datei",
-                                               "is not in the folder of the first file"));
-            continue;
+            sorted.folder = withDelimiter(folder);
         }
-        if (!sorted.names.contains(name))
-            sorted.names << name;
+        if (listed.contains(entry.path))
+            continue;
+        listed.insert(entry.path);
+        entry.text =
+            !name.isEmpty() && folder == realFolder ? name : QDir::toNativeSeparators(entry.path);
+        if (entry.folder && !entry.text.endsWith(QDir::separator()))
+            entry.text += QDir::separator();
+        sorted.entries.append(entry);
     }
     return sorted;
+}
+
+QStringList NamedFiles::texts() const
+{
+    QStringList shown;
+    for (const NamedEntry &entry : entries)
+        shown << entry.text;
+    return shown;
 }
 
 QString NamedFiles::refusalText(Language language) const

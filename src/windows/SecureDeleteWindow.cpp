@@ -1,6 +1,7 @@
 #include "windows/SecureDeleteWindow.h"
 
 #include "core/TextTrim.h"
+#include "jobs/FolderRunTexts.h"
 #include "jobs/RunController.h"
 #include "platform/gui/DesktopServices.h"
 #include "platform/gui/HelpFile.h"
@@ -16,21 +17,26 @@
 #include "widgets/GradientWidget.h"
 #include "widgets/Icons.h"
 #include "widgets/RoundedPanel.h"
+#include "windows/ListEntries.h"
 #include "windows/NameCheck.h"
 #include "windows/NamedFiles.h"
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QShowEvent>
+#include <QUrl>
 
 namespace {
 
@@ -73,8 +79,11 @@ SecureDeleteWindow::SecureDeleteWindow(QWidget *parent)
         RunController::Handlers{
             [this](int index) { onFileStarted(index); },
             [this](int index, quint64 done, quint64 total) { onBytesDone(index, done, total); },
-            [this](const FileReport &report) { onFileDone(report); }});
+            [this](const FileReport &report) { onFileDone(report); },
+            [this](quint64 done, quint64 total) { onRunBytesDone(done, total); },
+            [this](const QString &path) { m_progressText.setFile(path); }});
     connect(m_runs.get(), &RunController::finished, this, &SecureDeleteWindow::finishRun);
+    setAcceptDrops(true);
     connect(m_runs.get(), &RunController::stopped, this, &SecureDeleteWindow::stopped);
 }
 
@@ -181,6 +190,7 @@ void SecureDeleteWindow::buildLayout()
     connect(m_viewButton, &FlatButton::clicked, this, &SecureDeleteWindow::viewSelected);
     connect(m_fileList, &QListWidget::itemDoubleClicked, this, &SecureDeleteWindow::viewSelected);
     connect(m_closeButton, &QPushButton::clicked, this, &SecureDeleteWindow::closeWindow);
+    buildFolderControls();
 
     // Key preview: Esc and F1 reach the window before the focused control.
     for (QWidget *child : findChildren<QWidget *>())
@@ -233,6 +243,9 @@ void SecureDeleteWindow::applyLanguage()
     m_startButton->setHint(pick("Dateien löschen", "Delete files"));
     m_cancelButton->setHint(pick("Löschen abbrechen", "Cancel delete operation"));
     m_closeButton->setText(pick("Schliessen", "Close"));
+    m_addFolderButton->setHint(pick("Ordner hinzufügen", "Add folder"));
+    m_detailsButton->setText(pick("Details", "Details"));
+    m_detailsButton->setHint(pick("Übersprungene Dateien anzeigen", "Show the skipped files"));
     m_countField->setAccessibleName(pick("Anzahl Überschreibungen", "Overwrite count"));
     m_folderField->setAccessibleName(pick("Ordner", "Folder"));
     m_fileList->setAccessibleName(pick("Dateien", "Files"));
@@ -271,7 +284,8 @@ void SecureDeleteWindow::setRunning(bool running)
     for (QWidget *control :
          {static_cast<QWidget *>(m_selectButton), static_cast<QWidget *>(m_clearButton),
           static_cast<QWidget *>(m_removeButton), static_cast<QWidget *>(m_startButton),
-          static_cast<QWidget *>(m_countField), static_cast<QWidget *>(m_closeButton)})
+          static_cast<QWidget *>(m_countField), static_cast<QWidget *>(m_closeButton),
+          static_cast<QWidget *>(m_addFolderButton)})
         control->setEnabled(!running);
     m_cancelButton->setEnabled(true);
 }
@@ -290,6 +304,8 @@ void SecureDeleteWindow::clearList()
     m_fileList->clear();
     m_folderField->clear();
     showResult(QString());
+    m_skippedLines.clear();
+    m_detailsButton->hide();
     updateCountLabel();
     showProgress(0);
 }
@@ -329,10 +345,10 @@ void SecureDeleteWindow::listFiles(const QStringList &paths)
     clearList();
     const NamedFiles named =
         NamedFiles::sort(NameCheck::usable(this, paths, m_language), m_language);
-    if (!named.names.isEmpty()) {
+    if (!named.entries.isEmpty()) {
         m_lastFolder = named.folder;
         m_folderField->setText(named.folder);
-        m_fileList->addItems(named.names);
+        ListEntries::append(m_fileList, named.folder, named.entries);
     }
     updateCountLabel();
     if (!named.refusals.isEmpty())
@@ -357,7 +373,7 @@ void SecureDeleteWindow::viewSelected()
     QListWidgetItem *item = m_fileList->currentItem();
     if (item == nullptr || !item->isSelected())
         item = m_fileList->selectedItems().first();
-    viewFile(m_folderField->text() + item->text());
+    viewFile(ListEntries::pathOf(item, m_folderField->text()));
 }
 
 void SecureDeleteWindow::startRun()
@@ -375,9 +391,13 @@ void SecureDeleteWindow::startRun()
         QListWidgetItem *item = m_fileList->item(i);
         // The entry names the file exactly: trimming it could name another
         // file in the same folder (" notes.txt" is not "notes.txt").
-        paths.append(folder + item->text());
+        paths.append(ListEntries::pathOf(item, folder));
         m_runItems.append(item);
     }
+    m_folderRun = ListEntries::holdsFolder(m_fileList);
+    m_skippedLines.clear();
+    m_detailsButton->hide();
+    m_progressText.start();
     const std::optional<int> count = OverwriteCount::parse(m_countField->text());
     m_countValid = count.has_value();
 
@@ -386,7 +406,9 @@ void SecureDeleteWindow::startRun()
     m_progressBase = 0;
     m_runs->start(
         [&](Prompter &prompter, FileJobObserver &observer) {
-            return std::make_unique<ShredJob>(paths, count, m_language, prompter, observer);
+            auto job = std::make_unique<ShredJob>(paths, count, m_language, prompter, observer);
+            job->setTakeFolders(m_folderRun);
+            return job;
         },
         [this](ShredJob &job) { m_result = job.run(); });
     setRunning(true);
@@ -429,7 +451,7 @@ void SecureDeleteWindow::onFileStarted(int index)
 
 void SecureDeleteWindow::onBytesDone(int index, quint64 done, quint64 total)
 {
-    if (index != m_currentFile)
+    if (m_folderRun || index != m_currentFile)
         return;
     showProgress(DeleteProgress::percentWithinFile(
         m_currentFile, static_cast<int>(m_runItems.size()), done, total));
@@ -437,19 +459,25 @@ void SecureDeleteWindow::onBytesDone(int index, quint64 done, quint64 total)
 
 void SecureDeleteWindow::onFileDone(const FileReport &report)
 {
+    // A file found in a listed folder leaves the folder's entry as it is;
+    // the counts at the end tell about it.
+    if (report.inFolder)
+        return;
     const bool deleted =
         report.outcome == FileOutcome::Done || report.outcome == FileOutcome::Skipped;
     QListWidgetItem *item = m_runItems.value(report.index);
     if (deleted) {
-        m_progressBase = DeleteProgress::percentAfterFiles(report.index + 1,
-                                                           static_cast<int>(m_runItems.size()));
+        if (!m_folderRun)
+            m_progressBase = DeleteProgress::percentAfterFiles(report.index + 1,
+                                                               static_cast<int>(m_runItems.size()));
         if (item != nullptr)
             item->setText(QStringLiteral("  "));
     } else if (item != nullptr) {
         // The file stays in the list; its hint says why.
         item->setToolTip(report.reason);
     }
-    showProgress(m_progressBase);
+    if (!m_folderRun)
+        showProgress(m_progressBase);
     Q_EMIT fileProcessed(report.index, deleted);
 }
 
@@ -475,6 +503,8 @@ void SecureDeleteWindow::finishRun()
             const QString fileName = QFileInfo(m_result.partlyOverwritten).fileName();
             showResult(FittedText::forLabel(m_resultLabel, text, fileName), text(fileName));
         }
+    } else if (m_folderRun && m_result.confirmed) {
+        showFolderRunResult();
     } else if (m_result.done > 0) {
         showResult(ShredTexts::deleted(m_language, m_result.done));
     }
@@ -540,4 +570,123 @@ bool SecureDeleteWindow::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::KeyPress && handleKey(static_cast<QKeyEvent *>(event)->key()))
         return true;
     return QDialog::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------- folders and many files
+
+void SecureDeleteWindow::buildFolderControls()
+{
+    // Below the list's buttons, and next to them in the tab order.
+    m_addFolderButton = new FlatButton(m_body);
+    m_addFolderButton->setObjectName(QStringLiteral("SpeedButtonFolder"));
+    m_addFolderButton->setIcon(Icons::icon(Icons::Kind::AddFolder));
+    m_addFolderButton->setIconSize(QSize(24, 24));
+    m_addFolderButton->setGeometry(ColumnLeft, 184, 30, 30);
+    setTabOrder(m_clearButton, m_addFolderButton);
+    connect(m_addFolderButton, &FlatButton::clicked, this, &SecureDeleteWindow::addFolder);
+
+    m_detailsButton = new FlatButton(m_body);
+    m_detailsButton->setObjectName(QStringLiteral("ButtonDetails"));
+    m_detailsButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    m_detailsButton->setGeometry(ColumnLeft, 347, 72, 28);
+    m_detailsButton->hide();
+    connect(m_detailsButton, &FlatButton::clicked, this, &SecureDeleteWindow::showDetails);
+}
+
+// Adds the chosen folder to the list: by its name when it lies in the list's
+// folder, else by its path. An empty list takes the folder it lies in.
+void SecureDeleteWindow::addFolder()
+{
+    if (isRunning())
+        return;
+    QString start = QFileInfo(m_lastFolder).isDir() ? m_lastFolder : QString();
+    if (m_lastFolder.isEmpty() && QFileInfo(m_initialFolder).isDir())
+        start = m_initialFolder;
+    const QString chosen = FileDialog::getExistingDirectory(this, start);
+    if (chosen.isEmpty() || !NameCheck::usable(this, chosen, m_language))
+        return;
+    const QString listFolder = m_fileList->count() > 0 ? m_folderField->text() : QString();
+    const NamedFiles named = NamedFiles::sort({chosen}, m_language, listFolder);
+    if (!named.entries.isEmpty()) {
+        if (listFolder.isEmpty())
+            m_folderField->setText(named.folder);
+        m_lastFolder = withTrailingDelimiter(QFileInfo(named.entries.first().path).path());
+        ListEntries::append(m_fileList, m_folderField->text(), named.entries);
+        showResult(QString());
+        m_detailsButton->hide();
+        updateCountLabel();
+        showProgress(0);
+    }
+    if (!named.refusals.isEmpty())
+        MessageBox::warning(this, named.refusalText(m_language));
+}
+
+void SecureDeleteWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!isRunning() && event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void SecureDeleteWindow::dropEvent(QDropEvent *event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (isRunning() || urls.isEmpty())
+        return;
+    event->acceptProposedAction();
+    const QStringList paths = NameCheck::usableDrops(this, urls, m_language);
+    if (!paths.isEmpty())
+        listFiles(paths);
+}
+
+void SecureDeleteWindow::onRunBytesDone(quint64 done, quint64 total)
+{
+    if (total == 0)
+        return;
+    if (m_folderRun) {
+        const auto percent = static_cast<int>(static_cast<double>(std::min(done, total)) * 100.0 /
+                                              static_cast<double>(total));
+        if (percent > m_progressBar->percent())
+            showProgress(percent);
+    }
+    // On a long run the label names the file in work and the time left.
+    if (m_runs->stopRequested() || m_progressText.file().isEmpty() || !m_progressText.due())
+        return;
+    const QString left =
+        RunProgressText::timeLeft(m_language, done, total, m_progressText.elapsedMs());
+    const QString name = QFileInfo(m_progressText.file()).fileName();
+    const auto compose = [&left](const QString &part) { return RunProgressText::line(part, left); };
+    showResult(FittedText::forLabel(m_resultLabel, compose, name),
+               QDir::toNativeSeparators(m_progressText.file()));
+}
+
+// The counts, the folders that stayed, and the skipped files at hand.
+void SecureDeleteWindow::showFolderRunResult()
+{
+    showResult(FolderRunTexts::counts(m_language, RunKind::Shred, m_result.done,
+                                      static_cast<int>(m_result.skipped.size()),
+                                      m_result.notDeleted()));
+    for (QListWidgetItem *item : std::as_const(m_runItems)) {
+        if (!ListEntries::isFolder(item))
+            continue;
+        const QString path = ListEntries::pathOf(item, m_folderField->text());
+        const QFileInfo now(path);
+        if (!now.exists() && !now.isSymLink())
+            item->setText(QStringLiteral("  "));
+        else
+            item->setToolTip(FolderRunTexts::folderKept(m_language, path));
+    }
+    m_skippedLines.clear();
+    for (const SkippedFile &file : m_result.skipped)
+        m_skippedLines << QDir::toNativeSeparators(file.path) + QStringLiteral(": ") + file.reason;
+    m_detailsButton->setVisible(!m_skippedLines.isEmpty());
+    showProgress(100);
+}
+
+void SecureDeleteWindow::showDetails()
+{
+    if (m_skippedLines.isEmpty())
+        return;
+    MessageBox::informationList(
+        this, pick("%1 Datei(en) übersprungen:", "%1 file(s) skipped:").arg(m_skippedLines.size()),
+        m_skippedLines);
 }

@@ -3,10 +3,12 @@
 #include "core/Language.h"
 #include "jobs/ShredJob.h"
 #include "widgets/MessageBox.h"
+#include "windows/RunProgressText.h"
 
 #include <QDialog>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -60,9 +62,9 @@ public:
 
     bool isRunning() const;
 
-    // Lists the files as a choice in the file dialog does (the list and the
-    // folder field replaced); what cannot be listed (NamedFiles) is named in
-    // a warning. Does nothing during a run.
+    // Lists the files and folders in place of the list (NamedFiles: the
+    // folder field becomes the first one's folder); what cannot be listed is
+    // named in a warning. Does nothing during a run. A drop does the same.
     void listFiles(const QStringList &paths);
 
     // The folder the file dialog starts in: the folder of the last selection
@@ -85,6 +87,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void buildLayout();
@@ -118,6 +122,13 @@ private:
     void finishRun();
     void showResult(const QString &text, const QString &whole = QString());
 
+    // Folders and many files.
+    void buildFolderControls();
+    void addFolder();
+    void showDetails();
+    void onRunBytesDone(quint64 done, quint64 total);
+    void showFolderRunResult();
+
     GradientWidget *m_toolBar = nullptr;
     FlatButton *m_startButton = nullptr;
     FlatButton *m_cancelButton = nullptr;
@@ -135,6 +146,8 @@ private:
     FlatButton *m_viewButton = nullptr;
     FlatButton *m_removeButton = nullptr;
     FlatButton *m_clearButton = nullptr;
+    FlatButton *m_addFolderButton = nullptr;
+    FlatButton *m_detailsButton = nullptr; // the skipped files of the last run
 
     Language m_language = Language::German;
     QString m_initialFolder;
@@ -145,7 +158,10 @@ private:
     bool m_countValid = false;
     QList<QListWidgetItem *> m_runItems; // the run's entries, in the job's order
     int m_currentFile = 0;
-    int m_progressBase = 0; // percent after the last file that went
+    int m_progressBase = 0;   // percent after the last file that went
+    bool m_folderRun = false; // the run's list holds a folder
+    RunProgressText m_progressText;
+    QStringList m_skippedLines;
 
     // Last, so that it goes first: a run still on when the window goes is
     // stopped and waited for while everything the run writes to is there.

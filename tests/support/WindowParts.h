@@ -42,6 +42,8 @@ inline constexpr char KeyFileLabel[] = "Labelkname";   // the loaded key file's 
 inline constexpr char KeyLamp[] = "JvLED1";            // lit while an external key is in use
 inline constexpr char ProgressBar[] = "Panel1";
 inline constexpr char FormatLabel[] = "LabelFormat"; // the format new files are written in
+inline constexpr char AddFolder[] = "SpeedButtonFolder";
+inline constexpr char Details[] = "ButtonDetails"; // the skipped files of the last run
 } // namespace EncryptParts
 
 namespace SecureDeleteParts {
@@ -59,6 +61,8 @@ inline constexpr char SelectionCount[] = "Label3"; // how many files are listed
 inline constexpr char ProgressBar[] = "PanelProgress";
 inline constexpr char ResultLabel[] = "Label4";
 inline constexpr char Close[] = "ButtonClose";
+inline constexpr char AddFolder[] = "SpeedButtonFolder";
+inline constexpr char Details[] = "ButtonDetails"; // the skipped files of the last run
 } // namespace SecureDeleteParts
 
 namespace SettingsParts {

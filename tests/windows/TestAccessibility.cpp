@@ -18,11 +18,13 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -218,14 +220,19 @@ void TestAccessibility::everyControlIsNamedAndFocusable_data()
     QTest::newRow("encrypt, German")
         << "encrypt" << de
         << QStringList{"ToolButton1=Verschlüsseln", "SpeedButton1=Dateien auswählen",
-                       "ListBox1=Dateien"};
+                       "ListBox1=Dateien", "SpeedButtonFolder=Ordner hinzufügen"};
     QTest::newRow("encrypt, English")
-        << "encrypt" << en << QStringList{"ToolButton2=Decrypt files", "Edit4=Folder"};
+        << "encrypt" << en
+        << QStringList{"ToolButton2=Decrypt files", "Edit4=Folder", "SpeedButtonFolder=Add folder"};
+    QTest::newRow("encrypt after a folder run, German")
+        << "encrypt, folder run" << de << QStringList{"ButtonDetails=Details"};
     QTest::newRow("secure delete, German")
         << "secure delete" << de
-        << QStringList{"ToolButton6=Dateien löschen", "Edit1=Anzahl Überschreibungen"};
+        << QStringList{"ToolButton6=Dateien löschen", "Edit1=Anzahl Überschreibungen",
+                       "SpeedButtonFolder=Ordner hinzufügen"};
     QTest::newRow("secure delete, English")
-        << "secure delete" << en << QStringList{"ToolButton11=Cancel delete operation"};
+        << "secure delete" << en
+        << QStringList{"ToolButton11=Cancel delete operation", "SpeedButtonFolder=Add folder"};
     QTest::newRow("settings, German")
         << "settings" << de
         << QStringList{"ToolButton6=Neues Passwort anlegen", "Edit1=Pers. Schlüssel:"};
@@ -297,6 +304,23 @@ void TestAccessibility::everyControlIsNamedAndFocusable()
                                                         language, QByteArray(ApplicationTextKey),
                                                         main.startup().places().dataFolder});
         look(&windows.encryptWindow());
+    } else if (window == QLatin1String("encrypt, folder run")) {
+        // A run over a folder with a file it skips: the details are at hand.
+        const QString folder = m_home->filePath(QStringLiteral("folder"));
+        QVERIFY(QDir().mkpath(folder));
+        QFile skipped(folder + QStringLiteral("/old.enc"));
+        QVERIFY(skipped.open(QIODevice::WriteOnly) && skipped.write("x") == 1);
+        skipped.close();
+        EncryptWindow &encrypt = windows.encryptWindow();
+        encrypt.openWith(EncryptSession{main.startup().values().personalKey, language,
+                                        QByteArray(ApplicationTextKey),
+                                        main.startup().places().dataFolder});
+        encrypt.listFiles({folder});
+        QSignalSpy finished(&encrypt, &EncryptWindow::runFinished);
+        part<QToolButton>(&encrypt, EncryptParts::Encrypt)->click();
+        QVERIFY(!finished.isEmpty() || finished.wait(20000));
+        QVERIFY(part<QWidget>(&encrypt, EncryptParts::Details)->isVisible());
+        look(&encrypt);
     } else if (window == QLatin1String("secure delete")) {
         windows.secureDeleteWindow().open(SecureDeleteSession{language, {}});
         look(&windows.secureDeleteWindow());

@@ -1,4 +1,5 @@
 #include "TestFiles.h"
+#include "TextFit.h"
 #include "WidgetPart.h"
 #include "WindowParts.h"
 
@@ -199,7 +200,8 @@ private Q_SLOTS:
     void cancelledKeyDialogKeepsTheExternalKey();
     void restoreOwnKey();
     void listClickJudgesTheEntry();
-    void dropTakesTheFirstFileOnly();
+    void dropTakesEveryFileAndFolder();
+    void addFolderAddsToTheList();
     void viewAndRemoveEntries();
     void escapeMinimisesAndF1OpensHelp();
     void closeDuringARunStopsAfterItsFile_data();
@@ -795,14 +797,21 @@ void TestEncryptWindow::listClickJudgesTheEntry()
     QVERIFY(!m_ui.box->isChecked());
 }
 
-void TestEncryptWindow::dropTakesTheFirstFileOnly()
+void TestEncryptWindow::dropTakesEveryFileAndFolder()
 {
-    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("in")));
-    const QString inner = path(QStringLiteral("in"));
-    QByteArray scrambled = QByteArray("\xe4\xf6\xfc\xdf\xe9\xe8\xea\xe0\xf1\xe7");
+    QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("in")));
+    QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("other")));
+    QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("tree/deep")));
+    const QString base = QFileInfo(m_dir->path()).canonicalFilePath();
+    const QString inner = base + QStringLiteral("/in");
+    const QByteArray scrambled = QByteArray("\xe4\xf6\xfc\xdf\xe9\xe8\xea\xe0\xf1\xe7");
     QVERIFY(TestFiles::write(inner + QStringLiteral("/first.txt"), "plain first"));
     QVERIFY(TestFiles::write(inner + QStringLiteral("/second.txt"), scrambled));
     QVERIFY(TestFiles::write(inner + QStringLiteral("/third.ec"), "x"));
+    write(QStringLiteral("other/far.txt"), "far");
+    write(QStringLiteral("tree/x.txt"), "x in the tree");
+    write(QStringLiteral("tree/deep/y.txt"), "y deeper down");
+    write(QStringLiteral("tree/old.enc"), "encrypted before");
     showTool();
     write(QStringLiteral("old.txt"), "old");
     select({QStringLiteral("old.txt")});
@@ -811,30 +820,92 @@ void TestEncryptWindow::dropTakesTheFirstFileOnly()
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(inner + QStringLiteral("/first.txt")),
                   QUrl::fromLocalFile(inner + QStringLiteral("/second.txt")),
-                  QUrl::fromLocalFile(inner + QStringLiteral("/third.ec"))});
+                  QUrl::fromLocalFile(path(QStringLiteral("other/far.txt"))),
+                  QUrl::fromLocalFile(path(QStringLiteral("tree"))),
+                  QUrl::fromLocalFile(inner + QStringLiteral("/first.txt"))});
     QDragEnterEvent enter(QPoint(300, 150), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(m_tool.get(), &enter);
     QVERIFY(enter.isAccepted());
     QDropEvent drop(QPointF(300, 150), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(m_tool.get(), &drop);
 
-    QCOMPARE(entries(), QStringList{QStringLiteral("first.txt")});
+    // Everything dropped, once each; what lies elsewhere by its path, the
+    // folder as a folder. The first file's content decides the box.
+    QCOMPARE(entries(),
+             (QStringList{"first.txt", "second.txt", base + "/other/far.txt", base + "/tree/"}));
     QCOMPARE(m_ui.folder->text(), withDelimiter(inner));
+    QVERIFY(!m_ui.list->item(3)->icon().isNull());
+    QVERIFY(m_ui.list->item(0)->icon().isNull());
     QVERIFY(!m_ui.box->isChecked());
 
-    // The dropped file can be encrypted at once.
     run(m_ui.encrypt);
     QCOMPARE(TestFiles::read(inner + QStringLiteral("/first.txt.enc")),
              encryptedBytes(OwnKey, "plain first"));
-    QCOMPARE(TestFiles::read(inner + QStringLiteral("/second.txt")), scrambled);
+    QCOMPARE(TestFiles::read(inner + QStringLiteral("/second.txt.enc")),
+             encryptedBytes(OwnKey, scrambled));
+    QCOMPARE(TestFiles::read(path(QStringLiteral("other/far.txt.enc"))),
+             encryptedBytes(OwnKey, "far"));
+    QCOMPARE(TestFiles::read(path(QStringLiteral("tree/deep/y.txt.enc"))),
+             encryptedBytes(OwnKey, "y deeper down"));
+    QCOMPARE(QDir(path(QStringLiteral("tree"))).entryList(QDir::Files),
+             (QStringList{"old.enc", "x.txt.enc"}));
+    QCOMPARE(TestFiles::read(path(QStringLiteral("tree/old.enc"))), QByteArray("encrypted before"));
+    QCOMPARE(TestFiles::read(inner + QStringLiteral("/third.ec")), QByteArray("x"));
 
-    // Dropping the ".ec" file sets the box whatever it holds.
-    m_tool->dropFile(inner + QStringLiteral("/third.ec"));
+    // The entries follow their files; the folder stays as it was named.
+    QCOMPARE(entries(), (QStringList{"first.txt.enc", "second.txt.enc", base + "/other/far.txt.enc",
+                                     base + "/tree/"}));
+    QCOMPARE(m_ui.bar->percent(), 100);
+    QCOMPARE(m_ui.result->text(), QStringLiteral("5 file(s) encrypted, 1 skipped, 0 failed"));
+    auto *details = part<FlatButton>(m_tool.get(), EncryptParts::Details);
+    QVERIFY(details->isVisible());
+    MessageBox::clearHistory();
+    QTest::mouseClick(details, Qt::LeftButton);
+    QCOMPARE(MessageBox::shownTexts(),
+             QStringList{"1 file(s) skipped:\n" + base +
+                         "/tree/old.enc: already encrypted (ends in .enc)"});
+
+    // Dropping the ".ec" file alone sets the box whatever it holds.
+    m_tool->dropPaths({inner + QStringLiteral("/third.ec")});
     QVERIFY(m_ui.box->isChecked());
     QCOMPARE(entries(), QStringList{QStringLiteral("third.ec")});
-    // A folder is not a file to work on.
-    m_tool->dropFile(inner);
-    QCOMPARE(entries(), QStringList{QStringLiteral("third.ec")});
+    QVERIFY(m_ui.result->text().isEmpty());
+    QVERIFY(details->isHidden());
+}
+
+// The folder button adds to the list, in the folder of the list or by path;
+// a folder listed already and a cancelled dialog change nothing.
+void TestEncryptWindow::addFolderAddsToTheList()
+{
+    QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("docs/inner")));
+    write(QStringLiteral("a.txt"), "a");
+    write(QStringLiteral("docs/inner/b.txt"), "b");
+    QTemporaryDir elsewhere;
+    const QString far = QFileInfo(elsewhere.path()).canonicalFilePath();
+    showTool(0);
+    auto *addFolder = part<FlatButton>(m_tool.get(), EncryptParts::AddFolder);
+    QCOMPARE(addFolder->hint(), QStringLiteral("Ordner hinzufügen"));
+    select({QStringLiteral("a.txt")});
+    FileDialog::clearHistory();
+
+    FileDialog::setNextResults(
+        {{path(QStringLiteral("docs"))}, {}, {path(QStringLiteral("docs/"))}, {far}});
+    for (int click = 0; click < 4; ++click)
+        QTest::mouseClick(addFolder, Qt::LeftButton);
+    QCOMPARE(entries(), (QStringList{"a.txt", "docs/", far + "/"}));
+    QCOMPARE(m_ui.folder->text(), folder());
+    const FileDialogRequest request = FileDialog::requests().first();
+    QCOMPARE(request.kind, FileDialogRequest::Kind::Folder);
+    QCOMPARE(request.directory, folder());
+
+    run(m_ui.encrypt);
+    QCOMPARE(QDir(path(QStringLiteral("docs/inner"))).entryList(QDir::Files),
+             QStringList{"b.txt.enc"});
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{"a.txt.enc"});
+    QCOMPARE(m_ui.result->text(),
+             QStringLiteral("2 Datei(en) verschlüsselt, 0 übersprungen, 0 fehlgeschlagen"));
+    QVERIFY(TextFit::showsWhole(m_ui.result));
+    QVERIFY(part<FlatButton>(m_tool.get(), EncryptParts::Details)->isHidden());
 }
 
 void TestEncryptWindow::viewAndRemoveEntries()
@@ -956,7 +1027,7 @@ void TestEncryptWindow::resultLabelShowsOnlyTheLastRun()
 
     run(m_ui.decrypt);
     QCOMPARE(m_ui.result->text(), QStringLiteral("1 Datei(en) entschlüsselt"));
-    m_tool->dropFile(path(QStringLiteral("b.txt.enc")));
+    m_tool->dropPaths({path(QStringLiteral("b.txt.enc"))});
     QVERIFY(m_ui.result->text().isEmpty());
 
     // Files gone since they were listed are passed over: nothing done, and

@@ -27,9 +27,11 @@ QStringList entries(const QListWidget *list)
 
 } // namespace
 
-// Files named on the command line or by a later start, as the encrypt and
-// the secure delete window list them: one folder and the names in it, the
-// rest refused with a warning that names each path and why.
+// Files and folders named on the command line, by a later start or in a
+// drop, as the encrypt and the secure delete window list them: the list's
+// folder, bare names for what lies in it, whole paths for the rest, folders
+// with a trailing delimiter; what does not exist is refused with a warning
+// that names each path and why.
 class TestNamedFiles : public QObject
 {
     Q_OBJECT
@@ -78,9 +80,9 @@ void TestNamedFiles::cleanup()
 void TestNamedFiles::bothWindowsListWhatTheyCan_data()
 {
     QTest::addColumn<Language>("language");
-    QTest::addColumn<QStringList>("named"); // relative to the fixture folder
-    QTest::addColumn<QString>("folder");    // of the list, relative; "-" for none
-    QTest::addColumn<QStringList>("listed");
+    QTest::addColumn<QStringList>("named");  // relative to the fixture folder
+    QTest::addColumn<QString>("folder");     // of the list, relative; "-" for none
+    QTest::addColumn<QStringList>("listed"); // <base> is the fixture folder as the system finds it
     QTest::addColumn<bool>("encryptedBox");
     QTest::addColumn<QString>("warning"); // <dir> is the fixture folder
 
@@ -92,25 +94,25 @@ void TestNamedFiles::bothWindowsListWhatTheyCan_data()
         << en << QStringList{"b.TXT.ENC", "a.txt"} << "" << QStringList{"b.TXT.ENC", "a.txt"}
         << false << "";
     QTest::newRow("named twice, listed once")
-        << en << QStringList{"a.txt", "./a.txt", "sub/../a.txt"} << "" << QStringList{"a.txt"}
-        << false << "";
+        << en << QStringList{"a.txt", "./a.txt", "sub/../a.txt", "sub", "sub/", "./sub"} << ""
+        << QStringList{"a.txt", "sub/"} << false << "";
     QTest::newRow("a missing file is refused, the others listed")
         << en << QStringList{"gone.txt", "a.txt"} << "" << QStringList{"a.txt"} << false
         << "Not added to the list:\n<dir>/gone.txt does not exist";
-    QTest::newRow("a folder is refused")
-        << en << QStringList{"sub"} << "-" << QStringList{} << false
-        << "Not added to the list:\n<dir>/sub is a folder";
-    QTest::newRow("a file of another folder is refused")
-        << en << QStringList{"a.txt", "sub/c.txt", "b.TXT.ENC"} << ""
-        << QStringList{"a.txt", "b.TXT.ENC"} << true
-        << "Not added to the list:\n<dir>/sub/c.txt is not in the folder of the first file";
+    QTest::newRow("a folder first: the folder it lies in is the list's")
+        << en << QStringList{"sub/deeper", "sub/c.txt"} << "sub" << QStringList{"deeper/", "c.txt"}
+        << false << "";
+    QTest::newRow("files of other folders by their whole path")
+        << en << QStringList{"a.txt", "sub/c.txt", "sub/deeper", "b.TXT.ENC"} << ""
+        << QStringList{"a.txt", "<base>/sub/c.txt", "<base>/sub/deeper/", "b.TXT.ENC"} << true
+        << "";
     QTest::newRow("the folder as the system finds it, through a link")
         << en << QStringList{"hop/../c.txt"} << "sub" << QStringList{"c.txt"} << false << "";
-    QTest::newRow("German")
-        << Language::German << QStringList{"sub/c.txt", "gone", "sub", "a.txt"} << "sub"
-        << QStringList{"c.txt"} << false
-        << "Nicht in die Liste aufgenommen:\n<dir>/gone existiert nicht\n<dir>/sub ist ein "
-           "Ordner\n<dir>/a.txt liegt nicht im Ordner der ersten Datei";
+    QTest::newRow("a link to a folder is listed as the link")
+        << en << QStringList{"hop"} << "" << QStringList{"hop"} << false << "";
+    QTest::newRow("German") << Language::German << QStringList{"sub/c.txt", "gone", "sub", "a.txt"}
+                            << "sub" << QStringList{"c.txt", "<base>/sub/", "<base>/a.txt"} << false
+                            << "Nicht in die Liste aufgenommen:\n<dir>/gone existiert nicht";
 }
 
 void TestNamedFiles::bothWindowsListWhatTheyCan()
@@ -128,6 +130,7 @@ void TestNamedFiles::bothWindowsListWhatTheyCan()
     const QString expectedFolder = folder == QLatin1String("-")
                                        ? QString()
                                        : QDir::cleanPath(base + QLatin1Char('/') + folder) + '/';
+    listed.replaceInStrings(QStringLiteral("<base>"), base);
     warning.replace(QStringLiteral("<dir>"), m_dir->path());
     const QStringList warnings = warning.isEmpty() ? QStringList() : QStringList{warning};
 

@@ -13,10 +13,12 @@
 #include "windows/SecureDeleteWindow.h"
 
 #include <QDir>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QProcess>
 #include <QPushButton>
 #include <QSet>
@@ -136,6 +138,9 @@ private Q_SLOTS:
     void overwriteCountField_data();
     void overwriteCountField();
     void escapeMinimisesAndF1OpensHelp();
+    void folderRunConfirmsAndCounts_data();
+    void folderRunConfirmsAndCounts();
+    void dropTakesFilesAndFoldersWhole();
 
 private:
     // Files in the temporary folder, each with its own content.
@@ -737,6 +742,122 @@ void TestSecureDeleteWindow::escapeMinimisesAndF1OpensHelp()
     window.showNormal();
     QCOMPARE(entries(fileList(window)), QStringList{"keys.txt"});
     HelpFile::setApplicationHelpFile(QString());
+}
+
+void TestSecureDeleteWindow::folderRunConfirmsAndCounts_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("question"); // <del> is the folder
+    QTest::addColumn<QString>("result");
+    QTest::addColumn<QString>("kept");
+    QTest::addColumn<QString>("skipped");
+    QTest::newRow("English") << 1
+                             << "2 file(s) selected (300 bytes). Really delete these file(s)?\n\n"
+                                "These folders go afterwards, as far as they are empty:\n<del>"
+                             << "2 file(s) deleted, 1 skipped, 0 failed"
+                             << "<del>: folder stays, something is left in it"
+                             << "1 file(s) skipped:\n<del>/link: symbolic link, not followed";
+    QTest::newRow("German") << 0
+                            << "2 Datei(en) (300 Bytes) unwiderruflich löschen?\n\n"
+                               "Diese Ordner werden danach entfernt, soweit sie leer sind:\n<del>"
+                            << "2 Datei(en) gelöscht, 1 übersprungen, 0 fehlgeschlagen"
+                            << "<del>: Ordner bleibt, es ist noch etwas darin"
+                            << "1 Datei(en) übersprungen:\n<del>/link: symbolischer Link, wird "
+                               "nicht verfolgt";
+}
+
+// A folder added with the folder button: the question counts its files and
+// their size and names it; every file in it goes, the folders emptied go,
+// and the link in it is skipped, its target untouched.
+void TestSecureDeleteWindow::folderRunConfirmsAndCounts()
+{
+    QFETCH(int, language);
+    QFETCH(QString, question);
+    QFETCH(QString, result);
+    QFETCH(QString, kept);
+    QFETCH(QString, skipped);
+    QTemporaryDir top;
+    const QString del = QFileInfo(top.path()).canonicalFilePath() + QStringLiteral("/del");
+    QVERIFY(QDir().mkpath(del + QStringLiteral("/inner/empty")));
+    QVERIFY(TestFiles::write(del + QStringLiteral("/one.txt"), TestFiles::randomBytes(100, 1)));
+    QVERIFY(
+        TestFiles::write(del + QStringLiteral("/inner/two.txt"), TestFiles::randomBytes(200, 2)));
+    const QString outside = top.filePath(QStringLiteral("outside.txt"));
+    QVERIFY(TestFiles::write(outside, "not in the folder"));
+    QVERIFY(QFile::link(outside, del + QStringLiteral("/link")));
+    for (QString *text : {&question, &result, &kept, &skipped})
+        text->replace(QStringLiteral("<del>"), del);
+
+    SecureDeleteWindow window;
+    openIn(window, languageFromStored(language));
+    FileDialog::setNextResult({del});
+    button(window, SecureDeleteParts::AddFolder)->click();
+    QCOMPARE(FileDialog::requests().last().kind, FileDialogRequest::Kind::Folder);
+    QCOMPARE(entries(fileList(window)), QStringList{"del/"});
+    QVERIFY(runToEnd(window));
+
+    const Message asked = MessageBox::shownMessages().value(0);
+    QCOMPARE(asked.text, question);
+    QVERIFY(asked.destructive);
+    QCOMPARE(MessageBox::shownMessages().size(), 1);
+    QVERIFY(!QFileInfo::exists(del + QStringLiteral("/one.txt")));
+    QVERIFY(!QFileInfo::exists(del + QStringLiteral("/inner")));
+    QVERIFY(QFileInfo(del + QStringLiteral("/link")).isSymLink());
+    QCOMPARE(TestFiles::read(outside), QByteArray("not in the folder"));
+
+    QCOMPARE(resultLabel(window)->text(), result);
+    QVERIFY(TextFit::showsWhole(resultLabel(window)));
+    QCOMPARE(entries(fileList(window)), QStringList{"del/"});
+    QCOMPARE(fileList(window)->item(0)->toolTip(), kept);
+    QCOMPARE(progressBar(window)->percent(), 100);
+    FlatButton *details = button(window, SecureDeleteParts::Details);
+    QVERIFY(details->isVisible());
+    MessageBox::clearHistory();
+    details->click();
+    QCOMPARE(MessageBox::shownTexts(), QStringList{skipped});
+
+    // A new list puts the details away.
+    button(window, SecureDeleteParts::ClearList)->click();
+    QVERIFY(details->isHidden());
+}
+
+// Files of two folders and a folder, dropped at once: all of them go, and
+// so does the folder, emptied; the list is empty then.
+void TestSecureDeleteWindow::dropTakesFilesAndFoldersWhole()
+{
+    QTemporaryDir top;
+    const QString base = QFileInfo(top.path()).canonicalFilePath();
+    QVERIFY(QDir().mkpath(base + QStringLiteral("/other")) &&
+            QDir().mkpath(base + QStringLiteral("/gone/deeper")));
+    const QStringList files{base + "/d-1.txt", base + "/other/d-2.txt",
+                            base + "/gone/deeper/d-3.txt"};
+    for (const QString &file : files)
+        QVERIFY(TestFiles::write(file, TestFiles::randomBytes(1000, 9)));
+
+    SecureDeleteWindow window;
+    openIn(window, Language::English);
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(files.at(0)), QUrl::fromLocalFile(files.at(1)),
+                  QUrl::fromLocalFile(base + QStringLiteral("/gone")),
+                  QUrl(QStringLiteral("https://example.org/not-a-file"))});
+    QDragEnterEvent enter(QPoint(200, 150), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(200, 150), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &drop);
+    QCOMPARE(entries(fileList(window)), (QStringList{"d-1.txt", base + "/other/d-2.txt", "gone/"}));
+    QCOMPARE(folderField(window)->text(), base + QLatin1Char('/'));
+    QCOMPARE(countLabel(window)->text(), QStringLiteral("3 file(s) selected"));
+
+    QVERIFY(runToEnd(window));
+    for (const QString &file : files)
+        QVERIFY2(!QFileInfo::exists(file), qPrintable(file));
+    QVERIFY(!QFileInfo::exists(base + QStringLiteral("/gone")));
+    QVERIFY(QFileInfo::exists(base + QStringLiteral("/other")));
+    QCOMPARE(fileList(window)->count(), 0);
+    QCOMPARE(countLabel(window)->text(), QStringLiteral("0 file(s) selected"));
+    QCOMPARE(resultLabel(window)->text(), QStringLiteral("3 file(s) deleted, 0 skipped, 0 failed"));
+    QVERIFY(button(window, SecureDeleteParts::Details)->isHidden());
 }
 
 QTEST_MAIN(TestSecureDeleteWindow)
