@@ -856,7 +856,7 @@ void EncryptWindow::clearResult()
 // beside the details button.
 void EncryptWindow::setResultWide(bool wide)
 {
-    const QRect place = wide ? QRect(63, 314, 400, 32) : QRect(206, 314, 205, 32);
+    const QRect place = wide ? QRect(63, 314, 400, 42) : QRect(206, 314, 205, 32);
     m_resultPanel->setGeometry(place);
     m_resultLabel->setGeometry(0, 0, place.width(), place.height());
     m_resultLabel->setWordWrap(wide);
