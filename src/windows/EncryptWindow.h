@@ -34,9 +34,12 @@ struct EncryptSession
     QString dataFolder;
 };
 
-// The encrypt/decrypt window: a folder, a list of file names in it, the
-// encrypt and decrypt runs over the list with the personal key or a key
-// loaded from a key file, a progress bar and a result label.
+// The encrypt/decrypt window: a folder, a list of the file names in it (and,
+// from a drop, the folder button or the command line, files of other folders
+// by their path and whole folders), the encrypt and decrypt runs over the
+// list with the personal key or a key loaded from a key file, a progress bar
+// and a result label. A run over a list that holds a folder counts the files
+// done, skipped and failed at its end; "Details" lists the skipped ones.
 //
 // A run is an EncryptJob on a RunController; its questions come to the
 // window's thread while the job waits, and its reports move the bar, rename

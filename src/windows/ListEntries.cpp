@@ -48,6 +48,8 @@ void append(QListWidget *list, const QString &folderField, const QList<NamedEntr
         auto *item = new QListWidgetItem(entry.text, list);
         item->setData(PathRole, entry.path);
         if (entry.folder) {
+            // A folder's picture in the height of a line of text.
+            list->setIconSize(QSize(16, 16));
             item->setData(FolderRole, true);
             item->setIcon(Icons::icon(Icons::Kind::Folder));
         }

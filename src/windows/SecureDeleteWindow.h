@@ -32,9 +32,12 @@ struct SecureDeleteSession
     QString initialFolder;
 };
 
-// The secure delete window: the user picks files from one folder, reviews the
+// The secure delete window: the user picks files from one folder (or drops
+// files and folders, or adds folders with the folder button), reviews the
 // list, chooses how often each file is overwritten and destroys them with
-// progress and a cancel button. Every showing starts with an empty list.
+// progress and a cancel button. Every showing starts with an empty list. A
+// run over a folder asks with the number of files, their size and the folders
+// that go, and ends with the counts; "Details" lists the skipped files.
 //
 // A run is a ShredJob on a background task: the window keeps handling events,
 // the progress bar moves within each file's passes, and the questions of the

@@ -7,9 +7,14 @@
 #   2. "velmora2 --shred FOLDER" opens the secure delete window with the
 #      folder listed; after the confirmation every file in it is destroyed
 #      and the folder with its subfolders is gone, the file beside it kept.
+# A screenshot of the encrypt window after the run goes to
+# $VELMORA_SCREENSHOTS (docs/screenshots.sh sets it), else to a temporary folder.
 source "$(dirname "$0")/lib.sh"
 vm_setup "$1"
-vm_require cmp
+vm_require cmp import
+
+SHOTS=${VELMORA_SCREENSHOTS:-${TMPDIR:-/tmp}/velmora-e2e-screenshots}
+mkdir -p "$SHOTS"
 
 # Window-relative positions of the layout.
 DASH_ENCRYPT="114 92" # the dashboard's encrypt/decrypt button
@@ -84,6 +89,7 @@ vm_check "the link is skipped" test -L "$tree/link" -a ! -e "$tree/link.enc"
 vm_check "the link's target is untouched" test "$(cat "$files/outside.txt")" = "outside the folder"
 vm_check "the tree keeps its folders and nothing else is in it" \
     test "$(find "$tree" | wc -l)" -eq 8
+vm_screenshot "$window" "$SHOTS/encrypt-folder-en-done.png"
 
 vm_click "$window" $CLOSE
 vm_wait_window_gone "Encrypt files"

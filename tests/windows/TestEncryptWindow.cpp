@@ -28,6 +28,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -210,6 +211,7 @@ private Q_SLOTS:
     void formatLabelAndRunFollowTheStoredChoice_data();
     void formatLabelAndRunFollowTheStoredChoice();
     void barMovesWithinALargeFilesShare();
+    void folderRunBarFollowsTheBytes();
 };
 
 void TestEncryptWindow::init()
@@ -1066,6 +1068,37 @@ void TestEncryptWindow::barMovesWithinALargeFilesShare()
     QVERIFY(std::is_sorted(seen.begin(), seen.end()));
     QCOMPARE(m_ui.bar->percent(), 100);
     QCOMPARE(m_ui.result->text(), QStringLiteral("2 file(s) encrypted"));
+}
+
+// Over a folder, the bar goes by the bytes of the whole run: a large file
+// among small ones moves it most of the way, bit by bit.
+void TestEncryptWindow::folderRunBarFollowsTheBytes()
+{
+    QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("tree/deep")));
+    write(QStringLiteral("tree/a.txt"), "a");
+    write(QStringLiteral("tree/deep/large.bin"), TestFiles::randomBytes(1 << 20, 5).repeated(32));
+    write(QStringLiteral("tree/z.txt"), "z");
+    showTool();
+    m_tool->listFiles({path(QStringLiteral("tree"))});
+
+    QList<int> seen;
+    QTimer sampler;
+    connect(&sampler, &QTimer::timeout, this, [this, &seen] {
+        if (m_tool->runActive())
+            seen.append(m_ui.bar->percent());
+    });
+    sampler.start(2);
+    run(m_ui.encrypt);
+    sampler.stop();
+
+    QVERIFY(std::is_sorted(seen.begin(), seen.end()));
+    QSet<int> between;
+    for (const int percent : std::as_const(seen))
+        if (percent > 0 && percent < 100)
+            between.insert(percent);
+    QVERIFY2(between.size() >= 2, "the bar did not move within the large file");
+    QCOMPARE(m_ui.bar->percent(), 100);
+    QCOMPARE(m_ui.result->text(), QStringLiteral("3 file(s) encrypted, 0 skipped, 0 failed"));
 }
 
 void TestEncryptWindow::formatLabelAndRunFollowTheStoredChoice_data()
