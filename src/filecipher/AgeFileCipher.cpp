@@ -63,13 +63,15 @@ enum class Direction { Encrypt, Decrypt };
 
 FileWorkOutcome run(Direction direction, const QString &path, const QString &result,
                     const QString &keyText, const ByteProgress &progress, int workFactor,
-                    const AgeFileCipher::CancelCheck &cancelled)
+                    const AgeFileCipher::CancelCheck &cancelled,
+                    const DisposeInput &disposeInput = {})
 {
     FileTransform transform;
     transform.input = path;
     transform.output = result;
     transform.decrypting = direction == Direction::Decrypt;
     transform.cancelled = cancelled;
+    transform.disposeInput = disposeInput;
     transform.body = [&](LockedInputFile &input, ExclusiveNewFile &output) -> StreamEnd {
         const quint64 total = quint64(input.identity().size);
         if (progress)
@@ -104,10 +106,10 @@ namespace AgeFileCipher {
 
 FileWorkOutcome encryptFile(const QString &path, const QString &keyText,
                             const ByteProgress &progress, int workFactor,
-                            const CancelCheck &cancelled)
+                            const CancelCheck &cancelled, const DisposeInput &disposeInput)
 {
     return run(Direction::Encrypt, path, path + QStringLiteral(".enc"), keyText, progress,
-               workFactor, cancelled);
+               workFactor, cancelled, disposeInput);
 }
 
 FileWorkOutcome decryptFile(const QString &path, const QString &keyText,

@@ -34,11 +34,13 @@ namespace AgeFileCipher {
 
 using CancelCheck = std::function<bool()>;
 
-// path -> path + ".enc".
+// path -> path + ".enc". disposeInput, when given, is how the original goes
+// instead of being deleted (see FileTransform).
 FileWorkOutcome encryptFile(const QString &path, const QString &keyText,
                             const ByteProgress &progress = {},
                             int workFactor = age::defaultWorkFactor,
-                            const CancelCheck &cancelled = {});
+                            const CancelCheck &cancelled = {},
+                            const DisposeInput &disposeInput = {});
 
 // "x.enc" -> "x" (the last four characters, any letter case).
 FileWorkOutcome decryptFile(const QString &path, const QString &keyText,

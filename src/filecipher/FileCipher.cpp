@@ -126,13 +126,15 @@ std::optional<QString> decryptedPath(const QString &encryptedPath)
 // encrypt of "a" and a decrypt of "a.enc" exclude each other whichever
 // starts first: each one's input is the other's result name.
 FileWorkOutcome encryptFile(const QString &path, const QString &keyText,
-                            const ByteProgress &progress, const CancelCheck &cancelled)
+                            const ByteProgress &progress, const CancelCheck &cancelled,
+                            const DisposeInput &disposeInput)
 {
     FileTransform transform;
     transform.input = path;
     transform.output = path + EncryptedSuffix;
     transform.layersUseSha1 = {false, true};
     transform.cancelled = cancelled;
+    transform.disposeInput = disposeInput;
     return runFileTransform(keyText, transform, progress);
 }
 

@@ -22,8 +22,11 @@ std::optional<QString> decryptedPath(const QString &encryptedPath);
 // the disk and in place, and the original proved unchanged meanwhile. A
 // failure or refusal leaves the user's files as they were (the outcome's
 // failure says why). cancelled, when given, abandons the file (Cancelled).
+// disposeInput, when given, is how the original goes instead of being
+// deleted (see FileTransform).
 FileWorkOutcome encryptFile(const QString &path, const QString &keyText,
-                            const ByteProgress &progress = {}, const CancelCheck &cancelled = {});
+                            const ByteProgress &progress = {}, const CancelCheck &cancelled = {},
+                            const DisposeInput &disposeInput = {});
 
 // path ("x.enc") -> "x", the layers in reverse. The same guarantees.
 // acceptResult, when given, sees the complete result before it is put in

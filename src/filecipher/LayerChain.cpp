@@ -355,12 +355,19 @@ private:
             m_output.discard();
             return refuse(changed(), QString());
         }
-        if (m_transform.removeInput &&
-            FileLinks::removeIfSame(m_transform.input, m_input.identity()))
+        if (m_transform.removeInput && disposeOfInput())
             FileSync::flushFolderOf(m_transform.input);
         m_outcome.ok = true;
         m_outcome.result = m_transform.output;
         return m_outcome;
+    }
+
+    // The one point where the input goes, while it is still held here.
+    bool disposeOfInput()
+    {
+        if (m_transform.disposeInput)
+            return m_transform.disposeInput(m_transform.input, m_input.identity());
+        return FileLinks::removeIfSame(m_transform.input, m_input.identity());
     }
 
     FileWorkOutcome refuse(FileFailure failure, const QString &detail)

@@ -89,6 +89,13 @@ FileWorkOutcome runLayerChain(const QString &keyText, const std::vector<LayerSte
 
 class ExclusiveNewFile;
 class LockedInputFile;
+struct FileIdentity;
+
+// Takes the place of the plain removal of the input once the result is in
+// place and the input proved unchanged: called while the run still holds
+// the input open and locked, with its name and the state the run checked
+// it in. True when the name is gone (the run then flushes its folder).
+using DisposeInput = std::function<bool(const QString &input, const FileIdentity &identity)>;
 
 // How the body of a file run ended: a failure kind and the system's words.
 struct StreamEnd
@@ -116,6 +123,8 @@ struct FileTransform
     // In place of the RC4 layers (the strong format); layersUseSha1 is then
     // not used.
     StreamBody body;
+    // With removeInput: how the input goes; unset, its name is removed.
+    DisposeInput disposeInput;
 };
 
 // One file through the layers, with the safety rules of an in-place run:

@@ -7,10 +7,12 @@
 #include "filecipher/ResultTypeCheck.h"
 #include "filecipher/StrongFormatTexts.h"
 #include "jobs/FolderRunTexts.h"
+#include "jobs/OriginalOverwriteTexts.h"
 #include "jobs/PartFileTexts.h"
 #include "platform/FileIdentity.h"
 #include "platform/NameBytes.h"
 #include "platform/PartFileLeftovers.h"
+#include "shred/OverwriteCount.h"
 
 #include <QFileInfo>
 
@@ -79,6 +81,12 @@ EncryptJobSummary EncryptJob::run()
             break;
         }
         m_runBytesBefore += static_cast<quint64>(std::max<qint64>(item.size, 0));
+    }
+    if (!m_summary.originalsNotOverwritten.empty()) {
+        m_prompter.ask(Message::box(PipelineTexts::EncryptCaption(),
+                                    OriginalOverwriteTexts::notOverwritten(
+                                        m_options.language, m_summary.originalsNotOverwritten),
+                                    MessageIcon::Warning));
     }
     return m_summary;
 }
@@ -151,9 +159,12 @@ bool EncryptJob::workOn(const RunItem &item, bool nameUsable)
     const Language language = m_options.language;
     removeLeftoversBeside(path);
     m_observer.fileStarted(index, path);
-    const ByteProgress progress = [this](quint64 done, quint64 total) {
-        m_observer.bytesDone(done, total);
-        reportRunBytes(done, total);
+    // The file's work in bytes: the result's, then each pass over the original.
+    const auto passes = static_cast<quint64>(originalPasses());
+    const ByteProgress progress = [this, passes](quint64 done, quint64 total) {
+        const quint64 all = total + total * passes;
+        m_observer.bytesDone(done, all);
+        reportRunBytes(done, all);
     };
     const bool ageInput = nameUsable && decrypting() && AgeFileCipher::isAgeFile(path);
 
@@ -165,9 +176,10 @@ bool EncryptJob::workOn(const RunItem &item, bool nameUsable)
     if (decrypting() && askAfterFailure && !ageInput && nameUsable)
         backup = FileCipher::makeDecryptBackup(path);
 
-    const FileWorkOutcome outcome = nameUsable
-                                        ? workOnFile(path, ageInput, progress)
-                                        : FileWorkOutcome::refused(path, FileFailure::NameNotText);
+    OriginalShred original;
+    const FileWorkOutcome outcome =
+        nameUsable ? workOnFile(path, ageInput, progress, originalDisposal(original))
+                   : FileWorkOutcome::refused(path, FileFailure::NameNotText);
     FileReport report{index, path, path, FileOutcome::Done, QString()};
     report.inFolder = item.inFolder;
     bool goOn = true;
@@ -175,6 +187,8 @@ bool EncryptJob::workOn(const RunItem &item, bool nameUsable)
         reportRunBytes(1, 1);
         ++m_summary.done;
         report.result = outcome.result;
+        if (original.report && !original.report->gone())
+            noteOriginalNotOverwritten(path, original);
     } else if (outcome.failure == FileFailure::Cancelled) {
         report.outcome = FileOutcome::Cancelled;
         m_stoppedInFile = true;
@@ -218,8 +232,43 @@ bool EncryptJob::workOn(const RunItem &item, bool nameUsable)
     return goOn;
 }
 
+int EncryptJob::originalPasses() const
+{
+    return m_options.overwriteOriginals && !decrypting() ? 2 * OverwriteCount::Default : 0;
+}
+
+DisposeInput EncryptJob::originalDisposal(OriginalShred &shred)
+{
+    if (originalPasses() == 0)
+        return {};
+    return [this, &shred](const QString &original, const FileIdentity &identity) {
+        ShredPlan plan;
+        plan.count = OverwriteCount::Default;
+        plan.afterPass = m_options.originalPassObserver;
+        // The passes follow the result's bytes in the file's share. No stop
+        // between passes: the result is in place, and an original left
+        // partly overwritten under its name would help nobody.
+        plan.progress = [this](quint64 done, quint64 total) {
+            const quint64 length = total / static_cast<quint64>(originalPasses());
+            m_observer.bytesDone(length + done, length + total);
+            reportRunBytes(length + done, length + total);
+        };
+        shred.identity = identity;
+        shred.report = OverwriteAndDeleteHeld(original, identity, plan);
+        return shred.report->gone();
+    };
+}
+
+void EncryptJob::noteOriginalNotOverwritten(const QString &path, const OriginalShred &shred)
+{
+    const bool stillAtName = FileIdentity::ofPath(path).sameFile(shred.identity);
+    m_summary.originalsNotOverwritten.push_back(SkippedFile{
+        path, OriginalOverwriteTexts::problem(m_options.language, *shred.report, stillAtName)});
+}
+
 FileWorkOutcome EncryptJob::workOnFile(const QString &path, bool ageInput,
-                                       const ByteProgress &progress)
+                                       const ByteProgress &progress,
+                                       const DisposeInput &disposeOriginal)
 {
     // The strong format stops inside the file on either request; the
     // compatible one finishes its file unless it is to stop now.
@@ -236,8 +285,8 @@ FileWorkOutcome EncryptJob::workOnFile(const QString &path, bool ageInput,
     }
     if (m_options.format == FileFormat::Age)
         return AgeFileCipher::encryptFile(path, m_keyText, progress, m_options.ageWorkFactor,
-                                          cancelled);
-    return FileCipher::encryptFile(path, m_keyText, progress, stopNow);
+                                          cancelled, disposeOriginal);
+    return FileCipher::encryptFile(path, m_keyText, progress, stopNow, disposeOriginal);
 }
 
 bool EncryptJob::acceptResult(const QString &resultTempPath, const QString &finalName)

@@ -6,12 +6,15 @@
 #include "filecipher/LayerChain.h"
 #include "jobs/FileJobObserver.h"
 #include "jobs/RunPlan.h"
+#include "platform/FileIdentity.h"
+#include "shred/OverwriteAndDelete.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <atomic>
 #include <functional>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -62,6 +65,15 @@ struct EncryptJobOptions
     bool takeFolders = false;
     // Folders on other file systems inside a listed folder are entered too.
     bool crossFileSystems = false;
+    // Encrypting: once a file's result is complete, flushed and in place and
+    // the original proved unchanged, the original is overwritten with the
+    // secure delete engine's passes (the default count) before it goes,
+    // instead of only being deleted. An original that cannot be overwritten
+    // in full is named in the summary and in a message after the run; its
+    // result stays.
+    bool overwriteOriginals = false;
+    // Lets a test look at an original between its passes.
+    ShredPassObserver originalPassObserver;
 };
 
 struct EncryptJobSummary
@@ -77,6 +89,10 @@ struct EncryptJobSummary
     // user chose to cancel after a failed file (stoppedAfterFailure).
     bool stoppedEarly = false;
     bool stoppedAfterFailure = false;
+    // With overwriteOriginals: files encrypted (counted in done) whose
+    // original could not be overwritten in full, with what happened and
+    // what is left of it.
+    std::vector<SkippedFile> originalsNotOverwritten;
 };
 
 // Encrypts (path -> path.enc) or decrypts (path.enc -> path) a list of files
@@ -129,7 +145,19 @@ private:
     bool workOn(const RunItem &item, bool nameUsable);
     void skip(const RunItem &item, SkipReason reason, const QString &detail = {});
     void reportRunBytes(quint64 doneInFile, quint64 totalInFile);
-    FileWorkOutcome workOnFile(const QString &path, bool ageInput, const ByteProgress &progress);
+    FileWorkOutcome workOnFile(const QString &path, bool ageInput, const ByteProgress &progress,
+                               const DisposeInput &disposeOriginal);
+    // What became of an original handed to the secure delete engine.
+    struct OriginalShred
+    {
+        std::optional<ShredReport> report; // none until the engine had it
+        FileIdentity identity;             // the original as the run held it
+    };
+    // How the original goes when the originals are overwritten; nothing
+    // otherwise.
+    DisposeInput originalDisposal(OriginalShred &shred);
+    void noteOriginalNotOverwritten(const QString &path, const OriginalShred &shred);
+    int originalPasses() const;
     bool acceptResult(const QString &resultTempPath, const QString &finalName);
     void reportFailure(const FileWorkOutcome &outcome);
     void reportRemainingAsCancelled(std::size_t from);

@@ -1,6 +1,7 @@
 #include "platform/ExclusiveFile.h"
 
 #include "platform/FileAttributes.h"
+#include "platform/FileIdentity.h"
 #include "platform/FileSync.h"
 
 #include <QFile>
@@ -116,6 +117,15 @@ bool ExclusiveFile::flushToDisk()
     return false;
 }
 
+// The other descriptor's handle was opened without sharing, so no second
+// handle can be had here.
+bool ExclusiveFile::openHeld(const QString &, const FileIdentity &)
+{
+    close();
+    fail(Failure::InUse, QString());
+    return false;
+}
+
 NameRemoval ExclusiveFile::removeName(const QString &, qint64 expectedSize)
 {
     NameRemoval removal;
@@ -184,7 +194,7 @@ bool ExclusiveFile::isOpen() const
     return m_fd >= 0;
 }
 
-bool ExclusiveFile::open(const QString &path, const FileAttributes &expected)
+int ExclusiveFile::openForWriting(const QString &path)
 {
     close();
     m_failure = Failure::None;
@@ -207,8 +217,15 @@ bool ExclusiveFile::open(const QString &path, const FileAttributes &expected)
         else if (error == EWOULDBLOCK)
             failure = Failure::InUse;
         fail(failure, systemErrorText(error));
-        return false;
     }
+    return fd;
+}
+
+bool ExclusiveFile::open(const QString &path, const FileAttributes &expected)
+{
+    const int fd = openForWriting(path);
+    if (fd < 0)
+        return false;
 
     auto refuse = [this, fd](Failure failure, const QString &text) {
         ::close(fd);
@@ -241,6 +258,29 @@ bool ExclusiveFile::open(const QString &path, const FileAttributes &expected)
         return refuse(Failure::Other, systemErrorText(errno));
     m_fd = fd;
     m_links = static_cast<int>(info.st_nlink);
+    return true;
+}
+
+bool ExclusiveFile::openHeld(const QString &path, const FileIdentity &held)
+{
+    const int fd = openForWriting(path);
+    if (fd < 0)
+        return false;
+    const FileIdentity opened = FileIdentity::ofDescriptor(fd);
+    Failure refusal = Failure::None;
+    if (opened.kind != FileIdentity::Kind::RegularFile)
+        refusal = Failure::NotRegular;
+    else if (!opened.sameState(held))
+        refusal = Failure::Replaced;
+    else if (lockedByOtherProcess(fd))
+        refusal = Failure::InUse;
+    if (refusal != Failure::None) {
+        ::close(fd);
+        fail(refusal, QString());
+        return false;
+    }
+    m_fd = fd;
+    m_links = static_cast<int>(opened.links);
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include <QString>
 
 class FileAttributes;
+struct FileIdentity;
 
 // An existing regular file opened for reading and writing that no other
 // program may use while it is open here. Links are not followed.
@@ -27,6 +28,14 @@ public:
     // that is no longer the one described there (replaced meanwhile) is not
     // taken. On failure nothing is open and failure()/errorText() say why.
     bool open(const QString &path, const FileAttributes &expected);
+    // Opens the file that this process holds locked already through another
+    // descriptor (an encrypt run's input, once the run is done with it),
+    // for writing: taken only while the name still holds that very file in
+    // the state `held` describes (Replaced otherwise). It takes no lock of
+    // its own, since the holder's lock keeps every other run off the file
+    // for as long as the holder keeps it open; a POSIX record lock of
+    // another process still counts as in use.
+    bool openHeld(const QString &path, const FileIdentity &held);
 
     bool isOpen() const;
     // The file's length now, asked of the open handle; -1 when the system
@@ -55,6 +64,11 @@ public:
 
 private:
     void fail(Failure failure, const QString &text);
+#if !defined(Q_OS_WIN)
+    // The file at path opened for reading and writing, never through a
+    // link; -1 after a failure (failure() says why).
+    int openForWriting(const QString &path);
+#endif
 
 #if defined(Q_OS_WIN)
     void *m_handle = nullptr;

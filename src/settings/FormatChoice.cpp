@@ -10,6 +10,8 @@
 namespace {
 
 const QByteArray FormatKey = "format=";
+const QByteArray OverwriteKey = "overwrite-originals=";
+const QByteArray On = "yes";
 
 QString filePath(const QString &dataFolder)
 {
@@ -17,6 +19,49 @@ QString filePath(const QString &dataFolder)
     if (!folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
     return folder + FormatChoice::fileName();
+}
+
+// Everything the file keeps.
+struct Choices
+{
+    FileFormat format = FileFormat::Compatible;
+    bool overwriteOriginals = false;
+};
+
+Choices readChoices(const QString &dataFolder)
+{
+    Choices choices;
+    // Only a regular file is read; anything else (a link or a pipe planted
+    // there, a folder) counts as no choice.
+    const std::optional<QByteArray> text =
+        SafeOpen::readStart(filePath(dataFolder), FileBytes::MaxStoredTextFile, nullptr);
+    if (!text)
+        return choices;
+    for (const QByteArray &line : text->split('\n')) {
+        const QByteArray trimmed = line.trimmed();
+        if (trimmed.startsWith(FormatKey)) {
+            FileFormat named;
+            if (FormatChoice::fromName(QString::fromLatin1(trimmed.mid(FormatKey.size())), &named))
+                choices.format = named;
+        } else if (trimmed.startsWith(OverwriteKey)) {
+            choices.overwriteOriginals = trimmed.mid(OverwriteKey.size()).trimmed() == On;
+        }
+    }
+    return choices;
+}
+
+bool writeChoices(const QString &dataFolder, const Choices &choices, QString *error)
+{
+    QByteArray text =
+        "[files]\n" + FormatKey + FormatChoice::name(choices.format).toLatin1() + '\n';
+    if (choices.overwriteOriginals)
+        text += OverwriteKey + On + '\n';
+    FileProblem problem;
+    if (AtomicFile::write(filePath(dataFolder), text, &problem))
+        return true;
+    if (error)
+        *error = FileProblemText::text(problem, Language::English);
+    return false;
 }
 
 } // namespace
@@ -49,33 +94,26 @@ bool fromName(const QString &text, FileFormat *format)
 
 FileFormat load(const QString &dataFolder)
 {
-    // Only a regular file is read; anything else (a link or a pipe planted
-    // there, a folder) counts as no choice.
-    const std::optional<QByteArray> text =
-        SafeOpen::readStart(filePath(dataFolder), FileBytes::MaxStoredTextFile, nullptr);
-    FileFormat format = FileFormat::Compatible;
-    if (!text)
-        return format;
-    for (const QByteArray &line : text->split('\n')) {
-        const QByteArray trimmed = line.trimmed();
-        if (trimmed.startsWith(FormatKey)) {
-            FileFormat named;
-            if (fromName(QString::fromLatin1(trimmed.mid(FormatKey.size())), &named))
-                format = named;
-        }
-    }
-    return format;
+    return readChoices(dataFolder).format;
 }
 
 bool save(const QString &dataFolder, FileFormat format, QString *error)
 {
-    const QByteArray text = "[files]\n" + FormatKey + name(format).toLatin1() + '\n';
-    FileProblem problem;
-    if (AtomicFile::write(filePath(dataFolder), text, &problem))
-        return true;
-    if (error)
-        *error = FileProblemText::text(problem, Language::English);
-    return false;
+    Choices choices = readChoices(dataFolder);
+    choices.format = format;
+    return writeChoices(dataFolder, choices, error);
+}
+
+bool loadOverwriteOriginals(const QString &dataFolder)
+{
+    return readChoices(dataFolder).overwriteOriginals;
+}
+
+bool saveOverwriteOriginals(const QString &dataFolder, bool overwrite, QString *error)
+{
+    Choices choices = readChoices(dataFolder);
+    choices.overwriteOriginals = overwrite;
+    return writeChoices(dataFolder, choices, error);
 }
 
 } // namespace FormatChoice

@@ -298,3 +298,19 @@ ShredReport OverwriteAndDelete(const QString &path, const ShredPlan &plan)
     file.close();
     return report;
 }
+
+ShredReport OverwriteAndDeleteHeld(const QString &path, const FileIdentity &held,
+                                   const ShredPlan &plan)
+{
+    ExclusiveFile file;
+    if (!file.openHeld(path, held)) {
+        if (file.failure() == ExclusiveFile::Failure::NotFound)
+            return problem(ShredOutcome::Refused, ShredProblem::MovedWhileOverwritten);
+        return problem(ShredOutcome::Refused, openProblem(file.failure()), file.errorText());
+    }
+    if (file.linkCount() > 1)
+        return problem(ShredOutcome::Refused, ShredProblem::HardLink);
+    ShredReport report = overwriteAndRemove(path, file, plan);
+    file.close();
+    return report;
+}

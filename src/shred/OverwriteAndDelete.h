@@ -2,6 +2,8 @@
 
 #include "shred/ShredReport.h"
 
+#include "platform/FileIdentity.h"
+
 #include <QString>
 
 #include <functional>
@@ -59,3 +61,13 @@ struct ShredPlan
 // allows (outcome Failed); when the removal after the passes fails, the
 // outcome is OverwrittenNotRemoved.
 ShredReport OverwriteAndDelete(const QString &path, const ShredPlan &plan);
+
+// The same passes and the same removal for a file that this process holds
+// open and locked already, in the state `held` describes: the input of an
+// encrypt run once its result is in place. Only that very file is written,
+// reached by its name without following a link, and only while it is still
+// unchanged (Refused, Replaced, otherwise); a file with further names is
+// refused (HardLink) whatever the plan says. The holder keeps its lock
+// until this returns, so no other run gets at the file in between.
+ShredReport OverwriteAndDeleteHeld(const QString &path, const FileIdentity &held,
+                                   const ShredPlan &plan);

@@ -206,6 +206,7 @@ void EncryptWindow::buildLayout()
     m_formatLabel->setObjectName(QStringLiteral("LabelFormat"));
     m_formatLabel->setFont(tahoma(10));
     m_formatLabel->setGeometry(63, 300, 300, 13);
+    buildOverwriteChoice();
 
     m_resetKeyButton = speedButton("SpeedButton5", Icons::Kind::Key, 554, 297);
     m_resetKeyButton->hide();
@@ -301,6 +302,7 @@ void EncryptWindow::applyLanguage()
     m_keyLamp->setAccessibleName(m_externalKeyLabel->text());
     m_keyFileQuestion = text("Ist dies wirklich eine Key-Datei? Wollen Sie fortfahren?",
                              "Is this really a key file? Continue?");
+    applyOverwriteTexts();
 }
 
 void EncryptWindow::readFormatChoice()
@@ -318,6 +320,7 @@ void EncryptWindow::openWith(const EncryptSession &session)
 {
     m_session = session;
     readFormatChoice();
+    readOverwriteChoice();
     show();
     raise();
     activateWindow();
@@ -646,6 +649,7 @@ void EncryptWindow::startRun(CipherDirection direction)
     options.language = m_session.language;
     readFormatChoice(); // the settings may have changed since the window opened
     options.format = m_format;
+    options.overwriteOriginals = direction == CipherDirection::Encrypt && overwritesOriginals();
 
     m_closeAfterRun = false;
     m_run = std::make_unique<Run>();

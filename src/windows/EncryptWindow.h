@@ -48,6 +48,10 @@ struct EncryptSession
 // the window, or stopForQuit(), stops the run after the file in work.
 // A label shows the format the next encrypt run writes, as chosen in the
 // settings; it is read again when the window opens and when a run starts.
+// Beside it, "Overwrite the originals" makes encrypt runs overwrite each
+// original with the secure delete engine's passes before it goes; the box
+// is stored in the data folder beside the format choice as it is clicked,
+// and a note under it says what overwriting cannot reach.
 class EncryptWindow : public QDialog
 {
     Q_OBJECT
@@ -73,6 +77,8 @@ public:
     bool runActive() const;
     // The format the next encrypt run writes.
     FileFormat newFileFormat() const { return m_format; }
+    // Whether the next encrypt run overwrites the originals.
+    bool overwritesOriginals() const;
     // The key text the next run uses.
     const QString &currentKey() const { return m_currentKey; }
 
@@ -122,6 +128,11 @@ private:
     void closeClicked();
 
     void readFormatChoice();
+    // The "Overwrite the originals" box and its note (EncryptWindowOverwrite.cpp).
+    void buildOverwriteChoice();
+    void applyOverwriteTexts();
+    void readOverwriteChoice();
+    void overwriteChoiceClicked(bool overwrite);
     void clearKeyDisplay();
     void setKey(const QString &key);
     void showChosenFiles(const QString &folder, const QStringList &names);
@@ -179,6 +190,8 @@ private:
     FlatButton *m_resetKeyButton = nullptr; // hidden
     RoundedPanel *m_resultPanel = nullptr;
     QLabel *m_formatLabel = nullptr;
+    QCheckBox *m_overwriteBox = nullptr;
+    QLabel *m_overwriteNote = nullptr; // what overwriting cannot reach
     QLabel *m_resultLabel = nullptr;
     QLineEdit *m_keyField = nullptr; // hidden
     RoundedPanel *m_closePanel = nullptr;

@@ -1,5 +1,6 @@
 #include "CliCommand.h"
 #include "CliTestRun.h"
+#include "RecordLockHolder.h"
 #include "TestFiles.h"
 #include "age/AgeArmor.h"
 #include "platform/DataFolder.h"
@@ -104,6 +105,57 @@ private slots:
         QCOMPARE(run.code, 0);
         QCOMPARE(filesIn(dir.path()), QStringList{"a.bin"});
         QCOMPARE(TestFiles::read(dir.filePath("a.bin")), plain);
+    }
+
+    // --shred-original hands each original to the secure delete engine once
+    // its result is in place; only the option does, never the encrypt
+    // window's stored choice. An original held by another program's record
+    // lock cannot be overwritten: it stays, named, beside its complete
+    // result, and the exit code says not all was done. Without the option
+    // the same original is simply deleted.
+    void shredOriginal_data()
+    {
+        QTest::addColumn<bool>("option");
+        QTest::addColumn<bool>("storedChoice");
+        QTest::newRow("--shred-original") << true << false;
+        QTest::newRow("stored choice only") << false << true;
+    }
+
+    void shredOriginal()
+    {
+        QFETCH(bool, option);
+        QFETCH(bool, storedChoice);
+        if (storedChoice) {
+            QVERIFY(QDir().mkpath(DataFolder::path()));
+            QVERIFY(FormatChoice::saveOverwriteOriginals(DataFolder::path(), true));
+        }
+        QTemporaryDir dir;
+        const QByteArray plain = TestFiles::randomBytes(20000, 8);
+        QVERIFY(TestFiles::write(dir.filePath("free.bin"), plain));
+        QVERIFY(TestFiles::write(dir.filePath("held.bin"), plain));
+        const RecordLockHolder lock(dir.filePath("held.bin"));
+        QVERIFY(lock.locked());
+
+        QStringList args{"encrypt", "--key-stdin"};
+        if (option)
+            args << "--shred-original";
+        const CliRun run = runCommand(
+            args + QStringList{dir.filePath("free.bin"), dir.filePath("held.bin")}, "Schlüssel\n");
+        if (!option) {
+            QCOMPARE(run.code, 0);
+            QCOMPARE(filesIn(dir.path()), (QStringList{"free.bin.enc", "held.bin.enc"}));
+            return;
+        }
+        QCOMPARE(run.code, 1);
+        QCOMPARE(filesIn(dir.path()), (QStringList{"free.bin.enc", "held.bin", "held.bin.enc"}));
+        QCOMPARE(TestFiles::read(dir.filePath("held.bin")), plain);
+        QVERIFY2(run.err.contains("1 original(s) could not be overwritten in full:\n" +
+                                  dir.filePath("held.bin") +
+                                  ": cannot open: in use by another program; the original is "
+                                  "still there, unchanged"),
+                 qPrintable(run.err));
+        QCOMPARE(TestFiles::read(dir.filePath("held.bin.enc")),
+                 TestFiles::read(dir.filePath("free.bin.enc")));
     }
 
     // A wrong key on a strong-format file: refused, the file untouched.
@@ -272,6 +324,12 @@ private slots:
         QTest::newRow("force when encrypting")
             << QStringList{"encrypt", "--key-stdin", "--force", "x"} << "k\n"
             << "unknown option \"--force\"";
+        QTest::newRow("shred-original when decrypting")
+            << QStringList{"decrypt", "--key-stdin", "--shred-original", "x.enc"} << "k\n"
+            << "unknown option \"--shred-original\"";
+        QTest::newRow("cross-file-systems without -r")
+            << QStringList{"encrypt", "--key-stdin", "--cross-file-systems", "x"} << "k\n"
+            << "--cross-file-systems only applies to folders, with -r";
         QTest::newRow("md5 without input") << QStringList{"md5"} << ""
                                            << "no text on standard input";
         QTest::newRow("version with an argument") << QStringList{"version", "x"} << ""

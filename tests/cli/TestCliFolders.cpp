@@ -1,3 +1,4 @@
+#include "FullDisk.h"
 #include "TestFiles.h"
 
 #include <QDir>
@@ -158,6 +159,54 @@ private Q_SLOTS:
         QCOMPARE(gone.code, 0);
         QCOMPARE(gone.out, QStringLiteral("1 file(s) deleted, 0 skipped, 0 failed\n"));
         QVERIFY(!QFileInfo::exists(tree));
+    }
+
+    // A folder on another file system inside the one given is entered only
+    // with --cross-file-systems, by encrypt and by shred alike.
+    void crossFileSystemsOnlyWhenAsked()
+    {
+        SmallFileSystem mounted("1m");
+        if (!mounted.isMounted())
+            QSKIP(qPrintable(mounted.reason()));
+        const QString inside = mounted.path() + "/on-tmpfs.txt";
+        QVERIFY(TestFiles::write(inside, "on another file system"));
+        // The mount point sits in the temporary folder, beside nothing else
+        // of the test's.
+        const QString parent = QFileInfo(mounted.path()).absolutePath();
+
+        runCli({"encrypt", "--key-stdin", "-r", parent});
+        QCOMPARE(treeOf(mounted.path()), QStringList{"on-tmpfs.txt"});
+        const Run encrypted =
+            runCli({"encrypt", "--key-stdin", "-r", "--cross-file-systems", parent});
+        QVERIFY2(encrypted.code == 0, qPrintable(encrypted.err));
+        QCOMPARE(treeOf(mounted.path()), QStringList{"on-tmpfs.txt.enc"});
+
+        runCli({"shred", "--yes", "-r", parent});
+        QCOMPARE(treeOf(mounted.path()), QStringList{"on-tmpfs.txt.enc"});
+        runCli({"shred", "--yes", "--cross-file-systems", "-r", parent});
+        QCOMPARE(treeOf(mounted.path()), QStringList{});
+    }
+
+    // Without -r the option has nothing to act on and is refused.
+    void crossFileSystemsNeedsRecursive_data()
+    {
+        QTest::addColumn<QStringList>("command");
+        QTest::newRow("encrypt") << QStringList{"encrypt", "--key-stdin"};
+        QTest::newRow("decrypt") << QStringList{"decrypt", "--key-stdin"};
+        QTest::newRow("shred") << QStringList{"shred", "--yes"};
+    }
+
+    void crossFileSystemsNeedsRecursive()
+    {
+        QFETCH(QStringList, command);
+        QTemporaryDir dir;
+        const QString file = dir.filePath("file.enc");
+        QVERIFY(TestFiles::write(file, "left alone"));
+        const Run run = runCli(command + QStringList{"--cross-file-systems", file});
+        QCOMPARE(run.code, 2);
+        QVERIFY2(run.err.contains("--cross-file-systems only applies to folders, with -r"),
+                 qPrintable(run.err));
+        QCOMPARE(TestFiles::read(file), QByteArray("left alone"));
     }
 };
 

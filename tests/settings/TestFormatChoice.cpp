@@ -8,6 +8,16 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
 class TestFormatChoice : public QObject
 {
     Q_OBJECT
@@ -57,6 +67,58 @@ private Q_SLOTS:
             QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
         }
         QCOMPARE(FormatChoice::load(folder.path()), FileFormat::Compatible);
+    }
+
+    // The overwrite choice shares the file with the format: each save keeps
+    // the other choice, and with overwriting off the file holds exactly the
+    // bytes it held before the choice existed.
+    void overwriteChoiceBesideTheFormat()
+    {
+        QTemporaryDir folder;
+        const QString path = folder.filePath(FormatChoice::fileName());
+        QVERIFY(!FormatChoice::loadOverwriteOriginals(folder.path()));
+
+        QVERIFY(FormatChoice::save(folder.path(), FileFormat::Age));
+        const QByteArray formatOnly = "[files]\nformat=age\n";
+        QCOMPARE(readAll(path), formatOnly);
+        QVERIFY(!FormatChoice::loadOverwriteOriginals(folder.path()));
+
+        QVERIFY(FormatChoice::saveOverwriteOriginals(folder.path(), true));
+        QVERIFY(FormatChoice::loadOverwriteOriginals(folder.path()));
+        QCOMPARE(FormatChoice::load(folder.path()), FileFormat::Age);
+
+        QVERIFY(FormatChoice::save(folder.path(), FileFormat::Compatible));
+        QVERIFY(FormatChoice::loadOverwriteOriginals(folder.path()));
+
+        QVERIFY(FormatChoice::save(folder.path(), FileFormat::Age));
+        QVERIFY(FormatChoice::saveOverwriteOriginals(folder.path(), false));
+        QCOMPARE(readAll(path), formatOnly);
+        QCOMPARE(FormatChoice::load(folder.path()), FileFormat::Age);
+    }
+
+    // Only the word the program writes turns it on.
+    void overwriteChoiceWords_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<bool>("on");
+        QTest::newRow("yes") << QByteArray("overwrite-originals=yes") << true;
+        QTest::newRow("blanks") << QByteArray("  overwrite-originals= yes ") << true;
+        QTest::newRow("no") << QByteArray("overwrite-originals=no") << false;
+        QTest::newRow("other word") << QByteArray("overwrite-originals=1") << false;
+        QTest::newRow("empty") << QByteArray("overwrite-originals=") << false;
+    }
+
+    void overwriteChoiceWords()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(bool, on);
+        QTemporaryDir folder;
+        QFile file(folder.filePath(FormatChoice::fileName()));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[files]\nformat=age\n" + line + "\n");
+        file.close();
+        QCOMPARE(FormatChoice::loadOverwriteOriginals(folder.path()), on);
+        QCOMPARE(FormatChoice::load(folder.path()), FileFormat::Age);
     }
 
     void commandLineWords()

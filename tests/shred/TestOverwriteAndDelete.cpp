@@ -1,3 +1,4 @@
+#include "RecordLockHolder.h"
 #include "TestFiles.h"
 #include "Unchangeable.h"
 #include "platform/FileAttributes.h"
@@ -109,56 +110,6 @@ mode_t modeOf(const QString &path)
     ::lstat(QFile::encodeName(path).constData(), &info);
     return info.st_mode & 07777;
 }
-
-// Another program's POSIX record lock: a child process locks the whole file
-// and holds it until this object goes.
-class RecordLockHolder
-{
-public:
-    explicit RecordLockHolder(const QString &path)
-    {
-        int ready[2];
-        int release[2];
-        if (::pipe(ready) != 0 || ::pipe(release) != 0)
-            return;
-        const QByteArray native = QFile::encodeName(path);
-        m_child = ::fork();
-        if (m_child == 0) {
-            ::close(ready[0]);
-            ::close(release[1]);
-            const int fd = ::open(native.constData(), O_RDWR);
-            struct flock lock
-            {
-            };
-            lock.l_type = F_WRLCK;
-            lock.l_whence = SEEK_SET;
-            const char ok = (fd >= 0 && ::fcntl(fd, F_SETLK, &lock) == 0) ? '1' : '0';
-            (void)!::write(ready[1], &ok, 1);
-            char byte;
-            (void)!::read(release[0], &byte, 1);
-            ::_exit(0);
-        }
-        ::close(ready[1]);
-        ::close(release[0]);
-        m_release = release[1];
-        char ok = '0';
-        m_locked = m_child > 0 && ::read(ready[0], &ok, 1) == 1 && ok == '1';
-        ::close(ready[0]);
-    }
-    ~RecordLockHolder()
-    {
-        if (m_release >= 0)
-            ::close(m_release);
-        if (m_child > 0)
-            ::waitpid(m_child, nullptr, 0);
-    }
-    bool locked() const { return m_locked; }
-
-private:
-    pid_t m_child = -1;
-    int m_release = -1;
-    bool m_locked = false;
-};
 
 // Lowers the file size limit so that writes past `limit` bytes fail (EFBIG),
 // as they would on a full disk.

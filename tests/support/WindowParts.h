@@ -41,7 +41,9 @@ inline constexpr char ExternalKeyLabel[] = "LabelKey"; // "External key loaded"
 inline constexpr char KeyFileLabel[] = "Labelkname";   // the loaded key file's path
 inline constexpr char KeyLamp[] = "JvLED1";            // lit while an external key is in use
 inline constexpr char ProgressBar[] = "Panel1";
-inline constexpr char FormatLabel[] = "LabelFormat"; // the format new files are written in
+inline constexpr char FormatLabel[] = "LabelFormat";          // the format new files are written in
+inline constexpr char OverwriteBox[] = "CheckBoxOverwrite";   // overwrite the originals
+inline constexpr char OverwriteNote[] = "LabelOverwriteNote"; // what overwriting cannot reach
 inline constexpr char AddFolder[] = "SpeedButtonFolder";
 inline constexpr char Details[] = "ButtonDetails"; // the skipped files of the last run
 } // namespace EncryptParts

@@ -139,8 +139,9 @@ QString CipherFileCommand::folderHelp()
 {
     return QStringLiteral(
         "A folder is refused without -r. With it, the folder is walked without\n"
-        "following links and without leaving its file system, and its files are\n"
-        "worked on where they are; the folders stay. Links, pipes, sockets, devices,\n"
+        "following links and, unless --cross-file-systems is given, without leaving\n"
+        "its file system, and its files are worked on where they are; the folders\n"
+        "stay. Links, pipes, sockets, devices,\n"
         "files with further names (hard links), files another run holds and files\n"
         "whose result's name the folder holds already (a.txt beside a.txt.enc) are\n"
         "skipped, each named with the reason, and the run goes on; at the end a line\n"
@@ -148,8 +149,14 @@ QString CipherFileCommand::folderHelp()
         "do not change the exit code.\n\n");
 }
 
-// Takes "--format FORMAT" / "--format=FORMAT" (encrypt) and "--force"
-// (decrypt) from the options before "--"; false after a usage error.
+QString CipherFileCommand::crossFileSystemsHelp()
+{
+    return FolderArguments::crossFileSystemsHelp(23);
+}
+
+// Takes "--format FORMAT" / "--format=FORMAT" and "--shred-original"
+// (encrypt) and "--force" (decrypt) from the options before "--"; false
+// after a usage error.
 bool CipherFileCommand::takeOptions(QStringList &args, RunOptions &options, CliIo &io) const
 {
     const QString formatOption = QStringLiteral("--format");
@@ -159,6 +166,11 @@ bool CipherFileCommand::takeOptions(QStringList &args, RunOptions &options, CliI
             break;
         if (m_decrypting && arg == QLatin1String("--force")) {
             options.force = true;
+            args.removeAt(index);
+            continue;
+        }
+        if (!m_decrypting && arg == QLatin1String("--shred-original")) {
+            options.shredOriginals = true;
             args.removeAt(index);
             continue;
         }
@@ -201,7 +213,14 @@ int CipherFileCommand::run(const QStringList &arguments, CliIo &io)
     RunOptions options;
     if (!takeOptions(args, options, io))
         return ExitUsage;
-    const bool recursive = FolderArguments::takeRecursive(args);
+    QString folderError;
+    const std::optional<FolderArguments::FolderOptions> folders =
+        FolderArguments::takeFolderOptions(args, &folderError);
+    if (!folders) {
+        io.err << "velmora2-cli: " << folderError << '\n' << usage();
+        return ExitUsage;
+    }
+    const bool recursive = folders->recursive;
     for (const QString &option : optionWords(args)) {
         if (option.startsWith(QLatin1Char('-')) && option != QLatin1String("-")) {
             io.err << "velmora2-cli: unknown option \"" << option << "\"\n" << usage();
@@ -245,6 +264,10 @@ int CipherFileCommand::run(const QStringList &arguments, CliIo &io)
     jobOptions.format = options.format.value_or(FileFormat::Compatible);
     jobOptions.unfitResult = options.force ? UnfitResult::Keep : UnfitResult::Refuse;
     jobOptions.takeFolders = recursive;
+    jobOptions.crossFileSystems = folders->crossFileSystems;
+    // Only when asked on the command line: the encrypt window's choice
+    // stays the window's.
+    jobOptions.overwriteOriginals = options.shredOriginals;
     // From here on Ctrl+C, SIGTERM and SIGHUP stop the run: the file in work
     // is abandoned (it stays as it was and nothing of its result is left),
     // the files after it are not started. A second signal of a kind ends the
@@ -265,5 +288,9 @@ int CipherFileCommand::run(const QStringList &arguments, CliIo &io)
                                          observer.failures() + refused)
                << '\n';
     }
-    return observer.failures() == 0 && refused == 0 && !stops.stopRequested() ? ExitOk : ExitFailed;
+    // An original that could not be overwritten was named in the run's
+    // message; the file is encrypted, but not everything asked for happened.
+    const bool allDone = observer.failures() == 0 && refused == 0 &&
+                         summary.originalsNotOverwritten.empty() && !stops.stopRequested();
+    return allDone ? ExitOk : ExitFailed;
 }

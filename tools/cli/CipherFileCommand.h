@@ -18,6 +18,8 @@ protected:
     static QString stopAndPartFileHelp();
     // What -r does with folders.
     static QString folderHelp();
+    // The lines for --cross-file-systems in the list of options.
+    static QString crossFileSystemsHelp();
 
     explicit CipherFileCommand(bool decrypting)
         : m_decrypting(decrypting)
@@ -30,6 +32,7 @@ private:
     {
         std::optional<FileFormat> format; // --format (encrypt)
         bool force = false;               // --force (decrypt)
+        bool shredOriginals = false;      // --shred-original (encrypt)
     };
 
     bool takeOptions(QStringList &args, RunOptions &options, CliIo &io) const;

@@ -19,7 +19,7 @@ public:
     {
         const QString help = QStringLiteral(
             "Usage: velmora2-cli decrypt [--key-stdin | --key-file KEYFILE] [--force]\n"
-            "                            [-r] [--] FILE.enc...\n\n"
+            "                            [-r [--cross-file-systems]] [--] FILE.enc...\n\n"
             "Decrypts every FILE.enc into FILE and deletes FILE.enc once FILE is complete\n"
             "on the disk. An existing FILE is replaced. Names that do not end in \".enc\"\n"
             "are refused. Either format is read, whichever each file has. A file in the\n"
@@ -36,6 +36,7 @@ public:
             "  --force              keep the result even when the key does not seem to fit\n"
             "  -r, --recursive      also take folders: every file in them whose name ends\n"
             "                       in \".enc\" is decrypted in place\n"
+            "%3"
             "  --                   every argument after it is a FILE.enc\n\n"
             "Without a key option the personal key from the settings file in the data\n"
             "folder ($XDG_CONFIG_HOME/velmora/velmora.ini, else ~/.config/velmora/) is\n"
@@ -45,7 +46,7 @@ public:
             "%2"
             "Exit codes: 0 every file decrypted, 1 a file failed or the run was stopped,\n"
             "2 usage error.\n");
-        return help.arg(folderHelp(), stopAndPartFileHelp());
+        return help.arg(folderHelp(), stopAndPartFileHelp(), crossFileSystemsHelp());
     }
 };
 

@@ -19,7 +19,8 @@ public:
     {
         const QString help = QStringLiteral(
             "Usage: velmora2-cli encrypt [--key-stdin | --key-file KEYFILE]\n"
-            "                            [--format FORMAT] [-r] [--] FILE...\n\n"
+            "                            [--format FORMAT] [--shred-original]\n"
+            "                            [-r [--cross-file-systems]] [--] FILE...\n\n"
             "Encrypts every FILE into FILE.enc and deletes FILE once FILE.enc is complete\n"
             "on the disk. An existing FILE.enc is replaced. A file that fails is left as\n"
             "it was.\n\n"
@@ -34,8 +35,15 @@ public:
             "                       which tells a wrong key and any change to the file and\n"
             "                       opens with the age tool. Without it, the format chosen\n"
             "                       for new files in the settings; else legacy\n"
+            "  --shred-original     once FILE.enc is complete on the disk and FILE proved\n"
+            "                       unchanged, overwrite FILE with the passes of shred\n"
+            "                       (count 2) before deleting it, instead of only\n"
+            "                       deleting it; a FILE that cannot be overwritten in\n"
+            "                       full is named with what is left of it, its FILE.enc\n"
+            "                       stays, and the exit code is 1\n"
             "  -r, --recursive      also take folders: every file in them is encrypted in\n"
             "                       place, except those whose name ends in \".enc\"\n"
+            "%3"
             "  --                   every argument after it is a FILE\n\n"
             "Without a key option the personal key from the settings file in the data\n"
             "folder ($XDG_CONFIG_HOME/velmora/velmora.ini, else ~/.config/velmora/) is\n"
@@ -43,9 +51,11 @@ public:
             "other users could read it in the process list.\n\n"
             "%1"
             "%2"
-            "Exit codes: 0 every file encrypted, 1 a file failed or the run was stopped,\n"
-            "2 usage error.\n");
-        return help.arg(folderHelp(), stopAndPartFileHelp());
+            "Overwriting cannot reach old copies that copy-on-write or journaling file\n"
+            "systems, SSD wear levelling, snapshots, backups or network shares keep.\n\n"
+            "Exit codes: 0 every file encrypted, 1 a file failed, an original could not\n"
+            "be overwritten or the run was stopped, 2 usage error.\n");
+        return help.arg(folderHelp(), stopAndPartFileHelp(), crossFileSystemsHelp());
     }
 };
 

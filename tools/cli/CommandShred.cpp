@@ -135,48 +135,58 @@ public:
     QString usage() const override
     {
         return QStringLiteral(
-            "Usage: velmora2-cli shred [--count N] [--yes] [-r] [--] FILE...\n\n"
-            "Overwrites each file 2 x N times over its whole length, alternating the\n"
-            "bytes 0x3E and 0xC1 (the last pass writes 0xC1), forces every pass to the\n"
-            "disk and then deletes the file. An empty file is deleted at once. Only\n"
-            "regular files are touched: symbolic links (never followed), folders,\n"
-            "pipes, sockets and devices are refused, and so is a file that another\n"
-            "program holds locked (flock or a POSIX record lock): it stays as it was.\n"
-            "When a file has further names (hard links), the question says so: its\n"
-            "data is lost under those names too. Only the file that was overwritten is\n"
-            "deleted, and only in full: a file that another program replaces, moves,\n"
-            "cuts short or keeps extending during the passes is kept and named (bytes\n"
-            "added at its end are overwritten too, a few times at most).\n\n"
-            "  --count N   overwrite count, 1 to 10 (default 2); other values are\n"
-            "              brought into that range\n"
-            "  --yes, -y   do not ask; needed when standard input is not a terminal\n"
-            "  -r, --recursive\n"
-            "              also take folders: every file in them is overwritten and\n"
-            "              deleted, then the folders that were emptied are removed\n\n"
-            "A folder is refused without -r. With it, the folder is walked without\n"
-            "following links and without leaving its file system; links, pipes,\n"
-            "sockets, devices, files with further names and files another run holds are\n"
-            "skipped and named with the reason, and a folder that still holds something\n"
-            "stays (so does a link's target, always). The question names the number of\n"
-            "files, their total size and the folders; at the end a line counts the files\n"
-            "deleted, skipped and failed.\n\n"
-            "Without --yes the command asks \"N file(s) selected. Really delete these\n"
-            "file(s)?\" and goes on only for y or yes.\n\n"
-            "Prints how many files were deleted and how many were refused.\n"
-            "Ctrl+C, SIGTERM or SIGHUP stops the run once the pass being written has\n"
-            "reached the disk; the command names the file left partly overwritten, gives\n"
-            "a read-only file its mode back and exits with 1.\n"
-            "Exit codes: 0 all deleted (or the question answered no), 1 a file was\n"
-            "refused, skipped or not found, or the run was interrupted, 2 usage error\n"
-            "or no terminal to ask on.\n\n"
-            "Overwriting cannot reach old copies that copy-on-write or journaling file\n"
-            "systems, SSD wear levelling, snapshots, backups or network shares keep.\n");
+                   "Usage: velmora2-cli shred [--count N] [--yes] [-r [--cross-file-systems]]\n"
+                   "                          [--] FILE...\n\n"
+                   "Overwrites each file 2 x N times over its whole length, alternating the\n"
+                   "bytes 0x3E and 0xC1 (the last pass writes 0xC1), forces every pass to the\n"
+                   "disk and then deletes the file. An empty file is deleted at once. Only\n"
+                   "regular files are touched: symbolic links (never followed), folders,\n"
+                   "pipes, sockets and devices are refused, and so is a file that another\n"
+                   "program holds locked (flock or a POSIX record lock): it stays as it was.\n"
+                   "When a file has further names (hard links), the question says so: its\n"
+                   "data is lost under those names too. Only the file that was overwritten is\n"
+                   "deleted, and only in full: a file that another program replaces, moves,\n"
+                   "cuts short or keeps extending during the passes is kept and named (bytes\n"
+                   "added at its end are overwritten too, a few times at most).\n\n"
+                   "  --count N   overwrite count, 1 to 10 (default 2); other values are\n"
+                   "              brought into that range\n"
+                   "  --yes, -y   do not ask; needed when standard input is not a terminal\n"
+                   "  -r, --recursive\n"
+                   "              also take folders: every file in them is overwritten and\n"
+                   "              deleted, then the folders that were emptied are removed\n"
+                   "%1\n"
+                   "A folder is refused without -r. With it, the folder is walked without\n"
+                   "following links and, unless --cross-file-systems is given, without leaving\n"
+                   "its file system; links, pipes, sockets, devices, files with further names\n"
+                   "and files another run holds are skipped and named with the reason, and a\n"
+                   "folder that still holds something stays (so does a link's target, always).\n"
+                   "The question names the number of files, their total size and the folders;\n"
+                   "at the end a line counts the files deleted, skipped and failed.\n\n"
+                   "Without --yes the command asks \"N file(s) selected. Really delete these\n"
+                   "file(s)?\" and goes on only for y or yes.\n\n"
+                   "Prints how many files were deleted and how many were refused.\n"
+                   "Ctrl+C, SIGTERM or SIGHUP stops the run once the pass being written has\n"
+                   "reached the disk; the command names the file left partly overwritten, gives\n"
+                   "a read-only file its mode back and exits with 1.\n"
+                   "Exit codes: 0 all deleted (or the question answered no), 1 a file was\n"
+                   "refused, skipped or not found, or the run was interrupted, 2 usage error\n"
+                   "or no terminal to ask on.\n\n"
+                   "Overwriting cannot reach old copies that copy-on-write or journaling file\n"
+                   "systems, SSD wear levelling, snapshots, backups or network shares keep.\n")
+            .arg(FolderArguments::crossFileSystemsHelp(14));
     }
 
     int run(const QStringList &arguments, CliIo &io) override
     {
         QStringList args = arguments;
-        const bool recursive = FolderArguments::takeRecursive(args);
+        QString folderError;
+        const std::optional<FolderArguments::FolderOptions> folders =
+            FolderArguments::takeFolderOptions(args, &folderError);
+        if (!folders) {
+            io.err << Prefix << folderError << '\n';
+            return ExitUsage;
+        }
+        const bool recursive = folders->recursive;
         int count = OverwriteCount::Default;
         bool assumeYes = false;
         QStringList files;
@@ -253,7 +263,7 @@ public:
             TerminalPrompter prompter(io, assumeYes);
             TerminalObserver observer(io);
             ShredJob job(paths, count, Language::English, prompter, observer);
-            job.setTakeFolders(recursive);
+            job.setTakeFolders(recursive, folders->crossFileSystems);
             observer.attach(job);
             const ShredJobResult result = job.run();
             if (!result.confirmed) {

@@ -4,19 +4,39 @@
 
 namespace FolderArguments {
 
-bool takeRecursive(QStringList &args)
+std::optional<FolderOptions> takeFolderOptions(QStringList &args, QString *error)
 {
-    bool found = false;
+    FolderOptions options;
     for (qsizetype index = 0; index < optionWords(args).size();) {
         const QString &arg = args.at(index);
         if (arg == QLatin1String("-r") || arg == QLatin1String("--recursive")) {
             args.removeAt(index);
-            found = true;
+            options.recursive = true;
+            continue;
+        }
+        if (arg == QLatin1String("--cross-file-systems")) {
+            args.removeAt(index);
+            options.crossFileSystems = true;
             continue;
         }
         ++index;
     }
-    return found;
+    if (options.crossFileSystems && !options.recursive) {
+        *error = QStringLiteral("--cross-file-systems only applies to folders, with -r");
+        return std::nullopt;
+    }
+    return options;
+}
+
+QString crossFileSystemsHelp(int column)
+{
+    const QString indent(column, QLatin1Char(' '));
+    const QStringList lines{
+        QStringLiteral("with -r, also enter the folders inside that lie on other"),
+        QStringLiteral("file systems (mounted disks, network shares); without it"),
+        QStringLiteral("the walk stays on the file system of the folder given")};
+    return QStringLiteral("  --cross-file-systems\n") + indent +
+           lines.join(QLatin1Char('\n') + indent) + QLatin1Char('\n');
 }
 
 bool isFolder(const QString &name)
