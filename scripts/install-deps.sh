@@ -10,7 +10,7 @@ packages=(
   xvfb xauth xdotool xinput x11-utils x11-xserver-utils python3
   openssl imagemagick time
   libsodium-dev libmagic-dev libssl-dev age openbox
-  qt6-svg-dev qt6-translations-l10n clang-format clang clang-tidy libclang-rt-14-dev util-linux
+  qt6-svg-dev qt6-translations-l10n clang-format clang clang-tidy lld ninja-build libclang-rt-14-dev util-linux
   dpkg-dev file desktop-file-utils appstream groff-base man-db bash-completion librsvg2-bin
   lintian libxml2-utils shared-mime-info libglib2.0-bin python3-gi
   weston qt6-wayland python3-pyatspi at-spi2-core dbus-daemon

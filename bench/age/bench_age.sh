@@ -23,14 +23,11 @@ work_root=${2:-$PWD}
 size_mib=${SIZE_MIB:-256}
 rounds=${ROUNDS:-3}
 here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../lib.sh"
+bench=bench_age
 pty_helper="$here/../../tests/age/age_with_passphrase.py"
 
-for tool in /usr/bin/age /usr/bin/time python3 cmake; do
-    command -v "$tool" >/dev/null || {
-        echo "bench_age: $tool not found (apt-get install age time python3 cmake)" >&2
-        exit 2
-    }
-done
+bench_require "apt-get install age time python3 cmake" /usr/bin/age /usr/bin/time python3 cmake
 
 work=$(mktemp -d "$work_root/bench-age.XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -46,19 +43,6 @@ head -c $((size_mib * 1024 * 1024)) /dev/urandom >"$data"
 reference=$(sha256sum "$data" | awk '{print $1}')
 export BENCH_PASSPHRASE="bench passphrase"
 
-# measure NAME COMMAND...: appends "seconds peak_kib" of one run to $work/NAME.
-measure() {
-    local name=$1
-    shift
-    sync
-    if ! /usr/bin/time -f "%e %M" -o "$work/last.time" "$@" >/dev/null 2>"$work/last.err"; then
-        echo "bench_age: $name failed:" >&2
-        cat "$work/last.err" >&2
-        exit 1
-    fi
-    cat "$work/last.time" >>"$work/$name"
-}
-
 check() {
     if [[ $(sha256sum "$1" | awk '{print $1}') != "$reference" ]]; then
         echo "bench_age: $1 differs from the original" >&2
@@ -69,23 +53,21 @@ check() {
 
 for round in $(seq 1 "$rounds"); do
     echo "Round $round of $rounds"
-    measure ours_encrypt "$driver" encrypt "$data" "$work/ours.age" 18
-    measure ours_decrypt "$driver" decrypt "$work/ours.age" "$work/ours.out"
+    bench_measure ours_encrypt "$driver" encrypt "$data" "$work/ours.age" 18
+    bench_measure ours_decrypt "$driver" decrypt "$work/ours.age" "$work/ours.out"
     check "$work/ours.out"
     rm -f "$work/ours.age"
 
     cp "$data" "$work/inplace.bin"
-    measure inplace_encrypt "$driver" encrypt-file "$work/inplace.bin"
-    measure inplace_decrypt "$driver" decrypt-file "$work/inplace.bin.enc"
+    bench_measure inplace_encrypt "$driver" encrypt-file "$work/inplace.bin"
+    bench_measure inplace_decrypt "$driver" decrypt-file "$work/inplace.bin.enc"
     check "$work/inplace.bin"
 
-    measure age_encrypt python3 "$pty_helper" "$BENCH_PASSPHRASE" /usr/bin/age -p -o "$work/age.age" "$data"
-    measure age_decrypt python3 "$pty_helper" "$BENCH_PASSPHRASE" /usr/bin/age -d -o "$work/age.out" "$work/age.age"
+    bench_measure age_encrypt python3 "$pty_helper" "$BENCH_PASSPHRASE" /usr/bin/age -p -o "$work/age.age" "$data"
+    bench_measure age_decrypt python3 "$pty_helper" "$BENCH_PASSPHRASE" /usr/bin/age -d -o "$work/age.out" "$work/age.age"
     check "$work/age.out"
     rm -f "$work/age.age"
 done
-
-median() { sort -n -k"$2" "$1" | awk -v k="$2" '{v[NR]=$k} END {print v[int((NR+1)/2)]}'; }
 
 echo
 printf '%-17s %12s %12s %8s %14s %14s\n' step "ours s" "standard s" ratio "ours peak MiB" "standard MiB"
@@ -93,12 +75,11 @@ for run in ours inplace; do
     suffix=""
     [[ $run == ours ]] || suffix=" in place"
     for step in encrypt decrypt; do
-        ours_s=$(median "$work/${run}_$step" 1)
-        age_s=$(median "$work/age_$step" 1)
-        ours_kib=$(sort -n -k2 "$work/${run}_$step" | tail -1 | awk '{print $2}')
-        age_kib=$(sort -n -k2 "$work/age_$step" | tail -1 | awk '{print $2}')
-        awk -v s="$step$suffix" -v o="$ours_s" -v a="$age_s" -v om="$ours_kib" -v am="$age_kib" \
-            'BEGIN {printf "%-17s %12.2f %12.2f %8.2f %14.1f %14.1f\n", s, o, a, o / a, om / 1024, am / 1024}'
+        ours_s=$(bench_median "${run}_$step")
+        age_s=$(bench_median "age_$step")
+        awk -v s="$step$suffix" -v o="$ours_s" -v a="$age_s" -v om="$(bench_peak_mib "${run}_$step")" \
+            -v am="$(bench_peak_mib "age_$step")" \
+            'BEGIN {printf "%-17s %12.2f %12.2f %8.2f %14.1f %14.1f\n", s, o, a, o / a, om, am}'
     done
 done
 echo "($size_mib MiB, work factor 18, medians of $rounds rounds, peak memory the largest seen)"

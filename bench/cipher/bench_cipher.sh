@@ -18,6 +18,8 @@
 # Targets: encrypt and decrypt each <= 0.7 x the two openssl passes and
 # <= 1.5 x (cp + flush); peak resident memory < 64 MiB.
 set -euo pipefail
+source "$(dirname "$0")/../lib.sh"
+bench=bench_cipher
 
 bin_dir=${1:-build/bin}
 work_root=${2:-$PWD}
@@ -25,12 +27,7 @@ size_mib=${SIZE_MIB:-512}
 rounds=${ROUNDS:-3}
 cli="$bin_dir/velmora2-cli"
 
-for tool in "$cli" openssl cp /usr/bin/time; do
-    command -v "$tool" >/dev/null || {
-        echo "bench_cipher: $tool not found (apt-get install time openssl)" >&2
-        exit 2
-    }
-done
+bench_require "apt-get install time openssl" "$cli" openssl cp /usr/bin/time
 
 # OpenSSL 3 keeps RC4 in its legacy provider.
 openssl_rc4=(openssl enc -rc4 -nosalt)
@@ -59,19 +56,9 @@ fi
 reference=$(sha256sum "$data" | awk '{print $1}')
 sync
 
-# measure NAME COMMAND...: appends "seconds peak_kib cpu_seconds
-# system_seconds" of one run to $work/NAME.
-measure() {
-    local name=$1
-    shift
-    sync
-    /usr/bin/time -f "%e %M %U %S" -o "$work/last.time" "$@"
-    awk '{printf "%s %s %.2f %s\n", $1, $2, $3 + $4, $4}' "$work/last.time" >>"$work/$name"
-}
-
 for round in $(seq 1 "$rounds"); do
     echo "Round $round of $rounds"
-    measure cp sh -c 'cp "$1" "$2" && sync "$2"' copy "$data" "$work/copy.bin"
+    bench_measure cp sh -c 'cp "$1" "$2" && sync "$2"' copy "$data" "$work/copy.bin"
     rm -f "$work/copy.bin"
 
     sync
@@ -95,9 +82,9 @@ for round in $(seq 1 "$rounds"); do
         [[ -z $prefix || -n "${BASELINE_CLI:-}" ]] || continue
         tool=$cli
         [[ -z $prefix ]] || tool=$BASELINE_CLI
-        measure "${prefix}encrypt" "$tool" encrypt --key-stdin "$data" <"$work/key.txt"
+        bench_measure "${prefix}encrypt" "$tool" encrypt --key-stdin "$data" <"$work/key.txt"
         sha256sum "$data.enc" | awk '{print $1}' >"$work/${prefix}encrypted.sha256"
-        measure "${prefix}decrypt" "$tool" decrypt --key-stdin "$data.enc" <"$work/key.txt"
+        bench_measure "${prefix}decrypt" "$tool" decrypt --key-stdin "$data.enc" <"$work/key.txt"
         if [[ ! -f "$data" || $(sha256sum "$data" | awk '{print $1}') != "$reference" ]]; then
             echo "bench_cipher: ${prefix}decrypt gave a file that differs from the original" >&2
             exit 1
@@ -116,21 +103,17 @@ if [[ -n $memory ]]; then
     cp "$data" "$memory/data.bin"
     for round in $(seq 1 "$rounds"); do
         echo "Round $round of $rounds in memory"
-        measure memory-cp cp "$memory/data.bin" "$memory/copy.bin"
+        bench_measure memory-cp cp "$memory/data.bin" "$memory/copy.bin"
         rm -f "$memory/copy.bin"
-        measure memory-encrypt "$cli" encrypt --key-stdin "$memory/data.bin" <"$work/key.txt"
-        measure memory-decrypt "$cli" decrypt --key-stdin "$memory/data.bin.enc" <"$work/key.txt"
+        bench_measure memory-encrypt "$cli" encrypt --key-stdin "$memory/data.bin" <"$work/key.txt"
+        bench_measure memory-decrypt "$cli" decrypt --key-stdin "$memory/data.bin.enc" <"$work/key.txt"
     done
 fi
 
-median() { awk -v c="${2:-1}" '{print $c}' "$work/$1" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
-peak_mib() { awk '{print $2}' "$work/$1" | sort -n | tail -1 | awk '{printf "%.1f", $1/1024}'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}'; }
-
-cp_s=$(median cp)
-ossl_s=$(median openssl)
-enc_s=$(median encrypt)
-dec_s=$(median decrypt)
+cp_s=$(bench_median cp)
+ossl_s=$(bench_median openssl)
+enc_s=$(bench_median encrypt)
+dec_s=$(bench_median decrypt)
 
 echo
 echo "File: $size_mib MiB of random bytes, medians of $rounds rounds (seconds)"
@@ -139,33 +122,33 @@ printf '  %-34s %8s\n' "cp + flush" "$cp_s" \
     "velmora2-cli encrypt" "$enc_s" \
     "velmora2-cli decrypt" "$dec_s"
 echo "Ratios (target: <= 0.70 x openssl, <= 1.50 x cp + flush)"
-printf '  %-34s %8s\n' "encrypt / openssl" "$(ratio "$enc_s" "$ossl_s")" \
-    "decrypt / openssl" "$(ratio "$dec_s" "$ossl_s")" \
-    "encrypt / (cp + flush)" "$(ratio "$enc_s" "$cp_s")" \
-    "decrypt / (cp + flush)" "$(ratio "$dec_s" "$cp_s")"
+printf '  %-34s %8s\n' "encrypt / openssl" "$(bench_ratio "$enc_s" "$ossl_s")" \
+    "decrypt / openssl" "$(bench_ratio "$dec_s" "$ossl_s")" \
+    "encrypt / (cp + flush)" "$(bench_ratio "$enc_s" "$cp_s")" \
+    "decrypt / (cp + flush)" "$(bench_ratio "$dec_s" "$cp_s")"
 if [[ -n "${BASELINE_CLI:-}" ]]; then
     echo "Baseline $BASELINE_CLI (seconds, ratio to openssl, ratio to cp + flush)"
     for step in encrypt decrypt; do
-        b=$(median "baseline-$step")
-        printf '  %-34s %8s %6s %6s\n' "$step" "$b" "$(ratio "$b" "$ossl_s")" "$(ratio "$b" "$cp_s")"
+        b=$(bench_median "baseline-$step")
+        printf '  %-34s %8s %6s %6s\n' "$step" "$b" "$(bench_ratio "$b" "$ossl_s")" "$(bench_ratio "$b" "$cp_s")"
     done
 fi
 if [[ -n $memory ]]; then
-    m_enc=$(median memory-encrypt)
-    m_dec=$(median memory-decrypt)
+    m_enc=$(bench_median memory-encrypt)
+    m_dec=$(bench_median memory-decrypt)
     echo "In memory ($memory_root, no disk; seconds, on-disk time / in-memory time)"
-    printf '  %-34s %8s\n' "cp" "$(median memory-cp)"
-    printf '  %-34s %8s %6s\n' "velmora2-cli encrypt" "$m_enc" "$(ratio "$enc_s" "$m_enc")" \
-        "velmora2-cli decrypt" "$m_dec" "$(ratio "$dec_s" "$m_dec")"
+    printf '  %-34s %8s\n' "cp" "$(bench_median memory-cp)"
+    printf '  %-34s %8s %6s\n' "velmora2-cli encrypt" "$m_enc" "$(bench_ratio "$enc_s" "$m_enc")" \
+        "velmora2-cli decrypt" "$m_dec" "$(bench_ratio "$dec_s" "$m_dec")"
 fi
-echo "CPU time of velmora2-cli (user + system; medians): encrypt $(median encrypt 3) s," \
-    "decrypt $(median decrypt 3) s"
+echo "CPU time of velmora2-cli (user + system; medians): encrypt $(bench_median encrypt 3) s," \
+    "decrypt $(bench_median decrypt 3) s"
 # The kernel's part varies most between runs: large writes into the page cache
 # can cost several times their usual system time on a busy machine.
-echo "System time (medians): cp $(median cp 4) s, encrypt $(median encrypt 4) s," \
-    "decrypt $(median decrypt 4) s"
-echo "Load average at the end: $(cut -d' ' -f1-3 /proc/loadavg) (other work on the machine slows every tool)"
+echo "System time (medians): cp $(bench_median cp 4) s, encrypt $(bench_median encrypt 4) s," \
+    "decrypt $(bench_median decrypt 4) s"
+bench_load
 echo "Peak resident memory (target: < 64 MiB)"
-printf '  %-34s %8s MiB\n' "velmora2-cli encrypt" "$(peak_mib encrypt)" \
-    "velmora2-cli decrypt" "$(peak_mib decrypt)" \
-    "cp" "$(peak_mib cp)"
+printf '  %-34s %8s MiB\n' "velmora2-cli encrypt" "$(bench_peak_mib encrypt)" \
+    "velmora2-cli decrypt" "$(bench_peak_mib decrypt)" \
+    "cp" "$(bench_peak_mib cp)"

@@ -20,6 +20,8 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../lib.sh"
+bench=bench_folders
 bin_dir=${1:-build/bin}
 work_root=${2:-$PWD}
 rounds=${ROUNDS:-3}
@@ -29,12 +31,7 @@ batch=${BATCH:-40}
 cli=$(realpath "$bin_dir/velmora2-cli")
 pty_helper="$here/../../tests/age/age_with_passphrase.py"
 
-for tool in "$cli" cp /usr/bin/time /usr/bin/age python3; do
-    command -v "$tool" >/dev/null || {
-        echo "bench_folders: $tool not found (apt-get install time age python3)" >&2
-        exit 2
-    }
-done
+bench_require "apt-get install time age python3" "$cli" cp /usr/bin/time /usr/bin/age python3
 
 work=$(mktemp -d "$work_root/bench-folders.XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -70,19 +67,6 @@ echo "  $count x 64 KiB; mixed: $big x 50 MiB and 600 small ($(du -sh "$work/mix
     "strong: $batch x 16 KiB"
 sync
 
-# measure NAME COMMAND...: appends "seconds peak_kib" of one run to $work/NAME.
-measure() {
-    local name=$1
-    shift
-    sync
-    if ! /usr/bin/time -f "%e %M" -o "$work/last.time" "$@" >"$work/last.out" 2>&1; then
-        echo "bench_folders: $name failed:" >&2
-        cat "$work/last.out" >&2
-        exit 1
-    fi
-    cat "$work/last.time" >>"$work/$name"
-}
-
 # check TREE: the tree holds its original files again, byte for byte.
 check() {
     if ! (cd "$work/$1" && sha256sum --quiet -c "$work/$1.sums") >/dev/null 2>&1; then
@@ -93,25 +77,25 @@ check() {
 
 # ours TREE: encrypt and decrypt the tree in place, compatible format.
 ours() {
-    measure "$1-encrypt" "$cli" encrypt --format legacy -r --key-stdin "$work/$1" <"$work/key.txt"
-    measure "$1-decrypt" "$cli" decrypt -r --key-stdin "$work/$1" <"$work/key.txt"
+    bench_measure "$1-encrypt" "$cli" encrypt --format legacy -r --key-stdin "$work/$1" <"$work/key.txt"
+    bench_measure "$1-decrypt" "$cli" decrypt -r --key-stdin "$work/$1" <"$work/key.txt"
     check "$1"
 }
 
 # copy TREE: cp -r of the tree, flushed.
 copy() {
-    measure "$1-cp" sh -c 'cp -r "$1" "$2" && sync -f "$2"' copy "$work/$1" "$work/$1-copy"
+    bench_measure "$1-cp" sh -c 'cp -r "$1" "$2" && sync -f "$2"' copy "$work/$1" "$work/$1-copy"
     rm -rf "$work/$1-copy"
 }
 
 strong_ours() {
-    measure strong-ours "$cli" encrypt --format age -r --key-stdin "$work/strong" <"$work/key.txt"
+    bench_measure strong-ours "$cli" encrypt --format age -r --key-stdin "$work/strong" <"$work/key.txt"
     "$cli" decrypt -r --key-stdin "$work/strong" <"$work/key.txt" >/dev/null 2>&1
     check strong
 }
 
 strong_age() {
-    measure strong-age sh -c '
+    bench_measure strong-age sh -c '
         helper=$1 key=$2
         shift 2
         for file in "$@"; do
@@ -142,27 +126,23 @@ for round in $(seq 1 "$rounds"); do
     fi
 done
 
-median() { awk '{print $1}' "$work/$1" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
-peak_mib() { awk '{print $2}' "$work/$1" | sort -n | tail -1 | awk '{printf "%.1f", $1/1024}'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}'; }
-
 echo
 echo "Medians of $rounds rounds (seconds; ratio to the yardstick)"
 for tree in small mixed; do
-    cp_s=$(median "$tree-cp")
+    cp_s=$(bench_median "$tree-cp")
     printf '  %-36s %8s\n' "$tree: cp -r + sync" "$cp_s"
     for step in encrypt decrypt; do
-        s=$(median "$tree-$step")
-        printf '  %-36s %8s %6s x\n' "$tree: velmora2-cli $step -r" "$s" "$(ratio "$s" "$cp_s")"
+        s=$(bench_median "$tree-$step")
+        printf '  %-36s %8s %6s x\n' "$tree: velmora2-cli $step -r" "$s" "$(bench_ratio "$s" "$cp_s")"
     done
 done
-age_s=$(median strong-age)
-ours_s=$(median strong-ours)
+age_s=$(bench_median strong-age)
+ours_s=$(bench_median strong-ours)
 printf '  %-36s %8s\n' "strong: age -p once per file" "$age_s"
-printf '  %-36s %8s %6s x\n' "strong: velmora2-cli encrypt -r" "$ours_s" "$(ratio "$ours_s" "$age_s")"
+printf '  %-36s %8s %6s x\n' "strong: velmora2-cli encrypt -r" "$ours_s" "$(bench_ratio "$ours_s" "$age_s")"
 echo "Targets: small <= 3.00 x cp -r + sync; strong <= 0.60 x age per file"
 echo "Peak resident memory (target: < 64 MiB, beside 256 MiB per scrypt in the strong run)"
 for name in small-encrypt small-decrypt mixed-encrypt mixed-decrypt strong-ours; do
-    printf '  %-36s %8s MiB\n' "$name" "$(peak_mib "$name")"
+    printf '  %-36s %8s MiB\n' "$name" "$(bench_peak_mib "$name")"
 done
-echo "Load average at the end: $(cut -d' ' -f1-3 /proc/loadavg) (other work on the machine slows every tool)"
+bench_load

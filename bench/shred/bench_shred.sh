@@ -13,6 +13,8 @@
 # Environment: SIZE_MIB (default 1024), ROUNDS (default 3).
 # Targets: velmora <= 1.0 x shred, and velmora <= 1.2 x the two dd passes.
 set -euo pipefail
+source "$(dirname "$0")/../lib.sh"
+bench=bench_shred
 
 bin_dir=${1:-build/bin}
 work_root=${2:-$PWD}
@@ -20,9 +22,7 @@ size_mib=${SIZE_MIB:-1024}
 rounds=${ROUNDS:-3}
 cli="$bin_dir/velmora2-cli"
 
-for tool in "$cli" shred dd; do
-    command -v "$tool" >/dev/null || { echo "bench_shred: $tool not found" >&2; exit 2; }
-done
+bench_require "apt-get install coreutils" "$cli" shred dd
 
 work=$(mktemp -d "$work_root/bench-shred.XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -67,7 +67,7 @@ for ((round = 0; round < rounds; ++round)); do
     done
 done
 
-median() { tr ' ' '\n' <<< "$1" | grep . | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+median() { tr ' ' '\n' <<< "$1" | bench_median_of; }
 
 m_velmora=$(median "${times[velmora]}")
 m_shred=$(median "${times[shred]}")

@@ -29,38 +29,34 @@ void print(std::FILE *stream, const QString &text)
 
 } // namespace
 
-std::optional<int> ProgramStart::answerWithoutWindows(int argc, const char *const *argv)
+CommandLine ProgramStart::readArguments(int argc, const char *const *argv)
 {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     const Language language = languageOfSystem(ProgramInfo::systemLanguageName());
-    const CommandLine line = CommandLine::parse(arguments, QDir::currentPath(), language);
-    if (line.outcome != CommandLine::Outcome::Help && line.outcome != CommandLine::Outcome::Version)
-        return std::nullopt;
-    print(stdout, line.text);
-    return 0;
+    return CommandLine::parse(arguments, QDir::currentPath(), language);
 }
 
-ProgramStart::ProgramStart(const QStringList &arguments)
+std::optional<int> ProgramStart::answerWithoutWindows(const CommandLine &line)
 {
-    const Language language = languageOfSystem(ProgramInfo::systemLanguageName());
-    const CommandLine line = CommandLine::parse(arguments.mid(1), QDir::currentPath(), language);
     switch (line.outcome) {
     case CommandLine::Outcome::Help:
     case CommandLine::Outcome::Version:
         print(stdout, line.text);
-        m_exitCode = 0;
-        return;
+        return 0;
     case CommandLine::Outcome::Refused:
         print(stderr, line.text);
-        m_exitCode = CommandLine::UsageExitCode;
-        return;
+        return CommandLine::UsageExitCode;
     case CommandLine::Outcome::Start:
         break;
     }
-    m_request = line.request;
+    return std::nullopt;
+}
 
+ProgramStart::ProgramStart(const ToolRequest &request)
+    : m_request(request)
+{
     const QString folder = RuntimeFolder::usable();
     if (folder.isEmpty())
         return;

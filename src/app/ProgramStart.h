@@ -14,7 +14,8 @@ class ProcessLock;
 class RequestQueue;
 
 // The start of the desktop program as its arguments and a running program
-// decide it. Help, the version and arguments it does not know end it at once.
+// decide it. Help, the version and arguments it does not know end it at once,
+// before any window.
 // When a program of this user runs already, it is handed this start's
 // request (its files and window, or just its dashboard to the front) and
 // this start ends with 0 once that program has shown it. Otherwise this
@@ -24,13 +25,17 @@ class RequestQueue;
 class ProgramStart
 {
 public:
-    // Help and the version need no display: before the application object
-    // exists, they are printed here (the exit code returned); anything else,
-    // Qt's own options among it, waits for the application object.
-    static std::optional<int> answerWithoutWindows(int argc, const char *const *argv);
+    // The arguments as the process got them, read once, before the
+    // application object exists (the toolkit's own options passed over).
+    static CommandLine readArguments(int argc, const char *const *argv);
 
-    // `arguments` as the application object has them (the program first).
-    explicit ProgramStart(const QStringList &arguments);
+    // Help, the version and a refused argument need no display: they are
+    // printed here and the exit code is returned; a start goes on.
+    static std::optional<int> answerWithoutWindows(const CommandLine &line);
+
+    // Reaches a running program with `request`, or makes this one the
+    // program that later starts reach.
+    explicit ProgramStart(const ToolRequest &request);
     ~ProgramStart();
     ProgramStart(const ProgramStart &) = delete;
     ProgramStart &operator=(const ProgramStart &) = delete;

@@ -12,7 +12,8 @@
 int main(int argc, char *argv[])
 {
     CoreDumps::disableForThisProcess();
-    if (const std::optional<int> answered = ProgramStart::answerWithoutWindows(argc, argv))
+    const CommandLine line = ProgramStart::readArguments(argc, argv);
+    if (const std::optional<int> answered = ProgramStart::answerWithoutWindows(line))
         return *answered;
     VelmoraApplication app(argc, argv);
     VelmoraApplication::setApplicationName(QStringLiteral("velmora2"));
@@ -20,7 +21,7 @@ int main(int argc, char *argv[])
     // Closing the dashboard ends the program, whatever else is open.
     VelmoraApplication::setQuitOnLastWindowClosed(false);
 
-    ProgramStart start(VelmoraApplication::arguments());
+    ProgramStart start(line.request);
     if (start.exitCode())
         return *start.exitCode();
 

@@ -18,6 +18,35 @@ QString absolute(const QString &name, const QString &workingFolder)
     return folder + name;
 }
 
+// The toolkit's own options, which it takes out of the arguments itself once
+// the application object exists: left to it, with the value that follows
+// those that take one ("-style fusion"; "-style=fusion" is one argument).
+// It takes them with one dash or two.
+enum class ToolkitOption { No, Alone, WithValue };
+
+ToolkitOption toolkitOption(const QString &argument)
+{
+    static const QStringList withValue{
+        QStringLiteral("platform"),      QStringLiteral("platformpluginpath"),
+        QStringLiteral("platformtheme"), QStringLiteral("plugin"),
+        QStringLiteral("qmljsdebugger"), QStringLiteral("qwindowgeometry"),
+        QStringLiteral("qwindowicon"),   QStringLiteral("qwindowtitle"),
+        QStringLiteral("session"),       QStringLiteral("display"),
+        QStringLiteral("geometry"),      QStringLiteral("style"),
+        QStringLiteral("stylesheet"),    QStringLiteral("name"),
+        QStringLiteral("title"),         QStringLiteral("visual")};
+    static const QStringList alone{QStringLiteral("reverse"), QStringLiteral("widgetcount"),
+                                   QStringLiteral("nograb"), QStringLiteral("dograb"),
+                                   QStringLiteral("sync")};
+    QString name = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1);
+    if (alone.contains(name))
+        return ToolkitOption::Alone;
+    const qsizetype equals = name.indexOf(QLatin1Char('='));
+    if (equals > 0)
+        return withValue.contains(name.left(equals)) ? ToolkitOption::Alone : ToolkitOption::No;
+    return withValue.contains(name) ? ToolkitOption::WithValue : ToolkitOption::No;
+}
+
 CommandLine refused(const QString &option, Language language)
 {
     CommandLine line;
@@ -35,7 +64,12 @@ CommandLine CommandLine::parse(const QStringList &arguments, const QString &work
 {
     CommandLine line;
     bool optionsEnded = false;
+    bool toolkitValueNext = false;
     for (const QString &argument : arguments) {
+        if (toolkitValueNext) {
+            toolkitValueNext = false;
+            continue;
+        }
         // A lone "-" is a name, as everywhere.
         if (!optionsEnded && argument.startsWith(QLatin1Char('-')) && argument.size() > 1) {
             if (argument == QLatin1String("--")) {
@@ -53,6 +87,9 @@ CommandLine CommandLine::parse(const QStringList &arguments, const QString &work
                 version.text =
                     QStringLiteral("velmora2 ") + ProgramInfo::version() + QLatin1Char('\n');
                 return version;
+            } else if (const ToolkitOption toolkit = toolkitOption(argument);
+                       toolkit != ToolkitOption::No) {
+                toolkitValueNext = toolkit == ToolkitOption::WithValue;
             } else {
                 return refused(argument, language);
             }

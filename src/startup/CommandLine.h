@@ -24,7 +24,9 @@ struct ToolRequest
 //   velmora2 [FILE...]            the encrypt/decrypt window with the files
 //   velmora2 --shred [FILE...]    the secure delete window with the files
 //   velmora2 --help | --version
-// "--" ends the options; every argument after it is a file.
+// "--" ends the options; every argument after it is a file. The toolkit's
+// own options ("-platform NAME", "-style NAME", "-reverse", ...) are passed
+// over, with their values: the application object takes them itself.
 struct CommandLine
 {
     enum class Outcome {

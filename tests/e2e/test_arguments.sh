@@ -1,7 +1,7 @@
 #!/bin/bash
 # Files named on the command line, in the real program:
 #   1. arguments it does not know end it with 2 and a message in the
-#      system's language; --help needs no display;
+#      system's language; neither they nor --help need a display;
 #   2. "velmora2 FILE" opens the encrypt window with the file listed (its
 #      encrypt button turns it into FILE.enc);
 #   3. a second start, "velmora2 --shred NAME" with a name relative to its
@@ -83,14 +83,15 @@ all_owned_by() {
 
 gone() { [ ! -e "$1" ]; }
 
-# ---- 1. What the program does not know, and help without a display
+# ---- 1. What the program does not know, and help, without a display
 out=$(env -u DISPLAY LANG=en_US.UTF-8 "$VM_BIN/velmora2" --help 2>&1)
 code=$?
 vm_check "--help without a display ends with 0 (got $code)" test "$code" -eq 0
 vm_check "--help shows the usage" grep -q '^Usage: velmora2 \[FILE\.\.\.\]' <<<"$out"
-err=$(env -u LC_ALL -u LANGUAGE LANG=en_US.UTF-8 "$VM_BIN/velmora2" --bogus 2>&1 >/dev/null)
+err=$(env -u DISPLAY -u WAYLAND_DISPLAY -u LC_ALL -u LANGUAGE LANG=en_US.UTF-8 \
+    "$VM_BIN/velmora2" --bogus 2>&1 >/dev/null)
 code=$?
-vm_check "an unknown option ends with 2 (got $code)" test "$code" -eq 2
+vm_check "an unknown option ends with 2, without a display too (got $code)" test "$code" -eq 2
 vm_check "the message names it in English: $err" grep -q 'unknown option "--bogus"' <<<"$err"
 err=$(env -u LC_ALL -u LANGUAGE LANG=de_DE.UTF-8 "$VM_BIN/velmora2" -x 2>&1 >/dev/null)
 code=$?

@@ -81,6 +81,18 @@ void TestCommandLine::parse_data()
         << QStringList{"/a"} << QString() << en << Outcome::Start << Tool::Encrypt
         << QStringList{"/a"} << QString();
 
+    QTest::newRow("the toolkit's options and their values are left to it")
+        << QStringList{"-platform", "offscreen", "a", "--style", "fusion", "-reverse",
+                       "-stylesheet=x.qss", "b"}
+        << Work << en << Outcome::Start << Tool::Encrypt << QStringList{inWork("a"), inWork("b")}
+        << QString();
+    QTest::newRow("a toolkit option's value that looks like an option")
+        << QStringList{"-qwindowtitle", "--shred"} << Work << en << Outcome::Start
+        << Tool::Dashboard << none << QString();
+    QTest::newRow("a toolkit option's name with a value glued on that it does not take")
+        << QStringList{"-reverse=1"} << Work << en << Outcome::Refused << Tool::Dashboard << none
+        << "velmora2: unknown option \"-reverse=1\"...";
+
     QTest::newRow("unknown long option")
         << QStringList{"a", "--bogus"} << Work << en << Outcome::Refused << Tool::Dashboard << none
         << "velmora2: unknown option \"--bogus\"\nTry: velmora2 --help\n";
