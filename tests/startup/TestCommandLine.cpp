@@ -82,8 +82,8 @@ void TestCommandLine::parse_data()
         << QStringList{"/a"} << QString();
 
     QTest::newRow("the toolkit's options and their values are left to it")
-        << QStringList{"-platform", "offscreen", "a", "--style", "fusion", "-reverse",
-                       "-stylesheet=x.qss", "b"}
+        << QStringList{"-platform", "offscreen",         "a", "--style", "fusion",
+                       "-reverse",  "-stylesheet=x.qss", "b"}
         << Work << en << Outcome::Start << Tool::Encrypt << QStringList{inWork("a"), inWork("b")}
         << QString();
     QTest::newRow("a toolkit option's value that looks like an option")
