@@ -174,6 +174,21 @@ private:
             QVERIFY(finished.wait(60000));
         QVERIFY(!m_tool->runActive());
     }
+    // Runs like run() and returns what the bar showed meanwhile, sampled
+    // while the window keeps handling events.
+    QList<int> runSamplingTheBar(FlatButton *button)
+    {
+        QList<int> seen;
+        QTimer sampler;
+        connect(&sampler, &QTimer::timeout, this, [this, &seen] {
+            if (m_tool->runActive())
+                seen.append(m_ui.bar->percent());
+        });
+        sampler.start(2);
+        run(button);
+        sampler.stop();
+        return seen;
+    }
 
 private Q_SLOTS:
     void init();
@@ -1050,17 +1065,7 @@ void TestEncryptWindow::barMovesWithinALargeFilesShare()
     showTool();
     select({QStringLiteral("large.bin"), QStringLiteral("small.bin")});
 
-    // The window keeps handling events during the large file; what the bar
-    // shows meanwhile is sampled.
-    QList<int> seen;
-    QTimer sampler;
-    connect(&sampler, &QTimer::timeout, this, [this, &seen] {
-        if (m_tool->runActive())
-            seen.append(m_ui.bar->percent());
-    });
-    sampler.start(2);
-    run(m_ui.encrypt);
-    sampler.stop();
+    const QList<int> seen = runSamplingTheBar(m_ui.encrypt);
 
     QVERIFY(!seen.isEmpty());
     QVERIFY2(std::any_of(seen.begin(), seen.end(), [](int p) { return p > 0 && p < 50; }),
@@ -1081,15 +1086,7 @@ void TestEncryptWindow::folderRunBarFollowsTheBytes()
     showTool();
     m_tool->listFiles({path(QStringLiteral("tree"))});
 
-    QList<int> seen;
-    QTimer sampler;
-    connect(&sampler, &QTimer::timeout, this, [this, &seen] {
-        if (m_tool->runActive())
-            seen.append(m_ui.bar->percent());
-    });
-    sampler.start(2);
-    run(m_ui.encrypt);
-    sampler.stop();
+    const QList<int> seen = runSamplingTheBar(m_ui.encrypt);
 
     QVERIFY(std::is_sorted(seen.begin(), seen.end()));
     QSet<int> between;
